@@ -1,0 +1,145 @@
+#include "cp1251.h"
+
+#include <array>
+
+namespace vg::cp1251 {
+namespace {
+
+// Code points of 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F in order.
+constexpr std::array<char16_t, 64> kHigh = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+struct CaseTables {
+    std::array<unsigned char, 256> upper{};
+    std::array<unsigned char, 256> lower{};
+    constexpr CaseTables() {
+        for (int i = 0; i < 256; ++i) {
+            upper[i] = static_cast<unsigned char>(i);
+            lower[i] = static_cast<unsigned char>(i);
+        }
+        auto pair = [this](int capital, int small) {
+            upper[small] = static_cast<unsigned char>(capital);
+            lower[capital] = static_cast<unsigned char>(small);
+        };
+        for (int i = 0; i < 26; ++i) pair('A' + i, 'a' + i);
+        for (int i = 0; i < 32; ++i) pair(0xC0 + i, 0xE0 + i);
+        // Ђ ђ, Ѓ ѓ, Љ љ, Њ њ, Ќ ќ, Ћ ћ, Џ џ, Ў ў, Ј ј, Ґ ґ, Ё ё, Є є, Ї ї, І і, Ѕ ѕ
+        pair(0x80, 0x90);
+        pair(0x81, 0x83);
+        pair(0x8A, 0x9A);
+        pair(0x8C, 0x9C);
+        pair(0x8D, 0x9D);
+        pair(0x8E, 0x9E);
+        pair(0x8F, 0x9F);
+        pair(0xA1, 0xA2);
+        pair(0xA3, 0xBC);
+        pair(0xA5, 0xB4);
+        pair(0xA8, 0xB8);
+        pair(0xAA, 0xBA);
+        pair(0xAF, 0xBF);
+        pair(0xB2, 0xB3);
+        pair(0xBD, 0xBE);
+    }
+};
+
+constexpr CaseTables kCase;
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+int FromUnicode(char32_t cp) {
+    if (cp < 0x80) return static_cast<int>(cp);
+    if (cp >= 0x0410 && cp <= 0x044F) return static_cast<int>(cp - 0x0410 + 0xC0);
+    for (int i = 0; i < 64; ++i)
+        if (kHigh[i] == cp) return 0x80 + i;
+    return -1;
+}
+
+} // namespace
+
+char32_t ToUnicode(unsigned char c) {
+    if (c < 0x80) return c;
+    if (c >= 0xC0) return 0x0410 + (c - 0xC0);
+    return kHigh[c - 0x80];
+}
+
+std::string ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char c : bytes) AppendUtf8(out, ToUnicode(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool FromUtf8(std::string_view utf8, std::string& out) {
+    out.clear();
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        char32_t cp;
+        std::size_t len;
+        if (b < 0x80) {
+            cp = b;
+            len = 1;
+        } else if ((b & 0xE0) == 0xC0) {
+            cp = b & 0x1F;
+            len = 2;
+        } else if ((b & 0xF0) == 0xE0) {
+            cp = b & 0x0F;
+            len = 3;
+        } else if ((b & 0xF8) == 0xF0) {
+            cp = b & 0x07;
+            len = 4;
+        } else {
+            return false;
+        }
+        if (i + len > utf8.size()) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            auto cont = static_cast<unsigned char>(utf8[i + k]);
+            if ((cont & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cont & 0x3F);
+        }
+        // Overlong forms are not UTF-8.
+        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000)) return false;
+        int byte = FromUnicode(cp);
+        if (byte < 0) return false;
+        out.push_back(static_cast<char>(byte));
+        i += len;
+    }
+    return true;
+}
+
+unsigned char Upper(unsigned char c) { return kCase.upper[c]; }
+unsigned char Lower(unsigned char c) { return kCase.lower[c]; }
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    UpperInPlace(out);
+    return out;
+}
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(kCase.lower[static_cast<unsigned char>(c)]);
+    return out;
+}
+
+void UpperInPlace(std::string& text) {
+    for (char& c : text) c = static_cast<char>(kCase.upper[static_cast<unsigned char>(c)]);
+}
+
+} // namespace vg::cp1251

@@ -1,0 +1,114 @@
+#include "csv.h"
+
+#include "cp1251.h"
+
+#include <algorithm>
+
+namespace vg {
+namespace {
+
+std::string Quote(std::string_view cp1251Text) {
+    std::string utf8 = cp1251::ToUtf8(cp1251Text);
+    if (utf8.find_first_of(",\"\r\n") == std::string::npos) return utf8;
+    std::string out = "\"";
+    for (char c : utf8) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+} // namespace
+
+std::string DirectoryCsvHeader() { return "phone,street,house,flat,user\r\n"; }
+
+std::string CsvLine(const DirectoryRecord& r) {
+    return Quote(r.phone) + ',' + Quote(r.street) + ',' + Quote(r.house) + ',' + Quote(r.flat) + ',' + Quote(r.user) +
+           "\r\n";
+}
+
+CsvParseResult ParseDirectoryCsv(std::string_view csv) {
+    CsvParseResult result;
+    auto fail = [&](std::size_t line, const std::string& why) {
+        result.records.clear();
+        result.error = "line " + std::to_string(line) + ": " + why;
+        return result;
+    };
+    if (csv.substr(0, 3) == "\xEF\xBB\xBF") csv.remove_prefix(3);
+
+    std::size_t pos = 0;
+    std::size_t line = 1;
+    bool header = true;
+    while (pos < csv.size()) {
+        std::size_t rowLine = line;
+        std::vector<std::string> fields;
+        std::string field;
+        bool lineBreakInField = false;
+        // One row: fields up to an unquoted line break or the end of the data.
+        while (true) {
+            if (pos < csv.size() && csv[pos] == '"') {
+                ++pos;
+                while (true) {
+                    if (pos >= csv.size()) return fail(rowLine, "a quoted field is not closed");
+                    char c = csv[pos++];
+                    if (c == '"') {
+                        if (pos < csv.size() && csv[pos] == '"') {
+                            field += '"';
+                            ++pos;
+                        } else {
+                            break;
+                        }
+                    } else {
+                        if (c == '\n') ++line;
+                        if (c == '\r' || c == '\n') lineBreakInField = true;
+                        field += c;
+                    }
+                }
+                if (pos < csv.size() && csv[pos] != ',' && csv[pos] != '\r' && csv[pos] != '\n')
+                    return fail(rowLine, "text after a quoted field");
+            } else {
+                while (pos < csv.size() && csv[pos] != ',' && csv[pos] != '\r' && csv[pos] != '\n') {
+                    if (csv[pos] == '"') return fail(rowLine, "a quote inside an unquoted field");
+                    field += csv[pos++];
+                }
+            }
+            fields.push_back(std::move(field));
+            field.clear();
+            if (pos < csv.size() && csv[pos] == ',') {
+                ++pos;
+                continue;
+            }
+            if (pos < csv.size() && csv[pos] == '\r') ++pos;
+            if (pos < csv.size() && csv[pos] == '\n') ++pos;
+            ++line;
+            break;
+        }
+        if (header) {
+            header = false;
+            if (fields != std::vector<std::string>{"phone", "street", "house", "flat", "user"})
+                return fail(rowLine, "the header must be phone,street,house,flat,user");
+            continue;
+        }
+        if (fields.size() == 1 && fields[0].empty()) continue; // a blank line
+        if (fields.size() != 5)
+            return fail(rowLine, "expected 5 fields, found " + std::to_string(fields.size()));
+        if (lineBreakInField) return fail(rowLine, "a field holds a line break");
+        DirectoryRecord r;
+        std::string* out[5] = {&r.phone, &r.street, &r.house, &r.flat, &r.user};
+        for (int k = 0; k < 5; ++k) {
+            if (fields[static_cast<std::size_t>(k)].find('\0') != std::string::npos)
+                return fail(rowLine, "a field holds a zero byte");
+            if (!cp1251::FromUtf8(fields[static_cast<std::size_t>(k)], *out[k]))
+                return fail(rowLine, "the text \"" + fields[static_cast<std::size_t>(k)] +
+                                         "\" cannot be written in Windows-1251");
+        }
+        if (!std::all_of(r.phone.begin(), r.phone.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return fail(rowLine, "the phone \"" + fields[0] + "\" must be bare digits");
+        result.records.push_back(std::move(r));
+    }
+    if (header) return fail(1, "the file is empty; the header must be phone,street,house,flat,user");
+    return result;
+}
+
+} // namespace vg

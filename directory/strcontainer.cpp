@@ -1,0 +1,365 @@
+#include "strcontainer.h"
+
+#include "cp1251.h"
+#include "errors.h"
+
+#include <algorithm>
+#include <cstring>
+#include <zlib.h>
+
+namespace vg {
+
+EListError::EListError(long long index) : Exception("List index out of bounds (" + std::to_string(index) + ")") {}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    if (auto zero = text.find('\0'); zero != std::string_view::npos) text = text.substr(0, zero);
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(text.substr(start, i - start));
+            ++i;
+            if (c == '\r' && i < text.size() && text[i] == '\n') ++i;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// ---- TLineList ----
+
+std::string_view TLineList::operator[](int i) const {
+    if (i < 0 || static_cast<std::uint32_t>(i) >= count_) throw EListError(i);
+    return Get(i);
+}
+
+std::string_view TLineList::Get(int i) const {
+    if (i < 0 || static_cast<std::uint32_t>(i) >= count_) return {};
+    std::uint32_t begin = 0;
+    std::uint32_t end;
+    if (i > 0) std::memcpy(&begin, ends_ + (i - 1), sizeof begin);
+    std::memcpy(&end, ends_ + i, sizeof end);
+    return {text_ + begin, end - begin};
+}
+
+// ---- TString ----
+
+TString::TString(std::string_view key) { Assign(key, {}); }
+
+TString::~TString() = default;
+
+TLineList TString::Lines() const {
+    const char* text = data_ ? data_.get() + keyLen_ : nullptr;
+    const auto* ends = data_ ? reinterpret_cast<const std::uint32_t*>(data_.get() + keyLen_ + textLen_) : nullptr;
+    return {text, ends, lineCount_};
+}
+
+void TString::Assign(std::string_view key, const std::vector<std::string_view>& lines) {
+    std::size_t text = 0;
+    for (auto l : lines) text += l.size();
+    std::size_t total = key.size() + text + lines.size() * sizeof(std::uint32_t);
+    std::unique_ptr<char[]> data(total > 0 ? new char[total] : nullptr);
+    char* p = data.get();
+    if (!key.empty()) std::memcpy(p, key.data(), key.size());
+    p += key.size();
+    char* endsAt = p + text;
+    std::uint32_t end = 0;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        if (!lines[k].empty()) std::memcpy(p + end, lines[k].data(), lines[k].size());
+        end += static_cast<std::uint32_t>(lines[k].size());
+        std::memcpy(endsAt + k * sizeof end, &end, sizeof end);
+    }
+    data_ = std::move(data);
+    keyLen_ = static_cast<std::uint32_t>(key.size());
+    textLen_ = static_cast<std::uint32_t>(text);
+    lineCount_ = static_cast<std::uint32_t>(lines.size());
+}
+
+void TString::SetKey(std::string_view key) {
+    std::string copy(key);
+    std::vector<std::string> keep;
+    auto lines = Lines();
+    for (int i = 0; i < lines.Count(); ++i) keep.emplace_back(lines.Get(i));
+    std::vector<std::string_view> views(keep.begin(), keep.end());
+    Assign(copy, views);
+}
+
+void TString::SetText(std::string_view text) {
+    std::string key(Key());
+    Assign(key, SplitLines(text));
+}
+
+void TString::SetLines(const std::vector<std::string>& lines) {
+    std::string key(Key());
+    std::vector<std::string_view> views(lines.begin(), lines.end());
+    Assign(key, views);
+}
+
+void TString::Clear() { Assign({}, {}); }
+
+void TString::LoadFromStream(TStream* stream) {
+    Clear();
+    if (!stream) return;
+    std::int32_t keyLen = stream->ReadInt32("a record's key length");
+    std::int32_t textLen = stream->ReadInt32("a record's text length");
+    Tag = stream->ReadInt32("a record's tag");
+    if (keyLen <= 0 && textLen <= 0) return;
+    std::string key;
+    if (keyLen > 0) key = stream->ReadString(static_cast<std::size_t>(keyLen), "a record's key");
+    std::string text;
+    if (textLen > 0) {
+        try {
+            text = stream->ReadString(static_cast<std::size_t>(textLen), "a record's text");
+        } catch (...) {
+            text.clear();
+        }
+    }
+    Assign(key, SplitLines(text));
+}
+
+// ---- TStrIndex ----
+
+void TStrIndex::Check(int i) const {
+    if (i < 0 || i >= Count()) throw EListError(i);
+}
+
+const std::string& TStrIndex::Text(int i) const {
+    Check(i);
+    return entries_[static_cast<std::size_t>(i)].first;
+}
+
+std::int32_t TStrIndex::EntryValue(int i) const {
+    Check(i);
+    return entries_[static_cast<std::size_t>(i)].second;
+}
+
+void TStrIndex::Exchange(int i, int j) {
+    Check(i);
+    Check(j);
+    std::swap(entries_[static_cast<std::size_t>(i)], entries_[static_cast<std::size_t>(j)]);
+}
+
+void TStrIndex::LoadFromStream(TStream* stream) {
+    Clear();
+    if (!stream) return;
+    if (!stream->HasAtLeast(2)) return;
+    std::int32_t entryCount = stream->ReadInt32("an index's entry count");
+    IndexValue = stream->ReadInt32("an index's value");
+    for (std::int32_t k = 0; k < entryCount; ++k) {
+        std::int32_t value = stream->ReadInt32("an index entry's value");
+        std::string text;
+        ReadGuardedString(stream, text);
+        Append(std::move(text), value);
+    }
+}
+
+void TStrIndex::Sort(bool ascending) {
+    if (Count() <= 1) return;
+    // The container's quick sort, over entries compared by text.
+    auto compare = [&](int i, int p) {
+        int r = StrCompare(entries_[static_cast<std::size_t>(i)].first, entries_[static_cast<std::size_t>(p)].first);
+        if (!ascending) NegateOrder(r);
+        return r;
+    };
+    std::function<void(int, int)> sort = [&](int L, int R) {
+        int I, J;
+        do {
+            I = L;
+            J = R;
+            int P = (L + R) / 2;
+            do {
+                while (compare(I, P) < 0) ++I;
+                while (compare(J, P) > 0) --J;
+                if (I <= J) {
+                    Exchange(I, J);
+                    if (P == I)
+                        P = J;
+                    else if (P == J)
+                        P = I;
+                    ++I;
+                    --J;
+                }
+            } while (I <= J);
+            if (L < J) sort(L, J);
+            L = I;
+        } while (I < R);
+    };
+    sort(0, Count() - 1);
+}
+
+// ---- TStrContainer ----
+
+TStrContainer::TStrContainer(int indexCount) {
+    for (int j = 0; j < indexCount; ++j) indexes_.push_back(std::make_unique<TStrIndex>());
+}
+
+TStrContainer::~TStrContainer() { Clear(); }
+
+void TStrContainer::Clear() {
+    records_.clear();
+    ClearIndexes();
+}
+
+void TStrContainer::ClearIndexes() {
+    for (auto& index : indexes_) index->Clear();
+}
+
+void TStrContainer::Check(int i) const {
+    if (i < 0 || i >= Count()) throw EListError(i);
+}
+
+std::string_view TStrContainer::GetKey(int i) const {
+    if (i < 0) throw EListError(i);
+    if (i >= Count()) return {};
+    return records_[static_cast<std::size_t>(i)]->Key();
+}
+
+TString* TStrContainer::GetItem(int i) const {
+    if (i < 0) throw EListError(i);
+    if (i >= Count()) return nullptr;
+    return records_[static_cast<std::size_t>(i)].get();
+}
+
+void TStrContainer::Delete(int i) {
+    Check(i);
+    records_.erase(records_.begin() + i);
+}
+
+void TStrContainer::DeleteMarked(const std::vector<char>& marked) {
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        if (i < marked.size() && marked[i]) {
+            records_[i].reset();
+        } else {
+            if (out != i) records_[out] = std::move(records_[i]);
+            ++out;
+        }
+    }
+    records_.resize(out);
+}
+
+void TStrContainer::Exchange(int i, int j) {
+    Check(i);
+    Check(j);
+    std::swap(records_[static_cast<std::size_t>(i)], records_[static_cast<std::size_t>(j)]);
+}
+
+void TStrContainer::Append(std::unique_ptr<TString> record) { records_.push_back(std::move(record)); }
+
+TStrIndex& TStrContainer::Index(int j) {
+    if (j < 0 || j >= IndexCount()) throw EListError(j);
+    return *indexes_[static_cast<std::size_t>(j)];
+}
+
+void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& progress) {
+    Clear();
+    if (!stream) return;
+    std::int32_t count = stream->ReadInt32("the record count");
+    HeaderValue = stream->ReadInt32("the header value");
+    if (count < 1) return;
+    // Reserve no more than the data can plausibly hold: the count word is not trusted.
+    records_.reserve(static_cast<std::size_t>(std::min(count, 1 << 16)));
+    std::int32_t step = std::max(count / 100, 1);
+    if (progress) progress(0, count);
+    for (std::int32_t i = 0; i < count; ++i) {
+        auto record = std::make_unique<TString>();
+        record->LoadFromStream(stream);
+        records_.push_back(std::move(record));
+        if ((i % step == 0 || i == count - 1) && progress) progress(i, count);
+    }
+    std::int32_t indexCount = stream->ReadInt32("the index count");
+    if (indexCount <= 0) {
+        ClearIndexes();
+        return;
+    }
+    for (std::int32_t j = 0; j < indexCount; ++j) Index(j).LoadFromStream(stream);
+}
+
+void TStrContainer::QuickSort(int L, int R, int column, const CompareFunc& compare, bool ascending) {
+    int I, J;
+    do {
+        I = L;
+        J = R;
+        int P = (L + R) / 2;
+        do {
+            while (compare(this, column, I, P, ascending) < 0) ++I;
+            while (compare(this, column, J, P, ascending) > 0) --J;
+            if (I <= J) {
+                Exchange(I, J);
+                if (P == I)
+                    P = J;
+                else if (P == J)
+                    P = I;
+                ++I;
+                --J;
+            }
+        } while (I <= J);
+        if (L < J) QuickSort(L, J, column, compare, ascending);
+        L = I;
+    } while (I < R);
+}
+
+void TStrContainer::Sort(int column, bool ascending, const CompareFunc& compare) {
+    if (Count() <= 1) return;
+    QuickSort(0, Count() - 1, column, compare ? compare : CompareFunc(DefaultCompare), ascending);
+}
+
+// ---- string routines ----
+
+int StrCompare(std::string_view a, std::string_view b) {
+    std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t k = 0; k < n; ++k) {
+        unsigned char x = cp1251::Upper(static_cast<unsigned char>(a[k]));
+        unsigned char y = cp1251::Upper(static_cast<unsigned char>(b[k]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+void NegateOrder(int& result) {
+    if (result == -1)
+        result = 1;
+    else if (result == 1)
+        result = -1;
+}
+
+int DefaultCompare(const TStrContainer* container, int column, int i, int j, bool ascending) {
+    if (!container) return 0;
+    int r;
+    if (column == 0) {
+        r = StrCompare(container->GetKey(i), container->GetKey(j));
+    } else {
+        TString* a = container->GetItem(i);
+        TString* b = container->GetItem(j);
+        std::string_view x = a ? a->Lines()[column - 1] : std::string_view{};
+        std::string_view y = b ? b->Lines()[column - 1] : std::string_view{};
+        r = StrCompare(x, y);
+    }
+    if (!ascending) NegateOrder(r);
+    return r;
+}
+
+void ReadGuardedString(TStream* stream, std::string& result) {
+    result.clear();
+    if (!stream) return;
+    unsigned char lenBytes[4];
+    stream->ReadBuffer(lenBytes, 4, "a guarded string's length");
+    std::uint32_t len =
+        lenBytes[0] | (std::uint32_t{lenBytes[1]} << 8) | (std::uint32_t{lenBytes[2]} << 16) |
+        (std::uint32_t{lenBytes[3]} << 24);
+    auto crc = static_cast<std::uint32_t>(crc32(crc32(0L, Z_NULL, 0), lenBytes, 4));
+    auto notLen = static_cast<std::uint32_t>(stream->ReadInt32("a guarded string's guard"));
+    if (len != ~notLen) return;
+    auto lenCrc = static_cast<std::uint32_t>(stream->ReadInt32("a guarded string's checksum"));
+    if (lenCrc != crc) return;
+    auto signedLen = static_cast<std::int32_t>(len);
+    if (signedLen > 0) result = stream->ReadString(static_cast<std::size_t>(signedLen), "a guarded string");
+}
+
+} // namespace vg

@@ -1,0 +1,141 @@
+#pragma once
+
+#include "progress.h"
+#include "stream.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vg {
+
+class TStrContainer;
+
+// Splits a record text into lines: CR LF, a lone CR and a lone LF each end a line, a break after the last
+// line starts no further line, and a zero byte ends the text.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// The lines of one record, read-only. Reading a line the record does not have fails with EListError.
+class TLineList {
+public:
+    TLineList(const char* text, const std::uint32_t* ends, std::uint32_t count) : text_(text), ends_(ends), count_(count) {}
+    int Count() const { return static_cast<int>(count_); }
+    std::string_view operator[](int i) const;
+    // Line i, or the empty text when the record has no such line.
+    std::string_view Get(int i) const;
+
+private:
+    const char* text_;
+    const std::uint32_t* ends_;
+    std::uint32_t count_;
+};
+
+// One directory record: the key (the Phone field), the text lines (Street, House, Flat, User) and a tag.
+// Key and lines share one allocation, so that a whole directory stays small in memory.
+class TString {
+public:
+    explicit TString(std::string_view key = {});
+    ~TString();
+    TString(const TString&) = delete;
+    TString& operator=(const TString&) = delete;
+
+    std::string_view Key() const { return {data_.get(), keyLen_}; }
+    TLineList Lines() const;
+    void SetKey(std::string_view key);
+    // Replaces the lines with those of `text` (SplitLines).
+    void SetText(std::string_view text);
+    void SetLines(const std::vector<std::string>& lines);
+    // Key becomes empty and the lines go; Tag keeps its value.
+    void Clear();
+    // Reads one record; a failure while its text is read leaves it without lines and is not passed on.
+    void LoadFromStream(TStream* stream);
+
+    std::int32_t Tag = 0;
+
+private:
+    void Assign(std::string_view key, const std::vector<std::string_view>& lines);
+
+    std::unique_ptr<char[]> data_; // key bytes, line bytes back to back, then one 32-bit end offset per line
+    std::uint32_t keyLen_ = 0;
+    std::uint32_t textLen_ = 0;
+    std::uint32_t lineCount_ = 0;
+};
+
+// A string index: (text, value) entries, unsorted, duplicates allowed.
+class TStrIndex {
+public:
+    void Clear() { entries_.clear(); }
+    void LoadFromStream(TStream* stream);
+    void Sort(bool ascending);
+
+    int Count() const { return static_cast<int>(entries_.size()); }
+    const std::string& Text(int i) const;
+    std::int32_t EntryValue(int i) const;
+    void Append(std::string text, std::int32_t value) { entries_.emplace_back(std::move(text), value); }
+    void Exchange(int i, int j);
+
+    std::int32_t IndexValue = 0;
+
+private:
+    void Check(int i) const;
+    std::vector<std::pair<std::string, std::int32_t>> entries_;
+};
+
+// (container, column, i, j, ascending) -> negative, 0 or positive; j is always the pivot's position.
+using CompareFunc = std::function<int(const TStrContainer* container, int column, int i, int j, bool ascending)>;
+
+// The directory in memory: an ordered, owning list of records and a fixed number of string indexes.
+class TStrContainer {
+public:
+    explicit TStrContainer(int indexCount = 0);
+    ~TStrContainer();
+    TStrContainer(const TStrContainer&) = delete;
+    TStrContainer& operator=(const TStrContainer&) = delete;
+
+    void Clear();
+    void ClearIndexes();
+    // Replaces the whole content from the stream. Failures are passed on; what was read until then stays.
+    void LoadFromStream(TStream* stream, const ProgressCallback& progress = {});
+
+    int Count() const { return static_cast<int>(records_.size()); }
+    // Empty at or beyond Count; a negative position fails with EListError.
+    std::string_view GetKey(int i) const;
+    // None at or beyond Count; a negative position fails with EListError.
+    TString* GetItem(int i) const;
+    void Delete(int i);
+    void Exchange(int i, int j);
+    // Deletes every record whose flag is set, the others keeping their order: the same as deleting them one
+    // by one from the last to the first, in linear time. Flags beyond Count are ignored.
+    void DeleteMarked(const std::vector<char>& marked);
+    void Append(std::unique_ptr<TString> record);
+
+    void QuickSort(int L, int R, int column, const CompareFunc& compare, bool ascending);
+    void Sort(int column, bool ascending, const CompareFunc& compare = {});
+
+    int IndexCount() const { return static_cast<int>(indexes_.size()); }
+    TStrIndex& Index(int j);
+
+    std::int32_t HeaderValue = 0;
+
+private:
+    void Check(int i) const;
+    std::vector<std::unique_ptr<TString>> records_;
+    std::vector<std::unique_ptr<TStrIndex>> indexes_;
+};
+
+// Case-insensitive ordinal comparison: both sides upper-cased in Windows-1251, then compared as unsigned
+// bytes, a proper prefix first. Returns -1, 0 or 1.
+int StrCompare(std::string_view a, std::string_view b);
+// -1 becomes 1 and 1 becomes -1; every other value stays.
+void NegateOrder(int& result);
+// Compares the keys (column 0) or Lines[column - 1] of records i and j with StrCompare.
+int DefaultCompare(const TStrContainer* container, int column, int i, int j, bool ascending);
+
+// Reads a length guarded by its complement and its CRC-32; a broken guard gives the empty text.
+void ReadGuardedString(TStream* stream, std::string& result);
+
+} // namespace vg

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vg {
+
+// A forward-reading byte stream. Read delivers fewer bytes than asked only at the end of the data.
+class TStream {
+public:
+    virtual ~TStream() = default;
+    virtual std::size_t Read(void* buffer, std::size_t count) = 0;
+    virtual std::int64_t Position() const = 0;
+    // The total length; a stream that cannot tell fails with "Invalid stream operation".
+    virtual std::int64_t Size() const;
+    // Whether at least `count` more bytes can be read; works on every stream, also one without a length.
+    virtual bool HasAtLeast(std::size_t count);
+
+    // Reads exactly `count` bytes or fails with EReadError naming `what`.
+    void ReadBuffer(void* buffer, std::size_t count, const char* what);
+    std::int32_t ReadInt32(const char* what);
+    // Reads `count` bytes in bounded pieces, so a length word never allocates more than the data holds.
+    std::string ReadString(std::size_t count, const char* what);
+};
+
+// A stream over bytes that someone else keeps alive.
+class TMemoryStream : public TStream {
+public:
+    explicit TMemoryStream(std::string_view bytes) : bytes_(bytes) {}
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::int64_t Position() const override { return static_cast<std::int64_t>(pos_); }
+    std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
+    bool HasAtLeast(std::size_t count) override { return bytes_.size() - pos_ >= count; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+} // namespace vg

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "stream.h"
+
+#include <memory>
+#include <vector>
+
+namespace vg {
+
+// Inflates a zlib stream as bytes are requested. The compressed input is pulled from the source in chunks
+// of 65,536 bytes; a damaged stream fails with EZDecompressionError ("error"). It has no total length.
+class TDecompressionStream : public TStream {
+public:
+    // Fails with EZDecompressionError when the inflater cannot be initialised.
+    explicit TDecompressionStream(TStream& source);
+    ~TDecompressionStream() override;
+    TDecompressionStream(const TDecompressionStream&) = delete;
+    TDecompressionStream& operator=(const TDecompressionStream&) = delete;
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::int64_t Position() const override { return position_; }
+    bool HasAtLeast(std::size_t count) override;
+
+    static constexpr std::size_t kChunk = 65536;
+
+private:
+    struct Inflater;
+    // Inflates into the look-ahead buffer until it holds `want` bytes or the data ends.
+    void Fill(std::size_t want);
+
+    TStream& source_;
+    std::unique_ptr<Inflater> z_;
+    std::vector<unsigned char> input_;
+    std::vector<unsigned char> ahead_;
+    std::size_t aheadPos_ = 0;
+    std::int64_t position_ = 0;
+    bool ended_ = false;
+};
+
+} // namespace vg

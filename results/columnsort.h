@@ -1,0 +1,33 @@
+#pragma once
+
+#include "directory/strcontainer.h"
+
+#include <string>
+
+namespace vg {
+
+// The progress window as the sort sees it: whether it is showing, and its bar's percentage.
+class ISortProgress {
+public:
+    virtual ~ISortProgress() = default;
+    virtual bool Visible() const = 0;
+    virtual int Percent() const = 0;
+    virtual void SetPercent(int percent) = 0;
+};
+
+constexpr int kColumnCount = 5;
+
+// Compares records i (being placed) and j (the pivot) by the sort column's chain of fields, numbers through
+// ToNumber and texts through StrCompare, reversed when not ascending. Indexes out of range compare equal.
+// With a visible progress window, every compare whose first index is a multiple of 150 moves the bar
+// forward to the pivot's share of the records.
+int CompareByColumn(const TStrContainer* container, int column, int i, int j, bool ascending,
+                    ISortProgress* progress = nullptr);
+
+// CompareByColumn bound to a progress window, for TStrContainer::Sort.
+CompareFunc ColumnCompare(ISortProgress* progress);
+
+// Info text of the progress window while sorting, Windows-1251.
+std::string SortInfoText();
+
+} // namespace vg

@@ -1,0 +1,91 @@
+#include "rowlogic.h"
+
+#include "directory/cp1251.h"
+
+namespace vg {
+namespace {
+
+std::string_view FirstWord(std::string_view text) {
+    std::size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string_view::npos) return {};
+    std::size_t end = text.find(' ', begin);
+    return text.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
+}
+
+unsigned char FoldLatin(char c) {
+    auto u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 32) : u;
+}
+
+} // namespace
+
+std::string_view ColumnValue(const TStrContainer& container, int row, int column) {
+    if (row < 0 || row >= container.Count()) return {};
+    if (column == 0) return container.GetKey(row);
+    return container.GetItem(row)->Lines()[column - 1];
+}
+
+bool IsGroupStart(const TStrContainer& container, int row, int sortColumn) {
+    std::string_view cur = ColumnValue(container, row, sortColumn);
+    std::string_view prev = row > 0 ? ColumnValue(container, row - 1, sortColumn) : std::string_view{};
+    if (prev.empty()) return !cur.empty();
+    if (cur.empty()) return false;
+    switch (sortColumn) {
+    case 0:
+        return prev[0] != cur[0];
+    case 4:
+        if (cur.find_first_of("\"/") != std::string_view::npos) return false;
+        return StrCompare(FirstWord(prev), FirstWord(cur)) != 0;
+    default:
+        return StrCompare(prev, cur) != 0;
+    }
+}
+
+std::string FormatPhone(std::string_view key) {
+    std::string s;
+    if (key.size() == 5) {
+        s.append(key.substr(0, 1)).append("-").append(key.substr(1, 2)).append("-").append(key.substr(3));
+    } else if (key.size() == 6) {
+        s.append(key.substr(0, 2)).append("-").append(key.substr(2, 2)).append("-").append(key.substr(4));
+    } else {
+        s.assign(key);
+    }
+    return s;
+}
+
+std::string FormatThousands(std::int64_t value) {
+    std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    std::string digits = std::to_string(magnitude);
+    if (digits.size() > 3) {
+        // 1-based p = length - 2, stepping back by three while above 1.
+        for (long p = static_cast<long>(digits.size()) - 2; p > 1; p -= 3)
+            digits.insert(static_cast<std::size_t>(p - 1), ",");
+    }
+    if (value < 0) digits.insert(0, "-");
+    return digits;
+}
+
+int FindRow(const TStrContainer& container, std::string_view findString, int startIndex, bool wrap, int sortColumn) {
+    int count = container.Count();
+    if (findString.empty() || count <= 0) return -1;
+    if (startIndex < 0 || startIndex >= count) startIndex = 0;
+    auto matches = [&](int row) {
+        std::string_view value = ColumnValue(container, row, sortColumn);
+        if (value.size() < findString.size()) return false;
+        for (std::size_t k = 0; k < findString.size(); ++k)
+            if (FoldLatin(value[k]) != FoldLatin(findString[k])) return false;
+        return true;
+    };
+    int row = startIndex;
+    do {
+        if (matches(row)) return row;
+        ++row;
+        if (row >= count) {
+            if (!wrap) return -1;
+            row = 0;
+        }
+    } while (row != startIndex);
+    return -1;
+}
+
+} // namespace vg

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "directory/strcontainer.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vg {
+
+// The text that decides group starts and type-ahead for a row: the raw key for column 0, else
+// Lines[column - 1]. Empty for a row outside the container.
+std::string_view ColumnValue(const TStrContainer& container, int row, int column);
+
+// Whether row `row` opens a new block of equal values in the sort column: the leading digit for the phone,
+// the upper-cased text for street, house and flat, the upper-cased first word for the subscriber (never for
+// a name with a quote or a slash). An empty value never starts a group; a value under an empty one always does.
+bool IsGroupStart(const TStrContainer& container, int row, int sortColumn);
+
+// 12345 -> 1-23-45, 123456 -> 12-34-56; any other length unchanged.
+std::string FormatPhone(std::string_view key);
+// Decimal with a comma between groups of three digits: 12345 -> 12,345.
+std::string FormatThousands(std::int64_t value);
+
+// The type-ahead: the first row from `startIndex` on (wrapping to row 0 when `wrap`) whose value in the sort
+// column begins with `findString`, Latin a-z folded to capitals. -1 when none, or for an empty text. A start
+// outside the rows starts at row 0.
+int FindRow(const TStrContainer& container, std::string_view findString, int startIndex, bool wrap, int sortColumn);
+
+} // namespace vg

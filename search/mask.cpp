@@ -1,0 +1,129 @@
+#include "mask.h"
+
+namespace vg {
+namespace {
+
+unsigned char Fold(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+
+} // namespace
+
+EMaskException::EMaskException(std::string mask, int position)
+    : Exception("'" + mask + "' is an invalid mask at (" + std::to_string(position) + ")"), mask_(std::move(mask)),
+      position_(position) {}
+
+TMask::~TMask() = default;
+TMask::TMask(TMask&&) noexcept = default;
+TMask& TMask::operator=(TMask&&) noexcept = default;
+
+TMask::TMask(std::string_view mask) {
+    const std::string text(mask);
+    auto invalid = [&](std::size_t index) { throw EMaskException(text, static_cast<int>(index) + 1); };
+    bool pending = false;
+    int stars = 0;
+    auto emit = [&](Step step, std::size_t at) {
+        if (pending) {
+            if (stars == kMaxStars) invalid(at);
+            ++stars;
+        }
+        step.afterStar = pending;
+        pending = false;
+        steps_.push_back(std::move(step));
+    };
+
+    std::size_t i = 0;
+    while (i < mask.size()) {
+        auto c = static_cast<unsigned char>(mask[i]);
+        if (c == '*') {
+            pending = true;
+        } else if (c == '?') {
+            if (!pending) {
+                Step step;
+                step.kind = Kind::AnyChar;
+                emit(std::move(step), i);
+            }
+        } else if (c == '[') {
+            Step step;
+            step.kind = Kind::CharClass;
+            step.set = std::make_unique<std::bitset<256>>();
+            ++i;
+            if (i < mask.size() && mask[i] == '!') {
+                step.negated = true;
+                ++i;
+            }
+            bool haveMember = false;
+            unsigned char last = 0;
+            while (i < mask.size() && mask[i] != ']') {
+                auto m = static_cast<unsigned char>(mask[i]);
+                if (m == '-') {
+                    if (!haveMember) invalid(i);
+                    if (i + 1 >= mask.size()) invalid(mask.size());
+                    unsigned char end = Fold(static_cast<unsigned char>(mask[i + 1]));
+                    for (int code = last; code <= end; ++code) step.set->set(static_cast<std::size_t>(code));
+                    i += 2;
+                } else {
+                    last = Fold(m);
+                    step.set->set(last);
+                    haveMember = true;
+                    ++i;
+                }
+            }
+            if (i >= mask.size()) invalid(mask.size());
+            if (step.set->none()) invalid(i);
+            emit(std::move(step), i);
+        } else {
+            Step step;
+            step.literal = Fold(c);
+            emit(std::move(step), i);
+        }
+        ++i;
+    }
+    emit(Step{}, mask.size());
+}
+
+bool TMask::Accepts(const Step& step, std::string_view text, std::size_t pos) const {
+    bool atEnd = pos >= text.size();
+    switch (step.kind) {
+    case Kind::Literal:
+        if (step.literal == 0) return atEnd;
+        return !atEnd && Fold(static_cast<unsigned char>(text[pos])) == step.literal;
+    case Kind::AnyChar:
+        return !atEnd;
+    case Kind::CharClass:
+        return !atEnd && step.set->test(Fold(static_cast<unsigned char>(text[pos]))) != step.negated;
+    }
+    return false;
+}
+
+bool TMask::Fits(std::string_view text) const {
+    struct Pair {
+        std::size_t pos, step;
+    };
+    Pair stack[kMaxStars + 1];
+    int depth = 0;
+    std::size_t pos = 0;
+    std::size_t first = 0;
+    while (true) {
+        bool fits = true;
+        for (std::size_t s = first; s < steps_.size(); ++s) {
+            const Step& step = steps_[s];
+            if (step.afterStar) {
+                while (pos < text.size() && !Accepts(step, text, pos)) ++pos;
+                if (pos < text.size()) stack[depth++] = {pos + 1, s};
+            }
+            if (!Accepts(step, text, pos)) {
+                fits = false;
+                break;
+            }
+            ++pos;
+        }
+        if (fits) return true;
+        if (depth == 0) return false;
+        --depth;
+        pos = stack[depth].pos;
+        first = stack[depth].step;
+    }
+}
+
+bool MaskFits(std::string_view text, std::string_view mask) { return TMask(mask).Fits(text); }
+
+} // namespace vg

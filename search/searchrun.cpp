@@ -1,0 +1,101 @@
+#include "searchrun.h"
+
+#include "directory/cp1251.h"
+#include "matching.h"
+
+#include <optional>
+#include <vector>
+
+namespace vg {
+namespace {
+
+// Finds which criterion holds the invalid mask, so the operator can be told where to look.
+int FailingCriterion(const TCriteria& criteria) {
+    for (int k = 0; k < kCriterionCount; ++k) {
+        auto c = criteria.Conditions[static_cast<std::size_t>(k)];
+        if (c != FitsMask && c != NotFitsMask) continue;
+        try {
+            TMask mask(criteria.Texts[static_cast<std::size_t>(k)] + "*");
+        } catch (const EMaskException&) {
+            return k;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+std::string SearchInfoText() {
+    std::string text;
+    cp1251::FromUtf8("Поиск в базе данных ...", text);
+    return text;
+}
+
+TRecordFilter::TRecordFilter(const TCriteria& criteria) {
+    for (int k = 0; k < kCriterionCount; ++k) {
+        bool numeric = k == crHouse || k == crFlat;
+        tests_.emplace_back(criteria.Texts[static_cast<std::size_t>(k)], criteria.Conditions[static_cast<std::size_t>(k)],
+                            numeric);
+    }
+}
+
+bool TRecordFilter::operator()(const TString& record) const {
+    TLineList lines = record.Lines();
+    // All five are evaluated, as the operator's criteria are independent of each other.
+    bool phone = tests_[crPhone](record.Key());
+    bool street = tests_[crStreet](lines[0]);
+    bool house = tests_[crHouse](lines[1]);
+    bool flat = tests_[crFlat](lines[2]);
+    bool user = tests_[crUser](lines[3]);
+    return phone && street && house && flat && user;
+}
+
+SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
+    SearchResult result;
+    host.Reload();
+    if (container.Count() <= 0) return result;
+    TCriteria criteria = host.ReadCriteria();
+    const std::int32_t total = container.Count();
+    std::int32_t processed = 0;
+    host.SetInfoText(SearchInfoText());
+    host.ProgressCallback(0, total);
+    host.ShowProgress();
+
+    // Failing records are marked during the walk and removed in one pass, so that a search costs linear
+    // time however the matches are spread; what is removed is the same as deleting each one in turn.
+    std::vector<char> doomed(static_cast<std::size_t>(total), 0);
+    auto finish = [&]() {
+        container.DeleteMarked(doomed);
+        result.count = container.Count();
+        if (result.outcome != SearchOutcome::Failed)
+            result.outcome = result.count > 0 ? SearchOutcome::Found : SearchOutcome::NotFound;
+        host.Finish(result);
+    };
+    try {
+        std::optional<TRecordFilter> filter;
+        try {
+            filter.emplace(criteria);
+        } catch (const EMaskException& e) {
+            result.outcome = SearchOutcome::Failed;
+            result.criterion = FailingCriterion(criteria);
+            result.mask = criteria.Texts[static_cast<std::size_t>(result.criterion)];
+            result.position = e.Position();
+            result.message = e.what();
+            finish();
+            return result;
+        }
+        for (std::int32_t n = total - 1; n >= 0; --n) {
+            const TString* record = container.GetItem(n);
+            ++processed;
+            if (!(*filter)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
+            if (n % 150 == 0) host.ProgressCallback(processed, total);
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+    return result;
+}
+
+} // namespace vg

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "criteria.h"
+#include "directory/strcontainer.h"
+#include "matching.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vg {
+
+enum class SearchOutcome {
+    Found,    // at least one record matched
+    NotFound, // no record matched
+    Failed,   // a criterion holds an invalid mask: nothing was searched
+    Empty,    // the reloaded directory holds no records: nothing happened
+};
+
+struct SearchResult {
+    SearchOutcome outcome = SearchOutcome::Empty;
+    std::int32_t count = 0; // records left in the container
+    // For Failed: the criterion, the mask as the operator typed it (upper-cased), the 1-based position of the
+    // fault and the error message.
+    int criterion = -1;
+    std::string mask;
+    int position = 0;
+    std::string message;
+};
+
+// What a search needs from whoever runs it: the window, or a command-line tool.
+class ISearchHost {
+public:
+    virtual ~ISearchHost() = default;
+    // Refills the container with the whole directory, without showing the loader's progress.
+    virtual void Reload() = 0;
+    virtual TCriteria ReadCriteria() = 0;
+    // The progress window: its info text (Windows-1251), a report, and showing it.
+    virtual void SetInfoText(std::string_view /*text*/) {}
+    virtual void ProgressCallback(std::int32_t /*position*/, std::int32_t /*maximum*/) {}
+    virtual void ShowProgress() {}
+    // Runs once the walk has started, however it ends: publish the result, play the sound, hide the window.
+    virtual void Finish(const SearchResult& /*result*/) {}
+};
+
+// Info text of the progress window while searching, Windows-1251.
+std::string SearchInfoText();
+
+// Reloads the whole directory, reads the criteria and deletes from the container every record that fails any
+// of them (all five tests are evaluated), walking from the last record to the first and reporting progress
+// every 150 records. An invalid mask makes the search fail before any record is deleted. Other failures are
+// passed on after Finish has run.
+SearchResult RunSearch(TStrContainer& container, ISearchHost& host);
+
+// Tests one record against prepared criteria tests.
+class TRecordFilter {
+public:
+    // Fails with EMaskException naming the first criterion whose mask is invalid.
+    explicit TRecordFilter(const TCriteria& criteria);
+    bool operator()(const TString& record) const;
+
+private:
+    std::vector<TCriterionTest> tests_;
+};
+
+} // namespace vg
