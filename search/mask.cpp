@@ -50,6 +50,7 @@ TMask::TMask(std::string_view mask) {
                 step.negated = true;
                 ++i;
             }
+            // A character followed by '-' starts a range and joins the set only through that range.
             bool haveMember = false;
             unsigned char last = 0;
             while (i < mask.size() && mask[i] != ']') {
@@ -62,8 +63,8 @@ TMask::TMask(std::string_view mask) {
                     i += 2;
                 } else {
                     last = Fold(m);
-                    step.set->set(last);
                     haveMember = true;
+                    if (i + 1 >= mask.size() || mask[i + 1] != '-') step.set->set(last);
                     ++i;
                 }
             }
@@ -118,9 +119,12 @@ bool TMask::Fits(std::string_view text) const {
         }
         if (fits) return true;
         if (depth == 0) return false;
-        --depth;
-        pos = stack[depth].pos;
-        first = stack[depth].step;
+        // Every step matches exactly one character, so only the latest star is worth moving: if no later
+        // start of its tail fits, no other place for an earlier star can make it fit. Dropping the older
+        // pairs gives the same answers as trying them, without the exponential cost.
+        pos = stack[depth - 1].pos;
+        first = stack[depth - 1].step;
+        depth = 0;
     }
 }
 

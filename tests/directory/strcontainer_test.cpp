@@ -1,0 +1,281 @@
+#include "directory/errors.h"
+#include "directory/strcontainer.h"
+#include "directory/zstream.h"
+#include "testdata.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using vg::test::Int32;
+using vg::test::W;
+
+std::string Guarded(std::uint32_t len, std::uint32_t notLen, std::uint32_t crc, const std::string& text) {
+    return Int32(static_cast<std::int32_t>(len)) + Int32(static_cast<std::int32_t>(notLen)) +
+           Int32(static_cast<std::int32_t>(crc)) + text;
+}
+
+TEST(GuardedString, GuardsHoldForTheCrcFiguresOfTheFormat) {
+    std::string bytes = Guarded(5, 0xFFFFFFFA, 0x169A2F2E, "HELLO") + "rest";
+    vg::TMemoryStream s(bytes);
+    std::string text;
+    vg::ReadGuardedString(&s, text);
+    EXPECT_EQ(text, "HELLO");
+    EXPECT_EQ(s.Position(), 17);
+
+    std::string empty = Guarded(0, 0xFFFFFFFF, 0x2144DF1C, "");
+    vg::TMemoryStream e(empty);
+    text = "old";
+    vg::ReadGuardedString(&e, text);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(e.Position(), 12);
+}
+
+TEST(GuardedString, ABrokenGuardYieldsEmptyTextAndStopsWhereItNoticed) {
+    std::string badNot = Guarded(5, 0xFFFFFFFB, 0x169A2F2E, "HELLO");
+    vg::TMemoryStream a(badNot);
+    std::string text = "old";
+    vg::ReadGuardedString(&a, text);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(a.Position(), 8);
+
+    std::string badCrc = Guarded(5, 0xFFFFFFFA, 0x169A2F2F, "HELLO");
+    vg::TMemoryStream b(badCrc);
+    vg::ReadGuardedString(&b, text);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(b.Position(), 12);
+
+    vg::ReadGuardedString(nullptr, text);
+    EXPECT_EQ(text, "");
+}
+
+TEST(SplitLines, BreaksAsTheFormatSays) {
+    using L = std::vector<std::string_view>;
+    EXPECT_EQ(vg::SplitLines("A\r\n\r\nB\r\n"), (L{"A", "", "B"}));
+    EXPECT_EQ(vg::SplitLines("A\nB"), (L{"A", "B"}));
+    EXPECT_EQ(vg::SplitLines("A\r\n"), (L{"A"}));
+    EXPECT_EQ(vg::SplitLines(std::string_view("A\0\r\nB", 5)), (L{"A"}));
+    EXPECT_EQ(vg::SplitLines("A\rB\r"), (L{"A", "B"}));
+    EXPECT_EQ(vg::SplitLines("\r\n\r\n"), (L{"", ""}));
+    EXPECT_EQ(vg::SplitLines(""), L{});
+}
+
+TEST(Record, ReadsItsLayoutAndKeepsItsTag) {
+    std::string bytes = Int32(5) + Int32(9) + Int32(77) + "12345" + "A\r\nB\r\nC\r\n" + Int32(0) + Int32(0) + Int32(9);
+    vg::TMemoryStream s(bytes);
+    vg::TString r;
+    r.LoadFromStream(&s);
+    EXPECT_EQ(r.Key(), "12345");
+    ASSERT_EQ(r.Lines().Count(), 3);
+    EXPECT_EQ(r.Lines()[2], "C");
+    EXPECT_EQ(r.Tag, 77);
+    try {
+        (void)r.Lines()[3];
+        FAIL();
+    } catch (const vg::EListError& e) {
+        EXPECT_STREQ(e.what(), "List index out of bounds (3)");
+    }
+    // A record of two absent strings is its 12 header bytes only.
+    r.LoadFromStream(&s);
+    EXPECT_EQ(r.Key(), "");
+    EXPECT_EQ(r.Lines().Count(), 0);
+    EXPECT_EQ(r.Tag, 9);
+    EXPECT_EQ(s.Position(), static_cast<std::int64_t>(bytes.size()));
+    r.SetKey("1");
+    r.Clear();
+    EXPECT_EQ(r.Key(), "");
+    EXPECT_EQ(r.Tag, 9);
+}
+
+TEST(Record, ATextThatCannotBeReadLeavesTheRecordWithoutLines) {
+    std::string bytes = Int32(2) + Int32(100) + Int32(0) + "42" + "short";
+    vg::TMemoryStream s(bytes);
+    vg::TString r;
+    r.LoadFromStream(&s);
+    EXPECT_EQ(r.Key(), "42");
+    EXPECT_EQ(r.Lines().Count(), 0);
+}
+
+TEST(Container, PositionsOutsideTheRecords) {
+    vg::TStrContainer c;
+    vg::test::Fill(c, {{"1", "A", "", "", "X"}, {"2", "B", "", "", "Y"}, {"3", "C", "", "", "Z"}});
+    EXPECT_EQ(c.GetKey(3), "");
+    EXPECT_EQ(c.GetItem(3), nullptr);
+    EXPECT_THROW(c.GetKey(-1), vg::EListError);
+    EXPECT_THROW(c.GetItem(-1), vg::EListError);
+    try {
+        c.Delete(3);
+        FAIL();
+    } catch (const vg::EListError& e) {
+        EXPECT_STREQ(e.what(), "List index out of bounds (3)");
+    }
+    EXPECT_THROW(c.Exchange(0, -1), vg::EListError);
+    EXPECT_EQ(c.Count(), 3);
+    c.Delete(0);
+    ASSERT_EQ(c.Count(), 2);
+    EXPECT_EQ(c.GetKey(0), "2");
+    EXPECT_EQ(c.GetKey(1), "3");
+    c.Exchange(0, 1);
+    EXPECT_EQ(c.GetKey(0), "3");
+}
+
+TEST(Container, DeleteMarkedKeepsTheOthersInOrder) {
+    vg::TStrContainer c;
+    std::vector<vg::DirectoryRecord> recs;
+    for (int i = 0; i < 10; ++i) recs.push_back({std::to_string(i), "", "", "", "U"});
+    vg::test::Fill(c, recs);
+    c.DeleteMarked({1, 0, 0, 1, 1, 0, 0, 0, 0, 1});
+    std::string keys;
+    for (int i = 0; i < c.Count(); ++i) keys += c.GetKey(i);
+    EXPECT_EQ(keys, "125678");
+}
+
+TEST(StrCompare, OrdinalAfterUpperCasing) {
+    EXPECT_EQ(vg::StrCompare(W("ленина"), W("ЛЕНИНА")), 0);
+    EXPECT_EQ(vg::StrCompare("mira", "MIRA"), 0);
+    EXPECT_EQ(vg::StrCompare(W("ЛЕН"), W("ЛЕНИНА")), -1);
+    EXPECT_EQ(vg::StrCompare("10", "9"), -1);
+    EXPECT_EQ(vg::StrCompare("", "A"), -1);
+    EXPECT_EQ(vg::StrCompare("Z", W("А")), -1);   // Latin before Cyrillic
+    EXPECT_EQ(vg::StrCompare(W("ё"), W("А")), -1); // Ё (0xA8) before А (0xC0)
+    EXPECT_EQ(vg::StrCompare(W("Я"), W("а")), 1);
+    int r = 0;
+    vg::NegateOrder(r);
+    EXPECT_EQ(r, 0);
+    r = -1;
+    vg::NegateOrder(r);
+    EXPECT_EQ(r, 1);
+    r = 5;
+    vg::NegateOrder(r);
+    EXPECT_EQ(r, 5);
+}
+
+// The sort as the format's owner describes it, over plain integers: the reference for the exact, unstable
+// arrangement that the container must produce.
+void ReferenceSort(std::vector<std::pair<int, int>>& v, int L, int R) {
+    int I, J;
+    do {
+        I = L;
+        J = R;
+        int P = (L + R) / 2;
+        do {
+            while (v[I].first < v[P].first) ++I;
+            while (v[J].first > v[P].first) --J;
+            if (I <= J) {
+                std::swap(v[I], v[J]);
+                if (P == I)
+                    P = J;
+                else if (P == J)
+                    P = I;
+                ++I;
+                --J;
+            }
+        } while (I <= J);
+        if (L < J) ReferenceSort(v, L, J);
+        L = I;
+    } while (I < R);
+}
+
+TEST(Container, QuickSortTracksThePivotRecordAndArrangesTiesExactly) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 50; ++round) {
+        int n = 2 + static_cast<int>(rng() % 60);
+        std::vector<std::pair<int, int>> ref;
+        std::vector<vg::DirectoryRecord> recs;
+        for (int i = 0; i < n; ++i) {
+            int key = static_cast<int>(rng() % 6); // many ties
+            ref.emplace_back(key, i);
+            recs.push_back({std::to_string(key), std::to_string(i), "", "", "U"});
+        }
+        vg::TStrContainer c;
+        vg::test::Fill(c, recs);
+        // Compares by key; the pivot's position must always hold the record that the sort chose as pivot.
+        c.Sort(0, true);
+        ReferenceSort(ref, 0, n - 1);
+        for (int i = 0; i < n; ++i) {
+            EXPECT_EQ(c.GetKey(i), std::to_string(ref[static_cast<std::size_t>(i)].first));
+            EXPECT_EQ(c.GetItem(i)->Lines()[0], std::to_string(ref[static_cast<std::size_t>(i)].second))
+                << "round " << round << " position " << i;
+        }
+    }
+}
+
+TEST(Container, SortPassesColumnAndDirectionAndSkipsTinyLists) {
+    vg::TStrContainer c;
+    int calls = 0;
+    vg::CompareFunc counting = [&](const vg::TStrContainer*, int, int, int, bool) {
+        ++calls;
+        return 0;
+    };
+    c.Sort(0, true, counting);
+    vg::test::Fill(c, {{"1", "A", "", "", "X"}});
+    c.Sort(0, true, counting);
+    EXPECT_EQ(calls, 0);
+
+    vg::test::Fill(c, {{"1", "B", "10", "", "X"}, {"2", "a", "9", "", "Y"}, {"3", "C", "1", "", "Z"}});
+    c.Sort(2, true); // House as text: "1" < "10" < "9"
+    EXPECT_EQ(c.GetKey(0), "3");
+    EXPECT_EQ(c.GetKey(1), "1");
+    EXPECT_EQ(c.GetKey(2), "2");
+    c.Sort(1, false); // Street descending, case-insensitive
+    EXPECT_EQ(c.GetKey(0), "3");
+    EXPECT_EQ(c.GetKey(1), "1");
+    EXPECT_EQ(c.GetKey(2), "2");
+}
+
+TEST(Index, LoadsGuardedEntriesAndSortsTextWithValue) {
+    std::uint32_t crc1 = 0x99F8B879; // the CRC-32 of 01 00 00 00
+    std::string bytes = Int32(2) + Int32(99) + Int32(10) + Guarded(1, ~1u, crc1, "b") + Int32(20) + Guarded(1, ~1u, crc1, "A");
+    vg::TMemoryStream s(bytes);
+    vg::TStrIndex index;
+    index.LoadFromStream(&s);
+    EXPECT_EQ(index.IndexValue, 99);
+    ASSERT_EQ(index.Count(), 2);
+    index.Sort(true);
+    EXPECT_EQ(index.Text(0), "A");
+    EXPECT_EQ(index.EntryValue(0), 20);
+    EXPECT_EQ(index.Text(1), "b");
+    EXPECT_EQ(index.EntryValue(1), 10);
+
+    // Fewer than two bytes left: the index stays empty.
+    std::string one = "x";
+    vg::TMemoryStream t(one);
+    index.LoadFromStream(&t);
+    EXPECT_EQ(index.Count(), 0);
+}
+
+TEST(Container, LoadsHeaderRecordsAndIndexSections) {
+    std::uint32_t crc1 = 0x99F8B879;
+    std::string body = Int32(1) + Int32(42) + Int32(1) + Int32(4) + Int32(3) + "7" + "X\r\nY" + Int32(1) + Int32(1) +
+                       Int32(5) + Int32(6) + Guarded(1, ~1u, crc1, "Q");
+    vg::TStrContainer withIndex(1);
+    vg::TMemoryStream s(body);
+    withIndex.LoadFromStream(&s);
+    EXPECT_EQ(withIndex.HeaderValue, 42);
+    ASSERT_EQ(withIndex.Count(), 1);
+    EXPECT_EQ(withIndex.GetItem(0)->Tag, 3);
+    EXPECT_EQ(withIndex.Index(0).Text(0), "Q");
+    EXPECT_EQ(withIndex.Index(0).EntryValue(0), 6);
+
+    // The directory container has no index objects: a section is a list error, after the records.
+    vg::TStrContainer plain;
+    vg::TMemoryStream s2(body);
+    try {
+        plain.LoadFromStream(&s2);
+        FAIL();
+    } catch (const vg::EListError& e) {
+        EXPECT_STREQ(e.what(), "List index out of bounds (0)");
+    }
+    EXPECT_EQ(plain.Count(), 1);
+
+    // Count 0: nothing after the header is read.
+    std::string empty = Int32(0) + Int32(5);
+    vg::TMemoryStream s3(empty);
+    plain.LoadFromStream(&s3);
+    EXPECT_EQ(plain.Count(), 0);
+    EXPECT_EQ(plain.HeaderValue, 5);
+}
+
+} // namespace

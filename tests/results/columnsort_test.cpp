@@ -1,0 +1,140 @@
+#include "results/columnsort.h"
+#include "search/matching.h"
+#include "testdata.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vg::test::W;
+
+class Bar : public vg::ISortProgress {
+public:
+    bool Visible() const override { return visible; }
+    int Percent() const override { return percent; }
+    void SetPercent(int p) override {
+        EXPECT_GE(p, percent) << "the bar must never move back";
+        percent = p;
+        ++sets;
+    }
+    bool visible = true;
+    int percent = 0;
+    int sets = 0;
+};
+
+std::vector<vg::DirectoryRecord> Sample() {
+    return {
+        {"22222", W("МИРА"), "10", "1", W("ПЕТРОВ П.")},   {"", W("ЛЕНИНА"), "12А", "", W("ИВАНОВ И.")},
+        {"11111", W("ленина"), "9", "2", W("ЁЖИКОВ Е.")},   {"33333", W("ЛЕНИНА"), "9", "10", "SMITH J."},
+        {"44444", W("ЛЕНИНА"), "9", "10", "SMITH J."},     {"5555", "", "", "9/9", W("\"ЛОТОС\"")},
+    };
+}
+
+std::vector<std::string> Keys(const vg::TStrContainer& c) {
+    std::vector<std::string> k;
+    for (int i = 0; i < c.Count(); ++i) k.emplace_back(c.GetKey(i));
+    return k;
+}
+
+TEST(CompareByColumn, EachColumnSortsByItsChain) {
+    vg::TStrContainer c;
+    using K = std::vector<std::string>;
+    // Phone as numbers: the empty key and 5555 as 0 and 5555, then ties broken by User.
+    vg::test::Fill(c, Sample());
+    c.Sort(0, true, vg::ColumnCompare(nullptr));
+    EXPECT_EQ(Keys(c), (K{"", "5555", "11111", "22222", "33333", "44444"}));
+    // Street as text, case-insensitive, ties by House as numbers ("12А" is 0), then Flat, then User.
+    c.Sort(1, true, vg::ColumnCompare(nullptr));
+    EXPECT_EQ(c.GetKey(0), "5555");
+    EXPECT_EQ(c.GetKey(1), "");      // ЛЕНИНА 12А counts as house 0
+    EXPECT_EQ(c.GetKey(2), "11111"); // ленина 9 flat 2
+    EXPECT_EQ(c.GetKey(5), "22222"); // МИРА
+    // House: non-numbers (empty, 12А) first as 0.
+    c.Sort(2, true, vg::ColumnCompare(nullptr));
+    EXPECT_EQ(c.GetKey(0), "5555"); // empty house and empty street before ЛЕНИНА
+    EXPECT_EQ(c.GetKey(1), "");
+    EXPECT_EQ(c.GetKey(5), "22222");
+    // User: Latin before Cyrillic, quotes (0x22) before both, Ё before И.
+    c.Sort(4, true, vg::ColumnCompare(nullptr));
+    EXPECT_EQ(c.GetKey(0), "5555");
+    EXPECT_EQ(c.GetItem(1)->Lines()[3], "SMITH J.");
+    EXPECT_EQ(c.GetItem(3)->Lines()[3], W("ЁЖИКОВ Е."));
+    EXPECT_EQ(c.GetItem(4)->Lines()[3], W("ИВАНОВ И."));
+    // User ties end with Phone as numbers.
+    EXPECT_EQ(c.GetKey(1), "33333");
+    c.Sort(4, false, vg::ColumnCompare(nullptr));
+    EXPECT_EQ(c.GetItem(0)->Lines()[3], W("ПЕТРОВ П."));
+    EXPECT_EQ(c.GetKey(4), "33333");
+}
+
+TEST(CompareByColumn, TheStreetChainIgnoresThePhone) {
+    vg::TStrContainer c;
+    vg::test::Fill(c, Sample());
+    // Records 3 and 4 agree in street, house, flat and user: equal in both directions.
+    EXPECT_EQ(vg::CompareByColumn(&c, 1, 3, 4, true), 0);
+    EXPECT_EQ(vg::CompareByColumn(&c, 1, 3, 4, false), 0);
+    EXPECT_LT(vg::CompareByColumn(&c, 4, 3, 4, true), 0);
+    EXPECT_GT(vg::CompareByColumn(&c, 4, 3, 4, false), 0);
+    // Out of range: equal, and no progress.
+    Bar bar;
+    EXPECT_EQ(vg::CompareByColumn(&c, 1, 0, 6, true, &bar), 0);
+    EXPECT_EQ(vg::CompareByColumn(&c, 1, -1, 0, true, &bar), 0);
+    EXPECT_EQ(vg::CompareByColumn(nullptr, 1, 0, 0, true, &bar), 0);
+    EXPECT_EQ(bar.sets, 0);
+}
+
+TEST(CompareByColumn, ProgressFollowsThePivotForwardOnlyAndOnlyWhenVisible) {
+    const vg::TStrContainer& all = vg::test::BuiltinContainer();
+    vg::TStrContainer c;
+    std::vector<vg::DirectoryRecord> recs;
+    for (int i = 0; i < 3000; ++i) {
+        const vg::TString* r = all.GetItem(i * 15);
+        auto l = r->Lines();
+        recs.push_back({std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
+    }
+    vg::test::Fill(c, recs);
+    Bar bar;
+    c.Sort(1, true, vg::ColumnCompare(&bar)); // Bar checks that the percentage never decreases
+    EXPECT_GT(bar.sets, 0);
+    EXPECT_LE(bar.percent, 100);
+    for (int i = 1; i < c.Count(); ++i) ASSERT_LE(vg::CompareByColumn(&c, 1, i - 1, i, true), 0) << i;
+
+    Bar hidden;
+    hidden.visible = false;
+    c.Sort(2, true, vg::ColumnCompare(&hidden));
+    EXPECT_EQ(hidden.sets, 0);
+
+    // The share is the pivot's index over Count / 100, halves to even.
+    Bar exact;
+    vg::CompareByColumn(&c, 1, 150, 45, true, &exact);
+    EXPECT_EQ(exact.percent, 2); // 45 / 30 = 1.5 -> 2
+    vg::CompareByColumn(&c, 1, 151, 2999, true, &exact);
+    EXPECT_EQ(exact.percent, 2); // index 151 is not a multiple of 150
+}
+
+TEST(CompareByColumn, TheWholeDirectorySortsByEveryColumnBothWays) {
+    vg::TStrContainer c;
+    const vg::TStrContainer& all = vg::test::BuiltinContainer();
+    std::vector<vg::DirectoryRecord> recs;
+    for (int i = 0; i < all.Count(); ++i) {
+        const vg::TString* r = all.GetItem(i);
+        auto l = r->Lines();
+        recs.push_back({std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
+    }
+    vg::test::Fill(c, recs);
+    for (int column = 0; column < vg::kColumnCount; ++column) {
+        for (bool ascending : {true, false}) {
+            c.Sort(column, ascending, vg::ColumnCompare(nullptr));
+            ASSERT_EQ(c.Count(), 45129);
+            for (int i = 1; i < c.Count(); ++i)
+                ASSERT_LE(vg::CompareByColumn(&c, column, i - 1, i, ascending), 0) << column << " at " << i;
+        }
+    }
+    // Ascending by phone: the records without a number first.
+    c.Sort(0, true, vg::ColumnCompare(nullptr));
+    EXPECT_EQ(c.GetKey(0), "");
+    EXPECT_EQ(c.GetKey(5136), "");
+    EXPECT_FALSE(c.GetKey(5137).empty());
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+#include "results/rowlogic.h"
+#include "testdata.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vg::test::W;
+
+std::vector<bool> Starts(const vg::TStrContainer& c, int column) {
+    std::vector<bool> s;
+    for (int i = 0; i < c.Count(); ++i) s.push_back(vg::IsGroupStart(c, i, column));
+    return s;
+}
+
+using B = std::vector<bool>;
+
+TEST(GroupStart, PhoneBlocksChangeWithTheLeadingDigit) {
+    vg::TStrContainer c;
+    vg::test::Fill(c, {{"", "A", "", "", "U"},
+                       {"", "A", "", "", "U"},
+                       {"12345", "A", "", "", "U"},
+                       {"19999", "A", "", "", "U"},
+                       {"21111", "A", "", "", "U"},
+                       {"", "A", "", "", "U"},
+                       {"23333", "A", "", "", "U"}});
+    EXPECT_EQ(Starts(c, 0), (B{false, false, true, false, true, false, true}));
+}
+
+TEST(GroupStart, StreetHouseAndFlatBlocksIgnoreCase) {
+    vg::TStrContainer c;
+    vg::test::Fill(c, {{"1", W("ЛЕНИНА"), "1", "1", "U"},
+                       {"2", W("ленина"), "1", "2", "U"},
+                       {"3", W("МИРА"), W("1а"), "2", "U"},
+                       {"4", "", W("1А"), "", "U"},
+                       {"5", W("МИРА"), "2", "3", "U"}});
+    EXPECT_EQ(Starts(c, 1), (B{true, false, true, false, true}));
+    EXPECT_EQ(Starts(c, 2), (B{true, false, true, false, true}));
+    EXPECT_EQ(Starts(c, 3), (B{true, true, false, false, true}));
+}
+
+TEST(GroupStart, UserBlocksAreSurnamesAndNeverOrganisations) {
+    vg::TStrContainer c;
+    vg::test::Fill(c, {{"1", "", "", "", W("\"ЛОТОС\"")},
+                       {"2", "", "", "", W("ИВАНОВ А.")},
+                       {"3", "", "", "", W("  иванов Б.")},
+                       {"4", "", "", "", W("ООО \"РОМАШКА\"")},
+                       {"5", "", "", "", W("ГОРОНО/ИНСПЕКТОРЫ")},
+                       {"6", "", "", "", W("ПЕТРОВ П.")}});
+    EXPECT_EQ(Starts(c, 4), (B{true, true, false, false, false, true}));
+}
+
+TEST(Formats, PhoneAndCounter) {
+    EXPECT_EQ(vg::FormatPhone("12345"), "1-23-45");
+    EXPECT_EQ(vg::FormatPhone("123456"), "12-34-56");
+    EXPECT_EQ(vg::FormatPhone("1234"), "1234");
+    EXPECT_EQ(vg::FormatPhone("1234567"), "1234567");
+    EXPECT_EQ(vg::FormatPhone(""), "");
+    EXPECT_EQ(vg::FormatThousands(0), "0");
+    EXPECT_EQ(vg::FormatThousands(999), "999");
+    EXPECT_EQ(vg::FormatThousands(1000), "1,000");
+    EXPECT_EQ(vg::FormatThousands(12345), "12,345");
+    EXPECT_EQ(vg::FormatThousands(45129), "45,129");
+    EXPECT_EQ(vg::FormatThousands(123456), "123,456");
+    EXPECT_EQ(vg::FormatThousands(1234567), "1,234,567");
+    EXPECT_EQ(vg::FormatThousands(-1234), "-1,234");
+}
+
+TEST(TypeAhead, FindsByRawKeyFoldingLatinOnlyAndWraps) {
+    vg::TStrContainer c;
+    vg::test::Fill(c, {{"", "", "", "", "abc"},
+                       {"12345", "", "", "", W("Иванов")},
+                       {"22345", "", "", "", "Smith"},
+                       {"12999", "", "", "", W("иванов")}});
+    EXPECT_EQ(vg::FindRow(c, "12", 0, true, 0), 1);
+    EXPECT_EQ(vg::FindRow(c, "1-", 0, true, 0), -1); // the dashes are only shown
+    EXPECT_EQ(vg::FindRow(c, "12", 2, true, 0), 3);
+    EXPECT_EQ(vg::FindRow(c, "22", 3, false, 0), -1);
+    EXPECT_EQ(vg::FindRow(c, "22", 3, true, 0), 2);
+    EXPECT_EQ(vg::FindRow(c, "sm", 0, true, 4), 2);
+    EXPECT_EQ(vg::FindRow(c, "ABC", 1, true, 4), 0);
+    EXPECT_EQ(vg::FindRow(c, W("и"), 0, true, 4), 3); // Cyrillic only in its stored case
+    EXPECT_EQ(vg::FindRow(c, W("И"), 2, true, 4), 1);
+    EXPECT_EQ(vg::FindRow(c, "", 0, true, 4), -1);
+    EXPECT_EQ(vg::FindRow(c, "Smith", 99, true, 4), 2);  // a start outside the rows begins at row 0
+    EXPECT_EQ(vg::FindRow(c, "Smith", -7, false, 4), 2);
+    vg::TStrContainer empty;
+    EXPECT_EQ(vg::FindRow(empty, "1", 0, true, 0), -1);
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+#include "directory/errors.h"
+#include "directory/loader.h"
+#include "resources/builtin_directory.h"
+#include "search/searchrun.h"
+#include "testdata.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vg::test::W;
+
+// Records what the search asks of its host, as the window would see it.
+class Host : public vg::ISearchHost {
+public:
+    Host(vg::TStrContainer& c, std::string bytes) : c_(c), bytes_(std::move(bytes)) {}
+    void Reload() override {
+        ++reloads;
+        vg::LoadDirectory(c_, bytes_);
+        if (corrupt) c_.GetItem(c_.Count() - 3)->SetLines({"ONLY ONE LINE"});
+    }
+    vg::TCriteria ReadCriteria() override {
+        ++reads;
+        return vg::ReadCriteria(inputs);
+    }
+    void SetInfoText(std::string_view text) override { info = text; }
+    void ProgressCallback(std::int32_t pos, std::int32_t max) override { reports.emplace_back(pos, max); }
+    void ShowProgress() override { ++shows; }
+    void Finish(const vg::SearchResult& r) override {
+        ++finishes;
+        finished = r;
+    }
+
+    std::array<vg::TCriterionInput, vg::kCriterionCount> inputs{};
+    int reloads = 0, reads = 0, shows = 0, finishes = 0;
+    bool corrupt = false;
+    std::string info;
+    std::vector<std::pair<int, int>> reports;
+    vg::SearchResult finished;
+
+private:
+    vg::TStrContainer& c_;
+    std::string bytes_;
+};
+
+TEST(SearchRun, AllFieldsEmptyKeepsTheWholeDirectoryWithTheExactProgressFigures) {
+    vg::TStrContainer c;
+    Host host(c, std::string(vg::BuiltinDirectory()));
+    vg::SearchResult r = vg::RunSearch(c, host);
+    EXPECT_EQ(r.outcome, vg::SearchOutcome::Found);
+    EXPECT_EQ(r.count, 45129);
+    EXPECT_EQ(c.Count(), 45129);
+    EXPECT_EQ(host.info, W("Поиск в базе данных ..."));
+    ASSERT_EQ(host.reports.size(), 302u);
+    EXPECT_EQ(host.reports[0], std::make_pair(0, 45129));
+    EXPECT_EQ(host.reports[1], std::make_pair(129, 45129));
+    EXPECT_EQ(host.reports[2], std::make_pair(279, 45129));
+    EXPECT_EQ(host.reports.back(), std::make_pair(45129, 45129));
+    EXPECT_EQ(host.shows, 1);
+    EXPECT_EQ(host.finishes, 1);
+}
+
+TEST(SearchRun, CriteriaCombineWithAndAndEverySearchStartsFromTheWholeDirectory) {
+    vg::TStrContainer c;
+    std::vector<vg::DirectoryRecord> recs = {{"12345", W("ЛЕНИНА"), "1", "", "A"},
+                                             {"12399", W("МИРА"), "2", "", "B"},
+                                             {"22345", W("ЛЕНИНА"), "10", "5", "C"},
+                                             {"12377", W("ПР. ЛЕНИНА"), "3", "", "D"}};
+    Host host(c, vg::test::Compressed(recs));
+    host.inputs[vg::crPhone] = {"1-23", 0};            // begins with
+    host.inputs[vg::crStreet] = {W("ленин"), 1};        // contains
+    vg::SearchResult r = vg::RunSearch(c, host);
+    ASSERT_EQ(r.count, 2);
+    EXPECT_EQ(c.GetKey(0), "12345"); // stored order kept
+    EXPECT_EQ(c.GetKey(1), "12377");
+
+    host.inputs = {};
+    host.inputs[vg::crHouse] = {"9", 4}; // greater, as numbers
+    r = vg::RunSearch(c, host);
+    ASSERT_EQ(r.count, 1);
+    EXPECT_EQ(c.GetKey(0), "22345");
+
+    host.inputs[vg::crHouse] = {"999", 4};
+    r = vg::RunSearch(c, host);
+    EXPECT_EQ(r.outcome, vg::SearchOutcome::NotFound);
+    EXPECT_EQ(c.Count(), 0);
+    EXPECT_EQ(host.finished.outcome, vg::SearchOutcome::NotFound);
+}
+
+TEST(SearchRun, AnInvalidMaskFailsTheSearchAndNamesTheCriterion) {
+    vg::TStrContainer c;
+    Host host(c, std::string(vg::BuiltinDirectory()));
+    host.inputs[vg::crStreet] = {"[0-9", vg::kFitsMaskIndex};
+    host.inputs[vg::crUser] = {"[]", vg::kFitsMaskIndex};
+    vg::SearchResult r = vg::RunSearch(c, host);
+    EXPECT_EQ(r.outcome, vg::SearchOutcome::Failed);
+    EXPECT_EQ(r.criterion, vg::crStreet);
+    EXPECT_EQ(r.mask, "[0-9");
+    EXPECT_EQ(r.position, 6);
+    EXPECT_EQ(r.message, "'[0-9*' is an invalid mask at (6)");
+    EXPECT_EQ(c.Count(), 45129); // nothing removed
+    EXPECT_EQ(host.finishes, 1);
+    EXPECT_EQ(host.finished.outcome, vg::SearchOutcome::Failed);
+}
+
+TEST(SearchRun, AnEmptyDirectoryDoesNothingFurther) {
+    vg::TStrContainer c;
+    Host host(c, vg::test::Compressed({}));
+    vg::SearchResult r = vg::RunSearch(c, host);
+    EXPECT_EQ(r.outcome, vg::SearchOutcome::Empty);
+    EXPECT_EQ(host.reads, 0);
+    EXPECT_EQ(host.shows, 0);
+    EXPECT_EQ(host.finishes, 0);
+}
+
+TEST(SearchRun, AFailureDuringTheWalkStillFinishesAndKeepsWhatWasRemoved) {
+    vg::TStrContainer c;
+    std::vector<vg::DirectoryRecord> recs;
+    for (int i = 0; i < 10; ++i) recs.push_back({std::to_string(10000 + i), "S", "1", "", i % 2 ? "ODD" : "EVEN"});
+    Host host(c, vg::test::Compressed(recs));
+    host.corrupt = true; // record 7 has one line only
+    host.inputs[vg::crUser] = {"EVEN", 3};
+    EXPECT_THROW(vg::RunSearch(c, host), vg::EListError);
+    EXPECT_EQ(host.finishes, 1);
+    // Records 9 and 8 were examined before the damaged one: 9 (odd) is gone, the rest stay.
+    EXPECT_EQ(c.Count(), 9);
+    EXPECT_EQ(host.finished.count, 9);
+    EXPECT_EQ(host.finished.outcome, vg::SearchOutcome::Found);
+}
+
+} // namespace

@@ -1,0 +1,126 @@
+#include "fileio.h"
+#include "resources/builtin_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("vg-cli-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    Outcome Cmd(const std::string& args) const {
+        std::string command = std::string(VG_CLI) + " " + args + " >" + Path("out") + " 2>" + Path("err");
+        int raw = std::system(command.c_str());
+        Outcome r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        std::string error;
+        vg::ReadWholeFile(Path("out"), r.out, error);
+        vg::ReadWholeFile(Path("err"), r.err, error);
+        return r;
+    }
+
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::string error;
+        ASSERT_TRUE(vg::WriteWholeFile(Path(name), bytes, error)) << error;
+    }
+
+private:
+    std::filesystem::path dir_;
+};
+
+TEST_F(Cli, StatsShowsEveryFigureOfTheBuiltInDirectory) {
+    Outcome r = Cmd("stats");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* line : {"records: 45129\n", "header value: 0\n", "index sections: 0\n", "empty keys: 5137\n",
+                             "5-digit keys: 39611\n", "6-digit keys: 381\n", "other keys: 0\n",
+                             "numbers occurring more than once: 585\n", "empty streets: 5529\n",
+                             "empty houses: 2971\n", "empty flats: 12145\n", "NOSTREET: 15\n", "shortest text: 10\n",
+                             "longest text: 62\n", "longest street: 24\n", "longest house: 3\n", "longest flat: 3\n",
+                             "longest user: 37\n", "inflated bytes: 2135563\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+}
+
+TEST_F(Cli, DumpAndPackRoundTripToTheSameBytes) {
+    Outcome dump = Cmd("dump");
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(dump.out.rfind("phone,street,house,flat,user\r\n", 0), 0u);
+    Write("city.csv", dump.out);
+    Outcome pack = Cmd("pack " + Path("city.csv") + " -o " + Path("city.rcd"));
+    ASSERT_EQ(pack.status, 0) << pack.err;
+    std::string bytes, error;
+    ASSERT_TRUE(vg::ReadWholeFile(Path("city.rcd"), bytes, error));
+    EXPECT_EQ(bytes, std::string(vg::BuiltinDirectory()));
+}
+
+TEST_F(Cli, PackRejectsABadRowAndWritesNothing) {
+    Write("bad.csv", "phone,street,house,flat,user\n12345,A,1,1,U\n12346,A,1\n");
+    Outcome r = Cmd("pack " + Path("bad.csv") + " -o " + Path("out.rcd"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("line 3: expected 5 fields, found 3"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(Path("out.rcd")));
+}
+
+TEST_F(Cli, DamagedOrMissingFilesGiveAMessageAndStatusOne) {
+    Write("junk.rcd", "this is not a directory at all");
+    Outcome junk = Cmd("stats " + Path("junk.rcd"));
+    EXPECT_EQ(junk.status, 1);
+    EXPECT_NE(junk.err.find("is damaged"), std::string::npos) << junk.err;
+    Outcome missing = Cmd("dump " + Path("nowhere.rcd"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot open"), std::string::npos);
+    std::string half(vg::BuiltinDirectory().substr(0, 200000));
+    Write("half.rcd", half);
+    Outcome cut = Cmd("stats " + Path("half.rcd"));
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_NE(cut.err.find("ends early"), std::string::npos) << cut.err;
+}
+
+TEST_F(Cli, SearchPrintsTheMatchesAndTheirNumber) {
+    Outcome r = Cmd("search --street begins:ленина --house gt:50 --sort house --desc");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("phone,street,house,flat,user\r\n", 0), 0u);
+    int lines = 0;
+    for (char c : r.out) lines += c == '\n';
+    EXPECT_GT(lines, 1);
+    EXPECT_EQ(r.err, std::to_string(lines - 1) + "\n");
+    // Descending by house: the first row holds the highest number.
+    std::string first = r.out.substr(r.out.find('\n') + 1);
+    first = first.substr(0, first.find('\r'));
+    EXPECT_NE(first.find("ЛЕНИНА"), std::string::npos) << first;
+
+    Outcome none = Cmd("search --user eq:НИКТО");
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.err, "0\n");
+}
+
+TEST_F(Cli, SearchRefusesInvalidMasksAndUnwritableText) {
+    Outcome mask = Cmd("search --street 'mask:[0-9'");
+    EXPECT_EQ(mask.status, 1);
+    EXPECT_NE(mask.err.find("street mask '[0-9' is invalid at position 6"), std::string::npos) << mask.err;
+    Outcome text = Cmd("search --user contains:日本");
+    EXPECT_EQ(text.status, 2);
+    EXPECT_NE(text.err.find("cannot be written in Windows-1251"), std::string::npos);
+    EXPECT_EQ(Cmd("search --street bogus:X").status, 2);
+    EXPECT_EQ(Cmd("frobnicate").status, 2);
+    EXPECT_EQ(Cmd("--help").status, 0);
+}
+
+} // namespace
