@@ -11,23 +11,37 @@ namespace vg {
 
 EListError::EListError(long long index) : Exception("List index out of bounds (" + std::to_string(index) + ")") {}
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    if (auto zero = text.find('\0'); zero != std::string_view::npos) text = text.substr(0, zero);
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        char c = text[i];
+namespace {
+
+// Calls `line` for every line of a record text: CR LF, CR or LF end a line, a zero byte ends the text.
+template <class F> void ForEachLine(std::string_view text, F&& line) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    if (const void* zero = text.empty() ? nullptr : std::memchr(p, 0, text.size())) end = static_cast<const char*>(zero);
+    const char* start = p;
+    while (p < end) {
+        char c = *p;
+        if (static_cast<unsigned char>(c) > '\r') {
+            ++p;
+            continue;
+        }
         if (c == '\r' || c == '\n') {
-            lines.push_back(text.substr(start, i - start));
-            ++i;
-            if (c == '\r' && i < text.size() && text[i] == '\n') ++i;
-            start = i;
+            line(std::string_view(start, static_cast<std::size_t>(p - start)));
+            ++p;
+            if (c == '\r' && p < end && *p == '\n') ++p;
+            start = p;
         } else {
-            ++i;
+            ++p;
         }
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
+    if (start < end) line(std::string_view(start, static_cast<std::size_t>(end - start)));
+}
+
+} // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    ForEachLine(text, [&](std::string_view line) { lines.push_back(line); });
     return lines;
 }
 
@@ -49,35 +63,48 @@ std::string_view TLineList::Get(int i) const {
 
 // ---- TString ----
 
-TString::TString(std::string_view key) { Assign(key, {}); }
+TString::TString(std::string_view key) { Assign(key, nullptr, 0); }
 
-TString::~TString() = default;
+TString::~TString() { Release(); }
+
+void TString::Release() {
+    if (data_ != inline_) delete[] data_;
+    data_ = inline_;
+}
 
 TLineList TString::Lines() const {
-    const char* text = data_ ? data_.get() + keyLen_ : nullptr;
-    const auto* ends = data_ ? reinterpret_cast<const std::uint32_t*>(data_.get() + keyLen_ + textLen_) : nullptr;
+    const char* text = data_ + keyLen_;
+    const auto* ends = reinterpret_cast<const std::uint32_t*>(data_ + keyLen_ + textLen_);
     return {text, ends, lineCount_};
 }
 
-void TString::Assign(std::string_view key, const std::vector<std::string_view>& lines) {
+void TString::Assign(std::string_view key, const std::string_view* lines, std::size_t count) {
     std::size_t text = 0;
-    for (auto l : lines) text += l.size();
-    std::size_t total = key.size() + text + lines.size() * sizeof(std::uint32_t);
-    std::unique_ptr<char[]> data(total > 0 ? new char[total] : nullptr);
-    char* p = data.get();
+    for (std::size_t k = 0; k < count; ++k) text += lines[k].size();
+    std::size_t total = key.size() + text + count * sizeof(std::uint32_t);
+    // The parts may point into this record's own storage (SetKey keeps the lines): build aside, then swap in.
+    char scratch[kInlineBytes];
+    char* data = total <= kInlineBytes ? scratch : new char[total];
+    char* p = data;
     if (!key.empty()) std::memcpy(p, key.data(), key.size());
     p += key.size();
     char* endsAt = p + text;
     std::uint32_t end = 0;
-    for (std::size_t k = 0; k < lines.size(); ++k) {
+    for (std::size_t k = 0; k < count; ++k) {
         if (!lines[k].empty()) std::memcpy(p + end, lines[k].data(), lines[k].size());
         end += static_cast<std::uint32_t>(lines[k].size());
         std::memcpy(endsAt + k * sizeof end, &end, sizeof end);
     }
-    data_ = std::move(data);
+    Release();
+    if (data == scratch) {
+        std::memcpy(inline_, scratch, total);
+        data_ = inline_;
+    } else {
+        data_ = data;
+    }
     keyLen_ = static_cast<std::uint32_t>(key.size());
     textLen_ = static_cast<std::uint32_t>(text);
-    lineCount_ = static_cast<std::uint32_t>(lines.size());
+    lineCount_ = static_cast<std::uint32_t>(count);
 }
 
 void TString::SetKey(std::string_view key) {
@@ -86,40 +113,82 @@ void TString::SetKey(std::string_view key) {
     auto lines = Lines();
     for (int i = 0; i < lines.Count(); ++i) keep.emplace_back(lines.Get(i));
     std::vector<std::string_view> views(keep.begin(), keep.end());
-    Assign(copy, views);
+    Assign(copy, views.data(), views.size());
 }
 
 void TString::SetText(std::string_view text) {
     std::string key(Key());
-    Assign(key, SplitLines(text));
+    std::string copy(text);
+    AssignText(key, copy);
 }
 
 void TString::SetLines(const std::vector<std::string>& lines) {
     std::string key(Key());
     std::vector<std::string_view> views(lines.begin(), lines.end());
-    Assign(key, views);
+    Assign(key, views.data(), views.size());
 }
 
-void TString::Clear() { Assign({}, {}); }
+void TString::Clear() { Assign({}, nullptr, 0); }
 
 void TString::LoadFromStream(TStream* stream) {
     Clear();
     if (!stream) return;
-    std::int32_t keyLen = stream->ReadInt32("a record's key length");
-    std::int32_t textLen = stream->ReadInt32("a record's text length");
-    Tag = stream->ReadInt32("a record's tag");
+    unsigned char head[12];
+    stream->ReadBuffer(head, 12, "a record's header");
+    auto word = [&head](int k) {
+        return static_cast<std::int32_t>(head[4 * k] | (std::uint32_t{head[4 * k + 1]} << 8) |
+                                         (std::uint32_t{head[4 * k + 2]} << 16) | (std::uint32_t{head[4 * k + 3]} << 24));
+    };
+    std::int32_t keyLen = word(0);
+    std::int32_t textLen = word(1);
+    Tag = word(2);
     if (keyLen <= 0 && textLen <= 0) return;
-    std::string key;
-    if (keyLen > 0) key = stream->ReadString(static_cast<std::size_t>(keyLen), "a record's key");
-    std::string text;
-    if (textLen > 0) {
+    // One buffer per thread, reused for every record: a load makes no allocation besides the record's own.
+    thread_local std::string buffer;
+    constexpr std::size_t kDirect = 64 * 1024;
+    auto key = static_cast<std::size_t>(std::max(keyLen, 0));
+    auto text = static_cast<std::size_t>(std::max(textLen, 0));
+    if (key <= kDirect) {
+        buffer.resize(key);
+        stream->ReadBuffer(buffer.data(), key, "a record's key");
+    } else {
+        buffer = stream->ReadString(key, "a record's key");
+    }
+    if (text > 0) {
         try {
-            text = stream->ReadString(static_cast<std::size_t>(textLen), "a record's text");
+            if (text <= kDirect) {
+                buffer.resize(key + text);
+                stream->ReadBuffer(buffer.data() + key, text, "a record's text");
+            } else {
+                buffer += stream->ReadString(text, "a record's text");
+            }
         } catch (...) {
-            text.clear();
+            buffer.resize(key);
         }
     }
-    Assign(key, SplitLines(text));
+    std::string_view all(buffer);
+    AssignText(all.substr(0, key), all.substr(key));
+}
+
+void TString::AssignText(std::string_view key, std::string_view text) {
+    // The common record has four lines: split into a small array on the stack.
+    constexpr std::size_t kInline = 8;
+    std::string_view inlineLines[kInline];
+    std::vector<std::string_view> more;
+    std::size_t count = 0;
+    ForEachLine(text, [&](std::string_view line) {
+        if (count < kInline) {
+            inlineLines[count] = line;
+        } else {
+            if (more.empty()) more.assign(inlineLines, inlineLines + kInline);
+            more.push_back(line);
+        }
+        ++count;
+    });
+    if (count <= kInline)
+        Assign(key, inlineLines, count);
+    else
+        Assign(key, more.data(), more.size());
 }
 
 // ---- TStrIndex ----

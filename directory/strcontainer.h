@@ -43,7 +43,7 @@ public:
     TString(const TString&) = delete;
     TString& operator=(const TString&) = delete;
 
-    std::string_view Key() const { return {data_.get(), keyLen_}; }
+    std::string_view Key() const { return {data_, keyLen_}; }
     TLineList Lines() const;
     void SetKey(std::string_view key);
     // Replaces the lines with those of `text` (SplitLines).
@@ -57,9 +57,17 @@ public:
     std::int32_t Tag = 0;
 
 private:
-    void Assign(std::string_view key, const std::vector<std::string_view>& lines);
+    void Assign(std::string_view key, const std::string_view* lines, std::size_t count);
+    // Splits `text` as SplitLines does, straight into the record's storage.
+    void AssignText(std::string_view key, std::string_view text);
 
-    std::unique_ptr<char[]> data_; // key bytes, line bytes back to back, then one 32-bit end offset per line
+    void Release();
+
+    // Key bytes, line bytes back to back, then one 32-bit end offset per line: in the record itself when they
+    // fit (nearly every directory record), on the heap otherwise.
+    static constexpr std::size_t kInlineBytes = 64;
+    char* data_ = inline_;
+    char inline_[kInlineBytes];
     std::uint32_t keyLen_ = 0;
     std::uint32_t textLen_ = 0;
     std::uint32_t lineCount_ = 0;

@@ -56,13 +56,13 @@ std::string FormatPhone(std::string_view key) {
 std::string FormatThousands(std::int64_t value) {
     std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     std::string digits = std::to_string(magnitude);
-    if (digits.size() > 3) {
-        // 1-based p = length - 2, stepping back by three while above 1.
-        for (long p = static_cast<long>(digits.size()) - 2; p > 1; p -= 3)
-            digits.insert(static_cast<std::size_t>(p - 1), ",");
+    // A comma before every group of three digits counted from the right.
+    std::string out = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
     }
-    if (value < 0) digits.insert(0, "-");
-    return digits;
+    return out;
 }
 
 int FindRow(const TStrContainer& container, std::string_view findString, int startIndex, bool wrap, int sortColumn) {

@@ -281,7 +281,7 @@ private:
             for (int attempt = 0;; ++attempt) {
                 std::string number;
                 if (digits == 6)
-                    number = "2" + std::to_string(rng_.Range(10000, 99999));
+                    number = std::to_string(200000 + rng_.Range(10000, 99999));
                 else if (attempt < 20)
                     number = std::to_string(exchange * 1000 + rng_.Below(1000));
                 else
