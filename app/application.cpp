@@ -1,0 +1,46 @@
+#include "application.h"
+
+#include <QFont>
+#include <QProxyStyle>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// Hints come up a quarter of a second after the mouse rests and stay up to fifty seconds.
+class THintTimingStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) return 250;
+        if (hint == SH_ToolTip_FallAsleepDelay) return 50;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setStyle(new THintTimingStyle);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(12);
+    setFont(font);
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        AppEventsException(e.what());
+    } catch (...) {
+        AppEventsException("an unknown exception");
+    }
+    return false;
+}
+
+void TApplication::AppEventsException(const char* what) {
+    // Discarded, and the operator goes on working; a line on stderr keeps it from vanishing without a trace.
+    ++discarded_;
+    std::fprintf(stderr, "vetlograd09: discarded: %s\n", what);
+}

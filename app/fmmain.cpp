@@ -1,0 +1,346 @@
+#include "fmmain.h"
+
+#include "database.h"
+#include "fmsplash.h"
+#include "results/columnsort.h"
+#include "results/rowlogic.h"
+#include "results/view/qtext.h"
+#include "results/view/resultmodel.h"
+#include "sound.h"
+#include "ui_fmmain.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace {
+
+const char* const kCriterionNames[] = {"Телефон", "Улица", "Здание", "Квартира, офис", "Абонент, организация"};
+
+QByteArray ReadSound(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+} // namespace
+
+TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui(new Ui::FmMain), sound_(sound) {
+    ui->setupUi(this);
+    QFont base(QStringLiteral("Tahoma"));
+    base.setPixelSize(12);
+    setFont(base);
+    QFont bold = base;
+    bold.setBold(true);
+    ui->lbCnt->setFont(bold);
+
+    // The criterion panels are defined with the window and live in their toolbars, side by side.
+    QToolBar* bars[] = {ui->TBPhone, ui->TBToolbar1, ui->TBHouse, ui->TbFlat, ui->TbUser};
+    TBestPanel* panels[] = {ui->PanelPhone, ui->PanelStreet, ui->PanelHouse, ui->PanelFlat, ui->BestPanel1};
+    TComboBoxLabel* combos[] = {ui->cbfPhone, ui->cbfStreet, ui->cbfHouse, ui->cbfFlat, ui->cbfUser};
+    QLineEdit* fields[] = {ui->edPhone, ui->edStreet, ui->edHouse, ui->edFlat, ui->edUser};
+    QFont small(QStringLiteral("Tahoma"));
+    small.setPixelSize(11);
+    for (int k = 0; k < vg::kCriterionCount; ++k) {
+        panels[k]->setFont(small);
+        panels[k]->SetWallsPanel(ui->PanelMain);
+        bars[k]->addWidget(panels[k]);
+        panels[k]->show();
+        groups_[static_cast<std::size_t>(k)] = {combos[k], fields[k]};
+        combos[k]->setCurrentIndex(0);
+        combos[k]->installEventFilter(this);
+        fields[k]->installEventFilter(this);
+        connect(fields[k], &QLineEdit::textChanged, this, [this, k] { FieldChanged(k); });
+    }
+    for (QToolBar* bar : findChildren<QToolBar*>()) bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+
+    model_ = new vg::TResultModel(this);
+    model_->SetContainer(Directory);
+    model_->SetBaseFont(base);
+    ui->ListView->SetResultModel(model_);
+    const int widths[] = {100, 275, 100, 100, 335};
+    const char* const captions[] = {"Номер тел.", "Улица", "Здание", "Квартира", "Абонент"};
+    for (int c = 0; c < 5; ++c) {
+        captions_[static_cast<std::size_t>(c)] = QString::fromUtf8(captions[c]);
+        model_->SetCaption(c, captions_[static_cast<std::size_t>(c)]);
+        ui->ListView->setColumnWidth(c, widths[c]);
+    }
+    ui->ListView->horizontalHeader()->setStretchLastSection(false);
+
+    connect(ui->mnSearch, &QAction::triggered, this, &TFmMain::mnSearchClick);
+    connect(ui->mnClear, &QAction::triggered, this, &TFmMain::mnClearClick);
+    connect(ui->mnClearFilters, &QAction::triggered, this, &TFmMain::DoClearFilter);
+    connect(ui->mnDoClose, &QAction::triggered, this, &TFmMain::mnDoCloseClick);
+    connect(ui->ListView, &vg::TResultView::ColumnClicked, this, &TFmMain::ListViewColumnClick);
+
+    Tm.setInterval(255);
+    Tm.setSingleShot(false);
+    connect(&Tm, &QTimer::timeout, this, &TFmMain::TmTimer);
+
+    hints_ = std::make_unique<THintManager>(
+        [this](THintData& data, const QString& proposed, const THintInfo& info) {
+            AppEventsShowHint(data, proposed, info);
+        });
+    FormCreate();
+}
+
+TFmMain::~TFmMain() {
+    // FormDestroy: the sound images go with the window.
+    FoundSound.clear();
+    NotFoundSound.clear();
+}
+
+void TFmMain::FormCreate() {
+    FirstShow = true;
+    SortColumn = 0;
+    SortAscending = true;
+    SetColumnCaption(0, true);
+    NotFoundSound = ReadSound(QStringLiteral(":/sounds/NOT_FOUND"));
+    FoundSound = ReadSound(QStringLiteral(":/sounds/FOUND"));
+}
+
+void TFmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (FirstShow) Tm.start();
+}
+
+void TFmMain::TmTimer() {
+    Tm.stop();
+    FirstShow = false;
+    showMaximized();
+}
+
+void TFmMain::mnDoCloseClick() { close(); }
+
+// ---- the list ----
+
+void TFmMain::SetColumnCaption(int column, bool marked) {
+    QString caption = model_->Caption(column);
+    if (marked) {
+        caption.prepend(QStringLiteral("* "));
+    } else {
+        const qsizetype at = caption.indexOf(QStringLiteral("* "));
+        if (at >= 0) caption.remove(at, 2);
+    }
+    model_->SetCaption(column, caption);
+}
+
+void TFmMain::RefreshList() {
+    if (!Directory) return;
+    ResultCount = Directory->Count();
+    ui->lbCnt->setText(vg::ToQString(vg::FormatThousands(ResultCount)));
+    model_->SetContainer(Directory);
+    model_->SetRowCount(ResultCount);
+    SortAscending = true;
+    SetColumnCaption(SortColumn, false);
+    SortColumn = 0;
+    SetColumnCaption(0, true);
+    model_->SetSortColumn(0);
+    ui->ListView->viewport()->repaint();
+}
+
+void TFmMain::mnClearClick() {
+    try {
+        LoadDatabase(false);
+    } catch (const std::exception& e) {
+        RefreshList();
+        TellLoadFailure(e);
+        return;
+    }
+    RefreshList();
+}
+
+void TFmMain::ListViewColumnClick(int column) {
+    if (column == SortColumn) {
+        SortAscending = !SortAscending;
+    } else {
+        SortAscending = true;
+        SetColumnCaption(SortColumn, false);
+        SortColumn = column;
+        SetColumnCaption(column, true);
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto cleanUp = [this] {
+        if (FmSplash) FmSplash->hide();
+        model_->SetSortColumn(SortColumn);
+        ui->ListView->viewport()->repaint();
+        const QModelIndexList selected = ui->ListView->selectionModel()->selectedRows();
+        if (!selected.isEmpty()) ui->ListView->scrollTo(selected.first(), QAbstractItemView::EnsureVisible);
+        QApplication::restoreOverrideCursor();
+    };
+    try {
+        if (FmSplash) {
+            FmSplash->SetInfoText(vg::ToQString(vg::SortInfoText()));
+            FmSplash->ProgressCallback(0, ResultCount);
+            FmSplash->ShowNow();
+        }
+        if (Directory) Directory->Sort(SortColumn, SortAscending, vg::ColumnCompare(FmSplash));
+    } catch (...) {
+        cleanUp();
+        throw;
+    }
+    cleanUp();
+}
+
+// ---- criteria ----
+
+void TFmMain::FieldChanged(int criterion) {
+    const CriterionGroup& g = groups_[static_cast<std::size_t>(criterion)];
+    // The wildcards are ASCII: any encoding of the field's text shows them.
+    const int next = vg::ConditionAfterEdit(g.field->text().toStdString(), g.combo->currentIndex());
+    if (next != g.combo->currentIndex()) g.combo->setCurrentIndex(next);
+}
+
+bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
+    // edPhoneKeyPress: Enter in any criterion field or combo clicks the search; the key goes on as usual.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) ui->mnSearch->trigger();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFmMain::DoClearFilter() {
+    Criteria = vg::TCriteria{};
+    for (const CriterionGroup& g : groups_) {
+        g.combo->setCurrentIndex(0);
+        g.field->clear();
+    }
+}
+
+vg::TCriteria TFmMain::ReadCriteria() {
+    std::array<vg::TCriterionInput, vg::kCriterionCount> inputs;
+    for (int k = 0; k < vg::kCriterionCount; ++k) {
+        const CriterionGroup& g = groups_[static_cast<std::size_t>(k)];
+        vg::TCriterionInput& in = inputs[static_cast<std::size_t>(k)];
+        // A character the code page cannot hold matches no stored byte: it becomes one that is never stored.
+        QString text = g.field->text();
+        if (!vg::FromQString(text, in.text)) {
+            in.text.clear();
+            for (QChar c : text) {
+                std::string one;
+                in.text += vg::FromQString(QString(c), one) ? one : std::string("\x98");
+            }
+        }
+        in.selected = g.combo->currentIndex();
+    }
+    Criteria = vg::ReadCriteria(inputs);
+    return Criteria;
+}
+
+// ---- the search ----
+
+void TFmMain::mnSearchClick() {
+    QWidget* focus = QApplication::focusWidget();
+    try {
+        LastSearch = vg::RunSearch(*Directory, *this);
+    } catch (const EDirectoryMissing&) {
+        throw;
+    } catch (const std::exception& e) {
+        if (FmSplash) FmSplash->hide();
+        RefreshList(); // the list shows what the container holds now
+        TellLoadFailure(e);
+    }
+    if (focus) focus->setFocus();
+    if (LastSearch.outcome == vg::SearchOutcome::Failed) TellInvalidMask(LastSearch);
+}
+
+void TFmMain::Reload() {
+    LastSearch = vg::SearchResult{};
+    LoadDatabase(true);
+}
+
+void TFmMain::SetInfoText(std::string_view text) {
+    if (FmSplash) FmSplash->SetInfoText(vg::ToQString(text));
+}
+
+void TFmMain::ProgressCallback(std::int32_t position, std::int32_t maximum) {
+    if (FmSplash) FmSplash->ProgressCallback(position, maximum);
+}
+
+void TFmMain::ShowProgress() {
+    if (FmSplash) FmSplash->ShowNow();
+}
+
+void TFmMain::Finish(const vg::SearchResult& result) {
+    LastSearch = result;
+    ResultCount = Directory->Count();
+    RefreshList();
+    // An invalid mask is a failed search, never a found one.
+    const bool found = result.outcome != vg::SearchOutcome::Failed && ResultCount > 0;
+    const QByteArray& wave = found ? FoundSound : NotFoundSound;
+    if (sound_ && !wave.isEmpty()) sound_->Play(wave);
+    if (FmSplash) FmSplash->hide();
+}
+
+void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
+    const CriterionGroup& g = groups_[static_cast<std::size_t>(result.criterion)];
+    const QString typed = g.field->text().trimmed();
+    // The position counts in the prepared text with the '*' the search appends; beyond the typed text it
+    // means "at the end".
+    const int position = std::min<int>(result.position, static_cast<int>(typed.size()) + 1);
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                QStringLiteral("Маска «%1» в поле «%2» задана неверно: ошибка в позиции %3.\n\n"
+                                               "В маске * означает любые символы, ? — один любой символ, "
+                                               "[абв] или [0-9] — один символ из набора, [!0-9] — не из набора; "
+                                               "скобка [ должна закрываться скобкой ].")
+                                    .arg(typed, QString::fromUtf8(kCriterionNames[result.criterion]))
+                                    .arg(position),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("InvalidMaskMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void TFmMain::TellLoadFailure(const std::exception& e) {
+    auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(),
+                                QStringLiteral("Справочник не удалось загрузить: данные повреждены.\n%1\n\n"
+                                               "В списке остались прочитанные записи.")
+                                    .arg(QString::fromUtf8(e.what())),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("LoadFailureMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+// ---- hints ----
+
+void TFmMain::AppEventsShowHint(THintData& data, const QString& proposed, const THintInfo& info) {
+    data = THintData{};
+    data.Text = info.HintControl ? info.HintControl->toolTip() : QString();
+    if (data.Text.isEmpty()) data.Text = proposed;
+    data.OnHintInit = [this](TNewHW* w, THintData& d) { OnHintInit(w, d); };
+    data.OnHintCalcRect = [](TNewHW*, int, const QString&, const THintData*, QRect&) {};
+    data.OnHintPaint = [this](TNewHW* w, QPainter& p, const QRect& r, const THintData& d) { OnHintPaint(w, p, r, d); };
+    data.HintInfo = info;
+}
+
+void TFmMain::OnHintInit(TNewHW* window, THintData&) {
+    window->TextFormat = Qt::TextWordWrap;
+    window->WallpaperOn = false;
+    window->TipOn = !ui->Tip->pixmap().isNull();
+    window->TipBitmap = ui->Tip->pixmap();
+    window->TipKeyColor = QColor();
+    window->PaintMode = 2;
+    window->HintColor = QColor(0x0080C0);
+    QFont f(QStringLiteral("Tahoma"), 8);
+    f.setBold(true);
+    window->setFont(f);
+}
+
+void TFmMain::OnHintPaint(TNewHW* window, QPainter& canvas, const QRect& rect, const THintData& data) {
+    if (data.Text.isEmpty()) return;
+    const QString text = data.Text.left(1024);
+    canvas.setFont(window->font());
+    const int height = canvas.fontMetrics().boundingRect(QRect(0, 0, rect.width(), 0), window->TextFormat, text).height() + 2;
+    QRect r = rect;
+    r.setTop(r.top() + (r.height() - height) / 2);
+    canvas.setPen(Qt::black);
+    canvas.drawText(r.translated(2, 2), window->TextFormat, text);
+    canvas.setPen(Qt::white);
+    canvas.drawText(r.translated(1, 1), window->TextFormat, text);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "search/searchrun.h"
+#include "widgets/newhw.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+namespace Ui {
+class FmMain;
+}
+namespace vg {
+class TResultModel;
+}
+class ISoundPlayer;
+class QLineEdit;
+class TComboBoxLabel;
+
+// The working window: the command toolbar, the five criterion toolbars, the result list and the counter.
+class TFmMain : public QMainWindow, private vg::ISearchHost {
+    Q_OBJECT
+
+public:
+    // `sound` plays the outcome of a search; the window does not own it.
+    explicit TFmMain(ISoundPlayer* sound, QWidget* parent = nullptr);
+    ~TFmMain() override;
+
+    // Publishes the container's contents to the list and the counter and puts the sort marker on column 0.
+    void RefreshList();
+
+    Ui::FmMain* Form() const { return ui.get(); }
+    vg::TResultModel* Model() const { return model_; }
+    THintManager* Hints() const { return hints_.get(); }
+    QTimer* Timer() { return &Tm; }
+
+    int SortColumn = 0;
+    bool SortAscending = true;
+    bool FirstShow = true;
+    QByteArray FoundSound;
+    QByteArray NotFoundSound;
+    vg::TCriteria Criteria;
+    // The outcome of the last search, for whoever asks (the tests, the status line).
+    vg::SearchResult LastSearch;
+
+public slots:
+    void mnSearchClick();
+    void mnClearClick();
+    void DoClearFilter();
+    void mnDoCloseClick();
+    void ListViewColumnClick(int column);
+    void TmTimer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct CriterionGroup {
+        TComboBoxLabel* combo;
+        QLineEdit* field;
+    };
+
+    void FormCreate();
+    // The change handler of a field: a typed wildcard selects the mask condition.
+    void FieldChanged(int criterion);
+    void AppEventsShowHint(THintData& data, const QString& proposed, const THintInfo& info);
+    void OnHintInit(TNewHW* window, THintData& data);
+    void OnHintPaint(TNewHW* window, QPainter& canvas, const QRect& rect, const THintData& data);
+    void SetColumnCaption(int column, bool marked);
+    void TellLoadFailure(const std::exception& e);
+    void TellInvalidMask(const vg::SearchResult& result);
+
+    // The search as the run sees this window.
+    void Reload() override;
+    vg::TCriteria ReadCriteria() override;
+    void SetInfoText(std::string_view text) override;
+    void ProgressCallback(std::int32_t position, std::int32_t maximum) override;
+    void ShowProgress() override;
+    void Finish(const vg::SearchResult& result) override;
+
+    std::unique_ptr<Ui::FmMain> ui;
+    vg::TResultModel* model_ = nullptr;
+    ISoundPlayer* sound_;
+    std::unique_ptr<THintManager> hints_;
+    std::array<CriterionGroup, vg::kCriterionCount> groups_{};
+    std::array<QString, 5> captions_;
+    QTimer Tm;
+};

@@ -1,0 +1,67 @@
+#include "resultview.h"
+
+#include "qtext.h"
+#include "resultmodel.h"
+#include "results/rowlogic.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace vg {
+
+TResultView::TResultView(QWidget* parent) : QTableView(parent) {
+    setShowGrid(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TResultView::ColumnClicked);
+}
+
+void TResultView::SetResultModel(TResultModel* model) {
+    model_ = model;
+    setModel(model);
+}
+
+void TResultView::keyboardSearch(const QString& text) {
+    if (!model_ || !model_->Container() || text.isEmpty()) return;
+    std::string find;
+    if (!FromQString(text, find)) return;
+    const QModelIndex current = currentIndex();
+    int start = current.isValid() ? current.row() : 0;
+    // A new single character looks from the next row, as a list's type-ahead does.
+    if (text.size() == 1 && current.isValid()) start = (start + 1) % std::max(1, model_->rowCount());
+    const int row = FindRow(*model_->Container(), find, start, true, model_->SortColumn());
+    if (row < 0 || row >= model_->rowCount()) return;
+    const QModelIndex target = model_->index(row, current.isValid() ? current.column() : 0);
+    setCurrentIndex(target);
+    scrollTo(target, QAbstractItemView::EnsureVisible);
+}
+
+QString TResultView::SelectedRowText() const {
+    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    if (rows.isEmpty() || !model_) return {};
+    return model_->RowTexts(rows.first().row()).join(QLatin1Char('\t'));
+}
+
+void TResultView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        const QString text = SelectedRowText();
+        if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+} // namespace vg
