@@ -22,7 +22,9 @@ DirectorySource& Source() {
 EDirectoryMissing::EDirectoryMissing()
     : vg::Exception("The program carries no telephone directory: its resource \"RCD\" is missing from this build.") {}
 
-void SetDirectorySource(DirectorySource source) { Source() = source ? std::move(source) : BuiltinDirectoryResource; }
+void SetDirectorySource(DirectorySource source) {
+    Source() = source ? std::move(source) : BuiltinDirectoryResource;
+}
 
 std::optional<std::string_view> BuiltinDirectoryResource() {
     QResource resource(QStringLiteral(":/RCD"));
@@ -30,7 +32,9 @@ std::optional<std::string_view> BuiltinDirectoryResource() {
     return std::string_view(reinterpret_cast<const char*>(resource.data()), static_cast<std::size_t>(resource.size()));
 }
 
-QString LoadingText() { return QStringLiteral("Загрузка базы данных в память ..."); }
+QString LoadingText() {
+    return QStringLiteral("Загрузка базы данных в память ...");
+}
 
 void LoadDatabase(bool Quiet) {
     std::optional<std::string_view> bytes = Source()();

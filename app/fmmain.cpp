@@ -56,7 +56,8 @@ TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui
         fields[k]->installEventFilter(this);
         connect(fields[k], &QLineEdit::textChanged, this, [this, k] { FieldChanged(k); });
     }
-    for (QToolBar* bar : findChildren<QToolBar*>()) bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    for (QToolBar* bar : findChildren<QToolBar*>())
+        bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
 
     model_ = new vg::TResultModel(this);
     model_->SetContainer(Directory);
@@ -81,10 +82,9 @@ TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui
     Tm.setSingleShot(false);
     connect(&Tm, &QTimer::timeout, this, &TFmMain::TmTimer);
 
-    hints_ = std::make_unique<THintManager>(
-        [this](THintData& data, const QString& proposed, const THintInfo& info) {
-            AppEventsShowHint(data, proposed, info);
-        });
+    hints_ = std::make_unique<THintManager>([this](THintData& data, const QString& proposed, const THintInfo& info) {
+        AppEventsShowHint(data, proposed, info);
+    });
     FormCreate();
 }
 
@@ -114,7 +114,9 @@ void TFmMain::TmTimer() {
     showMaximized();
 }
 
-void TFmMain::mnDoCloseClick() { close(); }
+void TFmMain::mnDoCloseClick() {
+    close();
+}
 
 // ---- the list ----
 
@@ -236,6 +238,7 @@ vg::TCriteria TFmMain::ReadCriteria() {
 
 void TFmMain::mnSearchClick() {
     QWidget* focus = QApplication::focusWidget();
+    const bool active = isActiveWindow();
     try {
         LastSearch = vg::RunSearch(*Directory, *this);
     } catch (const EDirectoryMissing&) {
@@ -245,6 +248,7 @@ void TFmMain::mnSearchClick() {
         RefreshList(); // the list shows what the container holds now
         TellLoadFailure(e);
     }
+    if (active && !isActiveWindow()) activateWindow();
     if (focus) focus->setFocus();
     if (LastSearch.outcome == vg::SearchOutcome::Failed) TellInvalidMask(LastSearch);
 }
@@ -336,7 +340,8 @@ void TFmMain::OnHintPaint(TNewHW* window, QPainter& canvas, const QRect& rect, c
     if (data.Text.isEmpty()) return;
     const QString text = data.Text.left(1024);
     canvas.setFont(window->font());
-    const int height = canvas.fontMetrics().boundingRect(QRect(0, 0, rect.width(), 0), window->TextFormat, text).height() + 2;
+    const int height =
+        canvas.fontMetrics().boundingRect(QRect(0, 0, rect.width(), 0), window->TextFormat, text).height() + 2;
     QRect r = rect;
     r.setTop(r.top() + (r.height() - height) / 2);
     canvas.setPen(Qt::black);

@@ -11,6 +11,7 @@
 TFmSplash::TFmSplash(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), ui(new Ui::FmSplash) {
     ui->setupUi(this);
+    setAttribute(Qt::WA_ShowWithoutActivating); // the operator's window keeps the keyboard
     QFont base(QStringLiteral("Tahoma"));
     base.setPixelSize(12);
     setFont(base);
@@ -28,9 +29,15 @@ TFmSplash::TFmSplash(QWidget* parent)
 
 TFmSplash::~TFmSplash() = default;
 
-QString TFmSplash::InfoText() const { return ui->LbInf->text(); }
-TglProgress* TFmSplash::Bar() const { return ui->Bar; }
-QLabel* TFmSplash::InfoLabel() const { return ui->LbInf; }
+QString TFmSplash::InfoText() const {
+    return ui->LbInf->text();
+}
+TglProgress* TFmSplash::Bar() const {
+    return ui->Bar;
+}
+QLabel* TFmSplash::InfoLabel() const {
+    return ui->LbInf;
+}
 
 void TFmSplash::SetInfoText(const QString& text) {
     if (ui->LbInf->text() == text) return;
@@ -44,8 +51,12 @@ void TFmSplash::ProgressCallback(int position, int maximum) {
     if (percent != ui->Bar->Percent()) ui->Bar->SetPercent(percent);
 }
 
-int TFmSplash::Percent() const { return ui->Bar->Percent(); }
-void TFmSplash::SetPercent(int percent) { ui->Bar->SetPercent(percent); }
+int TFmSplash::Percent() const {
+    return ui->Bar->Percent();
+}
+void TFmSplash::SetPercent(int percent) {
+    ui->Bar->SetPercent(percent);
+}
 
 void TFmSplash::ShowNow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -38,7 +38,9 @@ bool ParseWave(const QByteArray& wave, QAudioFormat& format, QByteArray& samples
 
 TWavePlayer::TWavePlayer(QObject* parent) : QObject(parent) {}
 
-TWavePlayer::~TWavePlayer() { Stop(); }
+TWavePlayer::~TWavePlayer() {
+    Stop();
+}
 
 void TWavePlayer::Stop() {
     if (sink_) {

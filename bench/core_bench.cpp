@@ -32,7 +32,9 @@ const std::string& Million() {
     return bytes;
 }
 
-std::string_view Directory(int which) { return which == 0 ? vg::BuiltinDirectory() : std::string_view(Million()); }
+std::string_view Directory(int which) {
+    return which == 0 ? vg::BuiltinDirectory() : std::string_view(Million());
+}
 
 struct Query {
     const char* name;
@@ -137,7 +139,8 @@ public:
             throw std::runtime_error(sqlite3_errmsg(db_));
         sqlite3_bind_text(st, 1, q.text, -1, SQLITE_TRANSIENT);
         int rows = 0;
-        while (sqlite3_step(st) == SQLITE_ROW) ++rows;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            ++rows;
         sqlite3_finalize(st);
         return rows;
     }
@@ -147,7 +150,8 @@ public:
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr);
         int rows = 0;
-        while (sqlite3_step(st) == SQLITE_ROW) ++rows;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            ++rows;
         sqlite3_finalize(st);
         return rows;
     }
@@ -162,7 +166,8 @@ void BM_SqliteSearch(benchmark::State& state) {
     const Query& q = kQueries[state.range(1)];
     state.SetLabel(q.name);
     int found = 0;
-    for (auto _ : state) found = db.Select(q);
+    for (auto _ : state)
+        found = db.Select(q);
     state.counters["found"] = found;
 }
 BENCHMARK(BM_SqliteSearch)->ArgsProduct({{0, 1}, {0, 1, 2, 3}})->Unit(benchmark::kMillisecond);
@@ -188,7 +193,8 @@ void BM_SqliteSort(benchmark::State& state) {
     Sqlite db(Directory(static_cast<int>(state.range(0))));
     const char* column = kColumns[state.range(1)];
     state.SetLabel(column);
-    for (auto _ : state) benchmark::DoNotOptimize(db.Order(column));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(db.Order(column));
 }
 BENCHMARK(BM_SqliteSort)->ArgsProduct({{0}, {1}})->Unit(benchmark::kMillisecond);
 

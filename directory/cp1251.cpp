@@ -25,8 +25,10 @@ struct CaseTables {
             upper[small] = static_cast<unsigned char>(capital);
             lower[capital] = static_cast<unsigned char>(small);
         };
-        for (int i = 0; i < 26; ++i) pair('A' + i, 'a' + i);
-        for (int i = 0; i < 32; ++i) pair(0xC0 + i, 0xE0 + i);
+        for (int i = 0; i < 26; ++i)
+            pair('A' + i, 'a' + i);
+        for (int i = 0; i < 32; ++i)
+            pair(0xC0 + i, 0xE0 + i);
         // Ђ ђ, Ѓ ѓ, Љ љ, Њ њ, Ќ ќ, Ћ ћ, Џ џ, Ў ў, Ј ј, Ґ ґ, Ё ё, Є є, Ї ї, І і, Ѕ ѕ
         pair(0x80, 0x90);
         pair(0x81, 0x83);
@@ -80,7 +82,8 @@ char32_t ToUnicode(unsigned char c) {
 std::string ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
-    for (char c : bytes) AppendUtf8(out, ToUnicode(static_cast<unsigned char>(c)));
+    for (char c : bytes)
+        AppendUtf8(out, ToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -123,8 +126,12 @@ bool FromUtf8(std::string_view utf8, std::string& out) {
     return true;
 }
 
-unsigned char Upper(unsigned char c) { return kCase.upper[c]; }
-unsigned char Lower(unsigned char c) { return kCase.lower[c]; }
+unsigned char Upper(unsigned char c) {
+    return kCase.upper[c];
+}
+unsigned char Lower(unsigned char c) {
+    return kCase.lower[c];
+}
 
 std::string Upper(std::string_view text) {
     std::string out(text);
@@ -134,12 +141,14 @@ std::string Upper(std::string_view text) {
 
 std::string Lower(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = static_cast<char>(kCase.lower[static_cast<unsigned char>(c)]);
+    for (char& c : out)
+        c = static_cast<char>(kCase.lower[static_cast<unsigned char>(c)]);
     return out;
 }
 
 void UpperInPlace(std::string& text) {
-    for (char& c : text) c = static_cast<char>(kCase.upper[static_cast<unsigned char>(c)]);
+    for (char& c : text)
+        c = static_cast<char>(kCase.upper[static_cast<unsigned char>(c)]);
 }
 
 } // namespace vg::cp1251

@@ -21,7 +21,9 @@ std::string Quote(std::string_view cp1251Text) {
 
 } // namespace
 
-std::string DirectoryCsvHeader() { return "phone,street,house,flat,user\r\n"; }
+std::string DirectoryCsvHeader() {
+    return "phone,street,house,flat,user\r\n";
+}
 
 std::string CsvLine(const DirectoryRecord& r) {
     return Quote(r.phone) + ',' + Quote(r.street) + ',' + Quote(r.house) + ',' + Quote(r.flat) + ',' + Quote(r.user) +
@@ -91,8 +93,7 @@ CsvParseResult ParseDirectoryCsv(std::string_view csv) {
             continue;
         }
         if (fields.size() == 1 && fields[0].empty()) continue; // a blank line
-        if (fields.size() != 5)
-            return fail(rowLine, "expected 5 fields, found " + std::to_string(fields.size()));
+        if (fields.size() != 5) return fail(rowLine, "expected 5 fields, found " + std::to_string(fields.size()));
         if (lineBreakInField) return fail(rowLine, "a field holds a line break");
         DirectoryRecord r;
         std::string* out[5] = {&r.phone, &r.street, &r.house, &r.flat, &r.user};

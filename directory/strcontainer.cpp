@@ -17,7 +17,8 @@ namespace {
 template <class F> void ForEachLine(std::string_view text, F&& line) {
     const char* p = text.data();
     const char* end = p + text.size();
-    if (const void* zero = text.empty() ? nullptr : std::memchr(p, 0, text.size())) end = static_cast<const char*>(zero);
+    if (const void* zero = text.empty() ? nullptr : std::memchr(p, 0, text.size()))
+        end = static_cast<const char*>(zero);
     const char* start = p;
     while (p < end) {
         char c = *p;
@@ -63,9 +64,13 @@ std::string_view TLineList::Get(int i) const {
 
 // ---- TString ----
 
-TString::TString(std::string_view key) { Assign(key, nullptr, 0); }
+TString::TString(std::string_view key) {
+    Assign(key, nullptr, 0);
+}
 
-TString::~TString() { Release(); }
+TString::~TString() {
+    Release();
+}
 
 void TString::Release() {
     if (data_ != inline_) delete[] data_;
@@ -80,7 +85,8 @@ TLineList TString::Lines() const {
 
 void TString::Assign(std::string_view key, const std::string_view* lines, std::size_t count) {
     std::size_t text = 0;
-    for (std::size_t k = 0; k < count; ++k) text += lines[k].size();
+    for (std::size_t k = 0; k < count; ++k)
+        text += lines[k].size();
     std::size_t total = key.size() + text + count * sizeof(std::uint32_t);
     // The parts may point into this record's own storage (SetKey keeps the lines): build aside, then swap in.
     char scratch[kInlineBytes];
@@ -111,7 +117,8 @@ void TString::SetKey(std::string_view key) {
     std::string copy(key);
     std::vector<std::string> keep;
     auto lines = Lines();
-    for (int i = 0; i < lines.Count(); ++i) keep.emplace_back(lines.Get(i));
+    for (int i = 0; i < lines.Count(); ++i)
+        keep.emplace_back(lines.Get(i));
     std::vector<std::string_view> views(keep.begin(), keep.end());
     Assign(copy, views.data(), views.size());
 }
@@ -128,7 +135,9 @@ void TString::SetLines(const std::vector<std::string>& lines) {
     Assign(key, views.data(), views.size());
 }
 
-void TString::Clear() { Assign({}, nullptr, 0); }
+void TString::Clear() {
+    Assign({}, nullptr, 0);
+}
 
 void TString::LoadFromStream(TStream* stream) {
     Clear();
@@ -137,7 +146,8 @@ void TString::LoadFromStream(TStream* stream) {
     stream->ReadBuffer(head, 12, "a record's header");
     auto word = [&head](int k) {
         return static_cast<std::int32_t>(head[4 * k] | (std::uint32_t{head[4 * k + 1]} << 8) |
-                                         (std::uint32_t{head[4 * k + 2]} << 16) | (std::uint32_t{head[4 * k + 3]} << 24));
+                                         (std::uint32_t{head[4 * k + 2]} << 16) |
+                                         (std::uint32_t{head[4 * k + 3]} << 24));
     };
     std::int32_t keyLen = word(0);
     std::int32_t textLen = word(1);
@@ -242,8 +252,10 @@ void TStrIndex::Sort(bool ascending) {
             J = R;
             int P = (L + R) / 2;
             do {
-                while (compare(I, P) < 0) ++I;
-                while (compare(J, P) > 0) --J;
+                while (compare(I, P) < 0)
+                    ++I;
+                while (compare(J, P) > 0)
+                    --J;
                 if (I <= J) {
                     Exchange(I, J);
                     if (P == I)
@@ -264,10 +276,13 @@ void TStrIndex::Sort(bool ascending) {
 // ---- TStrContainer ----
 
 TStrContainer::TStrContainer(int indexCount) {
-    for (int j = 0; j < indexCount; ++j) indexes_.push_back(std::make_unique<TStrIndex>());
+    for (int j = 0; j < indexCount; ++j)
+        indexes_.push_back(std::make_unique<TStrIndex>());
 }
 
-TStrContainer::~TStrContainer() { Clear(); }
+TStrContainer::~TStrContainer() {
+    Clear();
+}
 
 void TStrContainer::Clear() {
     records_.clear();
@@ -275,7 +290,8 @@ void TStrContainer::Clear() {
 }
 
 void TStrContainer::ClearIndexes() {
-    for (auto& index : indexes_) index->Clear();
+    for (auto& index : indexes_)
+        index->Clear();
 }
 
 void TStrContainer::Check(int i) const {
@@ -318,7 +334,9 @@ void TStrContainer::Exchange(int i, int j) {
     std::swap(records_[static_cast<std::size_t>(i)], records_[static_cast<std::size_t>(j)]);
 }
 
-void TStrContainer::Append(std::unique_ptr<TString> record) { records_.push_back(std::move(record)); }
+void TStrContainer::Append(std::unique_ptr<TString> record) {
+    records_.push_back(std::move(record));
+}
 
 TStrIndex& TStrContainer::Index(int j) {
     if (j < 0 || j >= IndexCount()) throw EListError(j);
@@ -346,7 +364,8 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
         ClearIndexes();
         return;
     }
-    for (std::int32_t j = 0; j < indexCount; ++j) Index(j).LoadFromStream(stream);
+    for (std::int32_t j = 0; j < indexCount; ++j)
+        Index(j).LoadFromStream(stream);
 }
 
 void TStrContainer::QuickSort(int L, int R, int column, const CompareFunc& compare, bool ascending) {
@@ -356,8 +375,10 @@ void TStrContainer::QuickSort(int L, int R, int column, const CompareFunc& compa
         J = R;
         int P = (L + R) / 2;
         do {
-            while (compare(this, column, I, P, ascending) < 0) ++I;
-            while (compare(this, column, J, P, ascending) > 0) --J;
+            while (compare(this, column, I, P, ascending) < 0)
+                ++I;
+            while (compare(this, column, J, P, ascending) > 0)
+                --J;
             if (I <= J) {
                 Exchange(I, J);
                 if (P == I)
@@ -419,9 +440,8 @@ void ReadGuardedString(TStream* stream, std::string& result) {
     if (!stream) return;
     unsigned char lenBytes[4];
     stream->ReadBuffer(lenBytes, 4, "a guarded string's length");
-    std::uint32_t len =
-        lenBytes[0] | (std::uint32_t{lenBytes[1]} << 8) | (std::uint32_t{lenBytes[2]} << 16) |
-        (std::uint32_t{lenBytes[3]} << 24);
+    std::uint32_t len = lenBytes[0] | (std::uint32_t{lenBytes[1]} << 8) | (std::uint32_t{lenBytes[2]} << 16) |
+                        (std::uint32_t{lenBytes[3]} << 24);
     auto crc = static_cast<std::uint32_t>(crc32(crc32(0L, Z_NULL, 0), lenBytes, 4));
     auto notLen = static_cast<std::uint32_t>(stream->ReadInt32("a guarded string's guard"));
     if (len != ~notLen) return;

@@ -22,7 +22,8 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 // The lines of one record, read-only. Reading a line the record does not have fails with EListError.
 class TLineList {
 public:
-    TLineList(const char* text, const std::uint32_t* ends, std::uint32_t count) : text_(text), ends_(ends), count_(count) {}
+    TLineList(const char* text, const std::uint32_t* ends, std::uint32_t count)
+        : text_(text), ends_(ends), count_(count) {}
     int Count() const { return static_cast<int>(count_); }
     std::string_view operator[](int i) const;
     // Line i, or the empty text when the record has no such line.

@@ -7,9 +7,13 @@
 
 namespace vg {
 
-std::int64_t TStream::Size() const { throw EStreamError(); }
+std::int64_t TStream::Size() const {
+    throw EStreamError();
+}
 
-bool TStream::HasAtLeast(std::size_t count) { return Size() - Position() >= static_cast<std::int64_t>(count); }
+bool TStream::HasAtLeast(std::size_t count) {
+    return Size() - Position() >= static_cast<std::int64_t>(count);
+}
 
 void TStream::ReadBuffer(void* buffer, std::size_t count, const char* what) {
     std::size_t got = Read(buffer, count);

@@ -10,7 +10,8 @@ namespace {
 
 void PutInt32(std::string& out, std::int32_t value) {
     auto v = static_cast<std::uint32_t>(value);
-    for (int k = 0; k < 4; ++k) out.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+    for (int k = 0; k < 4; ++k)
+        out.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
 }
 
 } // namespace
@@ -44,10 +45,9 @@ std::string CompressDirectory(std::string_view inflated) {
 
 void SortByKey(std::vector<DirectoryRecord>& records) {
     std::stable_sort(records.begin(), records.end(), [](const DirectoryRecord& a, const DirectoryRecord& b) {
-        return std::lexicographical_compare(a.phone.begin(), a.phone.end(), b.phone.begin(), b.phone.end(),
-                                            [](char x, char y) {
-                                                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-                                            });
+        return std::lexicographical_compare(
+            a.phone.begin(), a.phone.end(), b.phone.begin(), b.phone.end(),
+            [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
     });
 }
 

@@ -6,7 +6,8 @@ extern "C" const char vg_builtin_directory_end[];
 namespace vg {
 
 std::string_view BuiltinDirectory() {
-    return {vg_builtin_directory_begin, static_cast<std::size_t>(vg_builtin_directory_end - vg_builtin_directory_begin)};
+    return {vg_builtin_directory_begin,
+            static_cast<std::size_t>(vg_builtin_directory_end - vg_builtin_directory_begin)};
 }
 
 } // namespace vg

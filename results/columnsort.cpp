@@ -27,12 +27,13 @@ std::string_view FieldOf(const TString& record, Field field) {
     return record.Lines()[field - 1];
 }
 
-int CompareInt(std::int32_t a, std::int32_t b) { return a > b ? 1 : a < b ? -1 : 0; }
+int CompareInt(std::int32_t a, std::int32_t b) {
+    return a > b ? 1 : a < b ? -1 : 0;
+}
 
 } // namespace
 
-int CompareByColumn(const TStrContainer* container, int column, int i, int j, bool ascending,
-                    ISortProgress* progress) {
+int CompareByColumn(const TStrContainer* container, int column, int i, int j, bool ascending, ISortProgress* progress) {
     if (!container || i < 0 || j < 0 || i >= container->Count() || j >= container->Count()) return 0;
     if (column < 0 || column >= kColumnCount) return 0;
     if (progress && i % 150 == 0 && progress->Visible()) {

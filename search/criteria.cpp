@@ -5,14 +5,18 @@
 namespace vg {
 namespace {
 
-bool IsBlank(char c) { return c == 0 || c == 8 || c == 9 || c == 10 || c == 13 || c == 32; }
+bool IsBlank(char c) {
+    return c == 0 || c == 8 || c == 9 || c == 10 || c == 13 || c == 32;
+}
 
 } // namespace
 
 std::string TrimBlanks(std::string_view text) {
     std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
     return std::string(text.substr(begin, end - begin));
 }
 

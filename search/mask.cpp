@@ -3,7 +3,9 @@
 namespace vg {
 namespace {
 
-unsigned char Fold(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+unsigned char Fold(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
 
 } // namespace
 
@@ -59,7 +61,8 @@ TMask::TMask(std::string_view mask) {
                     if (!haveMember) invalid(i);
                     if (i + 1 >= mask.size()) invalid(mask.size());
                     unsigned char end = Fold(static_cast<unsigned char>(mask[i + 1]));
-                    for (int code = last; code <= end; ++code) step.set->set(static_cast<std::size_t>(code));
+                    for (int code = last; code <= end; ++code)
+                        step.set->set(static_cast<std::size_t>(code));
                     i += 2;
                 } else {
                     last = Fold(m);
@@ -108,7 +111,8 @@ bool TMask::Fits(std::string_view text) const {
         for (std::size_t s = first; s < steps_.size(); ++s) {
             const Step& step = steps_[s];
             if (step.afterStar) {
-                while (pos < text.size() && !Accepts(step, text, pos)) ++pos;
+                while (pos < text.size() && !Accepts(step, text, pos))
+                    ++pos;
                 if (pos < text.size()) stack[depth++] = {pos + 1, s};
             }
             if (!Accepts(step, text, pos)) {
@@ -128,6 +132,8 @@ bool TMask::Fits(std::string_view text) const {
     }
 }
 
-bool MaskFits(std::string_view text, std::string_view mask) { return TMask(mask).Fits(text); }
+bool MaskFits(std::string_view text, std::string_view mask) {
+    return TMask(mask).Fits(text);
+}
 
 } // namespace vg

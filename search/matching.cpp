@@ -5,7 +5,8 @@ namespace vg {
 bool TryToNumber(std::string_view text, std::int32_t& value) {
     value = 0;
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';

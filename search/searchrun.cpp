@@ -34,8 +34,8 @@ std::string SearchInfoText() {
 TRecordFilter::TRecordFilter(const TCriteria& criteria) {
     for (int k = 0; k < kCriterionCount; ++k) {
         bool numeric = k == crHouse || k == crFlat;
-        tests_.emplace_back(criteria.Texts[static_cast<std::size_t>(k)], criteria.Conditions[static_cast<std::size_t>(k)],
-                            numeric);
+        tests_.emplace_back(criteria.Texts[static_cast<std::size_t>(k)],
+                            criteria.Conditions[static_cast<std::size_t>(k)], numeric);
     }
 }
 

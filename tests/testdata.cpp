@@ -30,7 +30,8 @@ std::string Compressed(const std::vector<DirectoryRecord>& records) {
 std::string Int32(std::int32_t value) {
     auto v = static_cast<std::uint32_t>(value);
     std::string out;
-    for (int k = 0; k < 4; ++k) out.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+    for (int k = 0; k < 4; ++k)
+        out.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
     return out;
 }
 

@@ -4,8 +4,8 @@
 #include "directory/cp1251.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <numeric>
 #include <set>
 #include <stdexcept>
@@ -29,7 +29,8 @@ public:
     bool Chance(int percent) { return Below(1000) < percent * 10; }
     bool ChancePermille(int permille) { return Below(1000) < permille; }
     template <class T> void Shuffle(std::vector<T>& v) {
-        for (std::size_t i = v.size(); i > 1; --i) std::swap(v[i - 1], v[static_cast<std::size_t>(Below(static_cast<int>(i)))]);
+        for (std::size_t i = v.size(); i > 1; --i)
+            std::swap(v[i - 1], v[static_cast<std::size_t>(Below(static_cast<int>(i)))]);
     }
 
 private:
@@ -78,9 +79,11 @@ public:
     std::vector<DirectoryRecord> Run() {
         MakeStreets();
         shells_.resize(static_cast<std::size_t>(n_));
-        for (auto& s : shells_) s.org = rng_.Chance(11);
+        for (auto& s : shells_)
+            s.org = rng_.Chance(11);
         PlaceAddresses();
-        for (auto& s : shells_) MakeUser(s);
+        for (auto& s : shells_)
+            MakeUser(s);
         AssignKeys();
         bool exact = n_ == CityFigures::kRecords;
         if (exact) {
@@ -89,15 +92,23 @@ public:
         }
         std::vector<DirectoryRecord> out;
         out.reserve(shells_.size());
-        for (auto& s : shells_) out.push_back(std::move(s.r));
+        for (auto& s : shells_)
+            out.push_back(std::move(s.r));
         SortByKey(out);
         return out;
     }
 
 private:
     void MakeStreets() {
-        for (const char* name : city::kStreets) AddStreet(W(name));
-        for (const char* name : city::kOtherStreets) AddStreet(W(name));
+        for (const char* name : city::kStreets)
+            AddStreet(W(name));
+        for (const char* name : city::kOtherStreets)
+            AddStreet(W(name));
+        // The old centre: the streets every city has are its longest, built up with blocks of flats.
+        for (std::size_t i = 0; i < 12; ++i)
+            Promote(streets_[i]);
+        for (auto& s : streets_)
+            if (s.name.rfind(W("ПР. "), 0) == 0) Promote(s);
     }
 
     void AddStreet(std::string name) {
@@ -112,6 +123,14 @@ private:
         if (s.exchange % 10 == 9) s.exchange -= 1;
         streets_.push_back(std::move(s));
         totalWeight_ += streets_.back().weight;
+    }
+
+    void Promote(Street& s) {
+        totalWeight_ -= s.weight;
+        s.weight = rng_.Range(60, 120);
+        s.housing = Housing::Blocks;
+        s.maxHouse = rng_.Range(60, 140);
+        totalWeight_ += s.weight;
     }
 
     int PickStreet() {
@@ -260,7 +279,8 @@ private:
         p.female = p.surname >= 0 && rng_.Chance(52);
         std::string letters = W(city::kInitials);
         p.initials += letters[static_cast<std::size_t>(rng_.Below(static_cast<int>(letters.size())))];
-        if (rng_.Chance(50)) p.initials += letters[static_cast<std::size_t>(rng_.Below(static_cast<int>(letters.size())))];
+        if (rng_.Chance(50))
+            p.initials += letters[static_cast<std::size_t>(rng_.Below(static_cast<int>(letters.size())))];
         p.lower = rng_.ChancePermille(15);
         s.person = p;
         s.r.user = RenderPerson(p);
@@ -290,7 +310,8 @@ private:
             }
         };
         std::size_t pos = static_cast<std::size_t>(empty);
-        for (int k = 0; k < six; ++k, ++pos) shells_[static_cast<std::size_t>(perm[pos])].r.phone = fresh(6, 0);
+        for (int k = 0; k < six; ++k, ++pos)
+            shells_[static_cast<std::size_t>(perm[pos])].r.phone = fresh(6, 0);
         std::vector<int> fives(perm.begin() + static_cast<std::ptrdiff_t>(pos), perm.end());
         for (std::size_t k = static_cast<std::size_t>(copies); k < fives.size(); ++k) {
             Shell& s = shells_[static_cast<std::size_t>(fives[k])];
@@ -319,7 +340,8 @@ private:
                 s.r.street = longStreet;
                 s.r.user = W("КОНСТАНТИНОПОЛЬСКИЙ А.Б.");
                 s.fixed = longest = true;
-            } else if (!longUser && s.street >= 0 && s.org && s.r.street.size() + s.r.house.size() + s.r.flat.size() <= 17) {
+            } else if (!longUser && s.street >= 0 && s.org &&
+                       s.r.street.size() + s.r.house.size() + s.r.flat.size() <= 17) {
                 s.r.user = W("ВЕТЛОГРАДСКИЙ ЛЕСОКОМБИНАТ/ДИСПЕТЧЕРЫ");
                 s.fixed = longUser = true;
             }
@@ -330,12 +352,15 @@ private:
     // Brings the inflated size to the published figure by choosing the form of persons' names.
     void Balance() {
         std::int64_t size = 12;
-        for (auto& s : shells_) size += 12 + s.r.phone.size() + s.r.street.size() + s.r.house.size() + s.r.flat.size() + s.r.user.size() + 8;
+        for (auto& s : shells_)
+            size +=
+                12 + s.r.phone.size() + s.r.street.size() + s.r.house.size() + s.r.flat.size() + s.r.user.size() + 8;
         std::int64_t delta = CityFigures::kInflatedBytes - size;
         if (std::getenv("VG_GEN_DEBUG")) std::fprintf(stderr, "balance: %lld\n", static_cast<long long>(delta));
         std::vector<int> persons;
         for (int i = 0; i < n_; ++i)
-            if (!shells_[static_cast<std::size_t>(i)].org && !shells_[static_cast<std::size_t>(i)].fixed) persons.push_back(i);
+            if (!shells_[static_cast<std::size_t>(i)].org && !shells_[static_cast<std::size_t>(i)].fixed)
+                persons.push_back(i);
         rng_.Shuffle(persons);
         std::string letters = W(city::kInitials);
         for (int pass = 0; pass < 4 && delta != 0; ++pass) {
@@ -372,6 +397,8 @@ private:
 
 } // namespace
 
-std::vector<DirectoryRecord> GenerateCity(int records) { return Generator(records).Run(); }
+std::vector<DirectoryRecord> GenerateCity(int records) {
+    return Generator(records).Run();
+}
 
 } // namespace vg

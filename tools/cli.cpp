@@ -56,7 +56,9 @@ bool LoadBytes(const std::string& file, std::string& bytes, std::string_view& vi
     return true;
 }
 
-std::string Describe(const std::string& file) { return file.empty() ? "the built-in directory" : file; }
+std::string Describe(const std::string& file) {
+    return file.empty() ? "the built-in directory" : file;
+}
 
 void PrintCsv(const vg::TStrContainer& container) {
     std::string out = vg::DirectoryCsvHeader();
@@ -120,7 +122,7 @@ int Pack(const std::string& csvFile, const std::string& output) {
     return 0;
 }
 
-const char* const kConditions[] = {"begins", "contains", "not-contains", "eq", "gt",  "ge",
+const char* const kConditions[] = {"begins", "contains", "not-contains", "eq",       "gt", "ge",
                                    "lt",     "le",       "mask",         "not-mask", "ne"};
 const char* const kCriterionNames[] = {"phone", "street", "house", "flat", "user"};
 
@@ -142,7 +144,8 @@ private:
 int Search(int argc, char** argv) {
     std::string file;
     std::array<vg::TCriterionInput, vg::kCriterionCount> inputs;
-    for (auto& in : inputs) in.selected = 0;
+    for (auto& in : inputs)
+        in.selected = 0;
     int sortColumn = -1;
     bool descending = false;
     for (int i = 2; i < argc; ++i) {

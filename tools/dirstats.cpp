@@ -98,7 +98,8 @@ DirectoryStats MeasureDirectory(std::string_view compressed) {
         TLineList lines = r->Lines();
         if (lines.Count() != 4) ++st.recordsWithoutFourLines;
         std::int64_t text = 0;
-        for (int k = 0; k < lines.Count(); ++k) text += static_cast<std::int64_t>(lines.Get(k).size()) + 2;
+        for (int k = 0; k < lines.Count(); ++k)
+            text += static_cast<std::int64_t>(lines.Get(k).size()) + 2;
         if (first || text < st.shortestText) st.shortestText = text;
         if (first || text > st.longestText) st.longestText = text;
         first = false;

@@ -95,7 +95,8 @@ QImage ClearResults() {
     p.setBrush(Qt::white);
     p.drawRect(QRectF(1.5, 1.5, 12, 15));
     p.setPen(QPen(QColor(120, 150, 190), 1));
-    for (int y = 5; y <= 14; y += 3) p.drawLine(QPointF(4, y + 0.5), QPointF(11, y + 0.5));
+    for (int y = 5; y <= 14; y += 3)
+        p.drawLine(QPointF(4, y + 0.5), QPointF(11, y + 0.5));
     // A green circular arrow: everything back.
     p.setPen(QPen(QColor(20, 140, 50), 2.2, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
@@ -204,10 +205,12 @@ void Wave(const char* name, const std::vector<std::pair<double, double>>& notes,
             double v = (std::sin(2 * M_PI * freq * t) + 0.3 * std::sin(4 * M_PI * freq * t)) / 1.3;
             samples.push_back(static_cast<unsigned char>(128 + 100 * attack * decay * v));
         }
-        for (int i = 0; i < static_cast<int>(gap * rate); ++i) samples.push_back(128);
+        for (int i = 0; i < static_cast<int>(gap * rate); ++i)
+            samples.push_back(128);
     }
     auto u32 = [](std::vector<unsigned char>& out, std::uint32_t v) {
-        for (int k = 0; k < 4; ++k) out.push_back(static_cast<unsigned char>(v >> (8 * k)));
+        for (int k = 0; k < 4; ++k)
+            out.push_back(static_cast<unsigned char>(v >> (8 * k)));
     };
     auto u16 = [](std::vector<unsigned char>& out, std::uint16_t v) {
         out.push_back(static_cast<unsigned char>(v));
@@ -215,7 +218,8 @@ void Wave(const char* name, const std::vector<std::pair<double, double>>& notes,
     };
     std::vector<unsigned char> file = {'R', 'I', 'F', 'F'};
     u32(file, static_cast<std::uint32_t>(36 + samples.size()));
-    for (char c : std::string("WAVEfmt ")) file.push_back(static_cast<unsigned char>(c));
+    for (char c : std::string("WAVEfmt "))
+        file.push_back(static_cast<unsigned char>(c));
     u32(file, 16);
     u16(file, 1);    // PCM
     u16(file, 1);    // mono
@@ -223,7 +227,8 @@ void Wave(const char* name, const std::vector<std::pair<double, double>>& notes,
     u32(file, rate); // bytes per second
     u16(file, 1);    // block align
     u16(file, 8);    // bits per sample
-    for (char c : std::string("data")) file.push_back(static_cast<unsigned char>(c));
+    for (char c : std::string("data"))
+        file.push_back(static_cast<unsigned char>(c));
     u32(file, static_cast<std::uint32_t>(samples.size()));
     file.insert(file.end(), samples.begin(), samples.end());
     QFile out(g_dir + QLatin1Char('/') + QLatin1String(name));
@@ -252,7 +257,7 @@ int main(int argc, char** argv) {
     Save(Exit(), "exit.png");
     Save(Icon(32), "vetlograd09-32.png");
     Save(Icon(256), "vetlograd09.png");
-    Wave("FOUND.wav", {{784, 0.12}, {1047, 0.22}}, 0.01);  // G5, C6: rising, found
+    Wave("FOUND.wav", {{784, 0.12}, {1047, 0.22}}, 0.01);    // G5, C6: rising, found
     Wave("NOT_FOUND.wav", {{330, 0.16}, {247, 0.26}}, 0.01); // E4, B3: falling, nothing
     return 0;
 }

@@ -25,8 +25,7 @@ int main(int argc, char** argv) {
         else
             input = arg;
     }
-    if ((mode != "generate" && mode != "pack") || output.empty() || (mode == "pack" && input.empty()) ||
-        records < 1) {
+    if ((mode != "generate" && mode != "pack") || output.empty() || (mode == "pack" && input.empty()) || records < 1) {
         std::fprintf(stderr, "usage: mkdirectory generate [--records N] -o FILE\n"
                              "       mkdirectory pack CSV -o FILE\n");
         return 2;

@@ -16,7 +16,9 @@ void TBestPanel::SetWallsSrc(TWallsSource source) {
     update();
 }
 
-QPixmap TBestPanel::Wallpaper() const { return source_ == wfOwnWalls ? own_ : QPixmap(); }
+QPixmap TBestPanel::Wallpaper() const {
+    return source_ == wfOwnWalls ? own_ : QPixmap();
+}
 
 void TBestPanel::SetWallpaper(const QPixmap& wallpaper) {
     if (source_ != wfOwnWalls) SetWallsSrc(wfOwnWalls);
@@ -24,7 +26,9 @@ void TBestPanel::SetWallpaper(const QPixmap& wallpaper) {
     update();
 }
 
-TBestPanel* TBestPanel::WallsPanel() const { return source_ == wfBestPanel ? panel_.data() : nullptr; }
+TBestPanel* TBestPanel::WallsPanel() const {
+    return source_ == wfBestPanel ? panel_.data() : nullptr;
+}
 
 bool TBestPanel::SetWallsPanel(TBestPanel* panel) {
     if (panel == this) return false;
@@ -46,7 +50,9 @@ bool TBestPanel::SetWallsPanel(TBestPanel* panel) {
     return true;
 }
 
-QLabel* TBestPanel::WallsImage() const { return source_ == wfImage ? image_.data() : nullptr; }
+QLabel* TBestPanel::WallsImage() const {
+    return source_ == wfImage ? image_.data() : nullptr;
+}
 
 bool TBestPanel::SetWallsImage(QLabel* image) {
     if (image && image->pixmap().isNull()) return false;

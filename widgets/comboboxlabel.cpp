@@ -12,9 +12,13 @@ TComboBoxLabel::TComboBoxLabel(QWidget* parent) : QComboBox(parent) {
     PlaceLabel(position_);
 }
 
-TComboBoxLabel::~TComboBoxLabel() { delete label_.data(); }
+TComboBoxLabel::~TComboBoxLabel() {
+    delete label_.data();
+}
 
-QString TComboBoxLabel::Caption() const { return label_ ? label_->text() : QString(); }
+QString TComboBoxLabel::Caption() const {
+    return label_ ? label_->text() : QString();
+}
 
 void TComboBoxLabel::SetCaption(const QString& caption) {
     if (!label_) return;

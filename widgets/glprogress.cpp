@@ -23,7 +23,9 @@ void TglProgress::SetPercent(int percent) {
     repaint();
 }
 
-QString TglProgress::CaptionText() const { return QStringLiteral(" %1%").arg(percent_); }
+QString TglProgress::CaptionText() const {
+    return QStringLiteral(" %1%").arg(percent_);
+}
 
 QVector<TglProgress::Band> TglProgress::Bands(int width, int percent) {
     QVector<Band> bands;

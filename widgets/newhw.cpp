@@ -77,8 +77,7 @@ void TNewHW::ActivateHint(const QPoint& topLeft, const QRect& rect) {
 
 void TNewHW::PaintContent(QPainter& p, int textLeftShift) {
     const QRect client = rect().adjusted(FrameFlag ? 2 : 0, FrameFlag ? 2 : 0, FrameFlag ? -2 : 0, FrameFlag ? -2 : 0);
-    if (WallpaperOn && !WallpaperBitmap.isNull())
-        p.drawTiledPixmap(client, Keyed(WallpaperBitmap, WallpaperKeyColor));
+    if (WallpaperOn && !WallpaperBitmap.isNull()) p.drawTiledPixmap(client, Keyed(WallpaperBitmap, WallpaperKeyColor));
     QRect textArea = client;
     if (TipOn && !TipBitmap.isNull()) {
         p.drawPixmap(client.topLeft() + QPoint(1, 1), Keyed(TipBitmap, TipKeyColor));

@@ -30,8 +30,12 @@ void TResultModel::SetCaption(int column, const QString& caption) {
     emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
-int TResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
-int TResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 5; }
+int TResultModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+int TResultModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 5;
+}
 
 Qt::ItemFlags TResultModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
@@ -70,7 +74,8 @@ QVariant TResultModel::headerData(int section, Qt::Orientation orientation, int 
 
 QStringList TResultModel::RowTexts(int row) const {
     QStringList texts;
-    for (int c = 0; c < 5; ++c) texts << data(index(row, c), Qt::DisplayRole).toString();
+    for (int c = 0; c < 5; ++c)
+        texts << data(index(row, c), Qt::DisplayRole).toString();
     return texts;
 }
 

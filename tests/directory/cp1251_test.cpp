@@ -76,9 +76,9 @@ TEST(Cp1251, NamedLettersFoldBothWays) {
 TEST(Cp1251, RejectsWhatTheCodePageCannotHold) {
     std::string out;
     EXPECT_FALSE(vg::cp1251::FromUtf8("日本", out));
-    EXPECT_FALSE(vg::cp1251::FromUtf8("\xC3\x28", out));     // broken sequence
-    EXPECT_FALSE(vg::cp1251::FromUtf8("\xC0\xAF", out));     // overlong '/'
-    EXPECT_FALSE(vg::cp1251::FromUtf8("ä", out));            // Latin-1 letter outside the code page
+    EXPECT_FALSE(vg::cp1251::FromUtf8("\xC3\x28", out)); // broken sequence
+    EXPECT_FALSE(vg::cp1251::FromUtf8("\xC0\xAF", out)); // overlong '/'
+    EXPECT_FALSE(vg::cp1251::FromUtf8("ä", out));        // Latin-1 letter outside the code page
     EXPECT_TRUE(vg::cp1251::FromUtf8("№ «» €", out));
     EXPECT_EQ(out, "\xB9 \xAB\xBB \x88");
 }

@@ -12,7 +12,8 @@ TEST(Csv, RoundTripsQuotesCommasAndCyrillic) {
     std::vector<vg::DirectoryRecord> recs = {{"12345", W("ЛЕНИНА"), "1", "2", W("ООО \"ЛОТОС, ЛТД\"")},
                                              {"", "", "", "", W("ИВАНОВ И.И.")}};
     std::string csv = vg::DirectoryCsvHeader();
-    for (const auto& r : recs) csv += vg::CsvLine(r);
+    for (const auto& r : recs)
+        csv += vg::CsvLine(r);
     EXPECT_NE(csv.find("\"ООО \"\"ЛОТОС, ЛТД\"\"\""), std::string::npos);
     auto parsed = vg::ParseDirectoryCsv(csv);
     ASSERT_EQ(parsed.error, "");
@@ -26,13 +27,14 @@ TEST(Csv, BadRowsAreRejectedWithTheirLineNumbers) {
     struct Case {
         std::string csv, error;
     };
-    for (const Case& k : {Case{head + "1,A,1,1,U\n2,A,1,U\n", "line 3: expected 5 fields, found 4"},
-                          Case{head + "1,A,1,1,\"two\nlines\"\n", "line 2: a field holds a line break"},
-                          Case{head + "1,A,1,1,日本\n", "line 2: the text \"日本\" cannot be written in Windows-1251"},
-                          Case{head + "1-23-45,A,1,1,U\n", "line 2: the phone \"1-23-45\" must be bare digits"},
-                          Case{"tel,street,house,flat,user\n", "line 1: the header must be phone,street,house,flat,user"},
-                          Case{"", "line 1: the file is empty; the header must be phone,street,house,flat,user"},
-                          Case{head + "1,\"A,1,1,U\n", "line 2: a quoted field is not closed"}}) {
+    for (const Case& k :
+         {Case{head + "1,A,1,1,U\n2,A,1,U\n", "line 3: expected 5 fields, found 4"},
+          Case{head + "1,A,1,1,\"two\nlines\"\n", "line 2: a field holds a line break"},
+          Case{head + "1,A,1,1,日本\n", "line 2: the text \"日本\" cannot be written in Windows-1251"},
+          Case{head + "1-23-45,A,1,1,U\n", "line 2: the phone \"1-23-45\" must be bare digits"},
+          Case{"tel,street,house,flat,user\n", "line 1: the header must be phone,street,house,flat,user"},
+          Case{"", "line 1: the file is empty; the header must be phone,street,house,flat,user"},
+          Case{head + "1,\"A,1,1,U\n", "line 2: a quoted field is not closed"}}) {
         auto parsed = vg::ParseDirectoryCsv(k.csv);
         EXPECT_EQ(parsed.error, k.error);
         EXPECT_TRUE(parsed.records.empty());
@@ -40,8 +42,10 @@ TEST(Csv, BadRowsAreRejectedWithTheirLineNumbers) {
 }
 
 TEST(Csv, PackSortsByKeyAndLoadsBack) {
-    std::vector<vg::DirectoryRecord> recs = {
-        {"54321", "B", "1", "", "X"}, {"", "A", "2", "", "Y"}, {"123456", "C", "3", "", "Z"}, {"12345", "D", "", "", "W"}};
+    std::vector<vg::DirectoryRecord> recs = {{"54321", "B", "1", "", "X"},
+                                             {"", "A", "2", "", "Y"},
+                                             {"123456", "C", "3", "", "Z"},
+                                             {"12345", "D", "", "", "W"}};
     std::string packed = vg::PackDirectory(recs);
     vg::TStrContainer c;
     vg::LoadDirectory(c, packed);

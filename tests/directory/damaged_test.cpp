@@ -12,12 +12,16 @@ namespace {
 
 using vg::test::Int32;
 
-std::string Body(const std::string& records, std::int32_t count) { return Int32(count) + Int32(0) + records; }
+std::string Body(const std::string& records, std::int32_t count) {
+    return Int32(count) + Int32(0) + records;
+}
 std::string Rec(const std::string& key, const std::string& text) {
     return Int32(static_cast<std::int32_t>(key.size())) + Int32(static_cast<std::int32_t>(text.size())) + Int32(0) +
            key + text;
 }
-std::string Zip(const std::string& inflated) { return vg::CompressDirectory(inflated); }
+std::string Zip(const std::string& inflated) {
+    return vg::CompressDirectory(inflated);
+}
 
 struct Damaged {
     const char* name;
@@ -53,7 +57,8 @@ std::string Flipped(std::string s, std::size_t at) {
 std::string Random(std::size_t n, unsigned seed) {
     std::mt19937 rng(seed);
     std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(rng());
+    for (auto& c : s)
+        c = static_cast<char>(rng());
     return s;
 }
 
@@ -100,8 +105,8 @@ TEST(DamagedDirectory, EveryTruncationOfTheInflatedStreamFailsCleanly) {
 
 TEST(DamagedDirectory, EveryTruncationOfTheBuiltInCompressedDataFailsCleanly) {
     std::string_view all = vg::BuiltinDirectory();
-    for (std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{100}, all.size() / 3,
-                          all.size() * 9 / 10}) {
+    for (std::size_t n :
+         {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{100}, all.size() / 3, all.size() * 9 / 10}) {
         vg::TStrContainer c;
         EXPECT_THROW(vg::LoadDirectory(c, all.substr(0, n)), vg::Exception) << "cut at " << n;
     }

@@ -15,17 +15,21 @@ TEST(Loader, BuiltInDirectoryReportsProgress103Times) {
     ASSERT_EQ(c.Count(), 45129);
     ASSERT_EQ(reports.size(), 103u);
     EXPECT_EQ(reports[0], std::make_pair(0, 45129));
-    for (int k = 1; k <= 101; ++k) EXPECT_EQ(reports[static_cast<std::size_t>(k)].first, (k - 1) * 451);
+    for (int k = 1; k <= 101; ++k)
+        EXPECT_EQ(reports[static_cast<std::size_t>(k)].first, (k - 1) * 451);
     EXPECT_EQ(reports[101].first, 45100);
     EXPECT_EQ(reports[102], std::make_pair(45128, 45129));
-    for (int i = 0; i < c.Count(); ++i) ASSERT_EQ(c.GetItem(i)->Lines().Count(), 4) << i;
-    for (int i = 0; i < 5137; ++i) ASSERT_TRUE(c.GetKey(i).empty());
+    for (int i = 0; i < c.Count(); ++i)
+        ASSERT_EQ(c.GetItem(i)->Lines().Count(), 4) << i;
+    for (int i = 0; i < 5137; ++i)
+        ASSERT_TRUE(c.GetKey(i).empty());
     EXPECT_FALSE(c.GetKey(5137).empty());
 }
 
 TEST(Loader, SmallDirectoriesReportEveryRecordAndReloadsReplaceTheContent) {
     std::vector<vg::DirectoryRecord> recs;
-    for (int i = 0; i < 7; ++i) recs.push_back({std::to_string(10000 + i), "S", "1", "", "U"});
+    for (int i = 0; i < 7; ++i)
+        recs.push_back({std::to_string(10000 + i), "S", "1", "", "U"});
     std::string bytes = vg::test::Compressed(recs);
     vg::TStrContainer c;
     std::vector<int> positions;
@@ -69,16 +73,29 @@ TEST(Loader, BuiltInDirectoryHasThePublishedFigures) {
 
 TEST(Loader, KeysAreStoredInAscendingByteOrder) {
     const vg::TStrContainer& c = vg::test::BuiltinContainer();
-    for (int i = 1; i < c.Count(); ++i) ASSERT_LE(c.GetKey(i - 1), c.GetKey(i)) << i;
+    for (int i = 1; i < c.Count(); ++i)
+        ASSERT_LE(c.GetKey(i - 1), c.GetKey(i)) << i;
 }
 
 TEST(ProgressPercent, RoundsHalvesToEvenAndNeverDividesByZero) {
     struct Case {
         int pos, max, percent;
     };
-    for (Case k : {Case{0, 100, 0}, {100, 100, 100}, {150, 100, 100}, {1, 200, 0}, {3, 200, 2}, {5, 200, 2},
-                   {999, 1000, 100}, {1, 3, 33}, {2, 3, 67}, {0, 0, 0}, {5, 0, 100}, {-5, -10, 0}, {451, 45129, 1},
-                   {45128, 45129, 100}, {22564, 45129, 50}})
+    for (Case k : {Case{0, 100, 0},
+                   {100, 100, 100},
+                   {150, 100, 100},
+                   {1, 200, 0},
+                   {3, 200, 2},
+                   {5, 200, 2},
+                   {999, 1000, 100},
+                   {1, 3, 33},
+                   {2, 3, 67},
+                   {0, 0, 0},
+                   {5, 0, 100},
+                   {-5, -10, 0},
+                   {451, 45129, 1},
+                   {45128, 45129, 100},
+                   {22564, 45129, 50}})
         EXPECT_EQ(vg::ProgressPercent(k.pos, k.max), k.percent) << k.pos << " of " << k.max;
 }
 

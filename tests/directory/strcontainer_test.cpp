@@ -124,11 +124,13 @@ TEST(Container, PositionsOutsideTheRecords) {
 TEST(Container, DeleteMarkedKeepsTheOthersInOrder) {
     vg::TStrContainer c;
     std::vector<vg::DirectoryRecord> recs;
-    for (int i = 0; i < 10; ++i) recs.push_back({std::to_string(i), "", "", "", "U"});
+    for (int i = 0; i < 10; ++i)
+        recs.push_back({std::to_string(i), "", "", "", "U"});
     vg::test::Fill(c, recs);
     c.DeleteMarked({1, 0, 0, 1, 1, 0, 0, 0, 0, 1});
     std::string keys;
-    for (int i = 0; i < c.Count(); ++i) keys += c.GetKey(i);
+    for (int i = 0; i < c.Count(); ++i)
+        keys += c.GetKey(i);
     EXPECT_EQ(keys, "125678");
 }
 
@@ -138,7 +140,7 @@ TEST(StrCompare, OrdinalAfterUpperCasing) {
     EXPECT_EQ(vg::StrCompare(W("ЛЕН"), W("ЛЕНИНА")), -1);
     EXPECT_EQ(vg::StrCompare("10", "9"), -1);
     EXPECT_EQ(vg::StrCompare("", "A"), -1);
-    EXPECT_EQ(vg::StrCompare("Z", W("А")), -1);   // Latin before Cyrillic
+    EXPECT_EQ(vg::StrCompare("Z", W("А")), -1);    // Latin before Cyrillic
     EXPECT_EQ(vg::StrCompare(W("ё"), W("А")), -1); // Ё (0xA8) before А (0xC0)
     EXPECT_EQ(vg::StrCompare(W("Я"), W("а")), 1);
     int r = 0;
@@ -161,8 +163,10 @@ void ReferenceSort(std::vector<std::pair<int, int>>& v, int L, int R) {
         J = R;
         int P = (L + R) / 2;
         do {
-            while (v[I].first < v[P].first) ++I;
-            while (v[J].first > v[P].first) --J;
+            while (v[I].first < v[P].first)
+                ++I;
+            while (v[J].first > v[P].first)
+                --J;
             if (I <= J) {
                 std::swap(v[I], v[J]);
                 if (P == I)
@@ -227,7 +231,8 @@ TEST(Container, SortPassesColumnAndDirectionAndSkipsTinyLists) {
 
 TEST(Index, LoadsGuardedEntriesAndSortsTextWithValue) {
     std::uint32_t crc1 = 0x99F8B879; // the CRC-32 of 01 00 00 00
-    std::string bytes = Int32(2) + Int32(99) + Int32(10) + Guarded(1, ~1u, crc1, "b") + Int32(20) + Guarded(1, ~1u, crc1, "A");
+    std::string bytes =
+        Int32(2) + Int32(99) + Int32(10) + Guarded(1, ~1u, crc1, "b") + Int32(20) + Guarded(1, ~1u, crc1, "A");
     vg::TMemoryStream s(bytes);
     vg::TStrIndex index;
     index.LoadFromStream(&s);

@@ -39,7 +39,8 @@ std::string Deflate(const std::string& plain) {
 
 std::string Plain(std::size_t n) {
     std::string s;
-    for (std::size_t i = 0; i < n; ++i) s.push_back(static_cast<char>((i * 7919) % 251));
+    for (std::size_t i = 0; i < n; ++i)
+        s.push_back(static_cast<char>((i * 7919) % 251));
     return s;
 }
 
@@ -50,7 +51,8 @@ TEST(DecompressionStream, DeliversTheInflatedBytesInAnyPieces) {
         vg::TMemoryStream source(packed);
         vg::TDecompressionStream z(source);
         std::string got, buf(piece, '\0');
-        while (std::size_t n = z.Read(buf.data(), piece)) got.append(buf, 0, n);
+        while (std::size_t n = z.Read(buf.data(), piece))
+            got.append(buf, 0, n);
         EXPECT_EQ(got, plain) << "piece " << piece;
         EXPECT_EQ(z.Position(), static_cast<std::int64_t>(plain.size()));
     }

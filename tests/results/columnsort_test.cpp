@@ -24,15 +24,16 @@ public:
 
 std::vector<vg::DirectoryRecord> Sample() {
     return {
-        {"22222", W("МИРА"), "10", "1", W("ПЕТРОВ П.")},   {"", W("ЛЕНИНА"), "12А", "", W("ИВАНОВ И.")},
-        {"11111", W("ленина"), "9", "2", W("ЁЖИКОВ Е.")},   {"33333", W("ЛЕНИНА"), "9", "10", "SMITH J."},
-        {"44444", W("ЛЕНИНА"), "9", "10", "SMITH J."},     {"5555", "", "", "9/9", W("\"ЛОТОС\"")},
+        {"22222", W("МИРА"), "10", "1", W("ПЕТРОВ П.")},  {"", W("ЛЕНИНА"), "12А", "", W("ИВАНОВ И.")},
+        {"11111", W("ленина"), "9", "2", W("ЁЖИКОВ Е.")}, {"33333", W("ЛЕНИНА"), "9", "10", "SMITH J."},
+        {"44444", W("ЛЕНИНА"), "9", "10", "SMITH J."},    {"5555", "", "", "9/9", W("\"ЛОТОС\"")},
     };
 }
 
 std::vector<std::string> Keys(const vg::TStrContainer& c) {
     std::vector<std::string> k;
-    for (int i = 0; i < c.Count(); ++i) k.emplace_back(c.GetKey(i));
+    for (int i = 0; i < c.Count(); ++i)
+        k.emplace_back(c.GetKey(i));
     return k;
 }
 
@@ -90,14 +91,16 @@ TEST(CompareByColumn, ProgressFollowsThePivotForwardOnlyAndOnlyWhenVisible) {
     for (int i = 0; i < 3000; ++i) {
         const vg::TString* r = all.GetItem(i * 15);
         auto l = r->Lines();
-        recs.push_back({std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
+        recs.push_back(
+            {std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
     }
     vg::test::Fill(c, recs);
     Bar bar;
     c.Sort(1, true, vg::ColumnCompare(&bar)); // Bar checks that the percentage never decreases
     EXPECT_GT(bar.sets, 0);
     EXPECT_LE(bar.percent, 100);
-    for (int i = 1; i < c.Count(); ++i) ASSERT_LE(vg::CompareByColumn(&c, 1, i - 1, i, true), 0) << i;
+    for (int i = 1; i < c.Count(); ++i)
+        ASSERT_LE(vg::CompareByColumn(&c, 1, i - 1, i, true), 0) << i;
 
     Bar hidden;
     hidden.visible = false;
@@ -119,7 +122,8 @@ TEST(CompareByColumn, TheWholeDirectorySortsByEveryColumnBothWays) {
     for (int i = 0; i < all.Count(); ++i) {
         const vg::TString* r = all.GetItem(i);
         auto l = r->Lines();
-        recs.push_back({std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
+        recs.push_back(
+            {std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
     }
     vg::test::Fill(c, recs);
     for (int column = 0; column < vg::kColumnCount; ++column) {

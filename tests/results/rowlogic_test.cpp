@@ -9,7 +9,8 @@ using vg::test::W;
 
 std::vector<bool> Starts(const vg::TStrContainer& c, int column) {
     std::vector<bool> s;
-    for (int i = 0; i < c.Count(); ++i) s.push_back(vg::IsGroupStart(c, i, column));
+    for (int i = 0; i < c.Count(); ++i)
+        s.push_back(vg::IsGroupStart(c, i, column));
     return s;
 }
 
@@ -82,7 +83,7 @@ TEST(TypeAhead, FindsByRawKeyFoldingLatinOnlyAndWraps) {
     EXPECT_EQ(vg::FindRow(c, W("и"), 0, true, 4), 3); // Cyrillic only in its stored case
     EXPECT_EQ(vg::FindRow(c, W("И"), 2, true, 4), 1);
     EXPECT_EQ(vg::FindRow(c, "", 0, true, 4), -1);
-    EXPECT_EQ(vg::FindRow(c, "Smith", 99, true, 4), 2);  // a start outside the rows begins at row 0
+    EXPECT_EQ(vg::FindRow(c, "Smith", 99, true, 4), 2); // a start outside the rows begins at row 0
     EXPECT_EQ(vg::FindRow(c, "Smith", -7, false, 4), 2);
     vg::TStrContainer empty;
     EXPECT_EQ(vg::FindRow(empty, "1", 0, true, 0), -1);

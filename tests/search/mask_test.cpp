@@ -25,17 +25,16 @@ INSTANTIATE_TEST_SUITE_P(
     Masks, MaskFitsTable,
     ::testing::Values(Fit{"*", "", true}, Fit{"*", "ANYTHING", true}, Fit{"A?C*", "ABC", true},
                       Fit{"A?C*", "ABCD", true}, Fit{"A?C*", "AC", false}, Fit{"?*", "", false}, Fit{"*?", "", true},
-                      Fit{"1?*", "1", false}, Fit{"1?*", "12", true}, Fit{"1?*", "123", true},
-                      Fit{"[!X]*", "", false}, Fit{"ab*", "AB", true}, Fit{"ab*", "ab", true},
-                      Fit{W("лен*"), W("ЛЕНИНА"), false}, Fit{W("ЛЕН*"), W("ленина"), false},
-                      Fit{"[0-4]*", "3", true}, Fit{"[0-4]*", "5", false}, Fit{"[!0-4]*", "3", false},
-                      Fit{"[!0-4]*", "5", true}, Fit{"A*BC", "ABXBC", true}, Fit{"A*B*C", "AXBXC_", false},
-                      Fit{"A*B*C", "AXBXC", true}, Fit{"ABC", "ABCD", false}, Fit{"ABC", "abc", true},
-                      Fit{"[ab-a]", "A", true}, Fit{"[ab-a]", "B", false}, Fit{"[a-c-e]", "D", true},
-                      Fit{"[a-c-e]", "F", false}, Fit{"[A-]]", "Z", true}, Fit{"*?*", "", true},
-                      Fit{"*[0-9]*", "ABC7", true}, Fit{"*[0-9]*", "ABC", false},
-                      Fit{W("[АЯ]*"), W("ЯМА"), true}, Fit{W("[!Ё]*"), W("ЁЖ"), false},
-                      Fit{"**A", "XA", true}, Fit{"*A*A*A*", "AAB", false}));
+                      Fit{"1?*", "1", false}, Fit{"1?*", "12", true}, Fit{"1?*", "123", true}, Fit{"[!X]*", "", false},
+                      Fit{"ab*", "AB", true}, Fit{"ab*", "ab", true}, Fit{W("лен*"), W("ЛЕНИНА"), false},
+                      Fit{W("ЛЕН*"), W("ленина"), false}, Fit{"[0-4]*", "3", true}, Fit{"[0-4]*", "5", false},
+                      Fit{"[!0-4]*", "3", false}, Fit{"[!0-4]*", "5", true}, Fit{"A*BC", "ABXBC", true},
+                      Fit{"A*B*C", "AXBXC_", false}, Fit{"A*B*C", "AXBXC", true}, Fit{"ABC", "ABCD", false},
+                      Fit{"ABC", "abc", true}, Fit{"[ab-a]", "A", true}, Fit{"[ab-a]", "B", false},
+                      Fit{"[a-c-e]", "D", true}, Fit{"[a-c-e]", "F", false}, Fit{"[A-]]", "Z", true},
+                      Fit{"*?*", "", true}, Fit{"*[0-9]*", "ABC7", true}, Fit{"*[0-9]*", "ABC", false},
+                      Fit{W("[АЯ]*"), W("ЯМА"), true}, Fit{W("[!Ё]*"), W("ЁЖ"), false}, Fit{"**A", "XA", true},
+                      Fit{"*A*A*A*", "AAB", false}));
 
 struct Invalid {
     std::string mask;
@@ -57,14 +56,16 @@ TEST_P(InvalidMasks, FailWithTheMaskAndThePosition) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Masks, InvalidMasks,
-                         ::testing::Values(Invalid{"[]", 2}, Invalid{"[!]", 3}, Invalid{"[-a]", 2},
-                                           Invalid{"[!-a]", 3}, Invalid{"[4-0]*", 5}, Invalid{"[0-9*", 6},
-                                           Invalid{"AB[", 4}, Invalid{"[a-", 4}, Invalid{"X[z-a]", 6}));
+                         ::testing::Values(Invalid{"[]", 2}, Invalid{"[!]", 3}, Invalid{"[-a]", 2}, Invalid{"[!-a]", 3},
+                                           Invalid{"[4-0]*", 5}, Invalid{"[0-9*", 6}, Invalid{"AB[", 4},
+                                           Invalid{"[a-", 4}, Invalid{"X[z-a]", 6}));
 
 TEST(Mask, ThirtyStarredStepsAreTheMost) {
     std::string valid, invalid;
-    for (int i = 0; i < 29; ++i) valid += "*A";
-    for (int i = 0; i < 30; ++i) invalid += "*A";
+    for (int i = 0; i < 29; ++i)
+        valid += "*A";
+    for (int i = 0; i < 30; ++i)
+        invalid += "*A";
     valid += "*";
     invalid += "*";
     EXPECT_NO_THROW(vg::TMask{valid});
@@ -77,7 +78,8 @@ TEST(Mask, ThirtyStarredStepsAreTheMost) {
 
 TEST(Mask, BacktrackingStaysFastOnHardTexts) {
     std::string mask;
-    for (int i = 0; i < 25; ++i) mask += "*A";
+    for (int i = 0; i < 25; ++i)
+        mask += "*A";
     mask += "B*";
     vg::TMask m(mask);
     // Nested stars over a long run of A without the final B: the stack bound keeps this finite.
@@ -115,9 +117,12 @@ std::string DropQuestionAfterStar(const std::string& mask) {
     bool pending = false;
     for (char c : mask) {
         if (c == '?' && pending) continue;
-        if (c == '*') pending = true;
-        else if (c != '?') pending = false;
-        else pending = false;
+        if (c == '*')
+            pending = true;
+        else if (c != '?')
+            pending = false;
+        else
+            pending = false;
         out += c;
     }
     return out;
@@ -129,9 +134,11 @@ TEST(Mask, AgreesWithExhaustiveMatchingOnRandomMasks) {
     for (int round = 0; round < 20000; ++round) {
         std::string mask, text;
         int steps = static_cast<int>(rng() % 8);
-        for (int k = 0; k < steps; ++k) mask += pieces[rng() % 6];
+        for (int k = 0; k < steps; ++k)
+            mask += pieces[rng() % 6];
         int length = static_cast<int>(rng() % 9);
-        for (int k = 0; k < length; ++k) text += "AB"[rng() % 2];
+        for (int k = 0; k < length; ++k)
+            text += "AB"[rng() % 2];
         bool expected = Reference(DropQuestionAfterStar(mask), 0, text, 0);
         ASSERT_EQ(vg::MaskFits(text, mask), expected) << "mask '" << mask << "' text '" << text << "'";
     }

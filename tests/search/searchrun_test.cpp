@@ -67,8 +67,8 @@ TEST(SearchRun, CriteriaCombineWithAndAndEverySearchStartsFromTheWholeDirectory)
                                              {"22345", W("ЛЕНИНА"), "10", "5", "C"},
                                              {"12377", W("ПР. ЛЕНИНА"), "3", "", "D"}};
     Host host(c, vg::test::Compressed(recs));
-    host.inputs[vg::crPhone] = {"1-23", 0};            // begins with
-    host.inputs[vg::crStreet] = {W("ленин"), 1};        // contains
+    host.inputs[vg::crPhone] = {"1-23", 0};      // begins with
+    host.inputs[vg::crStreet] = {W("ленин"), 1}; // contains
     vg::SearchResult r = vg::RunSearch(c, host);
     ASSERT_EQ(r.count, 2);
     EXPECT_EQ(c.GetKey(0), "12345"); // stored order kept
@@ -116,7 +116,8 @@ TEST(SearchRun, AnEmptyDirectoryDoesNothingFurther) {
 TEST(SearchRun, AFailureDuringTheWalkStillFinishesAndKeepsWhatWasRemoved) {
     vg::TStrContainer c;
     std::vector<vg::DirectoryRecord> recs;
-    for (int i = 0; i < 10; ++i) recs.push_back({std::to_string(10000 + i), "S", "1", "", i % 2 ? "ODD" : "EVEN"});
+    for (int i = 0; i < 10; ++i)
+        recs.push_back({std::to_string(10000 + i), "S", "1", "", i % 2 ? "ODD" : "EVEN"});
     Host host(c, vg::test::Compressed(recs));
     host.corrupt = true; // record 7 has one line only
     host.inputs[vg::crUser] = {"EVEN", 3};

@@ -17,9 +17,9 @@ struct Outcome {
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("vg-cli-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ =
+            std::filesystem::temp_directory_path() / ("vg-cli-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
@@ -49,12 +49,12 @@ private:
 TEST_F(Cli, StatsShowsEveryFigureOfTheBuiltInDirectory) {
     Outcome r = Cmd("stats");
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* line : {"records: 45129\n", "header value: 0\n", "index sections: 0\n", "empty keys: 5137\n",
-                             "5-digit keys: 39611\n", "6-digit keys: 381\n", "other keys: 0\n",
-                             "numbers occurring more than once: 585\n", "empty streets: 5529\n",
-                             "empty houses: 2971\n", "empty flats: 12145\n", "NOSTREET: 15\n", "shortest text: 10\n",
-                             "longest text: 62\n", "longest street: 24\n", "longest house: 3\n", "longest flat: 3\n",
-                             "longest user: 37\n", "inflated bytes: 2135563\n"})
+    for (const char* line :
+         {"records: 45129\n", "header value: 0\n", "index sections: 0\n", "empty keys: 5137\n", "5-digit keys: 39611\n",
+          "6-digit keys: 381\n", "other keys: 0\n", "numbers occurring more than once: 585\n", "empty streets: 5529\n",
+          "empty houses: 2971\n", "empty flats: 12145\n", "NOSTREET: 15\n", "shortest text: 10\n", "longest text: 62\n",
+          "longest street: 24\n", "longest house: 3\n", "longest flat: 3\n", "longest user: 37\n",
+          "inflated bytes: 2135563\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
 }
 
@@ -98,7 +98,8 @@ TEST_F(Cli, SearchPrintsTheMatchesAndTheirNumber) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("phone,street,house,flat,user\r\n", 0), 0u);
     int lines = 0;
-    for (char c : r.out) lines += c == '\n';
+    for (char c : r.out)
+        lines += c == '\n';
     EXPECT_GT(lines, 1);
     EXPECT_EQ(r.err, std::to_string(lines - 1) + "\n");
     // Descending by house: the first row holds the highest number.

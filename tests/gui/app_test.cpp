@@ -1,0 +1,474 @@
+#include "app/application.h"
+#include "app/database.h"
+#include "app/fmmain.h"
+#include "app/fmsplash.h"
+#include "app/sound.h"
+#include "app/startup.h"
+#include "directory/writer.h"
+#include "results/view/qtext.h"
+#include "results/view/resultmodel.h"
+#include "ui_fmmain.h"
+#include "widgets/glprogress.h"
+
+#include <QClipboard>
+#include <QMessageBox>
+#include <QtTest>
+
+namespace {
+
+// Remembers what was played.
+class RecordingPlayer : public ISoundPlayer {
+public:
+    void Play(const QByteArray& wave) override { played.push_back(wave); }
+    std::vector<QByteArray> played;
+};
+
+QString Cell(int row, int column) {
+    return FmMain->Model()->data(FmMain->Model()->index(row, column), Qt::DisplayRole).toString();
+}
+
+QString Header(int column) {
+    return FmMain->Model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+// Types as the operator does, character by character; also letters that QTest has no key code for.
+void Type(QWidget* w, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+// Closes the message boxes that a step opens, and says what they said.
+QStringList CloseMessages() {
+    QStringList texts;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+            texts << box->text();
+            box->close();
+        }
+    return texts;
+}
+
+// Throws from inside event delivery, as a faulty handler would.
+class Thrower : public QObject {
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) throw std::runtime_error("handler fault");
+        return QObject::event(e);
+    }
+};
+
+} // namespace
+
+class AppTest : public QObject {
+    Q_OBJECT
+
+private:
+    RecordingPlayer sound;
+    Ui::FmMain* ui = nullptr;
+
+    void Search() { ui->mnSearch->trigger(); }
+    bool LastWasFound() const { return !sound.played.empty() && sound.played.back() == FmMain->FoundSound; }
+    bool LastWasNotFound() const { return !sound.played.empty() && sound.played.back() == FmMain->NotFoundSound; }
+
+private slots:
+    void initTestCase() {
+        // Start-up, observed from inside the splash's progress reports.
+        int status = -1;
+        QVERIFY(StartUp(&sound, status));
+        QCOMPARE(status, 0);
+        ui = FmMain->Form();
+    }
+
+    void cleanupTestCase() {
+        ShutDown();
+        QVERIFY(!Directory);
+    }
+
+    void init() {
+        ui->mnClearFilters->trigger();
+        ui->mnClear->trigger();
+        sound.played.clear();
+    }
+
+    void startUpListsTheWholeDirectory() {
+        QCOMPARE(Directory->Count(), 45129);
+        QCOMPARE(ResultCount, 45129);
+        QCOMPARE(FmMain->Model()->rowCount(), 45129);
+        QCOMPARE(ui->lbCnt->text(), QStringLiteral("45,129"));
+        QCOMPARE(Header(0), QStringLiteral("* Номер тел."));
+        QCOMPARE(Header(1), QStringLiteral("Улица"));
+        QCOMPARE(FmMain->SortColumn, 0);
+        QVERIFY(FmMain->SortAscending);
+        // The progress window waits hidden and is never the main window.
+        QVERIFY(FmSplash);
+        QVERIFY(!FmSplash->isVisible());
+        QVERIFY(FmSplash->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(FmSplash->InfoText(), QStringLiteral("Загрузка базы данных в память ..."));
+        QCOMPARE(FmSplash->Bar()->Percent(), 100);
+        QCOMPARE(FmMain->windowTitle(), QStringLiteral("09-Ветлоград"));
+        QVERIFY(!FmMain->FoundSound.isEmpty());
+        QVERIFY(!FmMain->NotFoundSound.isEmpty());
+        QAudioFormat format;
+        QByteArray samples;
+        QVERIFY(ParseWave(FmMain->FoundSound, format, samples));
+        QCOMPARE(format.sampleRate(), 11025);
+        QCOMPARE(format.channelCount(), 1);
+        QCOMPARE(format.sampleFormat(), QAudioFormat::UInt8);
+    }
+
+    void windowMaximisesOnceAfterTheFirstShow() {
+        QVERIFY(FmMain->FirstShow);
+        FmMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FmMain));
+        QVERIFY(FmMain->Timer()->isActive());
+        QCOMPARE(FmMain->Timer()->interval(), 255);
+        QTRY_VERIFY(!FmMain->FirstShow);
+        QVERIFY(!FmMain->Timer()->isActive());
+        FmMain->hide();
+        FmMain->show();
+        QVERIFY(!FmMain->Timer()->isActive());
+    }
+
+    void exceptionsFromHandlersAreDiscarded() {
+        auto* app = static_cast<TApplication*>(QCoreApplication::instance());
+        const int before = app->DiscardedExceptions();
+        Thrower thrower;
+        QCoreApplication::sendEvent(&thrower, new QEvent(QEvent::User));
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QCoreApplication::processEvents();
+        QCOMPARE(app->DiscardedExceptions(), before + 2);
+        QVERIFY(FmMain); // and the program goes on
+    }
+
+    void emptyCriteriaListEverythingWithTheFoundSound() {
+        Search();
+        QCOMPARE(ResultCount, 45129);
+        QCOMPARE(ui->lbCnt->text(), QStringLiteral("45,129"));
+        QVERIFY(LastWasFound());
+        QVERIFY(!FmSplash->isVisible());
+        QCOMPARE(FmSplash->InfoText(), QStringLiteral("Поиск в базе данных ..."));
+        QCOMPARE(FmSplash->Bar()->Percent(), 100);
+    }
+
+    void noMatchEmptiesTheListWithTheNotFoundSound() {
+        Type(ui->edUser, QStringLiteral("ТАКОГО АБОНЕНТА НЕТ"));
+        Search();
+        QCOMPARE(ResultCount, 0);
+        QCOMPARE(FmMain->Model()->rowCount(), 0);
+        QCOMPARE(ui->lbCnt->text(), QStringLiteral("0"));
+        QVERIFY(LastWasNotFound());
+    }
+
+    void everySearchStartsFromTheWholeDirectoryAndCriteriaCombine() {
+        Type(ui->edStreet, QStringLiteral("ленин"));
+        Search();
+        const int street = ResultCount;
+        QVERIFY(street > 0 && street < 45129);
+        for (int r = 0; r < ResultCount; ++r)
+            QVERIFY(Cell(r, 1).startsWith(QStringLiteral("ЛЕНИН")));
+        // A second search with another street finds what the first one removed.
+        ui->edStreet->clear();
+        Type(ui->edStreet, QStringLiteral("МИРА"));
+        Search();
+        QVERIFY(ResultCount > 0);
+        QVERIFY(Cell(0, 1).startsWith(QStringLiteral("МИРА")));
+        // Street and house together: both must hold (house greater than 20, as numbers).
+        ui->cbfHouse->setCurrentIndex(4);
+        Type(ui->edHouse, QStringLiteral("20"));
+        const int mira = ResultCount;
+        Search();
+        QVERIFY(ResultCount > 0 && ResultCount < mira);
+        for (int r = 0; r < ResultCount; ++r) {
+            QVERIFY(Cell(r, 1).startsWith(QStringLiteral("МИРА")));
+            QVERIFY(Cell(r, 2).toInt() > 20);
+        }
+        // The list keeps the stored order: ascending by the key's text.
+        for (int r = 1; r < ResultCount; ++r)
+            QVERIFY(Directory->GetKey(r - 1) <= Directory->GetKey(r));
+    }
+
+    void aTypedWildcardSelectsTheMaskCondition() {
+        ui->cbfStreet->setCurrentIndex(1); // содержит
+        Type(ui->edStreet, QStringLiteral("*СК"));
+        QCOMPARE(ui->cbfStreet->currentIndex(), 8);
+        QCOMPARE(ui->cbfStreet->currentText(), QStringLiteral("подходит к маске (*, ?)"));
+        ui->edStreet->clear();
+        QCOMPARE(ui->cbfStreet->currentIndex(), 8); // stays
+        ui->cbfUser->setCurrentIndex(9);
+        Type(ui->edUser, QStringLiteral("?"));
+        QCOMPARE(ui->cbfUser->currentIndex(), 9);
+        Type(ui->edHouse, QStringLiteral("[1"));
+        QCOMPARE(ui->cbfHouse->currentIndex(), 0); // '[' alone does not switch
+    }
+
+    void enterInAFieldOrAComboSearchesButNotInTheList() {
+        Type(ui->edStreet, QStringLiteral("МИРА"));
+        QTest::keyClick(ui->edStreet, Qt::Key_Return);
+        QVERIFY(ResultCount > 0 && ResultCount < 45129);
+        QVERIFY(LastWasFound());
+        Type(ui->edHouse, QStringLiteral("999"));
+        ui->cbfHouse->setCurrentIndex(3); // равно
+        sound.played.clear();
+        QTest::keyClick(ui->cbfHouse, Qt::Key_Enter);
+        QCOMPARE(ResultCount, 0);
+        QVERIFY(LastWasNotFound());
+        ui->mnClear->trigger();
+        sound.played.clear();
+        QTest::keyClick(ui->ListView, Qt::Key_Return);
+        QVERIFY(sound.played.empty());
+        QCOMPARE(ResultCount, 45129);
+    }
+
+    void focusStaysWhereTheOperatorLeftIt() {
+        FmMain->show();
+        FmMain->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FmMain));
+        ui->edUser->setFocus();
+        Type(ui->edUser, QStringLiteral("ИВАН"));
+        QTest::keyClick(ui->edUser, Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui->edUser));
+    }
+
+    void clearFieldsKeepsTheListAndClearResultsBringsEverythingBack() {
+        Type(ui->edStreet, QStringLiteral("МИРА"));
+        ui->cbfStreet->setCurrentIndex(2);
+        Search();
+        const int found = ResultCount;
+        FmMain->ListViewColumnClick(1);
+        QCOMPARE(Header(1), QStringLiteral("* Улица"));
+        ui->mnClearFilters->trigger();
+        for (TComboBoxLabel* c : {ui->cbfPhone, ui->cbfStreet, ui->cbfHouse, ui->cbfFlat, ui->cbfUser})
+            QCOMPARE(c->currentText(), QStringLiteral("начинается с"));
+        QVERIFY(ui->edStreet->text().isEmpty());
+        QCOMPARE(ResultCount, found); // the results stay
+        QCOMPARE(FmMain->Criteria.Conditions[vg::crStreet], 0);
+
+        ui->mnClear->trigger();
+        QCOMPARE(ResultCount, 45129);
+        QCOMPARE(ui->lbCnt->text(), QStringLiteral("45,129"));
+        QCOMPARE(Header(0), QStringLiteral("* Номер тел."));
+        QCOMPARE(Header(1), QStringLiteral("Улица"));
+        QVERIFY(!FmSplash->isVisible());
+    }
+
+    void twoClicksOnStreetSortUpThenDown() {
+        FmMain->ListViewColumnClick(1);
+        QVERIFY(FmMain->SortAscending);
+        for (int r = 1; r < 2000; ++r)
+            QVERIFY(vg::StrCompare(Directory->GetItem(r - 1)->Lines()[0], Directory->GetItem(r)->Lines()[0]) <= 0);
+        QVERIFY(!FmSplash->isVisible());
+        QCOMPARE(FmSplash->InfoText(), QStringLiteral("Сортировка телефонного справочника ..."));
+        FmMain->ListViewColumnClick(1);
+        QVERIFY(!FmMain->SortAscending);
+        QCOMPARE(Header(1), QStringLiteral("* Улица"));
+        QCOMPARE(Header(0), QStringLiteral("Номер тел."));
+        for (int r = 1; r < 2000; ++r)
+            QVERIFY(vg::StrCompare(Directory->GetItem(r - 1)->Lines()[0], Directory->GetItem(r)->Lines()[0]) >= 0);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void theFirstClickOnThePhoneAfterARefreshSortsDescending() {
+        FmMain->ListViewColumnClick(0);
+        QVERIFY(!FmMain->SortAscending);
+        QVERIFY(!Directory->GetKey(0).empty());
+        QVERIFY(Directory->GetKey(Directory->Count() - 1).empty()); // no number sorts as 0, last going down
+    }
+
+    void headerClickInTheViewSorts() {
+        QHeaderView* header = ui->ListView->horizontalHeader();
+        FmMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FmMain));
+        const int x = header->sectionViewportPosition(4) + 10;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+        QCOMPARE(FmMain->SortColumn, 4);
+        QCOMPARE(Header(4), QStringLiteral("* Абонент"));
+    }
+
+    void groupStartsAndTintsFollowTheSortColumn() {
+        vg::TResultModel* m = FmMain->Model();
+        auto background = [m](int row, int column) {
+            return m->data(m->index(row, column), Qt::BackgroundRole).value<QBrush>().color().rgb() & 0xFFFFFF;
+        };
+        auto bold = [m](int row) { return m->data(m->index(row, 2), Qt::FontRole).value<QFont>().bold(); };
+        // Stored order, column 0: the records without a number, then blocks by the leading digit.
+        QVERIFY(!bold(0));
+        QCOMPARE(background(0, 0), 0xF7F7F7u);
+        QCOMPARE(background(0, 1), 0xFFFFFFu);
+        QVERIFY(bold(5137));
+        QCOMPARE(background(5137, 3), 0xD6FFC1u);
+        QVERIFY(!bold(5138));
+        // By street: the first row of each street is a group start, the street column is grey elsewhere.
+        FmMain->ListViewColumnClick(1);
+        int starts = 0;
+        const int from = 5529; // past the records without a street, which never start a group
+        for (int r = from + 1; r < from + 3000; ++r) {
+            const bool start =
+                vg::StrCompare(Directory->GetItem(r - 1)->Lines()[0], Directory->GetItem(r)->Lines()[0]) != 0 &&
+                !Directory->GetItem(r)->Lines()[0].empty();
+            QCOMPARE(bold(r), start);
+            QCOMPARE(background(r, 1), start ? 0xD6FFC1u : 0xF7F7F7u);
+            QCOMPARE(background(r, 0), start ? 0xD6FFC1u : 0xFFFFFFu);
+            starts += start;
+        }
+        QVERIFY(starts > 5);
+        // By subscriber: names with quotes never open a block.
+        FmMain->ListViewColumnClick(4);
+        for (int r = 1; r < Directory->Count(); ++r)
+            if (Directory->GetItem(r)->Lines()[3].find('"') != std::string_view::npos) QVERIFY(!bold(r));
+    }
+
+    void typeAheadFindsTheRawKeyUnderColumnZero() {
+        FmMain->ListViewColumnClick(1);
+        ui->mnClear->trigger(); // back to column 0, stored order
+        ui->ListView->setFocus();
+        ui->ListView->setCurrentIndex(FmMain->Model()->index(0, 0));
+        ui->ListView->keyboardSearch(QStringLiteral("4"));
+        const int row = ui->ListView->currentIndex().row();
+        QVERIFY(row > 0);
+        QVERIFY(Directory->GetKey(row).substr(0, 1) == "4");
+        QVERIFY(Cell(row, 0).contains(QLatin1Char('-')));
+        ui->ListView->keyboardSearch(QStringLiteral("4-"));
+        QCOMPARE(ui->ListView->currentIndex().row(), row); // the dashes are only shown
+    }
+
+    void ctrlCCopiesTheSelectedRowAsShown() {
+        ui->ListView->selectRow(5137);
+        QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
+        const QString copied = QApplication::clipboard()->text();
+        QStringList parts = copied.split(QLatin1Char('\t'));
+        QCOMPARE(parts.size(), 5);
+        QCOMPARE(parts[0], Cell(5137, 0));
+        QVERIFY(parts[0].contains(QLatin1Char('-')));
+        QCOMPARE(parts[4], Cell(5137, 4));
+    }
+
+    void anInvalidMaskIsReportedAndNeverFound() {
+        ui->cbfStreet->setCurrentIndex(8);
+        Type(ui->edStreet, QStringLiteral("[0-9"));
+        Search();
+        QVERIFY(LastWasNotFound());
+        QCOMPARE(FmMain->LastSearch.outcome, vg::SearchOutcome::Failed);
+        QCOMPARE(ResultCount, 45129);
+        QVERIFY(!FmSplash->isVisible());
+        const QStringList messages = CloseMessages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].contains(QStringLiteral("[0-9")));
+        QVERIFY(messages[0].contains(QStringLiteral("«Улица»")));
+        QVERIFY(messages[0].contains(QStringLiteral("позиции 5")));
+    }
+
+    void hintsShowTheirTextWithTheirBlanks() {
+        THintManager* hints = FmMain->Hints();
+        QWidget* button = ui->TbEquipment->widgetForAction(ui->mnClear);
+        QVERIFY(button);
+        QVERIFY(hints->ShowHintFor(button, QPoint(10, 10)));
+        QCOMPARE(hints->Window()->Text(), QStringLiteral(" Очистить результаты поиска  "));
+        QCOMPARE(hints->Window()->PaintMode, 2);
+        QCOMPARE(hints->Window()->HintColor, QColor(0x0080C0));
+        QVERIFY(hints->Window()->isVisible());
+        hints->HideHint();
+        QVERIFY(hints->ShowHintFor(ui->cbfHouse, QPoint(10, 10)));
+        QCOMPARE(hints->Window()->Text(), QStringLiteral("Укажите условие поиска"));
+        hints->HideHint();
+        QVERIFY(!hints->ShowHintFor(ui->edHouse, QPoint(10, 10))); // no hint of its own, none proposed
+    }
+
+    void aDamagedDirectoryAtAReloadIsToldAndTheWindowGoesOn() {
+        std::vector<vg::DirectoryRecord> recs;
+        for (int i = 0; i < 500; ++i)
+            recs.push_back({std::to_string(10000 + i), "S", "1", "", "U"});
+        static std::string damaged;
+        damaged = vg::PackDirectory(recs);
+        damaged.resize(damaged.size() / 2);
+        SetDirectorySource([] { return std::optional<std::string_view>(damaged); });
+        ui->mnClear->trigger();
+        QVERIFY(!FmSplash->isVisible()); // the always-on-top window does not stay
+        QStringList messages = CloseMessages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].contains(QStringLiteral("повреждены")));
+        QCOMPARE(FmMain->Model()->rowCount(), Directory->Count()); // the list shows what was read
+        Search();
+        QVERIFY(!FmSplash->isVisible());
+        messages = CloseMessages();
+        QCOMPARE(messages.size(), 1);
+        SetDirectorySource(nullptr);
+        ui->mnClear->trigger();
+        QCOMPARE(ResultCount, 45129);
+    }
+
+    void progressWindowArithmetic() {
+        TFmSplash splash;
+        QCOMPARE(splash.Bar()->Percent(), 50); // the design value, replaced before anyone sees it
+        struct Case {
+            int pos, max, percent;
+        };
+        for (Case c :
+             {Case{0, 100, 0}, {1, 200, 0}, {3, 200, 2}, {5, 200, 2}, {1, 3, 33}, {2, 3, 67}, {5, 0, 100}, {0, 0, 0}}) {
+            splash.ProgressCallback(c.pos, c.max);
+            QCOMPARE(splash.Bar()->Percent(), c.percent);
+        }
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        splash.ProgressCallback(2, 3);
+        const int paints = splash.Bar()->PaintCount();
+        splash.ProgressCallback(2, 3);
+        splash.ProgressCallback(203, 301); // 67.4 %: rounds to 67, no change
+        QCOMPARE(splash.Bar()->PaintCount(), paints);
+        splash.ProgressCallback(199, 301); // 66.1 %: rounds to 66, one repaint
+        QCOMPARE(splash.Bar()->PaintCount(), paints + 1);
+        int labelPaints = 0;
+        struct Counter : QObject {
+            int* n;
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Paint) ++*n;
+                return false;
+            }
+        } counter;
+        counter.n = &labelPaints;
+        splash.InfoLabel()->installEventFilter(&counter);
+        splash.SetInfoText(QStringLiteral("abc"));
+        const int after = labelPaints;
+        QVERIFY(after >= 1);
+        splash.SetInfoText(QStringLiteral("abc"));
+        QCOMPARE(labelPaints, after);
+    }
+
+    void aMissingDirectoryEndsStartUpWithAMessage() {
+        // A second start-up, of a build that carries no directory.
+        TFmSplash* keepSplash = FmSplash;
+        TFmMain* keepMain = FmMain;
+        vg::TStrContainer* keepDirectory = Directory;
+        FmSplash = nullptr;
+        FmMain = nullptr;
+        Directory = nullptr;
+        SetDirectorySource([] { return std::optional<std::string_view>(); });
+        QStringList told;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&told] { told += CloseMessages(); });
+        closer.start(20);
+        int status = 0;
+        QVERIFY(!StartUp(&sound, status));
+        closer.stop();
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told[0].contains(QStringLiteral("RCD")));
+        QCOMPARE(status, 2);
+        QVERIFY(!FmMain);
+        QVERIFY(!Directory);
+        SetDirectorySource(nullptr);
+        FmSplash = keepSplash;
+        FmMain = keepMain;
+        Directory = keepDirectory;
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    AppTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "app_test.moc"
