@@ -69,6 +69,11 @@ class AppTest : public QObject {
 private:
     RecordingPlayer sound;
     Ui::FmMain* ui = nullptr;
+    struct {
+        bool splashVisible = false, mainWindow = true, container = false;
+        QString text;
+        int percent = -1;
+    } atLoad;
 
     void Search() { ui->mnSearch->trigger(); }
     bool LastWasFound() const { return !sound.played.empty() && sound.played.back() == FmMain->FoundSound; }
@@ -76,9 +81,18 @@ private:
 
 private slots:
     void initTestCase() {
-        // Start-up, observed from inside the splash's progress reports.
+        // Start-up, observed at the moment the loader asks for the directory.
+        SetDirectorySource([this] {
+            atLoad.splashVisible = FmSplash && FmSplash->isVisible();
+            atLoad.text = FmSplash ? FmSplash->InfoText() : QString();
+            atLoad.percent = FmSplash ? FmSplash->Bar()->Percent() : -1;
+            atLoad.mainWindow = FmMain != nullptr;
+            atLoad.container = Directory != nullptr;
+            return BuiltinDirectoryResource();
+        });
         int status = -1;
         QVERIFY(StartUp(&sound, status));
+        SetDirectorySource(nullptr);
         QCOMPARE(status, 0);
         ui = FmMain->Form();
     }
@@ -92,6 +106,14 @@ private slots:
         ui->mnClearFilters->trigger();
         ui->mnClear->trigger();
         sound.played.clear();
+    }
+
+    void startUpShowsTheSplashAtZeroBeforeTheLoad() {
+        QVERIFY(atLoad.splashVisible);
+        QCOMPARE(atLoad.text, QStringLiteral("Загрузка базы данных в память ..."));
+        QCOMPARE(atLoad.percent, 0); // never the design value 50
+        QVERIFY(!atLoad.mainWindow);
+        QVERIFY(atLoad.container);
     }
 
     void startUpListsTheWholeDirectory() {

@@ -93,6 +93,23 @@ TEST_F(Cli, DamagedOrMissingFilesGiveAMessageAndStatusOne) {
     EXPECT_NE(cut.err.find("ends early"), std::string::npos) << cut.err;
 }
 
+TEST_F(Cli, StatsOnDamagedDirectoriesGivesAMessageAndStatusOneNeverASignal) {
+    std::string whole(vg::BuiltinDirectory());
+    std::string flipped = whole;
+    flipped[whole.size() / 2] = static_cast<char>(flipped[whole.size() / 2] ^ 0x5A);
+    std::string random;
+    for (int i = 0; i < 5000; ++i) random.push_back(static_cast<char>((i * 2654435761u) >> 13));
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""}, {"random", random}, {"truncated", whole.substr(0, 1000)}, {"flipped", flipped}};
+    for (const auto& [name, bytes] : cases) {
+        Write(name, bytes);
+        Outcome r = Cmd("stats " + Path(name));
+        EXPECT_EQ(r.status, 1) << name << ": " << r.err;
+        EXPECT_NE(r.err.find("is damaged"), std::string::npos) << name << ": " << r.err;
+        EXPECT_TRUE(r.out.empty()) << name;
+    }
+}
+
 TEST_F(Cli, SearchPrintsTheMatchesAndTheirNumber) {
     Outcome r = Cmd("search --street begins:ленина --house gt:50 --sort house --desc");
     ASSERT_EQ(r.status, 0) << r.err;

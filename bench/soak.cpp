@@ -1,0 +1,77 @@
+// Drives the real main window, headless, through many cycles of search, sort and clear with varied criteria,
+// and reports the resident memory as it goes: it must stay flat.
+//   QT_QPA_PLATFORM=offscreen build/bench/soak [CYCLES]
+
+#include "app/application.h"
+#include "app/database.h"
+#include "app/fmmain.h"
+#include "app/fmsplash.h"
+#include "app/startup.h"
+#include "ui_fmmain.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+long ResidentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE) / 1024;
+}
+
+void CloseMessages() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) box->close();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    const long cycles = argc > 1 ? std::atol(argv[1]) : 10000;
+    int status = 0;
+    if (!StartUp(nullptr, status)) return status;
+    FmMain->show();
+    Ui::FmMain* ui = FmMain->Form();
+    std::mt19937 rng(2026);
+    const QString streets[] = {QStringLiteral("ЛЕН"), QStringLiteral("МИРА"), QStringLiteral("ПР."),
+                               QStringLiteral("*СК*"), QStringLiteral("[А-Г]*"), QStringLiteral("1-Я"),
+                               QStringLiteral("[0-9"), QString()};
+    const QString users[] = {QStringLiteral("ИВАН"), QStringLiteral("ООО"), QStringLiteral("?ЕТ"), QString()};
+    long first = 0;
+    for (long i = 0; i < cycles; ++i) {
+        ui->mnClearFilters->trigger();
+        ui->cbfStreet->setCurrentIndex(static_cast<int>(rng() % 3));
+        ui->edStreet->setText(streets[rng() % std::size(streets)]);
+        ui->cbfUser->setCurrentIndex(static_cast<int>(rng() % 4));
+        ui->edUser->setText(users[rng() % std::size(users)]);
+        if (rng() % 3 == 0) {
+            ui->cbfHouse->setCurrentIndex(4 + static_cast<int>(rng() % 4));
+            ui->edHouse->setText(QString::number(rng() % 60));
+        }
+        ui->mnSearch->trigger();
+        FmMain->ListViewColumnClick(static_cast<int>(rng() % 5));
+        if (rng() % 2) FmMain->ListViewColumnClick(FmMain->SortColumn);
+        if (i % 10 == 0) {
+            ui->mnClear->trigger();
+            FmMain->ListViewColumnClick(static_cast<int>(rng() % 5));
+        }
+        CloseMessages();
+        if (i == 99) first = ResidentKiB();
+        if ((i + 1) % 1000 == 0 || i + 1 == cycles)
+            std::printf("cycle %ld: resident %ld KiB, %d records listed\n", i + 1, ResidentKiB(), ResultCount);
+        std::fflush(stdout);
+    }
+    const long last = ResidentKiB();
+    std::printf("resident after 100 cycles %ld KiB, at the end %ld KiB, growth %ld KiB\n", first, last, last - first);
+    ShutDown();
+    return 0;
+}
