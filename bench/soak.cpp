@@ -42,9 +42,9 @@ int main(int argc, char** argv) {
     FmMain->show();
     Ui::FmMain* ui = FmMain->Form();
     std::mt19937 rng(2026);
-    const QString streets[] = {QStringLiteral("ЛЕН"), QStringLiteral("МИРА"), QStringLiteral("ПР."),
-                               QStringLiteral("*СК*"), QStringLiteral("[А-Г]*"), QStringLiteral("1-Я"),
-                               QStringLiteral("[0-9"), QString()};
+    const QString streets[] = {
+        QStringLiteral("ЛЕН"),    QStringLiteral("МИРА"), QStringLiteral("ПР."),  QStringLiteral("*СК*"),
+        QStringLiteral("[А-Г]*"), QStringLiteral("1-Я"),  QStringLiteral("[0-9"), QString()};
     const QString users[] = {QStringLiteral("ИВАН"), QStringLiteral("ООО"), QStringLiteral("?ЕТ"), QString()};
     long first = 0;
     for (long i = 0; i < cycles; ++i) {

@@ -14,13 +14,16 @@
 
 namespace {
 
-Ui::FmMain* Form() { return FmMain->Form(); }
+Ui::FmMain* Form() {
+    return FmMain->Form();
+}
 
 void BM_WindowSearch(benchmark::State& state) {
     const QString texts[] = {QStringLiteral("ЛЕН"), QStringLiteral("МИРА"), QString()};
     Form()->mnClearFilters->trigger();
     Form()->edStreet->setText(texts[state.range(0)]);
-    for (auto _ : state) Form()->mnSearch->trigger(); // runs, refreshes and repaints before it returns
+    for (auto _ : state)
+        Form()->mnSearch->trigger(); // runs, refreshes and repaints before it returns
     state.counters["listed"] = ResultCount;
     state.SetLabel(state.range(0) == 2 ? "all fields empty" : texts[state.range(0)].toStdString());
 }

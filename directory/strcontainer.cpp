@@ -284,7 +284,24 @@ TStrContainer::~TStrContainer() {
     Clear();
 }
 
+void TStrContainer::Recycle(std::unique_ptr<TString> record) {
+    // A record that goes is kept for the next load, which would otherwise allocate it again: a search
+    // reloads the whole directory every time.
+    if (record) spare_.push_back(std::move(record));
+}
+
+std::unique_ptr<TString> TStrContainer::NewRecord() {
+    if (spare_.empty()) return std::make_unique<TString>();
+    std::unique_ptr<TString> record = std::move(spare_.back());
+    spare_.pop_back();
+    record->Clear();
+    record->Tag = 0;
+    return record;
+}
+
 void TStrContainer::Clear() {
+    for (auto& record : records_)
+        Recycle(std::move(record));
     records_.clear();
     ClearIndexes();
 }
@@ -312,6 +329,7 @@ TString* TStrContainer::GetItem(int i) const {
 
 void TStrContainer::Delete(int i) {
     Check(i);
+    Recycle(std::move(records_[static_cast<std::size_t>(i)]));
     records_.erase(records_.begin() + i);
 }
 
@@ -319,7 +337,7 @@ void TStrContainer::DeleteMarked(const std::vector<char>& marked) {
     std::size_t out = 0;
     for (std::size_t i = 0; i < records_.size(); ++i) {
         if (i < marked.size() && marked[i]) {
-            records_[i].reset();
+            Recycle(std::move(records_[i]));
         } else {
             if (out != i) records_[out] = std::move(records_[i]);
             ++out;
@@ -354,7 +372,7 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
     std::int32_t step = std::max(count / 100, 1);
     if (progress) progress(0, count);
     for (std::int32_t i = 0; i < count; ++i) {
-        auto record = std::make_unique<TString>();
+        std::unique_ptr<TString> record = NewRecord();
         record->LoadFromStream(stream);
         records_.push_back(std::move(record));
         if ((i % step == 0 || i == count - 1) && progress) progress(i, count);

@@ -132,7 +132,11 @@ public:
 
 private:
     void Check(int i) const;
+    void Recycle(std::unique_ptr<TString> record);
+    std::unique_ptr<TString> NewRecord();
+
     std::vector<std::unique_ptr<TString>> records_;
+    std::vector<std::unique_ptr<TString>> spare_; // records freed from the list, kept for the next load
     std::vector<std::unique_ptr<TStrIndex>> indexes_;
 };
 

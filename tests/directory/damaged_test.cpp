@@ -31,6 +31,10 @@ struct Damaged {
     const char* text; // the start of the error message
 };
 
+void PrintTo(const Damaged& d, std::ostream* os) {
+    *os << d.name;
+}
+
 class DamagedDirectory : public ::testing::TestWithParam<Damaged> {};
 
 TEST_P(DamagedDirectory, IsAnsweredWithAClearErrorOrLoadsWhatIsThere) {

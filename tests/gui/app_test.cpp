@@ -159,7 +159,8 @@ private slots:
         auto* app = static_cast<TApplication*>(QCoreApplication::instance());
         const int before = app->DiscardedExceptions();
         Thrower thrower;
-        QCoreApplication::sendEvent(&thrower, new QEvent(QEvent::User));
+        QEvent sent(QEvent::User);
+        QCoreApplication::sendEvent(&thrower, &sent);
         QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
         QCoreApplication::processEvents();
         QCOMPARE(app->DiscardedExceptions(), before + 2);

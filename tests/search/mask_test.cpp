@@ -1,3 +1,4 @@
+#include "directory/cp1251.h"
 #include "search/mask.h"
 #include "testdata.h"
 
@@ -13,6 +14,10 @@ struct Fit {
     std::string mask, text;
     bool fits;
 };
+
+void PrintTo(const Fit& f, std::ostream* os) {
+    *os << "'" << f.mask << "' on '" << f.text << "'";
+}
 
 class MaskFitsTable : public ::testing::TestWithParam<Fit> {};
 
@@ -40,6 +45,10 @@ struct Invalid {
     std::string mask;
     int position;
 };
+
+void PrintTo(const Invalid& m, std::ostream* os) {
+    *os << "'" << m.mask << "'";
+}
 
 class InvalidMasks : public ::testing::TestWithParam<Invalid> {};
 

@@ -1,3 +1,4 @@
+#include "directory/cp1251.h"
 #include "search/matching.h"
 #include "testdata.h"
 
@@ -11,6 +12,10 @@ struct Number {
     std::string text;
     std::int32_t value;
 };
+
+void PrintTo(const Number& n, std::ostream* os) {
+    *os << "'" << n.text << "'";
+}
 
 class ToNumberTable : public ::testing::TestWithParam<Number> {};
 
@@ -38,6 +43,10 @@ struct Match {
     int condition;
     bool text, number;
 };
+
+void PrintTo(const Match& m, std::ostream* os) {
+    *os << "'" << vg::cp1251::ToUtf8(m.field) << "' " << m.condition << " '" << vg::cp1251::ToUtf8(m.criterion) << "'";
+}
 
 class MatchTable : public ::testing::TestWithParam<Match> {};
 

@@ -98,7 +98,8 @@ TEST_F(Cli, StatsOnDamagedDirectoriesGivesAMessageAndStatusOneNeverASignal) {
     std::string flipped = whole;
     flipped[whole.size() / 2] = static_cast<char>(flipped[whole.size() / 2] ^ 0x5A);
     std::string random;
-    for (int i = 0; i < 5000; ++i) random.push_back(static_cast<char>((i * 2654435761u) >> 13));
+    for (int i = 0; i < 5000; ++i)
+        random.push_back(static_cast<char>((i * 2654435761u) >> 13));
     const std::pair<const char*, std::string> cases[] = {
         {"empty", ""}, {"random", random}, {"truncated", whole.substr(0, 1000)}, {"flipped", flipped}};
     for (const auto& [name, bytes] : cases) {
