@@ -35,12 +35,15 @@ void TResultView::SetResultModel(TResultModel* model) {
 
 void TResultView::keyboardSearch(const QString& text) {
     if (!model_ || !model_->Container() || text.isEmpty()) return;
+    const bool fresh = !lastKey_.isValid() || lastKey_.elapsed() > QApplication::keyboardInputInterval();
+    lastKey_.start();
+    typed_ = fresh ? text : typed_ + text;
     std::string find;
-    if (!FromQString(text, find)) return;
+    if (!FromQString(typed_, find)) return;
     const QModelIndex current = currentIndex();
     int start = current.isValid() ? current.row() : 0;
-    // A new single character looks from the next row, as a list's type-ahead does.
-    if (text.size() == 1 && current.isValid()) start = (start + 1) % std::max(1, model_->rowCount());
+    // A new text looks from the next row on, so that typing the same letter again moves on.
+    if (fresh && current.isValid()) start = (start + 1) % std::max(1, model_->rowCount());
     const int row = FindRow(*model_->Container(), find, start, true, model_->SortColumn());
     if (row < 0 || row >= model_->rowCount()) return;
     const QModelIndex target = model_->index(row, current.isValid() ? current.column() : 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTableView>
 
 namespace vg {
@@ -16,7 +17,8 @@ public:
     void SetResultModel(TResultModel* model);
     TResultModel* ResultModel() const { return model_; }
 
-    // The type-ahead: the first row from the current one on whose sort-column value begins with `text`.
+    // The type-ahead: characters typed in quick succession make one text; the first row from the current one
+    // on (from the next one for a new text) whose sort-column value begins with it becomes current.
     void keyboardSearch(const QString& text) override;
     // The selected row, tab-separated, as the operator sees it.
     QString SelectedRowText() const;
@@ -29,6 +31,8 @@ protected:
 
 private:
     TResultModel* model_ = nullptr;
+    QString typed_;
+    QElapsedTimer lastKey_;
 };
 
 } // namespace vg
