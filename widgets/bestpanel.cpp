@@ -1,5 +1,7 @@
 #include "bestpanel.h"
 
+#include "edges.h"
+
 #include <QPainter>
 
 TBestPanel::TBestPanel(QWidget* parent) : QFrame(parent) {
@@ -113,17 +115,8 @@ void TBestPanel::SetCaption(const QString& caption) {
 
 void TBestPanel::DrawBevel(QPainter& p, QRect& r, TBevel bevel) const {
     if (bevel == bvNone) return;
-    const QColor light = palette().color(QPalette::Light);
-    const QColor dark = palette().color(QPalette::Dark);
-    const QColor topLeft = bevel == bvRaised ? light : dark;
-    const QColor bottomRight = bevel == bvRaised ? dark : light;
     for (int k = 0; k < bevelWidth_; ++k) {
-        p.setPen(topLeft);
-        p.drawLine(r.topLeft(), r.topRight());
-        p.drawLine(r.topLeft(), r.bottomLeft());
-        p.setPen(bottomRight);
-        p.drawLine(r.bottomLeft(), r.bottomRight());
-        p.drawLine(r.topRight(), r.bottomRight());
+        DrawEdge(p, r, palette(), bevel == bvRaised);
         r.adjust(1, 1, -1, -1);
     }
 }

@@ -1,5 +1,7 @@
 #include "glprogress.h"
 
+#include "edges.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -55,13 +57,7 @@ void TglProgress::paintEvent(QPaintEvent*) {
         const QRect area = rect().adjusted(1, 1, -1, -1);
         for (const Band& b : Bands(area.width(), percent_))
             p.fillRect(QRect(area.left() + b.left, area.top(), b.right - b.left, area.height()), b.color);
-        // Lowered bevel.
-        p.setPen(palette().color(QPalette::Dark));
-        p.drawLine(0, 0, width() - 1, 0);
-        p.drawLine(0, 0, 0, height() - 1);
-        p.setPen(palette().color(QPalette::Light));
-        p.drawLine(0, height() - 1, width() - 1, height() - 1);
-        p.drawLine(width() - 1, 0, width() - 1, height() - 1);
+        DrawEdge(p, rect().adjusted(0, 0, -1, -1), palette(), false);
         // White bold caption with a one-pixel black outline.
         QPainterPath path;
         const QFontMetrics fm(font());

@@ -1,5 +1,7 @@
 #include "newhw.h"
 
+#include "edges.h"
+
 #include <QApplication>
 #include <QBitmap>
 #include <QEvent>
@@ -120,14 +122,7 @@ void TNewHW::paintEvent(QPaintEvent*) {
         w.drawText(client.adjusted(1, 1, -1, -1), TextFormat, data_.Text);
         break;
     }
-    if (FrameFlag) {
-        w.setPen(palette().color(QPalette::Light));
-        w.drawLine(0, 0, width() - 1, 0);
-        w.drawLine(0, 0, 0, height() - 1);
-        w.setPen(palette().color(QPalette::Dark));
-        w.drawLine(0, height() - 1, width() - 1, height() - 1);
-        w.drawLine(width() - 1, 0, width() - 1, height() - 1);
-    }
+    if (FrameFlag) DrawEdge(w, rect().adjusted(0, 0, -1, -1), palette(), true);
 }
 
 // ---- THintManager ----
