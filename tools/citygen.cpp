@@ -297,10 +297,16 @@ private:
         int triples = repeated * 40 / 585;
         int copies = repeated + triples; // extra records that share a repeated number
         std::set<std::string> used;
+        std::size_t fiveUsed = 0;
         auto fresh = [&](int digits, int exchange) {
+            // A city far larger than Ветлоград runs out of five-digit numbers: it gets seven-digit ones.
+            if (digits == 5 && fiveUsed > 50000) digits = 7;
+            if (digits == 5) ++fiveUsed;
             for (int attempt = 0;; ++attempt) {
                 std::string number;
-                if (digits == 6)
+                if (digits == 7)
+                    number = std::to_string(rng_.Range(2000000, 9999999));
+                else if (digits == 6)
                     number = std::to_string(200000 + rng_.Range(10000, 99999));
                 else if (attempt < 20)
                     number = std::to_string(exchange * 1000 + rng_.Below(1000));
