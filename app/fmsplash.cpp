@@ -62,7 +62,6 @@ void TFmSplash::ShowNow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
     show();
-    raise();
     // The thread is about to be busy: let the window system map the window before painting it, or the
     // paint would go nowhere. Only window-system events are handled; the operator's input waits.
     QElapsedTimer waited;
