@@ -219,15 +219,7 @@ vg::TCriteria TFmMain::ReadCriteria() {
     for (int k = 0; k < vg::kCriterionCount; ++k) {
         const CriterionGroup& g = groups_[static_cast<std::size_t>(k)];
         vg::TCriterionInput& in = inputs[static_cast<std::size_t>(k)];
-        // A character the code page cannot hold matches no stored byte: it becomes one that is never stored.
-        QString text = g.field->text();
-        if (!vg::FromQString(text, in.text)) {
-            in.text.clear();
-            for (QChar c : text) {
-                std::string one;
-                in.text += vg::FromQString(QString(c), one) ? one : std::string("\x98");
-            }
-        }
+        in.text = vg::ToCp1251ForSearch(g.field->text());
         in.selected = g.combo->currentIndex();
     }
     Criteria = vg::ReadCriteria(inputs);

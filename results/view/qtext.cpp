@@ -16,9 +16,13 @@ bool FromQString(const QString& text, std::string& out) {
     return cp1251::FromUtf8(text.toStdString(), out);
 }
 
-std::string Cp1251(const char* utf8) {
+std::string ToCp1251ForSearch(const QString& text) {
     std::string out;
-    cp1251::FromUtf8(utf8, out);
+    out.reserve(static_cast<std::size_t>(text.size()));
+    for (QChar c : text) {
+        std::string one;
+        out += FromQString(QString(c), one) ? one : std::string("\x98");
+    }
     return out;
 }
 

@@ -11,7 +11,8 @@ namespace vg {
 QString ToQString(std::string_view cp1251);
 // A QString to Windows-1251; false when a character has no byte in the code page.
 bool FromQString(const QString& text, std::string& cp1251);
-// For texts the program itself wrote in UTF-8 and knows to be representable.
-std::string Cp1251(const char* utf8);
+// A QString to Windows-1251 for comparing: a character the code page cannot hold becomes the unassigned
+// byte 0x98, which no directory text holds, so it matches nothing.
+std::string ToCp1251ForSearch(const QString& text);
 
 } // namespace vg

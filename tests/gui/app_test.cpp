@@ -214,6 +214,15 @@ private slots:
             QVERIFY(Directory->GetKey(r - 1) <= Directory->GetKey(r));
     }
 
+    void textTheCodePageCannotHoldMatchesNothing() {
+        Type(ui->edUser, QStringLiteral("日本"));
+        Search();
+        QCOMPARE(ResultCount, 0);
+        ui->cbfUser->setCurrentIndex(2); // не содержит
+        Search();
+        QCOMPARE(ResultCount, 45129);
+    }
+
     void aTypedWildcardSelectsTheMaskCondition() {
         ui->cbfStreet->setCurrentIndex(1); // содержит
         Type(ui->edStreet, QStringLiteral("*СК"));
