@@ -13,43 +13,6 @@ constexpr std::array<char16_t, 64> kHigh = {
     0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
     0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
 
-struct CaseTables {
-    std::array<unsigned char, 256> upper{};
-    std::array<unsigned char, 256> lower{};
-    constexpr CaseTables() {
-        for (int i = 0; i < 256; ++i) {
-            upper[i] = static_cast<unsigned char>(i);
-            lower[i] = static_cast<unsigned char>(i);
-        }
-        auto pair = [this](int capital, int small) {
-            upper[small] = static_cast<unsigned char>(capital);
-            lower[capital] = static_cast<unsigned char>(small);
-        };
-        for (int i = 0; i < 26; ++i)
-            pair('A' + i, 'a' + i);
-        for (int i = 0; i < 32; ++i)
-            pair(0xC0 + i, 0xE0 + i);
-        // Ђ ђ, Ѓ ѓ, Љ љ, Њ њ, Ќ ќ, Ћ ћ, Џ џ, Ў ў, Ј ј, Ґ ґ, Ё ё, Є є, Ї ї, І і, Ѕ ѕ
-        pair(0x80, 0x90);
-        pair(0x81, 0x83);
-        pair(0x8A, 0x9A);
-        pair(0x8C, 0x9C);
-        pair(0x8D, 0x9D);
-        pair(0x8E, 0x9E);
-        pair(0x8F, 0x9F);
-        pair(0xA1, 0xA2);
-        pair(0xA3, 0xBC);
-        pair(0xA5, 0xB4);
-        pair(0xA8, 0xB8);
-        pair(0xAA, 0xBA);
-        pair(0xAF, 0xBF);
-        pair(0xB2, 0xB3);
-        pair(0xBD, 0xBE);
-    }
-};
-
-constexpr CaseTables kCase;
-
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
@@ -126,13 +89,6 @@ bool FromUtf8(std::string_view utf8, std::string& out) {
     return true;
 }
 
-unsigned char Upper(unsigned char c) {
-    return kCase.upper[c];
-}
-unsigned char Lower(unsigned char c) {
-    return kCase.lower[c];
-}
-
 std::string Upper(std::string_view text) {
     std::string out(text);
     UpperInPlace(out);
@@ -142,13 +98,13 @@ std::string Upper(std::string_view text) {
 std::string Lower(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        c = static_cast<char>(kCase.lower[static_cast<unsigned char>(c)]);
+        c = static_cast<char>(detail::kCase.lower[static_cast<unsigned char>(c)]);
     return out;
 }
 
 void UpperInPlace(std::string& text) {
     for (char& c : text)
-        c = static_cast<char>(kCase.upper[static_cast<unsigned char>(c)]);
+        c = static_cast<char>(detail::kCase.upper[static_cast<unsigned char>(c)]);
 }
 
 } // namespace vg::cp1251

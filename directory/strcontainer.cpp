@@ -76,18 +76,8 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 // ---- TLineList ----
 
-std::string_view TLineList::operator[](int i) const {
-    if (i < 0 || static_cast<std::uint32_t>(i) >= count_) throw EListError(i);
-    return Get(i);
-}
-
-std::string_view TLineList::Get(int i) const {
-    if (i < 0 || static_cast<std::uint32_t>(i) >= count_) return {};
-    std::uint32_t begin = 0;
-    std::uint32_t end;
-    if (i > 0) std::memcpy(&begin, ends_ + (i - 1), sizeof begin);
-    std::memcpy(&end, ends_ + i, sizeof end);
-    return {text_ + begin, end - begin};
+void TLineList::Fail(int i) {
+    throw EListError(i);
 }
 
 // ---- TString ----
@@ -103,12 +93,6 @@ TString::~TString() {
 void TString::Release() {
     if (data_ != inline_) delete[] data_;
     data_ = inline_;
-}
-
-TLineList TString::Lines() const {
-    const char* text = data_ + keyLen_;
-    const auto* ends = reinterpret_cast<const std::uint32_t*>(data_ + keyLen_ + textLen_);
-    return {text, ends, lineCount_};
 }
 
 void TString::Assign(std::string_view key, const std::string_view* lines, std::size_t count) {
@@ -288,24 +272,7 @@ TStrContainer::~TStrContainer() {
     Clear();
 }
 
-void TStrContainer::Recycle(std::unique_ptr<TString> record) {
-    // A record that goes is kept for the next load, which would otherwise allocate it again: a search
-    // reloads the whole directory every time.
-    if (record) spare_.push_back(std::move(record));
-}
-
-std::unique_ptr<TString> TStrContainer::NewRecord() {
-    if (spare_.empty()) return std::make_unique<TString>();
-    std::unique_ptr<TString> record = std::move(spare_.back());
-    spare_.pop_back();
-    record->Clear();
-    record->Tag = 0;
-    return record;
-}
-
 void TStrContainer::Clear() {
-    for (auto& record : records_)
-        Recycle(std::move(record));
     records_.clear();
     ClearIndexes();
 }
@@ -333,7 +300,6 @@ TString* TStrContainer::GetItem(int i) const {
 
 void TStrContainer::Delete(int i) {
     Check(i);
-    Recycle(std::move(records_[static_cast<std::size_t>(i)]));
     records_.erase(records_.begin() + i);
 }
 
@@ -341,7 +307,7 @@ void TStrContainer::DeleteMarked(const std::vector<char>& marked) {
     std::size_t out = 0;
     for (std::size_t i = 0; i < records_.size(); ++i) {
         if (i < marked.size() && marked[i]) {
-            Recycle(std::move(records_[i]));
+            records_[i].reset();
         } else {
             if (out != i) records_[out] = std::move(records_[i]);
             ++out;
@@ -376,7 +342,7 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
     std::int32_t step = std::max(count / 100, 1);
     if (progress) progress(0, count);
     for (std::int32_t i = 0; i < count; ++i) {
-        std::unique_ptr<TString> record = NewRecord();
+        auto record = std::make_unique<TString>();
         record->LoadFromStream(stream);
         records_.push_back(std::move(record));
         if ((i % step == 0 || i == count - 1) && progress) progress(i, count);

@@ -4,6 +4,7 @@
 #include "stream.h"
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,11 +26,25 @@ public:
     TLineList(const char* text, const std::uint32_t* ends, std::uint32_t count)
         : text_(text), ends_(ends), count_(count) {}
     int Count() const { return static_cast<int>(count_); }
-    std::string_view operator[](int i) const;
+    std::string_view operator[](int i) const {
+        if (i < 0 || static_cast<std::uint32_t>(i) >= count_) Fail(i);
+        return Line(static_cast<std::uint32_t>(i));
+    }
     // Line i, or the empty text when the record has no such line.
-    std::string_view Get(int i) const;
+    std::string_view Get(int i) const {
+        return i < 0 || static_cast<std::uint32_t>(i) >= count_ ? std::string_view{}
+                                                                : Line(static_cast<std::uint32_t>(i));
+    }
 
 private:
+    std::string_view Line(std::uint32_t i) const {
+        std::uint32_t begin = 0, end;
+        if (i > 0) std::memcpy(&begin, ends_ + (i - 1), sizeof begin);
+        std::memcpy(&end, ends_ + i, sizeof end);
+        return {text_ + begin, end - begin};
+    }
+    [[noreturn]] static void Fail(int i);
+
     const char* text_;
     const std::uint32_t* ends_;
     std::uint32_t count_;
@@ -45,7 +60,9 @@ public:
     TString& operator=(const TString&) = delete;
 
     std::string_view Key() const { return {data_, keyLen_}; }
-    TLineList Lines() const;
+    TLineList Lines() const {
+        return {data_ + keyLen_, reinterpret_cast<const std::uint32_t*>(data_ + keyLen_ + textLen_), lineCount_};
+    }
     void SetKey(std::string_view key);
     // Replaces the lines with those of `text` (SplitLines).
     void SetText(std::string_view text);
@@ -132,11 +149,7 @@ public:
 
 private:
     void Check(int i) const;
-    void Recycle(std::unique_ptr<TString> record);
-    std::unique_ptr<TString> NewRecord();
-
     std::vector<std::unique_ptr<TString>> records_;
-    std::vector<std::unique_ptr<TString>> spare_; // records freed from the list, kept for the next load
     std::vector<std::unique_ptr<TStrIndex>> indexes_;
 };
 
