@@ -1,5 +1,6 @@
 #include "loader.h"
 
+#include "readahead.h"
 #include "zstream.h"
 
 namespace vg {
@@ -7,7 +8,9 @@ namespace vg {
 void LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress) {
     TMemoryStream source(compressed);
     TDecompressionStream inflated(source);
-    container.LoadFromStream(&inflated, progress);
+    // Inflating on a second core while this one builds the records.
+    TReadAheadStream ahead(inflated);
+    container.LoadFromStream(&ahead, progress);
 }
 
 } // namespace vg
