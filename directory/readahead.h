@@ -16,7 +16,7 @@ namespace vg {
 // the inner stream's; the inner stream is touched by the worker only.
 class TReadAheadStream : public TStream {
 public:
-    explicit TReadAheadStream(TStream& inner, std::size_t chunk = 64 * 1024, std::size_t depth = 8);
+    explicit TReadAheadStream(TStream& inner, std::size_t chunk = 32 * 1024, std::size_t depth = 4);
     ~TReadAheadStream() override;
     TReadAheadStream(const TReadAheadStream&) = delete;
     TReadAheadStream& operator=(const TReadAheadStream&) = delete;
