@@ -135,12 +135,6 @@ void TString::SetKey(std::string_view key) {
     Assign(copy, views.data(), views.size());
 }
 
-void TString::SetText(std::string_view text) {
-    std::string key(Key());
-    std::string copy(text);
-    AssignText(key, copy);
-}
-
 void TString::SetLines(const std::vector<std::string>& lines) {
     std::string key(Key());
     std::vector<std::string_view> views(lines.begin(), lines.end());

@@ -64,8 +64,6 @@ public:
         return {data_ + keyLen_, reinterpret_cast<const std::uint32_t*>(data_ + keyLen_ + textLen_), lineCount_};
     }
     void SetKey(std::string_view key);
-    // Replaces the lines with those of `text` (SplitLines).
-    void SetText(std::string_view text);
     void SetLines(const std::vector<std::string>& lines);
     // Key becomes empty and the lines go; Tag keeps its value.
     void Clear();
