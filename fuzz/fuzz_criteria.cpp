@@ -2,8 +2,8 @@
 #include "search/criteria.h"
 #include "search/matching.h"
 
-#include <cerrno>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     std::array<vg::TCriterionInput, vg::kCriterionCount> inputs;
-    for (int k = 0; k < vg::kCriterionCount; ++k) inputs[static_cast<std::size_t>(k)] = {text, k * 3 - 1};
+    for (int k = 0; k < vg::kCriterionCount; ++k)
+        inputs[static_cast<std::size_t>(k)] = {text, k * 3 - 1};
     vg::TCriteria c = vg::ReadCriteria(inputs);
     for (int k = 0; k < vg::kCriterionCount; ++k) {
         const std::string& t = c.Texts[static_cast<std::size_t>(k)];
@@ -25,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!ok && value != 0) std::abort();
     std::size_t digits = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
     bool plain = digits < text.size();
-    for (std::size_t i = digits; plain && i < text.size(); ++i) plain = text[i] >= '0' && text[i] <= '9';
+    for (std::size_t i = digits; plain && i < text.size(); ++i)
+        plain = text[i] >= '0' && text[i] <= '9';
     if (plain) {
         errno = 0;
         char* end = nullptr;

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < container.Count(); ++i) {
         const vg::TString* r = container.GetItem(i);
         bytes += r->Key().size();
-        for (int k = 0; k < r->Lines().Count(); ++k) bytes += r->Lines()[k].size();
+        for (int k = 0; k < r->Lines().Count(); ++k)
+            bytes += r->Lines()[k].size();
     }
     if (bytes > size) std::abort();
     return 0;
