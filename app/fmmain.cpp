@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
-#include <QScrollBar>
 
 namespace {
 
@@ -66,8 +65,7 @@ TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui
     const int widths[] = {100, 275, 100, 100, 335};
     const char* const captions[] = {"Номер тел.", "Улица", "Здание", "Квартира", "Абонент"};
     for (int c = 0; c < 5; ++c) {
-        captions_[static_cast<std::size_t>(c)] = QString::fromUtf8(captions[c]);
-        model_->SetCaption(c, captions_[static_cast<std::size_t>(c)]);
+        model_->SetCaption(c, QString::fromUtf8(captions[c]));
         ui->ListView->setColumnWidth(c, widths[c]);
     }
     ui->ListView->horizontalHeader()->setStretchLastSection(false);

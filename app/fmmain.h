@@ -86,6 +86,5 @@ private:
     ISoundPlayer* sound_;
     std::unique_ptr<THintManager> hints_;
     std::array<CriterionGroup, vg::kCriterionCount> groups_{};
-    std::array<QString, 5> captions_;
     QTimer Tm;
 };
