@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <zlib.h>
 
 namespace vg {
@@ -266,8 +267,25 @@ TStrContainer::~TStrContainer() {
     Clear();
 }
 
+void TRecordDeleter::operator()(TString* record) const {
+    if (stored)
+        record->~TString();
+    else
+        delete record;
+}
+
+void* TRecordStore::Allocate() {
+    if (used_ == kSlotsPerBlock) {
+        ++block_;
+        used_ = 0;
+    }
+    if (block_ == blocks_.size()) blocks_.push_back(std::make_unique<unsigned char[]>(kSlot * kSlotsPerBlock));
+    return blocks_[block_].get() + kSlot * used_++;
+}
+
 void TStrContainer::Clear() {
     records_.clear();
+    store_.Reset();
     ClearIndexes();
 }
 
@@ -317,7 +335,7 @@ void TStrContainer::Exchange(int i, int j) {
 }
 
 void TStrContainer::Append(std::unique_ptr<TString> record) {
-    records_.push_back(std::move(record));
+    records_.push_back(TRecordPtr(record.release()));
 }
 
 TStrIndex& TStrContainer::Index(int j) {
@@ -336,7 +354,7 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
     std::int32_t step = std::max(count / 100, 1);
     if (progress) progress(0, count);
     for (std::int32_t i = 0; i < count; ++i) {
-        auto record = std::make_unique<TString>();
+        TRecordPtr record(new (store_.Allocate()) TString(), TRecordDeleter{true});
         record->LoadFromStream(stream);
         records_.push_back(std::move(record));
         if ((i % step == 0 || i == count - 1) && progress) progress(i, count);

@@ -109,6 +109,29 @@ private:
     std::vector<std::pair<std::string, std::int32_t>> entries_;
 };
 
+// Frees a record: one from the container's own store is only destroyed, its memory going back with the store.
+struct TRecordDeleter {
+    bool stored = false;
+    void operator()(TString* record) const;
+};
+using TRecordPtr = std::unique_ptr<TString, TRecordDeleter>;
+
+// The memory a load builds its records in: blocks of record-sized slots, handed out in order and taken
+// back all at once, so that loading makes no allocation per record and the next load reuses the blocks.
+class TRecordStore {
+public:
+    void* Allocate();
+    // Every record handed out must have been destroyed.
+    void Reset() { block_ = used_ = 0; }
+
+private:
+    static constexpr std::size_t kSlot = (sizeof(TString) + alignof(TString) - 1) / alignof(TString) * alignof(TString);
+    static constexpr std::size_t kSlotsPerBlock = 4096;
+    std::vector<std::unique_ptr<unsigned char[]>> blocks_;
+    std::size_t block_ = 0;
+    std::size_t used_ = 0;
+};
+
 // (container, column, i, j, ascending) -> negative, 0 or positive; j is always the pivot's position.
 using CompareFunc = std::function<int(const TStrContainer* container, int column, int i, int j, bool ascending)>;
 
@@ -147,7 +170,8 @@ public:
 
 private:
     void Check(int i) const;
-    std::vector<std::unique_ptr<TString>> records_;
+    TRecordStore store_; // before records_: the records go first
+    std::vector<TRecordPtr> records_;
     std::vector<std::unique_ptr<TStrIndex>> indexes_;
 };
 
