@@ -275,11 +275,12 @@ void TRecordDeleter::operator()(TString* record) const {
 }
 
 void* TRecordStore::Allocate() {
-    if (used_ == kSlotsPerBlock) {
+    if (used_ == SlotsIn(block_)) {
         ++block_;
         used_ = 0;
     }
-    if (block_ == blocks_.size()) blocks_.push_back(std::make_unique<unsigned char[]>(kSlot * kSlotsPerBlock));
+    // Uninitialised: every slot is constructed before it is used.
+    if (block_ == blocks_.size()) blocks_.emplace_back(new unsigned char[kSlot * SlotsIn(block_)]);
     return blocks_[block_].get() + kSlot * used_++;
 }
 

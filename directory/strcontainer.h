@@ -3,6 +3,7 @@
 #include "progress.h"
 #include "stream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -126,7 +127,8 @@ public:
 
 private:
     static constexpr std::size_t kSlot = (sizeof(TString) + alignof(TString) - 1) / alignof(TString) * alignof(TString);
-    static constexpr std::size_t kSlotsPerBlock = 4096;
+    // Blocks grow from 64 slots to 4,096, so that a small directory stays small.
+    static std::size_t SlotsIn(std::size_t block) { return std::size_t{64} << std::min<std::size_t>(block, 6); }
     std::vector<std::unique_ptr<unsigned char[]>> blocks_;
     std::size_t block_ = 0;
     std::size_t used_ = 0;
