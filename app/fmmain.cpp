@@ -178,7 +178,7 @@ void TFmMain::ListViewColumnClick(int column) {
             FmSplash->ProgressCallback(0, ResultCount);
             FmSplash->ShowNow();
         }
-        if (Directory) Directory->Sort(SortColumn, SortAscending, vg::ColumnCompare(FmSplash));
+        if (Directory) vg::SortByColumn(*Directory, SortColumn, SortAscending, FmSplash);
     } catch (...) {
         cleanUp();
         throw;

@@ -197,7 +197,7 @@ void BM_Sort(benchmark::State& state) {
         state.PauseTiming();
         vg::LoadDirectory(c, bytes);
         state.ResumeTiming();
-        c.Sort(column, true, vg::ColumnCompare(nullptr));
+        vg::SortByColumn(c, column, true);
     }
 }
 BENCHMARK(BM_Sort)->ArgsProduct({{0}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);

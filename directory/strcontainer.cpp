@@ -39,34 +39,6 @@ template <class F> void ForEachLine(std::string_view text, F&& line) {
     if (start < end) line(std::string_view(start, static_cast<std::size_t>(end - start)));
 }
 
-// The Hoare-partition quick sort of both the container and an index. The pivot is a record tracked by its
-// position: when an exchange moves it, P follows. compare(i, p) orders position i against the pivot's.
-template <class Compare, class Exchange> void PivotQuickSort(int L, int R, Compare& compare, Exchange& exchange) {
-    int I, J;
-    do {
-        I = L;
-        J = R;
-        int P = (L + R) / 2;
-        do {
-            while (compare(I, P) < 0)
-                ++I;
-            while (compare(J, P) > 0)
-                --J;
-            if (I <= J) {
-                exchange(I, J);
-                if (P == I)
-                    P = J;
-                else if (P == J)
-                    P = I;
-                ++I;
-                --J;
-            }
-        } while (I <= J);
-        if (L < J) PivotQuickSort(L, J, compare, exchange);
-        L = I;
-    } while (I < R);
-}
-
 } // namespace
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -253,7 +225,7 @@ void TStrIndex::Sort(bool ascending) {
         return r;
     };
     auto exchange = [this](int i, int j) { Exchange(i, j); };
-    PivotQuickSort(0, Count() - 1, compare, exchange);
+    detail::PivotQuickSort(0, Count() - 1, compare, exchange);
 }
 
 // ---- TStrContainer ----
@@ -372,7 +344,7 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
 void TStrContainer::QuickSort(int L, int R, int column, const CompareFunc& compare, bool ascending) {
     auto order = [&](int i, int p) { return compare(this, column, i, p, ascending); };
     auto exchange = [this](int i, int j) { Exchange(i, j); };
-    PivotQuickSort(L, R, order, exchange);
+    detail::PivotQuickSort(L, R, order, exchange);
 }
 
 void TStrContainer::Sort(int column, bool ascending, const CompareFunc& compare) {

@@ -110,6 +110,36 @@ private:
     std::vector<std::pair<std::string, std::int32_t>> entries_;
 };
 
+namespace detail {
+// The Hoare-partition quick sort of both the container and an index. The pivot is a record tracked by its
+// position: when an exchange moves it, P follows. compare(i, p) orders position i against the pivot's.
+template <class Compare, class Exchange> void PivotQuickSort(int L, int R, Compare& compare, Exchange& exchange) {
+    int I, J;
+    do {
+        I = L;
+        J = R;
+        int P = (L + R) / 2;
+        do {
+            while (compare(I, P) < 0)
+                ++I;
+            while (compare(J, P) > 0)
+                --J;
+            if (I <= J) {
+                exchange(I, J);
+                if (P == I)
+                    P = J;
+                else if (P == J)
+                    P = I;
+                ++I;
+                --J;
+            }
+        } while (I <= J);
+        if (L < J) PivotQuickSort(L, J, compare, exchange);
+        L = I;
+    } while (I < R);
+}
+} // namespace detail
+
 // Frees a record: one from the container's own store is only destroyed, its memory going back with the store.
 struct TRecordDeleter {
     bool stored = false;
@@ -164,6 +194,14 @@ public:
 
     void QuickSort(int L, int R, int column, const CompareFunc& compare, bool ascending);
     void Sort(int column, bool ascending, const CompareFunc& compare = {});
+    // Sort with a compare function the compiler can see: the same quick sort and the same calls, without
+    // the indirection of a CompareFunc, for the sorts an operator waits for.
+    template <class Compare> void SortWith(int column, bool ascending, Compare compare) {
+        if (Count() <= 1) return;
+        auto order = [&](int i, int p) { return compare(this, column, i, p, ascending); };
+        auto exchange = [this](int i, int j) { Exchange(i, j); };
+        detail::PivotQuickSort(0, Count() - 1, order, exchange);
+    }
 
     int IndexCount() const { return static_cast<int>(indexes_.size()); }
     TStrIndex& Index(int j);

@@ -59,6 +59,12 @@ CompareFunc ColumnCompare(ISortProgress* progress) {
     };
 }
 
+void SortByColumn(TStrContainer& container, int column, bool ascending, ISortProgress* progress) {
+    container.SortWith(column, ascending, [progress](const TStrContainer* c, int col, int i, int j, bool asc) {
+        return CompareByColumn(c, col, i, j, asc, progress);
+    });
+}
+
 std::string SortInfoText() {
     std::string text;
     cp1251::FromUtf8("Сортировка телефонного справочника ...", text);

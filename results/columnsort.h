@@ -26,6 +26,8 @@ int CompareByColumn(const TStrContainer* container, int column, int i, int j, bo
 
 // CompareByColumn bound to a progress window, for TStrContainer::Sort.
 CompareFunc ColumnCompare(ISortProgress* progress);
+// Sorts the container by a column: its quick sort with CompareByColumn.
+void SortByColumn(TStrContainer& container, int column, bool ascending, ISortProgress* progress = nullptr);
 
 // Info text of the progress window while sorting, Windows-1251.
 std::string SortInfoText();

@@ -201,7 +201,7 @@ int Search(int argc, char** argv) {
                          kCriterionNames[result.criterion], typed.c_str(), result.position);
             return 1;
         }
-        if (sortColumn >= 0) container.Sort(sortColumn, !descending, vg::ColumnCompare(nullptr));
+        if (sortColumn >= 0) vg::SortByColumn(container, sortColumn, !descending);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
         return 1;

@@ -142,3 +142,27 @@ TEST(CompareByColumn, TheWholeDirectorySortsByEveryColumnBothWays) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CompareByColumn, SortByColumnArrangesExactlyAsSortWithTheCompareFunction) {
+    const vg::TStrContainer& all = vg::test::BuiltinContainer();
+    std::vector<vg::DirectoryRecord> recs;
+    for (int i = 0; i < 4000; ++i) {
+        const vg::TString* r = all.GetItem(i * 11);
+        auto l = r->Lines();
+        recs.push_back(
+            {std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
+    }
+    for (int column = 0; column < vg::kColumnCount; ++column) {
+        vg::TStrContainer a, b;
+        vg::test::Fill(a, recs);
+        vg::test::Fill(b, recs);
+        a.Sort(column, column % 2 == 0, vg::ColumnCompare(nullptr));
+        vg::SortByColumn(b, column, column % 2 == 0);
+        for (int i = 0; i < a.Count(); ++i) // the same unstable arrangement, record for record
+            ASSERT_EQ(a.GetItem(i)->Lines()[3], b.GetItem(i)->Lines()[3]) << column << " at " << i;
+    }
+}
+
+} // namespace
