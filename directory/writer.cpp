@@ -1,6 +1,7 @@
 #include "writer.h"
 
 #include "errors.h"
+#include "strcontainer.h"
 
 #include <algorithm>
 #include <zlib.h>
@@ -15,6 +16,12 @@ void PutInt32(std::string& out, std::int32_t value) {
 }
 
 } // namespace
+
+DirectoryRecord ToRecord(const TString& record) {
+    const TLineList lines = record.Lines();
+    return {std::string(record.Key()), std::string(lines.Get(0)), std::string(lines.Get(1)), std::string(lines.Get(2)),
+            std::string(lines.Get(3))};
+}
 
 std::string SerializeDirectory(const std::vector<DirectoryRecord>& records) {
     std::string out;

@@ -12,6 +12,10 @@ struct DirectoryRecord {
     std::string phone, street, house, flat, user;
 };
 
+class TString;
+// The five fields of a loaded record (a missing line gives an empty field).
+DirectoryRecord ToRecord(const TString& record);
+
 // The container's serialised form: header (Count, HeaderValue 0), the records with Tag 0 and four CR LF
 // lines each, and IndexCount 0.
 std::string SerializeDirectory(const std::vector<DirectoryRecord>& records);

@@ -51,6 +51,16 @@ private:
     std::vector<Step> steps_;
 };
 
+// An invalid mask in one of the search's criteria: the mask error, and which criterion holds it.
+class ECriterionMaskException : public EMaskException {
+public:
+    ECriterionMaskException(const EMaskException& e, int criterion) : EMaskException(e), criterion_(criterion) {}
+    int Criterion() const { return criterion_; }
+
+private:
+    int criterion_;
+};
+
 // Parses the mask and tests one text against it.
 bool MaskFits(std::string_view text, std::string_view mask);
 

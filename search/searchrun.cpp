@@ -7,23 +7,7 @@
 #include <vector>
 
 namespace vg {
-namespace {
-
-// Finds which criterion holds the invalid mask, so the operator can be told where to look.
-int FailingCriterion(const TCriteria& criteria) {
-    for (int k = 0; k < kCriterionCount; ++k) {
-        auto c = criteria.Conditions[static_cast<std::size_t>(k)];
-        if (c != FitsMask && c != NotFitsMask) continue;
-        try {
-            TMask mask(criteria.Texts[static_cast<std::size_t>(k)] + "*");
-        } catch (const EMaskException&) {
-            return k;
-        }
-    }
-    return -1;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string SearchInfoText() {
     std::string text;
@@ -34,8 +18,12 @@ std::string SearchInfoText() {
 TRecordFilter::TRecordFilter(const TCriteria& criteria) {
     for (int k = 0; k < kCriterionCount; ++k) {
         bool numeric = k == crHouse || k == crFlat;
-        tests_.emplace_back(criteria.Texts[static_cast<std::size_t>(k)],
-                            criteria.Conditions[static_cast<std::size_t>(k)], numeric);
+        try {
+            tests_.emplace_back(criteria.Texts[static_cast<std::size_t>(k)],
+                                criteria.Conditions[static_cast<std::size_t>(k)], numeric);
+        } catch (const EMaskException& e) {
+            throw ECriterionMaskException(e, k);
+        }
     }
 }
 
@@ -75,9 +63,9 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
         std::optional<TRecordFilter> filter;
         try {
             filter.emplace(criteria);
-        } catch (const EMaskException& e) {
+        } catch (const ECriterionMaskException& e) {
             result.outcome = SearchOutcome::Failed;
-            result.criterion = FailingCriterion(criteria);
+            result.criterion = e.Criterion();
             result.mask = criteria.Texts[static_cast<std::size_t>(result.criterion)];
             result.position = e.Position();
             result.message = e.what();

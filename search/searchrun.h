@@ -55,7 +55,7 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host);
 // Tests one record against prepared criteria tests.
 class TRecordFilter {
 public:
-    // Fails with EMaskException naming the first criterion whose mask is invalid.
+    // Fails with ECriterionMaskException naming the first criterion whose mask is invalid.
     explicit TRecordFilter(const TCriteria& criteria);
     bool operator()(const TString& record) const;
 

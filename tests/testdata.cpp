@@ -42,4 +42,11 @@ const TStrContainer& BuiltinContainer() {
     return container;
 }
 
+std::vector<DirectoryRecord> BuiltinRecords(int step, int count) {
+    std::vector<DirectoryRecord> records;
+    for (int i = 0; i < count; ++i)
+        records.push_back(ToRecord(*BuiltinContainer().GetItem(i * step)));
+    return records;
+}
+
 } // namespace vg::test

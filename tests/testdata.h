@@ -21,6 +21,9 @@ std::string Compressed(const std::vector<DirectoryRecord>& records);
 // Little-endian 32-bit words, for building streams by hand.
 std::string Int32(std::int32_t value);
 
+// Every `step`-th record of the built-in directory, `count` of them, as fields.
+std::vector<DirectoryRecord> BuiltinRecords(int step, int count);
+
 // The built-in directory, loaded once.
 const TStrContainer& BuiltinContainer();
 

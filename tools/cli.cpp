@@ -63,11 +63,7 @@ std::string Describe(const std::string& file) {
 void PrintCsv(const vg::TStrContainer& container) {
     std::string out = vg::DirectoryCsvHeader();
     for (int i = 0; i < container.Count(); ++i) {
-        const vg::TString* r = container.GetItem(i);
-        vg::TLineList lines = r->Lines();
-        vg::DirectoryRecord rec{std::string(r->Key()), std::string(lines.Get(0)), std::string(lines.Get(1)),
-                                std::string(lines.Get(2)), std::string(lines.Get(3))};
-        out += vg::CsvLine(rec);
+        out += vg::CsvLine(vg::ToRecord(*container.GetItem(i)));
         if (out.size() > (1 << 16)) {
             std::fwrite(out.data(), 1, out.size(), stdout);
             out.clear();

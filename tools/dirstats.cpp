@@ -41,39 +41,18 @@ std::string DirectoryStats::Format() const {
     return out;
 }
 
-namespace {
-
-// Counts the bytes that pass through, so the inflated size is known without holding it whole.
-class TCountingStream : public TStream {
-public:
-    explicit TCountingStream(TStream& inner) : inner_(inner) {}
-    std::size_t Read(void* buffer, std::size_t count) override { return inner_.Read(buffer, count); }
-    std::int64_t Position() const override { return inner_.Position(); }
-    bool HasAtLeast(std::size_t count) override { return inner_.HasAtLeast(count); }
-
-    // Drains the rest and returns the total number of inflated bytes.
-    std::int64_t Total() {
-        char sink[4096];
-        while (inner_.Read(sink, sizeof sink) > 0) {
-        }
-        return inner_.Position();
-    }
-
-private:
-    TStream& inner_;
-};
-
-} // namespace
-
 DirectoryStats MeasureDirectory(std::string_view compressed) {
     DirectoryStats st;
     st.compressedBytes = static_cast<std::int64_t>(compressed.size());
     TMemoryStream source(compressed);
     TDecompressionStream inflated(source);
-    TCountingStream counting(inflated);
     TStrContainer container;
-    container.LoadFromStream(&counting);
-    st.inflatedBytes = counting.Total();
+    container.LoadFromStream(&inflated);
+    // The reader stops at the index count; whatever follows counts towards the inflated size too.
+    char sink[4096];
+    while (inflated.Read(sink, sizeof sink) > 0) {
+    }
+    st.inflatedBytes = inflated.Position();
     st.records = container.Count();
     st.headerValue = container.HeaderValue;
     // The stream ends right after its index count when no sections follow; anything after would be sections.

@@ -85,15 +85,8 @@ TEST(CompareByColumn, TheStreetChainIgnoresThePhone) {
 }
 
 TEST(CompareByColumn, ProgressFollowsThePivotForwardOnlyAndOnlyWhenVisible) {
-    const vg::TStrContainer& all = vg::test::BuiltinContainer();
     vg::TStrContainer c;
-    std::vector<vg::DirectoryRecord> recs;
-    for (int i = 0; i < 3000; ++i) {
-        const vg::TString* r = all.GetItem(i * 15);
-        auto l = r->Lines();
-        recs.push_back(
-            {std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
-    }
+    const std::vector<vg::DirectoryRecord> recs = vg::test::BuiltinRecords(15, 3000);
     vg::test::Fill(c, recs);
     Bar bar;
     c.Sort(1, true, vg::ColumnCompare(&bar)); // Bar checks that the percentage never decreases
@@ -117,14 +110,7 @@ TEST(CompareByColumn, ProgressFollowsThePivotForwardOnlyAndOnlyWhenVisible) {
 
 TEST(CompareByColumn, TheWholeDirectorySortsByEveryColumnBothWays) {
     vg::TStrContainer c;
-    const vg::TStrContainer& all = vg::test::BuiltinContainer();
-    std::vector<vg::DirectoryRecord> recs;
-    for (int i = 0; i < all.Count(); ++i) {
-        const vg::TString* r = all.GetItem(i);
-        auto l = r->Lines();
-        recs.push_back(
-            {std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
-    }
+    const std::vector<vg::DirectoryRecord> recs = vg::test::BuiltinRecords(1, vg::test::BuiltinContainer().Count());
     vg::test::Fill(c, recs);
     for (int column = 0; column < vg::kColumnCount; ++column) {
         for (bool ascending : {true, false}) {
@@ -146,14 +132,7 @@ TEST(CompareByColumn, TheWholeDirectorySortsByEveryColumnBothWays) {
 namespace {
 
 TEST(CompareByColumn, SortByColumnArrangesExactlyAsSortWithTheCompareFunction) {
-    const vg::TStrContainer& all = vg::test::BuiltinContainer();
-    std::vector<vg::DirectoryRecord> recs;
-    for (int i = 0; i < 4000; ++i) {
-        const vg::TString* r = all.GetItem(i * 11);
-        auto l = r->Lines();
-        recs.push_back(
-            {std::string(r->Key()), std::string(l[0]), std::string(l[1]), std::string(l[2]), std::string(l[3])});
-    }
+    const std::vector<vg::DirectoryRecord> recs = vg::test::BuiltinRecords(11, 4000);
     for (int column = 0; column < vg::kColumnCount; ++column) {
         vg::TStrContainer a, b;
         vg::test::Fill(a, recs);
