@@ -18,8 +18,6 @@
 
 namespace {
 
-const char* const kCriterionNames[] = {"Телефон", "Улица", "Здание", "Квартира, офис", "Абонент, организация"};
-
 QByteArray ReadSound(const QString& name) {
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) return {};
@@ -28,7 +26,8 @@ QByteArray ReadSound(const QString& name) {
 
 } // namespace
 
-TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui(new Ui::FmMain), sound_(sound) {
+TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent)
+    : QMainWindow(parent), ui(new Ui::FmMain), database_(database), progress_(progress), sound_(sound) {
     ui->setupUi(this);
     QFont base(QStringLiteral("Tahoma"));
     base.setPixelSize(12);
@@ -50,6 +49,9 @@ TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui
         bars[k]->addWidget(panels[k]);
         panels[k]->show();
         groups_[static_cast<std::size_t>(k)] = {combos[k], fields[k]};
+        combos[k]->SetCaption(QString::fromUtf8(vg::kCriteria[static_cast<std::size_t>(k)].caption));
+        for (const vg::TConditionInfo& condition : vg::kConditions)
+            combos[k]->addItem(QString::fromUtf8(condition.caption));
         combos[k]->setCurrentIndex(0);
         combos[k]->installEventFilter(this);
         fields[k]->installEventFilter(this);
@@ -59,14 +61,13 @@ TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui
         bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
 
     model_ = new vg::TResultModel(this);
-    model_->SetContainer(Directory);
+    model_->SetContainer(&database_.Directory());
     model_->SetBaseFont(base);
     ui->ListView->SetResultModel(model_);
-    const int widths[] = {100, 275, 100, 100, 335};
-    const char* const captions[] = {"Номер тел.", "Улица", "Здание", "Квартира", "Абонент"};
-    for (int c = 0; c < 5; ++c) {
-        model_->SetCaption(c, QString::fromUtf8(captions[c]));
-        ui->ListView->setColumnWidth(c, widths[c]);
+    for (int c = 0; c < vg::kColumnCount; ++c) {
+        const vg::TColumnInfo& column = vg::kColumns[static_cast<std::size_t>(c)];
+        model_->SetCaption(c, QString::fromUtf8(column.caption));
+        ui->ListView->setColumnWidth(c, column.width);
     }
     ui->ListView->horizontalHeader()->setStretchLastSection(false);
 
@@ -130,11 +131,9 @@ void TFmMain::SetColumnCaption(int column, bool marked) {
 }
 
 void TFmMain::RefreshList() {
-    if (!Directory) return;
-    ResultCount = Directory->Count();
-    ui->lbCnt->setText(vg::ToQString(vg::FormatThousands(ResultCount)));
-    model_->SetContainer(Directory);
-    model_->SetRowCount(ResultCount);
+    database_.ResultCount = database_.Directory().Count();
+    ui->lbCnt->setText(vg::ToQString(vg::FormatThousands(database_.ResultCount)));
+    model_->SetRowCount(database_.ResultCount);
     SortAscending = true;
     SetColumnCaption(SortColumn, false);
     SortColumn = 0;
@@ -145,7 +144,7 @@ void TFmMain::RefreshList() {
 
 void TFmMain::mnClearClick() {
     try {
-        LoadDatabase(false);
+        database_.LoadDatabase(&progress_, false);
     } catch (const std::exception& e) {
         RefreshList();
         TellLoadFailure(e);
@@ -165,7 +164,7 @@ void TFmMain::ListViewColumnClick(int column) {
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto cleanUp = [this] {
-        if (FmSplash) FmSplash->hide();
+        progress_.hide();
         model_->SetSortColumn(SortColumn);
         ui->ListView->viewport()->repaint();
         const QModelIndexList selected = ui->ListView->selectionModel()->selectedRows();
@@ -173,12 +172,10 @@ void TFmMain::ListViewColumnClick(int column) {
         QApplication::restoreOverrideCursor();
     };
     try {
-        if (FmSplash) {
-            FmSplash->SetInfoText(vg::ToQString(vg::SortInfoText()));
-            FmSplash->ProgressCallback(0, ResultCount);
-            FmSplash->ShowNow();
-        }
-        if (Directory) vg::SortByColumn(*Directory, SortColumn, SortAscending, FmSplash);
+        progress_.SetInfoText(vg::ToQString(vg::SortInfoText()));
+        progress_.ProgressCallback(0, database_.ResultCount);
+        progress_.ShowNow();
+        vg::SortByColumn(database_.Directory(), SortColumn, SortAscending, &progress_);
     } catch (...) {
         cleanUp();
         throw;
@@ -230,11 +227,11 @@ void TFmMain::mnSearchClick() {
     QWidget* focus = QApplication::focusWidget();
     const bool active = isActiveWindow();
     try {
-        LastSearch = vg::RunSearch(*Directory, *this);
+        LastSearch = vg::RunSearch(database_.Directory(), *this);
     } catch (const EDirectoryMissing&) {
         throw;
     } catch (const std::exception& e) {
-        if (FmSplash) FmSplash->hide();
+        progress_.hide();
         RefreshList(); // the list shows what the container holds now
         TellLoadFailure(e);
     }
@@ -245,30 +242,29 @@ void TFmMain::mnSearchClick() {
 
 void TFmMain::Reload() {
     LastSearch = vg::SearchResult{};
-    LoadDatabase(true);
+    database_.LoadDatabase(&progress_, true);
 }
 
 void TFmMain::SetInfoText(std::string_view text) {
-    if (FmSplash) FmSplash->SetInfoText(vg::ToQString(text));
+    progress_.SetInfoText(vg::ToQString(text));
 }
 
 void TFmMain::ProgressCallback(std::int32_t position, std::int32_t maximum) {
-    if (FmSplash) FmSplash->ProgressCallback(position, maximum);
+    progress_.ProgressCallback(position, maximum);
 }
 
 void TFmMain::ShowProgress() {
-    if (FmSplash) FmSplash->ShowNow();
+    progress_.ShowNow();
 }
 
 void TFmMain::Finish(const vg::SearchResult& result) {
     LastSearch = result;
-    ResultCount = Directory->Count();
     RefreshList();
     // An invalid mask is a failed search, never a found one.
-    const bool found = result.outcome != vg::SearchOutcome::Failed && ResultCount > 0;
+    const bool found = result.outcome != vg::SearchOutcome::Failed && database_.ResultCount > 0;
     const QByteArray& wave = found ? FoundSound : NotFoundSound;
     if (sound_ && !wave.isEmpty()) sound_->Play(wave);
-    if (FmSplash) FmSplash->hide();
+    progress_.hide();
 }
 
 void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
@@ -277,14 +273,15 @@ void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
     // The position counts in the prepared text with the '*' the search appends; beyond the typed text it
     // means "at the end".
     const int position = std::min<int>(result.position, static_cast<int>(typed.size()) + 1);
-    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                QStringLiteral("Маска «%1» в поле «%2» задана неверно: ошибка в позиции %3.\n\n"
-                                               "В маске * означает любые символы, ? — один любой символ, "
-                                               "[абв] или [0-9] — один символ из набора, [!0-9] — не из набора; "
-                                               "скобка [ должна закрываться скобкой ].")
-                                    .arg(typed, QString::fromUtf8(kCriterionNames[result.criterion]))
-                                    .arg(position),
-                                QMessageBox::Ok, this);
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, windowTitle(),
+        QStringLiteral("Маска «%1» в поле «%2» задана неверно: ошибка в позиции %3.\n\n"
+                       "В маске * означает любые символы, ? — один любой символ, "
+                       "[абв] или [0-9] — один символ из набора, [!0-9] — не из набора; "
+                       "скобка [ должна закрываться скобкой ].")
+            .arg(typed, QString::fromUtf8(vg::kCriteria[static_cast<std::size_t>(result.criterion)].caption))
+            .arg(position),
+        QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("InvalidMaskMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -18,14 +18,17 @@ class TResultModel;
 class ISoundPlayer;
 class QLineEdit;
 class TComboBoxLabel;
+class TDatabase;
+class TFmSplash;
 
 // The working window: the command toolbar, the five criterion toolbars, the result list and the counter.
 class TFmMain : public QMainWindow, private vg::ISearchHost {
     Q_OBJECT
 
 public:
-    // `sound` plays the outcome of a search; the window does not own it.
-    explicit TFmMain(ISoundPlayer* sound, QWidget* parent = nullptr);
+    // The window works on `database` and shows long operations in `progress`; `sound` (none: silent) plays the
+    // outcome of a search. It owns none of them, and each must outlive it.
+    TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent = nullptr);
     ~TFmMain() override;
 
     // Publishes the container's contents to the list and the counter and puts the sort marker on column 0.
@@ -82,6 +85,8 @@ private:
     void Finish(const vg::SearchResult& result) override;
 
     std::unique_ptr<Ui::FmMain> ui;
+    TDatabase& database_;
+    TFmSplash& progress_;
     vg::TResultModel* model_ = nullptr;
     ISoundPlayer* sound_;
     std::unique_ptr<THintManager> hints_;

@@ -17,7 +17,7 @@ void TResultModel::SetRowCount(int rows) {
 }
 
 void TResultModel::RowsReordered() {
-    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, 4));
+    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, kColumnCount - 1));
 }
 
 void TResultModel::SetSortColumn(int column) {
@@ -34,7 +34,7 @@ int TResultModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
 int TResultModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 5;
+    return parent.isValid() ? 0 : kColumnCount;
 }
 
 Qt::ItemFlags TResultModel::flags(const QModelIndex& index) const {
@@ -67,14 +67,14 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 5)
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumnCount)
         return captions_[section];
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 QStringList TResultModel::RowTexts(int row) const {
     QStringList texts;
-    for (int c = 0; c < 5; ++c)
+    for (int c = 0; c < kColumnCount; ++c)
         texts << data(index(row, c), Qt::DisplayRole).toString();
     return texts;
 }
