@@ -17,6 +17,7 @@ class TResultModel;
 }
 class ISoundPlayer;
 class QLineEdit;
+class QToolBar;
 class TComboBoxLabel;
 class TDatabase;
 class TFmSplash;
@@ -58,6 +59,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -67,6 +69,15 @@ private:
     };
 
     void FormCreate();
+    // The keyboard: a key for every command, criterion, condition list and column.
+    void SetUpKeys();
+    void FocusCriterion(int criterion);
+    void OpenCondition(int criterion);
+    // F6: from the criteria to the list, and back to the criterion last worked in.
+    void SwitchListAndCriteria();
+    void SelectFirstRow();
+    void ArrangeCriterionBars();
+    void ShowSortIndicator();
     // The change handler of a field: a typed wildcard selects the mask condition.
     void FieldChanged(int criterion);
     void AppEventsShowHint(THintData& data, const QString& proposed, const THintInfo& info);
@@ -91,5 +102,7 @@ private:
     ISoundPlayer* sound_;
     std::unique_ptr<THintManager> hints_;
     std::array<CriterionGroup, vg::kCriterionCount> groups_{};
+    int lastCriterion_ = 0;
+    std::array<QToolBar*, vg::kCriterionCount> bars_{};
     QTimer Tm;
 };

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "directory/cp1251.h"
 #include "directory/writer.h"
+#include "guitest.h"
 #include "results/view/qtext.h"
 #include "results/view/resultmodel.h"
 #include "ui_fmmain.h"
@@ -17,39 +18,10 @@
 
 namespace {
 
-std::string W(const char* utf8) {
-    std::string out;
-    vg::cp1251::FromUtf8(utf8, out);
-    return out;
-}
-
-// Remembers what was played.
-class RecordingPlayer : public ISoundPlayer {
-public:
-    void Play(const QByteArray& wave) override { played.push_back(wave); }
-    std::vector<QByteArray> played;
-};
-
-// Types as the operator does, character by character; also letters that QTest has no key code for.
-void Type(QWidget* w, const QString& text) {
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QApplication::sendEvent(w, &release);
-    }
-}
-
-// Closes the message boxes that a step opens, and says what they said.
-QStringList CloseMessages() {
-    QStringList texts;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-            texts << box->text();
-            box->close();
-        }
-    return texts;
-}
+using vg::test::CloseMessages;
+using vg::test::RecordingPlayer;
+using vg::test::Type;
+using vg::test::W;
 
 // Throws from inside event delivery, as a faulty handler would.
 class Thrower : public QObject {
@@ -422,15 +394,18 @@ private slots:
         QWidget* button = ui->TbEquipment->widgetForAction(ui->mnClear);
         QVERIFY(button);
         QVERIFY(hints->ShowHintFor(button, QPoint(10, 10)));
-        QCOMPARE(hints->Window()->Text(), QStringLiteral(" Очистить результаты поиска  "));
+        QCOMPARE(hints->Window()->Text(), QStringLiteral(" Очистить результаты поиска  (F5)"));
         QCOMPARE(hints->Window()->PaintMode, 2);
         QCOMPARE(hints->Window()->HintColor, QColor(0x0080C0));
         QVERIFY(hints->Window()->isVisible());
         hints->HideHint();
         QVERIFY(hints->ShowHintFor(ui->cbfHouse, QPoint(10, 10)));
-        QCOMPARE(hints->Window()->Text(), QStringLiteral("Укажите условие поиска"));
+        QCOMPARE(hints->Window()->Text(), QStringLiteral("Укажите условие поиска (Alt+3)"));
         hints->HideHint();
-        QVERIFY(!hints->ShowHintFor(ui->edHouse, QPoint(10, 10))); // no hint of its own, none proposed
+        QVERIFY(hints->ShowHintFor(ui->edHouse, QPoint(10, 10)));
+        QCOMPARE(hints->Window()->Text(), QStringLiteral("Здание (Ctrl+3)"));
+        hints->HideHint();
+        QVERIFY(!hints->ShowHintFor(ui->PanelMain, QPoint(10, 10))); // no hint of its own, none proposed
     }
 
     void aDamagedDirectoryAtAReloadIsToldAndTheWindowGoesOn() {
