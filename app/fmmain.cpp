@@ -213,9 +213,10 @@ void TFmMain::SetUpKeys() {
                [this, k] { OpenCondition(k); });
     }
     for (int c = 0; c < vg::kColumnCount; ++c)
-        addKey(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_F1 + c)),
-               QStringLiteral("Сортировать: %1").arg(QString::fromUtf8(vg::kColumns[static_cast<std::size_t>(c)].caption)),
-               [this, c] { ListViewColumnClick(c); });
+        addKey(
+            QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_F1 + c)),
+            QStringLiteral("Сортировать: %1").arg(QString::fromUtf8(vg::kColumns[static_cast<std::size_t>(c)].caption)),
+            [this, c] { ListViewColumnClick(c); });
     addKey(QKeySequence(Qt::Key_F6), QStringLiteral("Список или поле поиска"), [this] { SwitchListAndCriteria(); });
     ui->ListView->setToolTip(QStringLiteral("F6 — к списку и обратно; Ctrl+F1…F5 — сортировка по столбцу"));
 }
@@ -246,8 +247,8 @@ void TFmMain::SwitchListAndCriteria() {
 void TFmMain::SelectFirstRow() {
     if (model_->rowCount() <= 0) return;
     const QModelIndex first = model_->index(0, 0);
-    ui->ListView->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
-                                                               QItemSelectionModel::Rows);
+    ui->ListView->selectionModel()->setCurrentIndex(first,
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ui->ListView->scrollToTop();
 }
 

@@ -1,6 +1,38 @@
 #include "comboboxlabel.h"
 
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+
 #include <QEvent>
+
+QFont TComboBoxLabel::DisplayFont(const QString& text) const {
+    QFont shown = font();
+    const int needed = fontMetrics().horizontalAdvance(text);
+    const int room = TextWidth();
+    if (needed <= room || needed <= 0) return shown;
+    // The stretch rounds; step down until the text fits.
+    for (int stretch = std::max(80, room * 100 / needed); stretch >= 80; --stretch) {
+        shown.setStretch(stretch);
+        if (QFontMetrics(shown).horizontalAdvance(text) <= room) break;
+    }
+    return shown;
+}
+
+int TComboBoxLabel::TextWidth() const {
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this).width();
+}
+
+void TComboBoxLabel::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    painter.setFont(DisplayFont(option.currentText));
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
 
 TComboBoxLabel::TComboBoxLabel(QWidget* parent) : QComboBox(parent) {
     // The label is a sibling, so that it can sit outside the combo; the combo still owns it.
@@ -8,6 +40,7 @@ TComboBoxLabel::TComboBoxLabel(QWidget* parent) : QComboBox(parent) {
     label_->setObjectName(QStringLiteral("SubLabel"));
     label_->setAttribute(Qt::WA_TranslucentBackground);
     label_->setAutoFillBackground(false);
+    label_->setBuddy(this); // a screen reader names the combo by its label
     SetCaption(QString());
     PlaceLabel(position_);
 }

@@ -28,10 +28,17 @@ public:
 
     void setVisible(bool visible) override;
 
+    // The font the closed combo shows `text` in: its own, condensed just enough (to no less than 80 %) for a
+    // long item to fit the narrow field whole rather than be cut.
+    QFont DisplayFont(const QString& text) const;
+    // The width the closed combo has for its text.
+    int TextWidth() const;
+
     // Where the label goes for a combo at `combo` and a label of `label` size.
     static QPoint LabelPlace(TLabelPosition position, const QRect& combo, const QSize& label, int spacing);
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;

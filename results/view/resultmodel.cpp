@@ -47,8 +47,7 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
     // While the published count and the container disagree, a row beyond the records stays empty.
     if (row >= container_->Count()) return {};
     switch (role) {
-    case Qt::AccessibleDescriptionRole:
-    {
+    case Qt::AccessibleDescriptionRole: {
         const std::string_view caption = kColumns[static_cast<std::size_t>(index.column())].caption;
         return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
     }
