@@ -43,7 +43,7 @@ private:
     // A key as the operator presses it; a long command's progress window has come and gone when it returns.
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(Focus() ? Focus() : window, static_cast<Qt::Key>(key), modifiers);
-        QTest::qWaitFor([this] { return window->isActiveWindow(); }, 2000);
+        QVERIFY(QTest::qWaitFor([this] { return window->isActiveWindow(); }, 2000));
     }
     static QString AccessibleName(QObject* object) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(object);
