@@ -267,7 +267,7 @@ void TFmMain::SetColumnCaption(int column, bool marked) {
 
 void TFmMain::RefreshList() {
     database_.ResultCount = database_.Directory().Count();
-    ui->lbCnt->setText(vg::ToQString(vg::FormatThousands(database_.ResultCount)));
+    ShowCount();
     model_->SetRowCount(database_.ResultCount);
     SortAscending = true;
     SetColumnCaption(SortColumn, false);
@@ -277,6 +277,20 @@ void TFmMain::RefreshList() {
     ShowSortIndicator();
     ui->ListView->SetEmptyText(QString());
     ui->ListView->viewport()->repaint();
+}
+
+void TFmMain::ShowCount() {
+    ShowCounter(ui->lbCnt, ui->Bevel1, vg::ToQString(vg::FormatThousands(database_.ResultCount)));
+}
+
+void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {
+    counter->setText(text);
+    // A count wider than the design's counter widens it, and its frame with it, rather than losing digits.
+    const int needed = counter->fontMetrics().horizontalAdvance(text) + 2;
+    if (needed > counter->width()) {
+        counter->resize(needed, counter->height());
+        frame->resize(counter->geometry().right() + 5 - frame->x(), frame->height());
+    }
 }
 
 void TFmMain::ShowSortIndicator() {
@@ -322,6 +336,10 @@ void TFmMain::ListViewColumnClick(int column) {
         progress_.ProgressCallback(0, database_.ResultCount);
         progress_.ShowNow();
         vg::SortByColumn(database_.Directory(), SortColumn, SortAscending, &progress_);
+    } catch (const std::exception& e) {
+        cleanUp();
+        TellDamagedRecord(QStringLiteral("Список не удалось упорядочить"), e);
+        return;
     } catch (...) {
         cleanUp();
         throw;
@@ -384,15 +402,21 @@ void TFmMain::mnSearchClick() {
         } catch (const std::exception& e) {
             progress_.hide();
             RefreshList(); // the list shows what the container holds now
-            TellLoadFailure(e);
+            if (reloading_)
+                TellLoadFailure(e);
+            else
+                TellDamagedRecord(QStringLiteral("Поиск прерван"), e);
         }
+        reloading_ = false;
     }
     if (LastSearch.outcome == vg::SearchOutcome::Failed) TellInvalidMask(LastSearch);
 }
 
 void TFmMain::Reload() {
     LastSearch = vg::SearchResult{};
+    reloading_ = true;
     database_.LoadDatabase(&progress_, true);
+    reloading_ = false;
 }
 
 void TFmMain::SetInfoText(std::string_view text) {
@@ -441,6 +465,17 @@ void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
             .arg(position),
         QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("InvalidMaskMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void TFmMain::TellDamagedRecord(const QString& what, const std::exception& e) {
+    auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(),
+                                QStringLiteral("%1: в справочнике повреждена запись.\n%2\n\n"
+                                               "Список показывает записи в том порядке, в каком они остались.")
+                                    .arg(what, QString::fromUtf8(e.what())),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("DamagedRecordMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

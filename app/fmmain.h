@@ -16,6 +16,7 @@ namespace vg {
 class TResultModel;
 }
 class ISoundPlayer;
+class QLabel;
 class QLineEdit;
 class QToolBar;
 class TComboBoxLabel;
@@ -78,6 +79,7 @@ private:
     void SelectFirstRow();
     void ArrangeCriterionBars();
     void ShowSortIndicator();
+    void ShowCount();
     // The change handler of a field: a typed wildcard selects the mask condition.
     void FieldChanged(int criterion);
     void AppEventsShowHint(THintData& data, const QString& proposed, const THintInfo& info);
@@ -85,6 +87,8 @@ private:
     void OnHintPaint(TNewHW* window, QPainter& canvas, const QRect& rect, const THintData& data);
     void SetColumnCaption(int column, bool marked);
     void TellLoadFailure(const std::exception& e);
+    // A search or sort stopped by a record that lacks fields.
+    void TellDamagedRecord(const QString& what, const std::exception& e);
     void TellInvalidMask(const vg::SearchResult& result);
 
     // The search as the run sees this window.
@@ -103,6 +107,10 @@ private:
     std::unique_ptr<THintManager> hints_;
     std::array<CriterionGroup, vg::kCriterionCount> groups_{};
     int lastCriterion_ = 0;
+    bool reloading_ = false;
     std::array<QToolBar*, vg::kCriterionCount> bars_{};
     QTimer Tm;
 };
+
+// Shows a count in the counter, widening the counter and its frame to the right when the text needs more room.
+void ShowCounter(QLabel* counter, QWidget* frame, const QString& text);

@@ -495,6 +495,52 @@ private slots:
         QCOMPARE(database.Directory().Count(), 2); // the directory outlives its window
     }
 
+    void aDamagedRecordIsToldAndTheListAndCounterAgree() {
+        // A zero byte ends a record's text: the second record keeps only its street.
+        const std::string packed = vg::PackDirectory({{"11111", W("МИРА"), "1", "", W("ИВАНОВ И.")},
+                                                      {"22222", std::string("\xCB\0", 2), "2", "5", W("ПЕТРОВ П.")},
+                                                      {"33333", W("МИРА"), "3", "", W("СИДОРОВ С.")}});
+        TDatabase database([&packed] { return std::optional<std::string_view>(packed); });
+        database.LoadDatabase(nullptr, true);
+        QCOMPARE(database.Directory().GetItem(1)->Lines().Count(), 1);
+        TFmSplash progress;
+        TFmMain window(database, progress, nullptr);
+        Ui::FmMain* form = window.Form();
+        window.RefreshList();
+        window.resize(866, 420);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(!form->ListView->viewport()->grab().isNull()); // drawing the short record throws nothing
+        auto agree = [&] {
+            QCOMPARE(window.Model()->rowCount(), database.Directory().Count());
+            QCOMPARE(form->lbCnt->text(), QString::number(database.Directory().Count()));
+        };
+        window.ListViewColumnClick(4); // by subscriber: the short record has none
+        QStringList told = CloseMessages();
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told[0].contains(QStringLiteral("упорядочить")));
+        QVERIFY(!progress.isVisible());
+        agree();
+        Type(form->edUser, QStringLiteral("ИВАН"));
+        form->mnSearch->trigger();
+        told = CloseMessages();
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told[0].contains(QStringLiteral("Поиск прерван")));
+        agree();
+        window.hide();
+    }
+
+    void theCounterShowsLargeCountsWhole() {
+        QLabel* counter = ui->lbCnt;
+        const int right = counter->geometry().right();
+        ShowCounter(counter, ui->Bevel1, QStringLiteral("20,000,000"));
+        QVERIFY(counter->fontMetrics().horizontalAdvance(counter->text()) <= counter->width());
+        QVERIFY(ui->Bevel1->geometry().right() > counter->geometry().right());
+        QVERIFY(counter->geometry().right() >= right);
+        ui->mnClear->trigger();
+        QCOMPARE(counter->text(), QStringLiteral("45,129"));
+    }
+
     void aMissingDirectoryEndsStartUpWithAMessage() {
         // A second program, of a build that carries no directory.
         source = std::optional<std::string_view>();
