@@ -24,7 +24,7 @@ TFileStream::TFileStream(const std::string& path, std::int64_t limit) : path_(pa
         if (size_ > limit_) {
             ::close(fd_);
             throw ELimitError(path + " is " + GroupedNumber(size_) + " bytes long, more than the limit of " +
-                              GroupedNumber(limit_));
+                              GroupedNumber(limit_) + " bytes");
         }
     }
 }

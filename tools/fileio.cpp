@@ -1,5 +1,7 @@
 #include "fileio.h"
 
+#include "directory/limits.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -130,8 +132,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
     }
     struct stat st {};
     if (::fstat(in.fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > limit) {
-        error = path + " is " + std::to_string(st.st_size) + " bytes long, more than the limit of " +
-                std::to_string(limit) + " bytes";
+        error = path + " is " + GroupedNumber(st.st_size) + " bytes long, more than the limit of " +
+                GroupedNumber(limit) + " bytes";
         return false;
     }
     constexpr std::size_t kStart = 4096;
@@ -148,7 +150,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
         }
         used += static_cast<std::size_t>(n);
         if (static_cast<std::int64_t>(used) > limit) {
-            error = path + " is longer than the limit of " + std::to_string(limit) + " bytes";
+            error = path + " is longer than the limit of " + GroupedNumber(limit) + " bytes";
             return false;
         }
         if (!checked && (used >= kStart || n == 0)) {
