@@ -1,6 +1,7 @@
 #include "csv.h"
 
 #include "cp1251.h"
+#include "limits.h"
 
 #include <algorithm>
 
@@ -19,7 +20,50 @@ std::string Quote(std::string_view cp1251Text) {
     return out;
 }
 
+constexpr std::string_view kHeader = "phone,street,house,flat,user";
+constexpr const char* kFieldNames[5] = {"phone", "street", "house", "flat", "user"};
+
 } // namespace
+
+bool IsUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n;
+        std::uint32_t min;
+        std::uint32_t cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            n = 1, min = 0x80, cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            n = 2, min = 0x800, cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            n = 3, min = 0x10000, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (s.size() - i <= n) return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            auto d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+std::string CheckCsvStart(std::string_view start) {
+    if (start.substr(0, 3) == "\xEF\xBB\xBF") start.remove_prefix(3);
+    std::size_t end = start.find_first_of("\r\n");
+    std::string_view line = start.substr(0, end);
+    bool fits = end == std::string_view::npos ? kHeader.substr(0, line.size()) == line : line == kHeader;
+    if (fits) return {};
+    return "line 1: the header must be phone,street,house,flat,user";
+}
 
 std::string DirectoryCsvHeader() {
     return "phone,street,house,flat,user\r\n";
@@ -95,14 +139,22 @@ CsvParseResult ParseDirectoryCsv(std::string_view csv) {
         if (fields.size() == 1 && fields[0].empty()) continue; // a blank line
         if (fields.size() != 5) return fail(rowLine, "expected 5 fields, found " + std::to_string(fields.size()));
         if (lineBreakInField) return fail(rowLine, "a field holds a line break");
+        if (result.records.size() >= static_cast<std::size_t>(limits::kRecords))
+            return fail(rowLine, "more than " + GroupedNumber(limits::kRecords) + " records, the limit");
         DirectoryRecord r;
         std::string* out[5] = {&r.phone, &r.street, &r.house, &r.flat, &r.user};
         for (int k = 0; k < 5; ++k) {
             if (fields[static_cast<std::size_t>(k)].find('\0') != std::string::npos)
                 return fail(rowLine, "a field holds a zero byte");
+            if (!IsUtf8(fields[static_cast<std::size_t>(k)]))
+                return fail(rowLine, std::string("the ") + kFieldNames[k] +
+                                         " is not UTF-8 (a file in Windows-1251 must be converted first)");
             if (!cp1251::FromUtf8(fields[static_cast<std::size_t>(k)], *out[k]))
                 return fail(rowLine, "the text \"" + fields[static_cast<std::size_t>(k)] +
                                          "\" cannot be written in Windows-1251");
+            if (out[k]->size() > kCsvFieldBytes[k])
+                return fail(rowLine, std::string("the ") + kFieldNames[k] + " is " + std::to_string(out[k]->size()) +
+                                         " bytes long, more than the limit of " + std::to_string(kCsvFieldBytes[k]));
         }
         if (!std::all_of(r.phone.begin(), r.phone.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return fail(rowLine, "the phone \"" + fields[0] + "\" must be bare digits");

@@ -1,5 +1,6 @@
 #include "loader.h"
 
+#include "limits.h"
 #include "readahead.h"
 #include "zstream.h"
 
@@ -7,9 +8,14 @@ namespace vg {
 
 void LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress) {
     TMemoryStream source(compressed);
-    TDecompressionStream inflated(source);
+    LoadDirectory(container, source, progress);
+}
+
+void LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress) {
+    TDecompressionStream inflated(compressed);
+    TLimitedStream bounded(inflated, limits::kInflatedBytes, "The inflated directory");
     // Inflating on a second core while this one builds the records.
-    TReadAheadStream ahead(inflated);
+    TReadAheadStream ahead(bounded);
     container.LoadFromStream(&ahead, progress);
 }
 

@@ -2,6 +2,7 @@
 
 #include "cp1251.h"
 #include "errors.h"
+#include "limits.h"
 
 #include <algorithm>
 #include <cstring>
@@ -132,6 +133,7 @@ void TString::LoadFromStream(TStream* stream) {
     std::int32_t textLen = word(1);
     Tag = word(2);
     if (keyLen <= 0 && textLen <= 0) return;
+    CheckRecordLengths(keyLen, textLen);
     // One buffer per thread, reused for every record: a load makes no allocation besides the record's own.
     thread_local std::string buffer;
     constexpr std::size_t kDirect = 64 * 1024;
@@ -172,7 +174,7 @@ void TString::AssignText(std::string_view key, std::string_view text) {
             if (more.empty()) more.assign(inlineLines, inlineLines + kInline);
             more.push_back(line);
         }
-        ++count;
+        if (++count > limits::kLines) FailTooManyLines();
     });
     if (count <= kInline)
         Assign(key, inlineLines, count);
@@ -322,6 +324,7 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
     std::int32_t count = stream->ReadInt32("the record count");
     HeaderValue = stream->ReadInt32("the header value");
     if (count < 1) return;
+    CheckRecordCount(count);
     // Reserve no more than the data can plausibly hold: the count word is not trusted.
     records_.reserve(static_cast<std::size_t>(std::min(count, 1 << 16)));
     std::int32_t step = std::max(count / 100, 1);

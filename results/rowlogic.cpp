@@ -22,7 +22,8 @@ unsigned char FoldLatin(char c) {
 std::string_view ColumnValue(const TStrContainer& container, int row, int column) {
     if (row < 0 || row >= container.Count()) return {};
     if (column == 0) return container.GetKey(row);
-    return container.GetItem(row)->Lines()[column - 1];
+    // A damaged record may lack lines: a missing field reads as empty, so that drawing never fails.
+    return container.GetItem(row)->Lines().Get(column - 1);
 }
 
 bool IsGroupStart(const TStrContainer& container, int row, int sortColumn) {

@@ -25,7 +25,7 @@ inline constexpr std::array<TColumnInfo, kFieldCount> kColumns{{
 }};
 
 // The text that decides group starts and type-ahead for a row: the raw key for column 0, else
-// Lines[column - 1]. Empty for a row outside the container.
+// Lines[column - 1]. Empty for a row outside the container and for a line the record lacks.
 std::string_view ColumnValue(const TStrContainer& container, int row, int column);
 
 // Whether row `row` opens a new block of equal values in the sort column: the leading digit for the phone,

@@ -1,8 +1,11 @@
 // vetlograd09-cli: the companion tool for the people who publish and check the directory.
 
+#include "cli.h"
 #include "directory/cp1251.h"
 #include "directory/csv.h"
 #include "directory/errors.h"
+#include "directory/filestream.h"
+#include "directory/limits.h"
 #include "directory/loader.h"
 #include "directory/writer.h"
 #include "dirstats.h"
@@ -11,10 +14,14 @@
 #include "results/columnsort.h"
 #include "search/searchrun.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <map>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -41,69 +48,100 @@ int Usage(const std::string& why) {
     return 2;
 }
 
-// Reads FILE, or takes the built-in directory; false after a message.
-bool LoadBytes(const std::string& file, std::string& bytes, std::string_view& view) {
-    if (file.empty()) {
-        view = vg::BuiltinDirectory();
-        return true;
+// The compressed bytes of FILE, read piece by piece, or of the built-in directory; null after a message.
+std::unique_ptr<vg::TStream> OpenDirectory(const std::string& file) {
+    if (file.empty()) return std::make_unique<vg::TMemoryStream>(vg::BuiltinDirectory());
+    try {
+        return std::make_unique<vg::TFileStream>(file, vg::limits::kFileBytes);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vetlograd09-cli: %s\n", e.what());
+        return nullptr;
     }
-    std::string error;
-    if (!vg::ReadWholeFile(file, bytes, error)) {
-        std::fprintf(stderr, "vetlograd09-cli: %s\n", error.c_str());
-        return false;
-    }
-    view = bytes;
-    return true;
 }
 
 std::string Describe(const std::string& file) {
     return file.empty() ? "the built-in directory" : file;
 }
 
-void PrintCsv(const vg::TStrContainer& container) {
+// Standard output, every write checked: a failed one ends the command with status 1 and the reason, a
+// reader that went away (a closed pipe) ends it quietly, by SIGPIPE, as cat ends.
+class Output {
+public:
+    void Put(std::string_view text) {
+        if (failed_ || text.empty()) return;
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) Fail();
+    }
+    // Flushes; the command's exit status.
+    int Finish() {
+        if (!failed_ && (std::fflush(stdout) != 0 || std::ferror(stdout))) Fail();
+        if (!failed_) return 0;
+        if (errno_ == EPIPE) {
+            std::signal(SIGPIPE, SIG_DFL);
+            std::raise(SIGPIPE);
+        }
+        std::fprintf(stderr, "vetlograd09-cli: cannot write the output: %s\n", std::strerror(errno_));
+        return 1;
+    }
+
+private:
+    void Fail() {
+        failed_ = true;
+        errno_ = errno != 0 ? errno : EIO;
+    }
+    bool failed_ = false;
+    int errno_ = 0;
+};
+
+int PrintCsv(const vg::TStrContainer& container) {
+    Output output;
     std::string out = vg::DirectoryCsvHeader();
     for (int i = 0; i < container.Count(); ++i) {
         out += vg::CsvLine(vg::ToRecord(*container.GetItem(i)));
         if (out.size() > (1 << 16)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
+            output.Put(out);
             out.clear();
         }
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    output.Put(out);
+    return output.Finish();
 }
 
 int Stats(const std::string& file) {
-    std::string bytes;
-    std::string_view view;
-    if (!LoadBytes(file, bytes, view)) return 1;
+    auto source = OpenDirectory(file);
+    if (!source) return 1;
+    std::string figures;
     try {
-        std::fputs(vg::MeasureDirectory(view).Format().c_str(), stdout);
+        figures = vg::MeasureDirectory(*source).Format();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
         return 1;
     }
-    return 0;
+    Output output;
+    output.Put(figures);
+    return output.Finish();
 }
 
 int Dump(const std::string& file) {
-    std::string bytes;
-    std::string_view view;
-    if (!LoadBytes(file, bytes, view)) return 1;
+    auto source = OpenDirectory(file);
+    if (!source) return 1;
     vg::TStrContainer container;
     try {
-        vg::LoadDirectory(container, view);
+        vg::LoadDirectory(container, *source);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
         return 1;
     }
-    PrintCsv(container);
-    return 0;
+    return PrintCsv(container);
 }
 
 int Pack(const std::string& csvFile, const std::string& output) {
+    if (vg::SameFile(csvFile, output)) {
+        std::fprintf(stderr, "vetlograd09-cli: %s is the CSV itself; nothing was written\n", output.c_str());
+        return 1;
+    }
     std::string csv, error;
-    if (!vg::ReadWholeFile(csvFile, csv, error)) {
-        std::fprintf(stderr, "vetlograd09-cli: %s\n", error.c_str());
+    if (!vg::ReadWholeFile(csvFile, csv, error, vg::limits::kCsvBytes, vg::CheckCsvStart)) {
+        std::fprintf(stderr, "vetlograd09-cli: %s; nothing was written\n", error.c_str());
         return 1;
     }
     auto parsed = vg::ParseDirectoryCsv(csv);
@@ -121,15 +159,23 @@ int Pack(const std::string& csvFile, const std::string& output) {
 // The command line's criteria, handed to the search run as the window hands its fields.
 class CliSearch : public vg::ISearchHost {
 public:
-    CliSearch(vg::TStrContainer& container, std::string_view bytes,
+    CliSearch(vg::TStrContainer& container, const std::string& file,
               const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs)
-        : container_(container), bytes_(bytes), inputs_(inputs) {}
-    void Reload() override { vg::LoadDirectory(container_, bytes_); }
+        : container_(container), file_(file), inputs_(inputs) {}
+    // Every search starts from the whole directory, read afresh.
+    void Reload() override {
+        if (file_.empty()) {
+            vg::LoadDirectory(container_, vg::BuiltinDirectory());
+        } else {
+            vg::TFileStream source(file_, vg::limits::kFileBytes);
+            vg::LoadDirectory(container_, source);
+        }
+    }
     vg::TCriteria ReadCriteria() override { return vg::ReadCriteria(inputs_); }
 
 private:
     vg::TStrContainer& container_;
-    std::string_view bytes_;
+    const std::string& file_;
     const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs_;
 };
 
@@ -140,6 +186,7 @@ int Search(int argc, char** argv) {
         in.selected = 0;
     int sortColumn = -1;
     bool descending = false;
+    bool given[vg::kCriterionCount] = {};
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--desc") {
@@ -148,6 +195,7 @@ int Search(int argc, char** argv) {
         }
         if (arg == "--sort") {
             if (i + 1 >= argc) return Usage("--sort needs a column");
+            if (sortColumn >= 0) return Usage("--sort given twice");
             std::string column = argv[++i];
             for (const vg::TCriterionInfo& info : vg::kCriteria)
                 if (column == info.word) sortColumn = static_cast<int>(info.field);
@@ -159,6 +207,8 @@ int Search(int argc, char** argv) {
             for (const vg::TCriterionInfo& info : vg::kCriteria)
                 if (arg.substr(2) == info.word) criterion = &info;
             if (!criterion) return Usage("unknown option '" + arg + "'");
+            if (given[vg::Index(criterion->field)]) return Usage(arg + " given twice");
+            given[vg::Index(criterion->field)] = true;
             if (i + 1 >= argc) return Usage(arg + " needs C:TEXT");
             std::string value = argv[++i];
             auto colon = value.find(':');
@@ -167,6 +217,7 @@ int Search(int argc, char** argv) {
             const vg::MatchCondition named = vg::ConditionNamed(condition);
             if (named == vg::MatchCondition::NoCondition) return Usage("unknown condition '" + condition + "'");
             vg::TCriterionInput& in = inputs[vg::Index(criterion->field)];
+            if (!vg::IsUtf8(value)) return Usage("the " + std::string(criterion->word) + " text is not UTF-8");
             if (!vg::cp1251::FromUtf8(value.substr(colon + 1), in.text))
                 return Usage("the " + std::string(criterion->word) + " text '" + value.substr(colon + 1) +
                              "' cannot be written in Windows-1251");
@@ -177,11 +228,9 @@ int Search(int argc, char** argv) {
         file = arg;
     }
 
-    std::string bytes;
-    std::string_view view;
-    if (!LoadBytes(file, bytes, view)) return 1;
+    if (!file.empty() && !OpenDirectory(file)) return 1;
     vg::TStrContainer container;
-    CliSearch host(container, view, inputs);
+    CliSearch host(container, file, inputs);
     vg::SearchResult result;
     try {
         result = vg::RunSearch(container, host);
@@ -197,14 +246,12 @@ int Search(int argc, char** argv) {
         std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
         return 1;
     }
-    PrintCsv(container);
-    std::fprintf(stderr, "%d\n", container.Count());
-    return 0;
+    int status = PrintCsv(container);
+    if (status == 0) std::fprintf(stderr, "%d\n", container.Count());
+    return status;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (argc < 2) return Usage("no command");
     std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
@@ -232,4 +279,17 @@ int main(int argc, char** argv) {
     }
     if (command == "search") return Search(argc, argv);
     return Usage("unknown command '" + command + "'");
+}
+
+} // namespace
+
+int vg::RunCli(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vetlograd09-cli: out of memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vetlograd09-cli: %s\n", e.what());
+    }
+    return 1;
 }

@@ -1,6 +1,7 @@
 #include "dirstats.h"
 
 #include "directory/errors.h"
+#include "directory/limits.h"
 #include "directory/zstream.h"
 
 #include <algorithm>
@@ -42,10 +43,14 @@ std::string DirectoryStats::Format() const {
 }
 
 DirectoryStats MeasureDirectory(std::string_view compressed) {
-    DirectoryStats st;
-    st.compressedBytes = static_cast<std::int64_t>(compressed.size());
     TMemoryStream source(compressed);
-    TDecompressionStream inflated(source);
+    return MeasureDirectory(source);
+}
+
+DirectoryStats MeasureDirectory(TStream& source) {
+    DirectoryStats st;
+    TDecompressionStream zlib(source);
+    TLimitedStream inflated(zlib, limits::kInflatedBytes, "The inflated directory");
     TStrContainer container;
     container.LoadFromStream(&inflated);
     // The reader stops at the index count; whatever follows counts towards the inflated size too.
@@ -53,6 +58,10 @@ DirectoryStats MeasureDirectory(std::string_view compressed) {
     while (inflated.Read(sink, sizeof sink) > 0) {
     }
     st.inflatedBytes = inflated.Position();
+    // And the bytes after the zlib stream towards the compressed size.
+    while (source.Read(sink, sizeof sink) > 0) {
+    }
+    st.compressedBytes = source.Position();
     st.records = container.Count();
     st.headerValue = container.HeaderValue;
     // The stream ends right after its index count when no sections follow; anything after would be sections.

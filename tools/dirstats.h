@@ -22,7 +22,9 @@ struct DirectoryStats {
     std::string Format() const;
 };
 
-// Loads the compressed directory and measures it. Failures (damaged data) are passed on.
+// Loads the compressed directory and measures it. Failures (damaged data, a limit passed) are passed on.
 DirectoryStats MeasureDirectory(std::string_view compressed);
+// The same, reading the compressed bytes from a stream to its end.
+DirectoryStats MeasureDirectory(TStream& compressed);
 
 } // namespace vg

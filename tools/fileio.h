@@ -1,12 +1,28 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace vg {
 
-// Reads a whole file; false with a message in `error` when it cannot.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
-// Writes a whole file through a temporary beside it, so a failure never leaves half a file.
+// Looks at the first bytes of a file (up to 4,096, fewer only for a shorter file) and returns why the file
+// cannot be what is wanted, or the empty text.
+using StartCheck = std::function<std::string(std::string_view start)>;
+
+// Reads a whole file of at most `limit` bytes; false with a message in `error` when it cannot be opened or
+// read, when it is longer, or when `checkStart` refuses its first bytes (then nothing more is read).
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
+                   std::int64_t limit = std::int64_t{1} << 30, const StartCheck& checkStart = {});
+
+// Writes a whole file through a temporary of its own beside it (created exclusively, the mode of a new file
+// under the umask), synced before it replaces `path` and the folder synced after, so that a failure or an
+// interruption (SIGINT, SIGTERM, SIGHUP) never leaves half a file nor a temporary behind. An existing `path`
+// that is not a regular file is refused.
 bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string& error);
+
+// Whether both paths name one existing file (the same device and inode).
+bool SameFile(const std::string& a, const std::string& b);
 
 } // namespace vg

@@ -34,10 +34,74 @@ TEST(Csv, BadRowsAreRejectedWithTheirLineNumbers) {
           Case{head + "1-23-45,A,1,1,U\n", "line 2: the phone \"1-23-45\" must be bare digits"},
           Case{"tel,street,house,flat,user\n", "line 1: the header must be phone,street,house,flat,user"},
           Case{"", "line 1: the file is empty; the header must be phone,street,house,flat,user"},
-          Case{head + "1,\"A,1,1,U\n", "line 2: a quoted field is not closed"}}) {
+          Case{head + "1,\"A,1,1,U\n", "line 2: a quoted field is not closed"},
+          // Windows-1251 text ("ЛЕНИНА") instead of UTF-8: named by line and field, the bytes not echoed.
+          Case{head + "1,A,1,1,U\n\n2,\xCB\xC5\xCD\xC8\xCD\xC0,1,1,U\n",
+               "line 4: the street is not UTF-8 (a file in Windows-1251 must be converted first)"},
+          Case{head + "1,A,1,1,\xC0\x80\n",
+               "line 2: the user is not UTF-8 (a file in Windows-1251 must be converted first)"},
+          Case{head + "1,A,1,1,\xED\xA0\x80\n",
+               "line 2: the user is not UTF-8 (a file in Windows-1251 must be converted first)"},
+          // One byte over each field's limit (Cyrillic letters count one byte each in Windows-1251).
+          Case{head + std::string(33, '1') + ",A,1,1,U\n",
+               "line 2: the phone is 33 bytes long, more than the limit of 32"},
+          Case{head + "1," + W(std::string(129, 'X')) + ",1,1,U\n",
+               "line 2: the street is 129 bytes long, more than the limit of 128"},
+          Case{head + "1,A," + std::string(33, '9') + ",1,U\n",
+               "line 2: the house is 33 bytes long, more than the limit of 32"},
+          Case{head + "1,A,1," + std::string(33, '9') + ",U\n",
+               "line 2: the flat is 33 bytes long, more than the limit of 32"},
+          Case{head + "1,A,1,1," +
+                   [] {
+                       std::string s;
+                       for (int i = 0; i < 257; ++i)
+                           s += "Ж";
+                       return s;
+                   }() +
+                   "\n",
+               "line 2: the user is 257 bytes long, more than the limit of 256"}}) {
         auto parsed = vg::ParseDirectoryCsv(k.csv);
         EXPECT_EQ(parsed.error, k.error);
         EXPECT_TRUE(parsed.records.empty());
+    }
+}
+
+TEST(Csv, BlankLinesBetweenRowsAreSkippedAndFieldsAtTheirLimitsPass) {
+    std::string user;
+    for (int i = 0; i < 256; ++i)
+        user += "Ж";
+    std::string csv = "phone,street,house,flat,user\r\n\r\n1,A,1,1,U\n\n\r\n" + std::string(32, '2') + "," +
+                      std::string(128, 'S') + "," + std::string(32, '3') + "," + std::string(32, '4') + "," + user +
+                      "\r\n\n";
+    auto parsed = vg::ParseDirectoryCsv(csv);
+    ASSERT_EQ(parsed.error, "");
+    ASSERT_EQ(parsed.records.size(), 2u);
+    EXPECT_EQ(parsed.records[0].user, "U");
+    EXPECT_EQ(parsed.records[1].phone, std::string(32, '2'));
+    EXPECT_EQ(parsed.records[1].user, std::string(256, '\xC6'));
+    // A row after blank lines keeps its own line number in messages.
+    EXPECT_EQ(vg::ParseDirectoryCsv("phone,street,house,flat,user\n\n\n1,A\n").error,
+              "line 4: expected 5 fields, found 2");
+}
+
+TEST(Csv, TheStartOfAFileTellsWhetherItCanBeACsv) {
+    struct Case {
+        std::string start;
+        bool fits;
+    };
+    for (const Case& k :
+         {Case{"", true}, Case{"pho", true}, Case{"phone,street,house,flat,user", true},
+          Case{"phone,street,house,flat,user\r\n1,", true}, Case{"\xEF\xBB\xBFphone,street\n", false},
+          Case{"\xEF\xBB\xBFphone,street,house,flat,user\n", true}, Case{"phone,street,house,flat,userX\n", false},
+          Case{std::string(4096, '\0'), false}, Case{"\x8F\x12phone", false},
+          Case{"phone,street,house,flat,user" + std::string(4000, ' '), false}}) {
+        std::string why = vg::CheckCsvStart(k.start);
+        EXPECT_EQ(why.empty(), k.fits) << k.start.substr(0, 40);
+        if (!k.fits) {
+            EXPECT_EQ(why, "line 1: the header must be phone,street,house,flat,user");
+            // Whatever the start refuses, the full parse refuses too, with the same words.
+            EXPECT_EQ(vg::ParseDirectoryCsv(k.start).error, why);
+        }
     }
 }
 

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include "directory/filestream.h"
+#include "directory/limits.h"
+
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 namespace {
@@ -74,12 +79,25 @@ INSTANTIATE_TEST_SUITE_P(
         Damaged{"truncated deflate data", kGood.substr(0, kGood.size() / 2), true, 1, "The directory data ends early"},
         Damaged{"corrupted byte mid-stream", Flipped(kGood, 12), true, 0, "error"},
         Damaged{"negative count", Zip(Body("", -5)), false, 0, ""},
-        Damaged{"oversized count", Zip(Body(kRec, 2147483647)), true, 1, "The directory data ends early"},
+        Damaged{"oversized count", Zip(Body(kRec, 2147483647)), true, 0,
+                "The directory claims 2,147,483,647 records, more than the limit of 10,000,000"},
+        Damaged{"count just over the limit", Zip(Body(kRec, 10'000'001)), true, 0,
+                "The directory claims 10,000,001 records, more than the limit of 10,000,000"},
+        Damaged{"count at the limit", Zip(Body(kRec, 10'000'000)), true, 1, "The directory data ends early"},
         Damaged{"stream ends before its records", Zip(Body(kRec, 3)), true, 1, "The directory data ends early"},
         Damaged{"key length 2147483647", Zip(Body(Int32(2147483647) + Int32(0) + Int32(0) + "123", 1)), true, 0,
-                "The directory data ends early: a record's key"},
-        Damaged{"text length 2147483647", Zip(Body(Int32(0) + Int32(2147483647) + Int32(0) + "abc", 1)), true, 1,
-                "The directory data ends early: the index count"},
+                "A record's key is 2,147,483,647 bytes long, more than the limit of 1,024"},
+        Damaged{"key at its limit", Zip(Body(Rec(std::string(1024, '7'), "A\r\n"), 1) + Int32(0)), false, 1, ""},
+        Damaged{"key over its limit", Zip(Body(Rec(std::string(1025, '7'), "A\r\n"), 1) + Int32(0)), true, 0,
+                "A record's key is 1,025 bytes long, more than the limit of 1,024"},
+        Damaged{"text length 2147483647", Zip(Body(Int32(0) + Int32(2147483647) + Int32(0) + "abc", 1)), true, 0,
+                "A record's text is 2,147,483,647 bytes long, more than the limit of 65,536"},
+        Damaged{"text of 65,537 line breaks", Zip(Body(Rec("1", std::string(65537, '\n')), 1) + Int32(0)), true, 0,
+                "A record's text is 65,537 bytes long, more than the limit of 65,536"},
+        Damaged{"text at its limit", Zip(Body(Rec("1", std::string(65536, 'x')), 1) + Int32(0)), false, 1, ""},
+        Damaged{"256 lines", Zip(Body(Rec("1", std::string(256, '\n')), 1) + Int32(0)), false, 1, ""},
+        Damaged{"257 lines", Zip(Body(Rec("1", std::string(257, '\n')), 1) + Int32(0)), true, 0,
+                "A record has more than 256 lines, the limit"},
         Damaged{"negative lengths", Zip(Body(Int32(-1) + Int32(-7) + Int32(0), 1) + Int32(0)), false, 1, ""},
         Damaged{"index sections without index objects", Zip(Body(kRec, 1) + Int32(1) + Int32(0) + Int32(0)), true, 1,
                 "List index out of bounds (0)"},
@@ -113,6 +131,92 @@ TEST(DamagedDirectory, EveryTruncationOfTheBuiltInCompressedDataFailsCleanly) {
          {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{100}, all.size() / 3, all.size() * 9 / 10}) {
         vg::TStrContainer c;
         EXPECT_THROW(vg::LoadDirectory(c, all.substr(0, n)), vg::Exception) << "cut at " << n;
+    }
+}
+
+// The inflated-size limit, checked on a small limit: the bytes up to it pass, the next one fails.
+TEST(Limits, ALimitedStreamPassesBytesUpToItsLimitAndFailsBeyond) {
+    std::string bytes(100, 'x');
+    for (std::size_t limit : {std::size_t{0}, std::size_t{1}, std::size_t{99}, std::size_t{100}, std::size_t{1000}}) {
+        vg::TMemoryStream inner(bytes);
+        vg::TLimitedStream s(inner, static_cast<std::int64_t>(limit), "The data");
+        char buf[7];
+        std::size_t total = 0;
+        try {
+            while (std::size_t got = s.Read(buf, sizeof buf))
+                total += got;
+            EXPECT_GE(limit, bytes.size()) << limit;
+            EXPECT_EQ(total, bytes.size());
+        } catch (const vg::ELimitError& e) {
+            EXPECT_LT(limit, bytes.size()) << limit;
+            EXPECT_LE(total, limit);
+            EXPECT_EQ(std::string(e.what()),
+                      "The data is larger than the limit of " + std::to_string(limit) + " bytes");
+        }
+    }
+}
+
+TEST(Limits, GroupedNumbersMatchTheirDigits) {
+    for (std::int64_t v : {0LL, 7LL, 999LL, 1000LL, 65536LL, 1234567LL, 10000000LL, 2147483647LL, -1234LL}) {
+        std::string grouped = vg::GroupedNumber(v);
+        std::string digits;
+        for (char c : grouped)
+            if (c != ',') digits += c;
+        EXPECT_EQ(digits, std::to_string(v));
+        // A comma before every third digit from the right, and nowhere else.
+        std::size_t lastComma = grouped.rfind(',');
+        if (std::abs(v) >= 1000)
+            EXPECT_EQ(grouped.size() - lastComma - 1, 3u) << grouped;
+        else
+            EXPECT_EQ(lastComma, std::string::npos) << grouped;
+    }
+}
+
+class FileStreamTest : public ::testing::Test {
+protected:
+    std::filesystem::path dir_ = std::filesystem::temp_directory_path() / ("vg-fs-" + std::to_string(::getpid()));
+    void SetUp() override { std::filesystem::create_directories(dir_); }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+};
+
+TEST_F(FileStreamTest, LoadsAFileAsTheBytesLoadAndRefusesWhatPassesItsLimit) {
+    std::string path = (dir_ / "city.rcd").string();
+    std::ofstream(path, std::ios::binary) << kGood;
+    vg::TStrContainer c;
+    vg::TFileStream s(path, static_cast<std::int64_t>(kGood.size()));
+    vg::LoadDirectory(c, s);
+    EXPECT_EQ(c.Count(), 2);
+    EXPECT_EQ(c.GetKey(1), "12345");
+    // A regular file is refused on its length, before a byte is read.
+    try {
+        vg::TFileStream small(path, static_cast<std::int64_t>(kGood.size()) - 1);
+        ADD_FAILURE() << "a file over the limit was opened";
+    } catch (const vg::ELimitError& e) {
+        EXPECT_NE(std::string(e.what()).find("more than the limit of"), std::string::npos) << e.what();
+    }
+    // A device without a length is stopped as soon as it passes the limit.
+    vg::TFileStream zero("/dev/zero", 1000);
+    char buf[300];
+    EXPECT_THROW(while (true) zero.Read(buf, sizeof buf), vg::ELimitError);
+    EXPECT_LE(zero.Position(), 1200);
+}
+
+TEST_F(FileStreamTest, AReadErrorIsAnErrorAndAMissingFileNamesItself) {
+    // Reading a folder fails with EISDIR: a read error that is not the end of the data.
+    vg::TFileStream folder(dir_.string(), 1000);
+    char buf[16];
+    try {
+        folder.Read(buf, sizeof buf);
+        ADD_FAILURE() << "a read error was taken as the end of the data";
+    } catch (const vg::Exception& e) {
+        EXPECT_EQ(std::string(e.what()), "cannot read " + dir_.string() + ": " + std::strerror(EISDIR));
+    }
+    std::string missing = (dir_ / "nowhere").string();
+    try {
+        vg::TFileStream s(missing, 1000);
+        ADD_FAILURE() << "a missing file was opened";
+    } catch (const vg::Exception& e) {
+        EXPECT_EQ(std::string(e.what()), "cannot open " + missing + ": " + std::strerror(ENOENT));
     }
 }
 
