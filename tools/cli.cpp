@@ -13,6 +13,7 @@
 #include "resources/builtin_directory.h"
 #include "results/columnsort.h"
 #include "search/searchrun.h"
+#include "search/suggest.h"
 
 #include <cerrno>
 #include <csignal>
@@ -34,8 +35,10 @@ constexpr const char* kUsage =
     "  dump [FILE]             the records as CSV (UTF-8): phone,street,house,flat,user\n"
     "  pack CSV -o FILE        a directory file from such a CSV\n"
     "  search [FILE] [--phone C:TEXT] [--street C:TEXT] [--house C:TEXT] [--flat C:TEXT]\n"
-    "         [--user C:TEXT] [--sort phone|street|house|flat|user] [--desc]\n"
-    "                          the records that meet every criterion, as CSV; their number on stderr\n"
+    "         [--user C:TEXT] [--sort phone|street|house|flat|user] [--desc] [--explain]\n"
+    "                          the records that meet every criterion, as CSV; their number on stderr;\n"
+    "                          with --explain, when none does, what each criterion alone finds and\n"
+    "                          changes that would find something, on stderr\n"
     "  --help                  this text\n"
     "\n"
     "FILE defaults to the directory built into the program.\n"
@@ -179,18 +182,35 @@ private:
     const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs_;
 };
 
+// The suggestion as the tool's own option: "--street begins:ЛЕНИНА".
+std::string AsOption(const vg::TSuggestion& s) {
+    return "--" + std::string(vg::InfoOf(s.field).word) + " " + std::string(vg::InfoOf(s.condition).word) + ":" +
+           vg::cp1251::ToUtf8(s.text);
+}
+
+void PrintExplanation(const vg::TExplanation& explanation) {
+    std::string out = "explain: " + vg::FormatCounts(explanation) + "\n";
+    for (const vg::TSuggestion& s : explanation.suggestions)
+        out += "suggest: " + AsOption(s) + "  # " + vg::FormatSuggestion(s) + "\n";
+    std::fputs(out.c_str(), stderr);
+}
+
 int Search(int argc, char** argv) {
     std::string file;
     std::array<vg::TCriterionInput, vg::kCriterionCount> inputs;
     for (auto& in : inputs)
         in.selected = 0;
     int sortColumn = -1;
-    bool descending = false;
+    bool descending = false, explain = false;
     bool given[vg::kCriterionCount] = {};
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--desc") {
             descending = true;
+            continue;
+        }
+        if (arg == "--explain") {
+            explain = true;
             continue;
         }
         if (arg == "--sort") {
@@ -247,8 +267,19 @@ int Search(int argc, char** argv) {
         return 1;
     }
     int status = PrintCsv(container);
-    if (status == 0) std::fprintf(stderr, "%d\n", container.Count());
-    return status;
+    if (status != 0) return status;
+    std::fprintf(stderr, "%d\n", container.Count());
+    if (explain && result.outcome == vg::SearchOutcome::NotFound) {
+        // The search left nothing in the container: the explanation looks at the whole directory again.
+        try {
+            host.Reload();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
+            return 1;
+        }
+        PrintExplanation(vg::ExplainSearch(container, host.ReadCriteria()));
+    }
+    return 0;
 }
 
 int Run(int argc, char** argv) {

@@ -142,4 +142,53 @@ TEST_F(Cli, SearchRefusesInvalidMasksAndUnwritableText) {
     EXPECT_EQ(Cmd("--help").status, 0);
 }
 
+TEST_F(Cli, ExplainSaysWhatEachCriterionFindsAndWhatWouldFindSomething) {
+    Outcome r = Cmd("search --street begins:ЛЕН --user contains:bdfyjd --explain");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "phone,street,house,flat,user\r\n");
+    Outcome street = Cmd("search --street begins:ЛЕН");
+    const std::string alone = street.err.substr(0, street.err.find('\n'));
+    const std::string counts =
+        "0\nexplain: Улица начинается с «ЛЕН»: " + alone + " · Абонент содержит «BDFYJD»: 0 · вместе: 0\n";
+    ASSERT_EQ(r.err.substr(0, counts.size()), counts) << r.err;
+    const std::string suggestion = "suggest: --user contains:ИВАНОВ  # Абонент содержит «ИВАНОВ» "
+                                   "(другая раскладка клавиатуры): ";
+    ASSERT_EQ(r.err.substr(counts.size(), suggestion.size()), suggestion) << r.err;
+    // What the line says the changed search finds is what the tool finds with the suggested option.
+    const std::string count = r.err.substr(counts.size() + suggestion.size(),
+                                           r.err.find('\n', counts.size()) - counts.size() - suggestion.size());
+    Outcome taken = Cmd("search --street begins:ЛЕН --user contains:ИВАНОВ");
+    EXPECT_EQ(taken.err, count + "\n");
+    EXPECT_NE(count, "0");
+}
+
+TEST_F(Cli, ExplainOffersEverySuggestionAsAnOptionThatFindsWhatItSays) {
+    Outcome r = Cmd("search --street begins:ЛЕНЕНА --house lt:20 --explain");
+    EXPECT_EQ(r.status, 0) << r.err;
+    int lines = 0;
+    for (std::size_t at = r.err.find("suggest: "); at != std::string::npos; at = r.err.find("suggest: ", at + 1)) {
+        const std::string line = r.err.substr(at, r.err.find('\n', at) - at);
+        const std::string option = line.substr(9, line.find("  # ") - 9);
+        const std::string count = line.substr(line.rfind(": ") + 2);
+        Outcome taken = Cmd("search --house lt:20 " + option);
+        EXPECT_EQ(taken.err, count + "\n") << line;
+        ++lines;
+    }
+    EXPECT_GE(lines, 2) << r.err;
+    EXPECT_LE(lines, 5) << r.err;
+    EXPECT_NE(r.err.find("suggest: --street begins:ЛЕНИНА  #"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, ExplainAddsNothingWhenSomethingIsFoundOrAMaskIsInvalid) {
+    Outcome found = Cmd("search --street eq:ЛЕНИНА --house eq:15 --explain");
+    EXPECT_EQ(found.status, 0);
+    EXPECT_NE(found.err, "0\n");
+    EXPECT_EQ(found.err, Cmd("search --street eq:ЛЕНИНА --house eq:15").err);
+    Outcome mask = Cmd("search --street 'mask:[0-9' --explain");
+    EXPECT_EQ(mask.status, 1);
+    EXPECT_EQ(mask.err.find("explain:"), std::string::npos) << mask.err;
+    Outcome plain = Cmd("search --street begins:ЛЕНЕНА");
+    EXPECT_EQ(plain.err, "0\n");
+}
+
 } // namespace

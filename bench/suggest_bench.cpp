@@ -1,0 +1,119 @@
+// Why a search found nothing, and what would find something, on the built-in directory: searches an operator
+// might type that find nothing, explained by an advisor kept for the loaded directory and in one call that
+// first takes the directory's snapshot.
+//   build-bench/bench/suggest_bench [--benchmark_filter=...]
+
+#include "directory/cp1251.h"
+#include "directory/loader.h"
+#include "resources/builtin_directory.h"
+#include "search/suggest.h"
+
+#include <benchmark/benchmark.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Typed {
+    vg::Field field;
+    vg::MatchCondition condition;
+    const char* text; // UTF-8, as typed
+};
+
+struct EmptySearch {
+    const char* name;
+    std::vector<Typed> criteria;
+};
+
+const EmptySearch kSearches[] = {
+    {"layout_street_house",
+     {{vg::Field::Street, vg::MatchCondition::BeginsWith, "ktybyf"},
+      {vg::Field::House, vg::MatchCondition::Equal, "15"}}},
+    {"misspelt_street", {{vg::Field::Street, vg::MatchCondition::BeginsWith, "ЛЕНЕНА"}}},
+    {"yo_user_street",
+     {{vg::Field::Street, vg::MatchCondition::BeginsWith, "ЛЕН"},
+      {vg::Field::User, vg::MatchCondition::Contains, "ФЁДОРОВ"}}},
+    {"misspelt_user", {{vg::Field::User, vg::MatchCondition::Contains, "ИВАНАВ"}}},
+    {"user_equal_surname", {{vg::Field::User, vg::MatchCondition::Equal, "ЩЕРБАКОВ"}}},
+    {"begins_inside_word", {{vg::Field::Street, vg::MatchCondition::BeginsWith, "НИНА"}}},
+    {"five_criteria_misspelt",
+     {{vg::Field::Phone, vg::MatchCondition::BeginsWith, "2"},
+      {vg::Field::Street, vg::MatchCondition::BeginsWith, "ЛЕНЕНА"},
+      {vg::Field::House, vg::MatchCondition::Greater, "5"},
+      {vg::Field::Flat, vg::MatchCondition::Less, "200"},
+      {vg::Field::User, vg::MatchCondition::NotContains, "ООО"}}},
+    {"five_criteria_layout",
+     {{vg::Field::Phone, vg::MatchCondition::FitsMask, "2*"},
+      {vg::Field::Street, vg::MatchCondition::Contains, "kty"},
+      {vg::Field::House, vg::MatchCondition::Less, "40"},
+      {vg::Field::Flat, vg::MatchCondition::GreaterOrEqual, "1"},
+      {vg::Field::User, vg::MatchCondition::BeginsWith, "ИВАНОВ"}}},
+    // Two criteria that each find nothing: no single change helps, only the counts are worked out.
+    {"five_criteria_two_slips",
+     {{vg::Field::Phone, vg::MatchCondition::BeginsWith, "2"},
+      {vg::Field::Street, vg::MatchCondition::BeginsWith, "ЛЕНЕНА"},
+      {vg::Field::House, vg::MatchCondition::Greater, "10"},
+      {vg::Field::Flat, vg::MatchCondition::Less, "50"},
+      {vg::Field::User, vg::MatchCondition::Contains, "bdfyjd"}}},
+};
+
+vg::TCriteria Criteria(const EmptySearch& search) {
+    std::array<vg::TCriterionInput, vg::kCriterionCount> inputs{};
+    for (const Typed& t : search.criteria) {
+        std::string text;
+        if (!vg::cp1251::FromUtf8(t.text, text)) throw std::invalid_argument(t.text);
+        inputs[vg::Index(t.field)] = {text, vg::ItemOf(t.condition)};
+    }
+    return vg::ReadCriteria(inputs);
+}
+
+const vg::TStrContainer& City() {
+    static vg::TStrContainer container;
+    static const bool loaded = (vg::LoadDirectory(container, vg::BuiltinDirectory()), true);
+    (void)loaded;
+    return container;
+}
+
+void Report(benchmark::State& state, const vg::TExplanation& explanation) {
+    state.counters["together"] = explanation.together;
+    state.counters["suggestions"] = static_cast<double>(explanation.suggestions.size());
+    state.counters["best_count"] = explanation.suggestions.empty() ? 0 : explanation.suggestions[0].count;
+}
+
+void BM_Explain(benchmark::State& state) {
+    const EmptySearch& search = kSearches[state.range(0)];
+    state.SetLabel(search.name);
+    const vg::TSearchAdvisor advisor(City());
+    const vg::TCriteria criteria = Criteria(search);
+    vg::TExplanation explanation;
+    for (auto _ : state)
+        explanation = advisor.Explain(criteria);
+    Report(state, explanation);
+}
+BENCHMARK(BM_Explain)->DenseRange(0, std::size(kSearches) - 1)->Unit(benchmark::kMillisecond);
+
+// The snapshot taken again for every explanation, as a caller that keeps no advisor pays.
+void BM_ExplainInOneCall(benchmark::State& state) {
+    const EmptySearch& search = kSearches[state.range(0)];
+    state.SetLabel(search.name);
+    const vg::TCriteria criteria = Criteria(search);
+    vg::TExplanation explanation;
+    for (auto _ : state)
+        explanation = vg::ExplainSearch(City(), criteria);
+    Report(state, explanation);
+}
+BENCHMARK(BM_ExplainInOneCall)->DenseRange(0, std::size(kSearches) - 1)->Unit(benchmark::kMillisecond);
+
+void BM_AdvisorSnapshot(benchmark::State& state) {
+    for (auto _ : state) {
+        vg::TSearchAdvisor advisor(City());
+        benchmark::DoNotOptimize(advisor.Records());
+    }
+}
+BENCHMARK(BM_AdvisorSnapshot)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "criteria.h"
+#include "directory/strcontainer.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vg {
+
+// Why a search found nothing and what would find something. Nothing here changes a criterion: it only counts
+// and proposes, with the search's own matching.
+
+enum class SuggestionKind : std::uint8_t {
+    Layout,   // the text typed under the other keyboard layout
+    Yo,       // Е for Ё, or Ё for Е
+    Looser,   // a condition that lets more through: "содержит" for "начинается с", and the like
+    NearName, // a street or surname of the directory a typing slip away
+};
+
+// What one set criterion alone would find.
+struct TCriterionCount {
+    Field field = Field::Phone;
+    std::int32_t count = 0;
+    std::string description; // UTF-8, the criterion as it reads: "Улица начинается с «ЛЕН»"
+};
+
+// A criterion changed so that the search finds something.
+struct TSuggestion {
+    SuggestionKind kind = SuggestionKind::Layout;
+    Field field = Field::Phone;
+    MatchCondition condition = MatchCondition::NoCondition; // to select; the criterion's own if only the text changes
+    std::string text;        // Windows-1251, to put into the field as it is (already prepared)
+    std::string description; // UTF-8, the changed criterion as it reads: "Улица начинается с «ЛЕНИНА»"
+    std::string reason;     // UTF-8, why it is offered: "другая раскладка клавиатуры", ...
+    std::int32_t count = 0; // what the search with this change finds, every other criterion as it is
+};
+
+struct TExplanation {
+    std::vector<TCriterionCount> criteria; // every set criterion, Phone to User
+    std::int32_t together = 0;             // what all of them together find
+    // Only when together is 0: at most kMaxSuggestions, best first, each finding at least one record.
+    std::vector<TSuggestion> suggestions;
+
+    static constexpr std::size_t kMaxSuggestions = 5;
+};
+
+// The criteria as they become when the suggestion is taken.
+TCriteria Apply(const TCriteria& criteria, const TSuggestion& suggestion);
+
+// The counts in one line: "Улица начинается с «ЛЕН»: 728 · Абонент содержит «ИВАНОВ»: 312 · вместе: 0".
+std::string FormatCounts(const TExplanation& explanation);
+// One suggestion in one line: "Улица начинается с «ЛЕНИНА» (похожее название): 720".
+std::string FormatSuggestion(const TSuggestion& suggestion);
+// A criterion as it reads, UTF-8: its caption (up to a comma), the condition and the text in «».
+std::string DescribeCriterion(Field field, MatchCondition condition, std::string_view text);
+
+// A snapshot of a loaded directory made once, from which any criteria are explained quickly: each field's
+// distinct values with every record's value, and the street names and surnames near names come from. It
+// copies what it needs: the container may change or go afterwards.
+class TSearchAdvisor {
+public:
+    explicit TSearchAdvisor(const TStrContainer& directory);
+    ~TSearchAdvisor();
+    TSearchAdvisor(TSearchAdvisor&&) noexcept;
+    TSearchAdvisor& operator=(TSearchAdvisor&&) noexcept;
+
+    // Counts every set criterion alone and all together in one pass, and, when together they find nothing,
+    // proposes changes. Fails with ECriterionMaskException, as the search does, when a mask is invalid.
+    TExplanation Explain(const TCriteria& criteria) const;
+    std::int32_t Records() const;
+
+    struct Data;
+
+private:
+    std::unique_ptr<Data> data_;
+};
+
+// The same in one call, for a caller that explains once: the container must hold the whole directory.
+TExplanation ExplainSearch(const TStrContainer& directory, const TCriteria& criteria);
+
+} // namespace vg
