@@ -33,6 +33,8 @@ void LoadWindowFont() {
 } // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setOrganizationName(QStringLiteral("Vetlograd"));
+    setApplicationName(QStringLiteral("vetlograd09"));
     LoadWindowFont();
     setStyle(new THintTimingStyle);
     QFont font(QStringLiteral("Tahoma"));

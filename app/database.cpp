@@ -38,3 +38,15 @@ void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
     ResultCount = directory_.Count();
     if (!Quiet && progress) progress->hide();
 }
+
+const vg::TSearchAdvisor& TDatabase::Advisor() {
+    if (!advisor_) {
+        // The container holds the last result, not the directory: the advisor reads a whole copy of its own.
+        std::optional<std::string_view> bytes = source_();
+        if (!bytes) throw EDirectoryMissing();
+        vg::TStrContainer whole;
+        vg::LoadDirectory(whole, *bytes);
+        advisor_ = std::make_unique<vg::TSearchAdvisor>(whole);
+    }
+    return *advisor_;
+}

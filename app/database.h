@@ -2,11 +2,13 @@
 
 #include "directory/errors.h"
 #include "directory/strcontainer.h"
+#include "search/suggest.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -43,9 +45,13 @@ public:
     // anything is touched.
     void LoadDatabase(TFmSplash* progress, bool Quiet);
 
+    // What explains an empty search, made from the whole directory when it is first needed.
+    const vg::TSearchAdvisor& Advisor();
+
     std::int32_t ResultCount = 0;
 
 private:
     DirectorySource source_;
     vg::TStrContainer directory_{0};
+    std::unique_ptr<vg::TSearchAdvisor> advisor_;
 };

@@ -9,13 +9,19 @@
 #include "sound.h"
 #include "ui_fmmain.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
+#include <QSettings>
 
 namespace {
 
@@ -76,7 +82,11 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
         combos[k]->setCurrentIndex(0);
         combos[k]->installEventFilter(this);
         fields[k]->installEventFilter(this);
-        connect(fields[k], &QLineEdit::textChanged, this, [this, k] { FieldChanged(k); });
+        connect(fields[k], &QLineEdit::textChanged, this, [this, k] {
+            FieldChanged(k);
+            CriteriaEdited();
+        });
+        connect(combos[k], &QComboBox::currentIndexChanged, this, &TFmMain::CriteriaEdited);
     }
     for (QToolBar* bar : findChildren<QToolBar*>())
         bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -106,6 +116,15 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
     Tm.setSingleShot(false);
     connect(&Tm, &QTimer::timeout, this, &TFmMain::TmTimer);
 
+    // The list may follow the criteria as they are typed, after a pause; the switch is remembered.
+    typing_.setSingleShot(true);
+    typing_.setInterval(150);
+    connect(&typing_, &QTimer::timeout, this, &TFmMain::SearchAsTyped);
+    ui->mnSearchAsYouType->setChecked(QSettings().value(QStringLiteral("SearchAsYouType"), false).toBool());
+    connect(ui->mnSearchAsYouType, &QAction::toggled, this, [this](bool on) {
+        QSettings().setValue(QStringLiteral("SearchAsYouType"), on);
+        if (!on) typing_.stop();
+    });
     SetUpKeys();
     ui->edPhone->setFocus(); // where the operator starts typing, never the list
     hints_ = std::make_unique<THintManager>([this](THintData& data, const QString& proposed, const THintInfo& info) {
@@ -218,6 +237,9 @@ void TFmMain::SetUpKeys() {
             QStringLiteral("Сортировать: %1").arg(QString::fromUtf8(vg::kColumns[static_cast<std::size_t>(c)].caption)),
             [this, c] { ListViewColumnClick(c); });
     addKey(QKeySequence(Qt::Key_F6), QStringLiteral("Список или поле поиска"), [this] { SwitchListAndCriteria(); });
+    QAction* apply = addKey(QKeySequence(Qt::CTRL | Qt::Key_Return), QStringLiteral("Принять первое предложение"),
+                            [this] { ApplySuggestion(0); });
+    apply->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     ui->ListView->setToolTip(QStringLiteral("F6 — к списку и обратно; Ctrl+F1…F5 — сортировка по столбцу"));
 }
 
@@ -276,6 +298,7 @@ void TFmMain::RefreshList() {
     model_->SetSortColumn(0);
     ShowSortIndicator();
     ui->ListView->SetEmptyText(QString());
+    HideExplanation();
     ui->ListView->viewport()->repaint();
 }
 
@@ -364,8 +387,13 @@ bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
         }
     // edPhoneKeyPress: Enter in any criterion field or combo clicks the search; the key goes on as usual.
     if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) ui->mnSearch->trigger();
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
+        // Ctrl+Enter takes the first suggestion instead.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(press->modifiers() & Qt::ControlModifier)) {
+            typing_.stop();
+            ui->mnSearch->trigger();
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -412,23 +440,91 @@ void TFmMain::mnSearchClick() {
     if (LastSearch.outcome == vg::SearchOutcome::Failed) TellInvalidMask(LastSearch);
 }
 
+void TFmMain::SearchAsTyped() {
+    quiet_ = true;
+    mnSearchClick();
+    quiet_ = false;
+}
+
+void TFmMain::CriteriaEdited() {
+    if (ui->mnSearchAsYouType->isChecked()) typing_.start();
+}
+
+// ---- when nothing is found ----
+
+void TFmMain::ShowExplanation(const vg::SearchResult& result) {
+    HideExplanation();
+    if (result.outcome != vg::SearchOutcome::NotFound) return;
+    const bool anySet = std::any_of(Criteria.Conditions.begin(), Criteria.Conditions.end(),
+                                    [](vg::MatchCondition c) { return c != vg::MatchCondition::NoCondition; });
+    if (!anySet) return;
+    try {
+        explanation_ = database_.Advisor().Explain(Criteria);
+    } catch (const std::exception& e) {
+        // Only a help: without it the operator still has the empty list and the sound.
+        std::fprintf(stderr, "vetlograd09: no explanation: %s\n", e.what());
+        return;
+    }
+    ui->lbWhy->setText(QString::fromStdString(vg::FormatCounts(*explanation_)));
+    QStringList spoken{ui->lbWhy->text()};
+    for (std::size_t i = 0; i < explanation_->suggestions.size(); ++i) {
+        QString text = QString::fromStdString(vg::FormatSuggestion(explanation_->suggestions[i]));
+        if (i == 0) text = QStringLiteral("Ctrl+Enter: ") + text;
+        auto* button = new QPushButton(text, ui->pnNotFound);
+        button->setObjectName(QStringLiteral("Suggestion%1").arg(i));
+        button->setFlat(true);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setToolTip(QStringLiteral("Подставить в поле и искать"));
+        connect(button, &QPushButton::clicked, this, [this, i] { ApplySuggestion(static_cast<int>(i)); });
+        ui->suggestionsLayout->addWidget(button);
+        spoken << text;
+    }
+    if (explanation_->suggestions.empty()) spoken << QStringLiteral("Предложений нет");
+    ui->pnNotFound->setAccessibleDescription(spoken.join(QStringLiteral(". ")));
+    ui->pnNotFound->show();
+}
+
+void TFmMain::HideExplanation() {
+    explanation_.reset();
+    ui->pnNotFound->hide();
+    ui->lbWhy->clear();
+    while (QLayoutItem* item = ui->suggestionsLayout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+}
+
+void TFmMain::ApplySuggestion(int index) {
+    if (!explanation_ || index < 0 || static_cast<std::size_t>(index) >= explanation_->suggestions.size()) return;
+    const vg::TSuggestion suggestion = explanation_->suggestions[static_cast<std::size_t>(index)];
+    const CriterionGroup& g = groups_[vg::Index(suggestion.field)];
+    g.field->setText(vg::ToQString(suggestion.text));
+    // After the text: a wildcard in it would otherwise choose the condition.
+    if (suggestion.condition != vg::MatchCondition::NoCondition)
+        g.combo->setCurrentIndex(vg::ItemOf(suggestion.condition));
+    typing_.stop();
+    FocusCriterion(static_cast<int>(suggestion.field));
+    ui->mnSearch->trigger();
+}
+
 void TFmMain::Reload() {
     LastSearch = vg::SearchResult{};
     reloading_ = true;
-    database_.LoadDatabase(&progress_, true);
+    database_.LoadDatabase(quiet_ ? nullptr : &progress_, true);
     reloading_ = false;
 }
 
 void TFmMain::SetInfoText(std::string_view text) {
-    progress_.SetInfoText(vg::ToQString(text));
+    if (!quiet_) progress_.SetInfoText(vg::ToQString(text));
 }
 
 void TFmMain::ProgressCallback(std::int32_t position, std::int32_t maximum) {
-    progress_.ProgressCallback(position, maximum);
+    if (!quiet_) progress_.ProgressCallback(position, maximum);
 }
 
 void TFmMain::ShowProgress() {
-    progress_.ShowNow();
+    if (!quiet_) progress_.ShowNow();
 }
 
 void TFmMain::Finish(const vg::SearchResult& result) {
@@ -441,7 +537,8 @@ void TFmMain::Finish(const vg::SearchResult& result) {
     // An invalid mask is a failed search, never a found one.
     const bool found = result.outcome != vg::SearchOutcome::Failed && database_.ResultCount > 0;
     const QByteArray& wave = found ? FoundSound : NotFoundSound;
-    if (sound_ && !wave.isEmpty()) sound_->Play(wave);
+    if (sound_ && !wave.isEmpty() && !quiet_) sound_->Play(wave);
+    ShowExplanation(result);
     progress_.hide();
 }
 
@@ -451,19 +548,27 @@ void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
     // The position counts in the prepared text with the '*' the search appends; beyond the typed text it
     // means "at the end".
     const int position = std::min<int>(result.position, static_cast<int>(typed.size()) + 1);
+    const QString text =
+        QStringLiteral("Маска «%1» в поле «%2» задана неверно: ошибка в позиции %3.")
+            .arg(typed, QString::fromUtf8(vg::kCriteria[static_cast<std::size_t>(result.criterion)].caption))
+            .arg(position);
+    if (quiet_) {
+        // While the operator types, a mask is often unfinished: say so in the strip, never in a box.
+        HideExplanation();
+        ui->lbWhy->setText(text);
+        ui->pnNotFound->setAccessibleDescription(text);
+        ui->pnNotFound->show();
+        return;
+    }
     // The operator mends the mask where it goes wrong.
     g.field->setFocus(Qt::OtherFocusReason);
     g.field->setCursorPosition(position - 1);
     lastCriterion_ = result.criterion;
-    auto* box = new QMessageBox(
-        QMessageBox::Warning, windowTitle(),
-        QStringLiteral("Маска «%1» в поле «%2» задана неверно: ошибка в позиции %3.\n\n"
-                       "В маске * означает любые символы, ? — один любой символ, "
-                       "[абв] или [0-9] — один символ из набора, [!0-9] — не из набора; "
-                       "скобка [ должна закрываться скобкой ].")
-            .arg(typed, QString::fromUtf8(vg::kCriteria[static_cast<std::size_t>(result.criterion)].caption))
-            .arg(position),
-        QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                text + QStringLiteral("\n\nВ маске * означает любые символы, ? — один любой символ, "
+                                                      "[абв] или [0-9] — один символ из набора, [!0-9] — не из "
+                                                      "набора; скобка [ должна закрываться скобкой ]."),
+                                QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("InvalidMaskMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/searchrun.h"
+#include "search/suggest.h"
 #include "widgets/newhw.h"
 
 #include <QMainWindow>
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class FmMain;
@@ -50,8 +52,15 @@ public:
     // The outcome of the last search, for whoever asks (the tests, the status line).
     vg::SearchResult LastSearch;
 
+    // The explanation of the last empty search, as the strip shows it; none when the strip is hidden.
+    const std::optional<vg::TExplanation>& Explanation() const { return explanation_; }
+
 public slots:
     void mnSearchClick();
+    // The pause after typing is over: the list follows the criteria, quietly.
+    void SearchAsTyped();
+    // Puts suggestion `index` of the strip into its field and searches.
+    void ApplySuggestion(int index);
     void mnClearClick();
     void DoClearFilter();
     void mnDoCloseClick();
@@ -80,6 +89,10 @@ private:
     void ArrangeCriterionBars();
     void ShowSortIndicator();
     void ShowCount();
+    // The strip under the criteria: why the last search found nothing and what would find something.
+    void ShowExplanation(const vg::SearchResult& result);
+    void HideExplanation();
+    void CriteriaEdited();
     // The change handler of a field: a typed wildcard selects the mask condition.
     void FieldChanged(int criterion);
     void AppEventsShowHint(THintData& data, const QString& proposed, const THintInfo& info);
@@ -108,6 +121,10 @@ private:
     std::array<CriterionGroup, vg::kCriterionCount> groups_{};
     int lastCriterion_ = 0;
     bool reloading_ = false;
+    // A search as the operator types: no progress window, no sound, no message box.
+    bool quiet_ = false;
+    QTimer typing_;
+    std::optional<vg::TExplanation> explanation_;
     std::array<QToolBar*, vg::kCriterionCount> bars_{};
     QTimer Tm;
 };
