@@ -8,6 +8,7 @@
 #include "dirstats.h"
 #include "fileio.h"
 #include "resources/builtin_directory.h"
+#include "resources/version.h"
 #include "results/columnsort.h"
 #include "search/searchrun.h"
 
@@ -30,6 +31,7 @@ constexpr const char* kUsage =
     "         [--user C:TEXT] [--sort phone|street|house|flat|user] [--desc]\n"
     "                          the records that meet every criterion, as CSV; their number on stderr\n"
     "  --help                  this text\n"
+    "  --version               the tool's version\n"
     "\n"
     "FILE defaults to the directory built into the program.\n"
     "C is a condition: begins, contains, not-contains, eq, gt, ge, lt, le, mask, not-mask, ne.\n"
@@ -214,6 +216,10 @@ int main(int argc, char** argv) {
     std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("vetlograd09-cli %s\n", vg::kVersion);
         return 0;
     }
     if (command == "stats" || command == "dump") {
