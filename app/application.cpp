@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QProxyStyle>
 
 #include <cstdio>
@@ -23,6 +24,9 @@ public:
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setStyle(new THintTimingStyle);
+    // Debian's fonts-wine keeps Tahoma out of the system's font list; the program takes it from there. Only
+    // the regular face: its bold face hardly differs at 12 pixels, and the bold rows must stand out.
+    QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(12);
     setFont(font);
