@@ -11,6 +11,7 @@
 #include "dirstats.h"
 #include "fileio.h"
 #include "resources/builtin_directory.h"
+#include "resources/version.h"
 #include "results/columnsort.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
@@ -40,6 +41,7 @@ constexpr const char* kUsage =
     "                          with --explain, when none does, what each criterion alone finds and\n"
     "                          changes that would find something, on stderr\n"
     "  --help                  this text\n"
+    "  --version               the tool's version\n"
     "\n"
     "FILE defaults to the directory built into the program.\n"
     "C is a condition: begins, contains, not-contains, eq, gt, ge, lt, le, mask, not-mask, ne.\n"
@@ -287,6 +289,10 @@ int Run(int argc, char** argv) {
     std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("vetlograd09-cli %s\n", vg::kVersion);
         return 0;
     }
     if (command == "stats" || command == "dump") {
