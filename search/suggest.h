@@ -4,6 +4,7 @@
 #include "directory/strcontainer.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@ namespace vg {
 // Why a search found nothing and what would find something. Nothing here changes a criterion: it only counts
 // and proposes, with the search's own matching.
 
+// The kinds, in the order suggestions rank.
 enum class SuggestionKind : std::uint8_t {
     Layout,   // the text typed under the other keyboard layout
     Yo,       // Е for Ё, or Ё for Е
@@ -41,7 +43,8 @@ struct TSuggestion {
 struct TExplanation {
     std::vector<TCriterionCount> criteria; // every set criterion, Phone to User
     std::int32_t together = 0;             // what all of them together find
-    // Only when together is 0: at most kMaxSuggestions, best first, each finding at least one record.
+    // Only when together is 0: at most kMaxSuggestions, each finding at least one record, best first: by kind,
+    // then the nearer name, then the one that finds more.
     std::vector<TSuggestion> suggestions;
 
     static constexpr std::size_t kMaxSuggestions = 5;
@@ -52,14 +55,15 @@ TCriteria Apply(const TCriteria& criteria, const TSuggestion& suggestion);
 
 // The counts in one line: "Улица начинается с «ЛЕН»: 728 · Абонент содержит «ИВАНОВ»: 312 · вместе: 0".
 std::string FormatCounts(const TExplanation& explanation);
-// One suggestion in one line: "Улица начинается с «ЛЕНИНА» (похожее название): 720".
+// One suggestion in one line: "Улица начинается с «ЛЕНИНА» (похожее написание): 720".
 std::string FormatSuggestion(const TSuggestion& suggestion);
 // A criterion as it reads, UTF-8: its caption (up to a comma), the condition and the text in «».
 std::string DescribeCriterion(Field field, MatchCondition condition, std::string_view text);
 
 // A snapshot of a loaded directory made once, from which any criteria are explained quickly: each field's
 // distinct values with every record's value, and the street names and surnames near names come from. It
-// copies what it needs: the container may change or go afterwards.
+// copies what it needs: the container may change or go afterwards, so a window makes one right after the
+// directory is loaded, before a search empties the container, and keeps it until the next load.
 class TSearchAdvisor {
 public:
     explicit TSearchAdvisor(const TStrContainer& directory);
