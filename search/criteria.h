@@ -58,10 +58,9 @@ struct TCriterionInput {
 };
 
 // A field's text as the search compares it: without NUL, backspace, tab, line feed, carriage return and space at
-// either end, upper-cased, at most 80 characters. The phone also loses
-// every '-' (before the trimming) and '_' (after it), so that "1-23-45" finds 12345, but only outside the
-// character sets of a mask: in "[2-4]" the '-' makes a range. A '[' that is never closed keeps the rest of the
-// text as typed. Linear in the text's length.
+// either end, upper-cased, at most 80 characters. The phone also loses every '-' (before the trimming) and '_'
+// (after it), so that "1-23-45" finds 12345, but only outside the character sets of a mask: in "[2-4]" the '-'
+// makes a range. A '[' that is never closed keeps the rest of the text as typed. Linear in the text's length.
 TPreparedCriterion PrepareCriterion(Field criterion, std::string_view fieldText);
 std::string PrepareCriterionText(Field criterion, std::string_view fieldText);
 // The 1-based position in the typed text of a 1-based position in the prepared text: a position past the

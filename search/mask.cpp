@@ -70,6 +70,7 @@ TMask::TMask(std::string_view mask) {
                     if (i + 1 >= mask.size()) invalid(mask.size(), MaskError::UnclosedSet);
                     unsigned char end = Fold(static_cast<unsigned char>(mask[i + 1]));
                     if (end < last && backward == std::string_view::npos) backward = lastAt;
+                    // Texts are folded before the set is asked, so a small letter joins as its capital.
                     for (int code = last; code <= end; ++code)
                         step.set->set(Fold(static_cast<unsigned char>(code)));
                     i += 2;
@@ -82,9 +83,10 @@ TMask::TMask(std::string_view mask) {
                 }
             }
             if (i >= mask.size()) invalid(mask.size(), MaskError::UnclosedSet);
-            if (step.set->none())
-                backward != std::string_view::npos ? invalid(backward, MaskError::BackwardRange)
-                                                   : invalid(i, MaskError::EmptySet);
+            if (step.set->none()) {
+                if (backward != std::string_view::npos) invalid(backward, MaskError::BackwardRange);
+                invalid(i, MaskError::EmptySet);
+            }
             emit(std::move(step));
         } else {
             Step step;
@@ -109,6 +111,7 @@ bool TMask::Accepts(const Step& step, std::string_view text, std::size_t pos) co
     }
     return false;
 }
+
 bool TMask::Fits(std::string_view text) const {
     struct Pair {
         std::size_t pos, step;
