@@ -1,7 +1,8 @@
-// Masks: parsing and testing never fail but for EMaskException, and MaskFits agrees with the matching
-// routines under both mask conditions and with any condition code.
-#include "search/mask.h"
-#include "search/matching.h"
+// Masks: parsing and testing never fail but for EMaskException, which names a reason and a position inside the
+// mask; MaskFits agrees with the matching routines under both mask conditions and with any condition code; and
+// letter case never matters, in the mask, the criterion or the field.
+#include "directory/cp1251.h"
+#include "search/oneshot.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,33 +10,39 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    const std::uint8_t condition = data[0];
+    const auto condition = static_cast<vg::MatchCondition>(data[0]);
     std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::size_t cut = rest.find('\n');
     const std::string mask = rest.substr(0, cut);
     const std::string text = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
+    const std::string upperText = vg::cp1251::Upper(text);
     bool valid = true;
     bool fits = false;
     try {
-        fits = vg::MaskFits(text, mask + "*");
+        fits = vg::test::MaskFits(text, mask + "*");
+        if (vg::test::MaskFits(upperText, mask + "*") != fits) std::abort();
+        if (vg::test::MaskFits(text, vg::cp1251::Upper(mask) + "*") != fits) std::abort();
     } catch (const vg::EMaskException& e) {
         valid = false;
         if (e.Position() < 1 || static_cast<std::size_t>(e.Position()) > mask.size() + 2) std::abort();
+        if (e.Reason() == vg::MaskError::None) std::abort();
     }
     try {
-        bool viaText = vg::MatchText(text, mask, vg::FitsMask);
-        bool viaNumber = vg::MatchNumber(text, mask, vg::NotFitsMask);
+        bool viaText = vg::test::MatchText(text, mask, vg::MatchCondition::FitsMask);
+        bool viaNumber = vg::test::MatchNumber(text, mask, vg::MatchCondition::NotFitsMask);
         if (!valid || viaText != fits || viaNumber == fits) std::abort();
     } catch (const vg::EMaskException&) {
         if (valid) std::abort();
     }
     try {
-        bool t = vg::MatchText(text, mask, condition);
-        bool n = vg::MatchNumber(text, mask, condition);
-        if (condition > 11 && (t || n)) std::abort();
-        if (condition == 0 && !(t && n)) std::abort();
+        bool t = vg::test::MatchText(text, mask, condition);
+        bool n = vg::test::MatchNumber(text, mask, condition);
+        if (data[0] > 11 && (t || n)) std::abort();
+        if (data[0] == 0 && !(t && n)) std::abort();
+        if (vg::test::MatchText(upperText, mask, condition) != t) std::abort();
+        if (vg::test::MatchText(text, vg::cp1251::Lower(mask), condition) != t) std::abort();
     } catch (const vg::EMaskException&) {
-        if (condition != vg::FitsMask && condition != vg::NotFitsMask) std::abort();
+        if (condition != vg::MatchCondition::FitsMask && condition != vg::MatchCondition::NotFitsMask) std::abort();
     }
     return 0;
 }

@@ -12,9 +12,8 @@ std::string_view FirstWord(std::string_view text) {
     return text.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
 }
 
-unsigned char FoldLatin(char c) {
-    auto u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 32) : u;
+unsigned char Fold(char c) {
+    return cp1251::Upper(static_cast<unsigned char>(c));
 }
 
 } // namespace
@@ -74,7 +73,7 @@ int FindRow(const TStrContainer& container, std::string_view findString, int sta
         std::string_view value = ColumnValue(container, row, sortColumn);
         if (value.size() < findString.size()) return false;
         for (std::size_t k = 0; k < findString.size(); ++k)
-            if (FoldLatin(value[k]) != FoldLatin(findString[k])) return false;
+            if (Fold(value[k]) != Fold(findString[k])) return false;
         return true;
     };
     int row = startIndex;
@@ -87,6 +86,13 @@ int FindRow(const TStrContainer& container, std::string_view findString, int sta
         }
     } while (row != startIndex);
     return -1;
+}
+
+int TypeAheadRow(const TStrContainer& container, std::string_view typed, int currentRow, bool newText, int sortColumn) {
+    const int count = container.Count();
+    int start = 0;
+    if (currentRow >= 0 && currentRow < count) start = newText ? (currentRow + 1) % count : currentRow;
+    return FindRow(container, typed, start, true, sortColumn);
 }
 
 } // namespace vg

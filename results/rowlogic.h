@@ -38,9 +38,13 @@ std::string FormatPhone(std::string_view key);
 // Decimal with a comma between groups of three digits: 12345 -> 12,345.
 std::string FormatThousands(std::int64_t value);
 
-// The type-ahead: the first row from `startIndex` on (wrapping to row 0 when `wrap`) whose value in the sort
-// column begins with `findString`, Latin a-z folded to capitals. -1 when none, or for an empty text. A start
-// outside the rows starts at row 0.
+// The first row from `startIndex` on (wrapping to row 0 when `wrap`) whose value in the sort column begins with
+// `findString`, both upper-cased as the code page upper-cases them (as the search and the sort fold). -1 when
+// none, or for an empty text. A start outside the rows starts at row 0.
 int FindRow(const TStrContainer& container, std::string_view findString, int startIndex, bool wrap, int sortColumn);
+// The list's type-ahead from its current row (-1: none): a new text looks from the row after the current one, so
+// that typing the same letter again moves on; a text that grew by a key looks from the current row, which stays
+// while it still matches. Wraps; -1 when no row matches.
+int TypeAheadRow(const TStrContainer& container, std::string_view typed, int currentRow, bool newText, int sortColumn);
 
 } // namespace vg

@@ -2,6 +2,8 @@
 
 #include "directory/cp1251.h"
 
+#include <algorithm>
+
 namespace vg {
 namespace {
 
@@ -9,57 +11,73 @@ bool IsBlank(char c) {
     return c == 0 || c == 8 || c == 9 || c == 10 || c == 13 || c == 32;
 }
 
+// Marks the characters of the text that lie inside a mask's character set, read as the mask parser reads it:
+// from '[' (and a '!') to the first ']' that is not the end of a range; an unclosed set runs to the end.
+std::vector<bool> InsideSets(std::string_view text) {
+    std::vector<bool> inside(text.size(), false);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] != '[') {
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        if (j < text.size() && text[j] == '!') ++j;
+        while (j < text.size() && text[j] != ']')
+            j += text[j] == '-' ? 2 : 1;
+        const std::size_t end = std::min(j + 1, text.size());
+        for (std::size_t k = i; k < end; ++k)
+            inside[k] = true;
+        i = end;
+    }
+    return inside;
+}
+
 } // namespace
 
-std::string TrimBlanks(std::string_view text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin]))
+TPreparedCriterion PrepareCriterion(Field criterion, std::string_view fieldText) {
+    TPreparedCriterion p;
+    const bool phone = criterion == Field::Phone;
+    const std::vector<bool> inside = phone ? InsideSets(fieldText) : std::vector<bool>();
+    auto kept = [&](std::size_t k, char removed) { return !phone || fieldText[k] != removed || inside[k]; };
+    // The phone's '-' go before the blanks are trimmed, its '_' after: "12 _" keeps its inner blank.
+    std::vector<std::uint32_t> order;
+    order.reserve(fieldText.size());
+    for (std::size_t k = 0; k < fieldText.size(); ++k)
+        if (kept(k, '-')) order.push_back(static_cast<std::uint32_t>(k));
+    std::size_t begin = 0, end = order.size();
+    while (begin < end && IsBlank(fieldText[order[begin]]))
         ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
+    while (end > begin && IsBlank(fieldText[order[end - 1]]))
         --end;
-    return std::string(text.substr(begin, end - begin));
-}
-
-std::string ReplaceOnce(std::string_view text, std::string_view old, std::string_view replacement, int& position) {
-    std::string result(text);
-    if (old.empty()) return result;
-    std::size_t from = position < 1 ? 0 : static_cast<std::size_t>(position - 1);
-    if (from >= text.size()) return result;
-    std::size_t at = cp1251::Lower(text).find(cp1251::Lower(old), from);
-    if (at == std::string::npos) return result;
-    result.replace(at, old.size(), replacement);
-    position = static_cast<int>(at + 1 + replacement.size());
-    return result;
-}
-
-std::string ReplaceEvery(std::string_view text, std::string_view old, std::string_view replacement) {
-    std::string current(text);
-    int position = 1;
-    while (true) {
-        std::string next = ReplaceOnce(current, old, replacement, position);
-        if (next == current) return current;
-        current = std::move(next);
+    for (std::size_t n = begin; n < end && p.text.size() < kCriterionCapacity; ++n) {
+        if (!kept(order[n], '_')) continue;
+        p.text.push_back(static_cast<char>(cp1251::Upper(static_cast<unsigned char>(fieldText[order[n]]))));
+        p.origin.push_back(order[n]);
     }
+    return p;
 }
 
 std::string PrepareCriterionText(Field criterion, std::string_view fieldText) {
-    std::string text;
-    if (criterion == Field::Phone)
-        text = ReplaceEvery(TrimBlanks(ReplaceEvery(fieldText, "-", "")), "_", "");
-    else
-        text = TrimBlanks(fieldText);
-    cp1251::UpperInPlace(text);
-    if (text.size() > kCriterionCapacity) text.resize(kCriterionCapacity);
-    return text;
+    return PrepareCriterion(criterion, fieldText).text;
+}
+
+int TypedPosition(const std::vector<std::uint32_t>& origin, int preparedPosition) {
+    if (origin.empty() || preparedPosition < 1) return preparedPosition;
+    if (static_cast<std::size_t>(preparedPosition) <= origin.size())
+        return static_cast<int>(origin[static_cast<std::size_t>(preparedPosition) - 1]) + 1;
+    return static_cast<int>(origin.back()) + 2;
 }
 
 TCriteria ReadCriteria(const std::array<TCriterionInput, kCriterionCount>& inputs) {
     TCriteria criteria;
     for (Field field : kFields) {
         const TCriterionInput& in = inputs[Index(field)];
-        std::string text = PrepareCriterionText(field, in.text);
-        if (!text.empty()) criteria.Conditions[Index(field)] = ConditionAt(in.selected);
-        criteria.Texts[Index(field)] = std::move(text);
+        TPreparedCriterion p = PrepareCriterion(field, in.text);
+        if (!p.text.empty()) criteria.Conditions[Index(field)] = ConditionAt(in.selected);
+        criteria.Texts[Index(field)] = std::move(p.text);
+        criteria.Origins[Index(field)] = std::move(p.origin);
+        criteria.Typed[Index(field)] = in.text;
     }
     return criteria;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vg {
 
@@ -31,11 +32,20 @@ constexpr const TCriterionInfo& InfoOf(Field field) {
     return kCriteria[Index(field)];
 }
 
+// A criterion's text as the search compares it, and where each of its characters stands in the text as typed.
+struct TPreparedCriterion {
+    std::string text;                  // Windows-1251, upper-cased, at most kCriterionCapacity characters
+    std::vector<std::uint32_t> origin; // origin[i]: the 0-based index in the typed text of text[i]
+};
+
 // The criteria record: the condition (NoCondition when not set) and the prepared, upper-cased text of every
-// criterion, indexed by field.
+// criterion, indexed by field; besides, the texts as typed and where each prepared character came from, so
+// that a fault found in a prepared text can be shown where the operator typed it.
 struct TCriteria {
     std::array<MatchCondition, kCriterionCount> Conditions{};
     std::array<std::string, kCriterionCount> Texts;
+    std::array<std::string, kCriterionCount> Typed;
+    std::array<std::vector<std::uint32_t>, kCriterionCount> Origins;
 
     MatchCondition Condition(Field field) const { return Conditions[Index(field)]; }
     const std::string& Text(Field field) const { return Texts[Index(field)]; }
@@ -47,17 +57,15 @@ struct TCriterionInput {
     int selected = 0;
 };
 
-// Removes NUL, backspace, tab, line feed, carriage return and space from both ends.
-std::string TrimBlanks(std::string_view text);
-// Replaces the first occurrence of `old` at or after the 1-based `position`, without regard to case; the
-// position then points just after the inserted text. Not found: text and position stay.
-std::string ReplaceOnce(std::string_view text, std::string_view old, std::string_view replacement, int& position);
-// Replaces every occurrence from left to right; inserted text is never examined again.
-std::string ReplaceEvery(std::string_view text, std::string_view old, std::string_view replacement);
-
-// A field's text as the search compares it: trimmed (the phone also without '-' and '_'), upper-cased,
-// at most 80 characters.
+// A field's text as the search compares it: without NUL, backspace, tab, line feed, carriage return and space at
+// either end, upper-cased, at most 80 characters. The phone also loses every '-' (before the trimming) and '_'
+// (after it), so that "1-23-45" finds 12345, but only outside the character sets of a mask: in "[2-4]" the '-'
+// makes a range. A '[' that is never closed keeps the rest of the text as typed. Linear in the text's length.
+TPreparedCriterion PrepareCriterion(Field criterion, std::string_view fieldText);
 std::string PrepareCriterionText(Field criterion, std::string_view fieldText);
+// The 1-based position in the typed text of a 1-based position in the prepared text: a position past the
+// prepared text (such as that of the '*' the search appends to a mask) lies just after its last character.
+int TypedPosition(const std::vector<std::uint32_t>& origin, int preparedPosition);
 // Fills the criteria record from the five groups, Phone to User.
 TCriteria ReadCriteria(const std::array<TCriterionInput, kCriterionCount>& inputs);
 // The condition list's item after the field's text changed: a '?' or '*' selects FitsMask unless a mask

@@ -1,17 +1,19 @@
 #include "mask.h"
 
+#include "directory/cp1251.h"
+
 namespace vg {
 namespace {
 
 unsigned char Fold(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+    return cp1251::Upper(c);
 }
 
 } // namespace
 
-EMaskException::EMaskException(std::string mask, int position)
+EMaskException::EMaskException(std::string mask, int position, MaskError reason)
     : Exception("'" + mask + "' is an invalid mask at (" + std::to_string(position) + ")"), mask_(std::move(mask)),
-      position_(position) {}
+      position_(position), reason_(reason) {}
 
 TMask::~TMask() = default;
 TMask::TMask(TMask&&) noexcept = default;
@@ -19,12 +21,15 @@ TMask& TMask::operator=(TMask&&) noexcept = default;
 
 TMask::TMask(std::string_view mask) {
     const std::string text(mask);
-    auto invalid = [&](std::size_t index) { throw EMaskException(text, static_cast<int>(index) + 1); };
+    auto invalid = [&](std::size_t index, MaskError reason) {
+        throw EMaskException(text, static_cast<int>(index) + 1, reason);
+    };
     bool pending = false;
+    std::size_t star = 0; // the first '*' of the pending run
     int stars = 0;
-    auto emit = [&](Step step, std::size_t at) {
+    auto emit = [&](Step step) {
         if (pending) {
-            if (stars == kMaxStars) invalid(at);
+            if (stars == kMaxStars) invalid(star, MaskError::TooManyStars);
             ++stars;
         }
         step.afterStar = pending;
@@ -36,12 +41,13 @@ TMask::TMask(std::string_view mask) {
     while (i < mask.size()) {
         auto c = static_cast<unsigned char>(mask[i]);
         if (c == '*') {
+            if (!pending) star = i;
             pending = true;
         } else if (c == '?') {
             if (!pending) {
                 Step step;
                 step.kind = Kind::AnyChar;
-                emit(std::move(step), i);
+                emit(std::move(step));
             }
         } else if (c == '[') {
             Step step;
@@ -55,33 +61,41 @@ TMask::TMask(std::string_view mask) {
             // A character followed by '-' starts a range and joins the set only through that range.
             bool haveMember = false;
             unsigned char last = 0;
+            std::size_t lastAt = 0;
+            std::size_t backward = std::string_view::npos; // the first range that runs backwards
             while (i < mask.size() && mask[i] != ']') {
                 auto m = static_cast<unsigned char>(mask[i]);
                 if (m == '-') {
-                    if (!haveMember) invalid(i);
-                    if (i + 1 >= mask.size()) invalid(mask.size());
+                    if (!haveMember) invalid(i, MaskError::RangeWithoutStart);
+                    if (i + 1 >= mask.size()) invalid(mask.size(), MaskError::UnclosedSet);
                     unsigned char end = Fold(static_cast<unsigned char>(mask[i + 1]));
+                    if (end < last && backward == std::string_view::npos) backward = lastAt;
+                    // Texts are folded before the set is asked, so a small letter joins as its capital.
                     for (int code = last; code <= end; ++code)
-                        step.set->set(static_cast<std::size_t>(code));
+                        step.set->set(Fold(static_cast<unsigned char>(code)));
                     i += 2;
                 } else {
                     last = Fold(m);
+                    lastAt = i;
                     haveMember = true;
                     if (i + 1 >= mask.size() || mask[i + 1] != '-') step.set->set(last);
                     ++i;
                 }
             }
-            if (i >= mask.size()) invalid(mask.size());
-            if (step.set->none()) invalid(i);
-            emit(std::move(step), i);
+            if (i >= mask.size()) invalid(mask.size(), MaskError::UnclosedSet);
+            if (step.set->none()) {
+                if (backward != std::string_view::npos) invalid(backward, MaskError::BackwardRange);
+                invalid(i, MaskError::EmptySet);
+            }
+            emit(std::move(step));
         } else {
             Step step;
             step.literal = Fold(c);
-            emit(std::move(step), i);
+            emit(std::move(step));
         }
         ++i;
     }
-    emit(Step{}, mask.size());
+    emit(Step{});
 }
 
 bool TMask::Accepts(const Step& step, std::string_view text, std::size_t pos) const {
@@ -130,10 +144,6 @@ bool TMask::Fits(std::string_view text) const {
         first = stack[depth - 1].step;
         depth = 0;
     }
-}
-
-bool MaskFits(std::string_view text, std::string_view mask) {
-    return TMask(mask).Fits(text);
 }
 
 } // namespace vg

@@ -1,5 +1,9 @@
 #include "matching.h"
 
+#include "directory/cp1251.h"
+
+#include <algorithm>
+
 namespace vg {
 
 bool TryToNumber(std::string_view text, std::int32_t& value) {
@@ -58,36 +62,63 @@ std::int32_t ToNumber(std::string_view text) {
     return TryToNumber(text, value) ? value : 0;
 }
 
-TCriterionTest::TCriterionTest(std::string criterion, MatchCondition condition, bool numeric)
-    : criterion_(std::move(criterion)), condition_(condition), numeric_(numeric) {
+namespace {
+
+unsigned char Up(char c) {
+    return cp1251::Upper(static_cast<unsigned char>(c));
+}
+
+// Whether the field, upper-cased, holds the upper-case criterion at `at`.
+bool FoldedAt(std::string_view field, std::string_view criterion, std::size_t at) {
+    if (field.size() - at < criterion.size()) return false;
+    for (std::size_t k = 0; k < criterion.size(); ++k)
+        if (Up(field[at + k]) != static_cast<unsigned char>(criterion[k])) return false;
+    return true;
+}
+
+// The field, upper-cased, against the upper-case criterion in ordinal byte order: -1, 0 or 1.
+int FoldedCompare(std::string_view field, std::string_view criterion) {
+    const std::size_t n = std::min(field.size(), criterion.size());
+    for (std::size_t k = 0; k < n; ++k) {
+        const unsigned char f = Up(field[k]);
+        const auto c = static_cast<unsigned char>(criterion[k]);
+        if (f != c) return f < c ? -1 : 1;
+    }
+    return field.size() < criterion.size() ? -1 : field.size() > criterion.size() ? 1 : 0;
+}
+
+} // namespace
+
+TCriterionTest::TCriterionTest(std::string_view criterion, MatchCondition condition, bool numeric)
+    : criterion_(cp1251::Upper(criterion)), condition_(condition), numeric_(numeric) {
     if (condition_ == MatchCondition::FitsMask || condition_ == MatchCondition::NotFitsMask)
         mask_.emplace(criterion_ + "*");
     if (numeric_) number_ = ToNumber(criterion_);
 }
 
 bool TCriterionTest::operator()(std::string_view field) const {
-    auto occurrence = [&]() -> std::size_t {
-        if (field.empty() || criterion_.empty()) return 0;
-        std::size_t at = field.find(criterion_);
-        return at == std::string_view::npos ? 0 : at + 1;
+    auto occurs = [&]() {
+        if (field.empty() || criterion_.empty()) return false;
+        for (std::size_t at = 0; at + criterion_.size() <= field.size(); ++at)
+            if (FoldedAt(field, criterion_, at)) return true;
+        return false;
     };
     auto order = [&]() -> int {
         if (numeric_) {
             std::int32_t f = ToNumber(field);
             return f < number_ ? -1 : f > number_ ? 1 : 0;
         }
-        int r = field.compare(criterion_);
-        return r < 0 ? -1 : r > 0 ? 1 : 0;
+        return FoldedCompare(field, criterion_);
     };
     switch (condition_) {
     case MatchCondition::NoCondition:
         return true;
     case MatchCondition::BeginsWith:
-        return !criterion_.empty() && field.substr(0, criterion_.size()) == criterion_;
+        return !criterion_.empty() && FoldedAt(field, criterion_, 0);
     case MatchCondition::Contains:
-        return occurrence() > 0;
+        return occurs();
     case MatchCondition::NotContains:
-        return occurrence() == 0;
+        return !occurs();
     case MatchCondition::Equal:
         return order() == 0;
     case MatchCondition::Greater:
@@ -103,18 +134,10 @@ bool TCriterionTest::operator()(std::string_view field) const {
     case MatchCondition::NotFitsMask:
         return !mask_->Fits(field);
     case MatchCondition::NotEqual:
-        return field != criterion_; // as text, for numeric fields too
+        return FoldedCompare(field, criterion_) != 0; // as text, for numeric fields too
     default:
         return false;
     }
-}
-
-bool MatchText(std::string_view field, std::string_view criterion, MatchCondition condition) {
-    return TCriterionTest(std::string(criterion), condition, false)(field);
-}
-
-bool MatchNumber(std::string_view field, std::string_view criterion, MatchCondition condition) {
-    return TCriterionTest(std::string(criterion), condition, true)(field);
 }
 
 } // namespace vg

@@ -10,10 +10,6 @@
 
 namespace vg {
 
-// Tests a text field (Phone, Street, User): every condition on bytes, in ordinal byte order.
-bool MatchText(std::string_view field, std::string_view criterion, MatchCondition condition);
-// Tests a numeric field (House, Flat): as MatchText, but the orderings compare ToNumber values.
-bool MatchNumber(std::string_view field, std::string_view criterion, MatchCondition condition);
 // The platform's integer syntax: leading spaces, a sign, decimal or '$'/'x'/'0x' hexadecimal digits, nothing
 // after. Anything else, and a value out of range, gives 0.
 std::int32_t ToNumber(std::string_view text);
@@ -21,10 +17,13 @@ std::int32_t ToNumber(std::string_view text);
 bool TryToNumber(std::string_view text, std::int32_t& value);
 
 // One criterion prepared for testing many fields: a mask is parsed once, the criterion's number read once.
+// Texts compare upper-cased, criterion and field alike, as the code page upper-cases them (so a street stored
+// as "Пос. Лесхоз" is found by what the list shows), in ordinal byte order; on a numeric field the order
+// conditions compare ToNumber values instead. The field itself is never copied.
 class TCriterionTest {
 public:
     // Fails with EMaskException for an invalid mask under FitsMask or NotFitsMask.
-    TCriterionTest(std::string criterion, MatchCondition condition, bool numeric);
+    TCriterionTest(std::string_view criterion, MatchCondition condition, bool numeric);
     bool operator()(std::string_view field) const;
 
 private:

@@ -60,8 +60,11 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
         } catch (const ECriterionMaskException& e) {
             result.outcome = SearchOutcome::Failed;
             result.criterion = e.Criterion();
-            result.mask = criteria.Texts[static_cast<std::size_t>(result.criterion)];
-            result.position = e.Position();
+            const auto k = static_cast<std::size_t>(result.criterion);
+            // A record filled without the typed texts reports in the prepared one.
+            result.mask = criteria.Origins[k].empty() ? criteria.Texts[k] : criteria.Typed[k];
+            result.position = TypedPosition(criteria.Origins[k], e.Position());
+            result.reason = e.Reason();
             result.message = e.what();
             finish();
             return result;

@@ -20,11 +20,13 @@ enum class SearchOutcome {
 struct SearchResult {
     SearchOutcome outcome = SearchOutcome::Empty;
     std::int32_t count = 0; // records left in the container
-    // For Failed: the criterion, the mask as the operator typed it (upper-cased), the 1-based position of the
-    // fault and the error message.
+    // For Failed: the criterion; its text as the operator typed it (Windows-1251, neither trimmed nor
+    // upper-cased); the 1-based position of the fault in that text, in its characters; what is wrong there; and
+    // the mask parser's message, which counts in the prepared mask.
     int criterion = -1;
     std::string mask;
     int position = 0;
+    MaskError reason = MaskError::None;
     std::string message;
 };
 

@@ -257,10 +257,11 @@ int Search(int argc, char** argv) {
     try {
         result = vg::RunSearch(container, host);
         if (result.outcome == vg::SearchOutcome::Failed) {
-            std::string typed = vg::cp1251::ToUtf8(inputs[static_cast<std::size_t>(result.criterion)].text);
-            std::fprintf(stderr, "vetlograd09-cli: the %s mask '%s' is invalid at position %d\n",
+            // The position counts the characters of the text as given, before any preparation.
+            const std::string typed = vg::cp1251::ToUtf8(result.mask);
+            std::fprintf(stderr, "vetlograd09-cli: the %s mask '%s' is invalid at position %d: %s\n",
                          std::string(vg::kCriteria[static_cast<std::size_t>(result.criterion)].word).c_str(),
-                         typed.c_str(), result.position);
+                         typed.c_str(), result.position, std::string(vg::InfoOf(result.reason).word).c_str());
             return 1;
         }
         if (sortColumn >= 0) vg::SortByColumn(container, sortColumn, !descending);

@@ -42,10 +42,8 @@ void TResultView::keyboardSearch(const QString& text) {
     std::string find;
     if (!FromQString(typed_, find)) return;
     const QModelIndex current = currentIndex();
-    int start = current.isValid() ? current.row() : 0;
-    // A new text looks from the next row on, so that typing the same letter again moves on.
-    if (fresh && current.isValid()) start = (start + 1) % std::max(1, model_->rowCount());
-    const int row = FindRow(*model_->Container(), find, start, true, model_->SortColumn());
+    const int row =
+        TypeAheadRow(*model_->Container(), find, current.isValid() ? current.row() : -1, fresh, model_->SortColumn());
     if (row < 0 || row >= model_->rowCount()) return;
     const QModelIndex target = model_->index(row, current.isValid() ? current.column() : 0);
     setCurrentIndex(target);

@@ -67,7 +67,7 @@ TEST(Formats, PhoneAndCounter) {
     EXPECT_EQ(vg::FormatThousands(-1234), "-1,234");
 }
 
-TEST(TypeAhead, FindsByRawKeyFoldingLatinOnlyAndWraps) {
+TEST(TypeAhead, FindsByRawKeyFoldingCaseAndWraps) {
     vg::TStrContainer c;
     vg::test::Fill(c, {{"", "", "", "", "abc"},
                        {"12345", "", "", "", W("Иванов")},
@@ -80,13 +80,54 @@ TEST(TypeAhead, FindsByRawKeyFoldingLatinOnlyAndWraps) {
     EXPECT_EQ(vg::FindRow(c, "22", 3, true, 0), 2);
     EXPECT_EQ(vg::FindRow(c, "sm", 0, true, 4), 2);
     EXPECT_EQ(vg::FindRow(c, "ABC", 1, true, 4), 0);
-    EXPECT_EQ(vg::FindRow(c, W("и"), 0, true, 4), 3); // Cyrillic only in its stored case
-    EXPECT_EQ(vg::FindRow(c, W("И"), 2, true, 4), 1);
+    EXPECT_EQ(vg::FindRow(c, W("и"), 0, true, 4), 1); // Cyrillic folds as Latin does
+    EXPECT_EQ(vg::FindRow(c, W("И"), 2, true, 4), 3);
+    EXPECT_EQ(vg::FindRow(c, W("ИВАНОВ"), 2, false, 4), 3);
+    EXPECT_EQ(vg::FindRow(c, W("ивановы"), 0, true, 4), -1);
     EXPECT_EQ(vg::FindRow(c, "", 0, true, 4), -1);
     EXPECT_EQ(vg::FindRow(c, "Smith", 99, true, 4), 2); // a start outside the rows begins at row 0
     EXPECT_EQ(vg::FindRow(c, "Smith", -7, false, 4), 2);
     vg::TStrContainer empty;
     EXPECT_EQ(vg::FindRow(empty, "1", 0, true, 0), -1);
+}
+
+struct Typing {
+    std::string typed;
+    int current;
+    bool newText;
+    int row;
+};
+
+void PrintTo(const Typing& t, std::ostream* os) {
+    *os << "'" << t.typed << "' from " << t.current << (t.newText ? " new" : " grown");
+}
+
+class TypeAheadFromTheCurrentRow : public ::testing::TestWithParam<Typing> {};
+
+// A new text moves on from the row after the current one, so that the same letter again finds the next row; a
+// text that grew stays on the current row while it still matches.
+TEST_P(TypeAheadFromTheCurrentRow, FindsTheRow) {
+    vg::TStrContainer c;
+    vg::test::Fill(c, {{"1", "", "", "", "BOB"},
+                       {"2", "", "", "", "ANNA"},
+                       {"3", "", "", "", "BEN"},
+                       {"4", "", "", "", "ben"},
+                       {"5", "", "", "", "CAT"}});
+    const Typing& t = GetParam();
+    EXPECT_EQ(vg::TypeAheadRow(c, t.typed, t.current, t.newText, 4), t.row);
+}
+
+INSTANTIATE_TEST_SUITE_P(TypeAhead, TypeAheadFromTheCurrentRow,
+                         ::testing::Values(Typing{"B", 0, true, 2}, Typing{"B", 2, true, 3}, Typing{"B", 3, true, 0},
+                                           Typing{"B", 4, true, 0}, Typing{"BE", 2, false, 2},
+                                           Typing{"BE", 0, false, 2}, Typing{"b", 2, true, 3}, Typing{"B", -1, true, 0},
+                                           Typing{"C", 4, true, 4}, Typing{"C", 4, false, 4}, Typing{"B", 9, true, 0},
+                                           Typing{"Z", 1, true, -1}));
+
+TEST(TypeAhead, AnEmptyListFindsNothing) {
+    vg::TStrContainer empty;
+    EXPECT_EQ(vg::TypeAheadRow(empty, "A", 0, true, 0), -1);
+    EXPECT_EQ(vg::TypeAheadRow(empty, "A", -1, false, 0), -1);
 }
 
 } // namespace

@@ -7,27 +7,10 @@ namespace {
 
 using vg::test::W;
 
-TEST(StringRoutines, TrimBlanksRemovesTheSixBlanksAtBothEndsOnly) {
-    EXPECT_EQ(vg::TrimBlanks(std::string("\0\b\t\n\r A B \r\n\t", 13)), "A B");
-    EXPECT_EQ(vg::TrimBlanks("   "), "");
-    EXPECT_EQ(vg::TrimBlanks("\vA\f"), "\vA\f"); // vertical tab and form feed are not blanks here
-}
-
-TEST(StringRoutines, ReplaceOnceAndEvery) {
-    int pos = 1;
-    EXPECT_EQ(vg::ReplaceOnce("aXa", "a", "bb", pos), "bbXa");
-    EXPECT_EQ(pos, 3);
-    EXPECT_EQ(vg::ReplaceOnce("bbXa", "a", "bb", pos), "bbXbb");
-    EXPECT_EQ(pos, 6);
-    int before = 6;
-    EXPECT_EQ(vg::ReplaceOnce("bbXbb", "a", "c", pos), "bbXbb");
-    EXPECT_EQ(pos, before);
-    pos = -5; // counts as 1
-    EXPECT_EQ(vg::ReplaceOnce("Xx", "x", "", pos), "x");
-    EXPECT_EQ(vg::ReplaceEvery("aa", "a", "ba"), "baba");
-    EXPECT_EQ(vg::ReplaceEvery("--1-", "-", ""), "1");
-    EXPECT_EQ(vg::ReplaceEvery(W("Ёлка ёЛКА"), W("ё"), W("Е")), W("Елка ЕЛКА"));
-    EXPECT_EQ(vg::ReplaceEvery("abc", "", "x"), "abc");
+TEST(Criteria, TrimmingRemovesTheSixBlanksAtBothEndsOnly) {
+    EXPECT_EQ(vg::PrepareCriterionText(vg::Field::Street, std::string("\0\b\t\n\r A B \r\n\t", 13)), "A B");
+    EXPECT_EQ(vg::PrepareCriterionText(vg::Field::House, "   "), "");
+    EXPECT_EQ(vg::PrepareCriterionText(vg::Field::User, "\vA\f"), "\vA\f"); // vertical tab and form feed stay
 }
 
 TEST(Criteria, PhoneTextLosesDashesBlanksAndUnderscoresInThatOrder) {
@@ -40,6 +23,57 @@ TEST(Criteria, PhoneTextLosesDashesBlanksAndUnderscoresInThatOrder) {
     EXPECT_EQ(vg::PrepareCriterionText(vg::Field::User, " abc"), "ABC");
     EXPECT_EQ(vg::PrepareCriterionText(vg::Field::Street, "1-2"), "1-2");
     EXPECT_EQ(vg::PrepareCriterionText(vg::Field::User, std::string(90, 'x')), std::string(80, 'X'));
+}
+
+struct Prepared {
+    std::string typed, prepared;
+    std::vector<std::uint32_t> origin;
+};
+
+void PrintTo(const Prepared& p, std::ostream* os) {
+    *os << "'" << p.typed << "'";
+}
+
+class PhoneMasks : public ::testing::TestWithParam<Prepared> {};
+
+// '-' and '_' go only outside a mask's sets; each prepared character keeps where it was typed.
+TEST_P(PhoneMasks, KeepTheirSets) {
+    const Prepared& p = GetParam();
+    const vg::TPreparedCriterion got = vg::PrepareCriterion(vg::Field::Phone, p.typed);
+    EXPECT_EQ(got.text, p.prepared);
+    EXPECT_EQ(got.origin, p.origin);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Criteria, PhoneMasks,
+    ::testing::Values(Prepared{"[2-4]*", "[2-4]*", {0, 1, 2, 3, 4, 5}}, Prepared{"2-13-95", "21395", {0, 2, 3, 5, 6}},
+                      Prepared{"[2-4]-1_[_0]", "[2-4]1[_0]", {0, 1, 2, 3, 4, 6, 8, 9, 10, 11}},
+                      Prepared{"1-[!-5]", "1[!-5]", {0, 2, 3, 4, 5, 6}},
+                      Prepared{"[A-]]-1", "[A-]]1", {0, 1, 2, 3, 4, 6}}, // the range ends at the ']'
+                      Prepared{"[A-]_]-1", "[A-]_]1", {0, 1, 2, 3, 4, 5, 7}},
+                      Prepared{"-1[2-_3", "1[2-_3", {1, 2, 3, 4, 5, 6}}, // never closed: kept as typed
+                      Prepared{"[]-", "[]", {0, 1}}, Prepared{" - [1-2] _", "[1-2] ", {3, 4, 5, 6, 7, 8}},
+                      Prepared{"_ 1-2 _", " 12 ", {1, 2, 4, 5}}));
+
+TEST(Criteria, PhonePreparationIsLinearInDashes) {
+    const std::string dashes(100000, '-');
+    EXPECT_EQ(vg::PrepareCriterionText(vg::Field::Phone, dashes + "12" + dashes + "3"), "123");
+    const std::string set = vg::PrepareCriterionText(vg::Field::Phone, "[1" + dashes);
+    EXPECT_EQ(set, "[1" + std::string(78, '-')); // an open set keeps them, up to the capacity
+}
+
+TEST(Criteria, TypedPositionsCountInTheTextAsTyped) {
+    const vg::TPreparedCriterion p = vg::PrepareCriterion(vg::Field::Phone, "  1-2-[9-0]  ");
+    ASSERT_EQ(p.text, "12[9-0]");
+    EXPECT_EQ(vg::TypedPosition(p.origin, 1), 3);
+    EXPECT_EQ(vg::TypedPosition(p.origin, 4), 8);  // the '9'
+    EXPECT_EQ(vg::TypedPosition(p.origin, 7), 11); // the ']'
+    EXPECT_EQ(vg::TypedPosition(p.origin, 8), 12); // past the prepared text: after its last typed character
+    EXPECT_EQ(vg::TypedPosition(p.origin, 20), 12);
+    const vg::TPreparedCriterion street = vg::PrepareCriterion(vg::Field::Street, W("\t ул. [я-а]"));
+    EXPECT_EQ(street.text, W("УЛ. [Я-А]"));
+    EXPECT_EQ(vg::TypedPosition(street.origin, 6), 8);
+    EXPECT_EQ(vg::TypedPosition({}, 6), 6); // nothing known: as given
 }
 
 TEST(Criteria, ACriterionIsSetOnlyWithTextAndASelection) {
@@ -57,6 +91,10 @@ TEST(Criteria, ACriterionIsSetOnlyWithTextAndASelection) {
     EXPECT_EQ(c.Condition(vg::Field::Flat), vg::MatchCondition::NoCondition);
     EXPECT_EQ(c.Text(vg::Field::Flat), "12"); // stored whatever the condition
     EXPECT_EQ(c.Condition(vg::Field::User), vg::MatchCondition::BeginsWith);
+    EXPECT_EQ(c.Typed[vg::Index(vg::Field::Street)], W("лен"));
+    EXPECT_EQ(c.Origins[vg::Index(vg::Field::Phone)], std::vector<std::uint32_t>{});
+    EXPECT_EQ(c.Origins[vg::Index(vg::Field::User)], (std::vector<std::uint32_t>{0, 1, 2})); // only the phone loses "_"
+    EXPECT_EQ(c.Origins[vg::Index(vg::Field::Flat)], (std::vector<std::uint32_t>{0, 1}));
 }
 
 TEST(Criteria, AWildcardSelectsTheMaskConditionInOneDirectionOnly) {

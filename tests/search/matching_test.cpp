@@ -1,8 +1,11 @@
 #include "directory/cp1251.h"
 #include "search/matching.h"
+#include "search/oneshot.h"
 #include "testdata.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace {
 
@@ -53,8 +56,8 @@ class MatchTable : public ::testing::TestWithParam<Match> {};
 
 TEST_P(MatchTable, BothRoutines) {
     const Match& m = GetParam();
-    EXPECT_EQ(vg::MatchText(m.field, m.criterion, m.condition), m.text) << "text";
-    EXPECT_EQ(vg::MatchNumber(m.field, m.criterion, m.condition), m.number) << "number";
+    EXPECT_EQ(vg::test::MatchText(m.field, m.criterion, m.condition), m.text) << "text";
+    EXPECT_EQ(vg::test::MatchNumber(m.field, m.criterion, m.condition), m.number) << "number";
 }
 
 using enum vg::MatchCondition;
@@ -65,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Match{"ABC", "AB", vg::MatchCondition{12}, false, false},
                       Match{"ABC", "AB", vg::MatchCondition{255}, false, false},
                       Match{"ABC", "AB", BeginsWith, true, true}, Match{"ABC", "BC", BeginsWith, false, false},
-                      Match{"ABC", "BC", Contains, true, true}, Match{"ABC", "abc", Contains, false, false},
+                      Match{"ABC", "BC", Contains, true, true}, Match{"ABC", "abc", Contains, true, true},
                       Match{"ABC", "X", NotContains, true, true}, Match{"", "X", BeginsWith, false, false},
                       Match{"", "X", Contains, false, false}, Match{"", "X", NotContains, true, true},
                       Match{"10", "9", Greater, false, true}, Match{"10", "9", Less, true, false},
@@ -79,20 +82,83 @@ INSTANTIATE_TEST_SUITE_P(
                       Match{"7", "7", Greater, false, false}, Match{"12", "1?", FitsMask, true, true},
                       Match{"123", "1?", FitsMask, true, true}, Match{"1", "1?", FitsMask, false, false},
                       Match{"1", "1?", NotFitsMask, true, true}, Match{"12", "1?", NotFitsMask, false, false},
-                      Match{"\xA8", "\xC0", Less, true, false} /* Ё before А in byte order */,
-                      Match{"\xEB\xE5\xED", "\xCB\xC5\xCD", BeginsWith, false,
-                            false} /* stored lower case never meets */));
+                      Match{"\xA8", "\xC0", Less, true, false} /* Ё before А in byte order */));
+
+// A field stored in lower case compares as its capitals under every text test; numbers stay numbers.
+INSTANTIATE_TEST_SUITE_P(
+    LetterCase, MatchTable,
+    ::testing::Values(Match{W("Пос. Лесхоз"), W("ПОС. ЛЕС"), BeginsWith, true, true},
+                      Match{W("Пос. Лесхоз"), W("ЛЕСХОЗ"), Contains, true, true},
+                      Match{W("Пос. Лесхоз"), W("ЛЕСХОЗ"), NotContains, false, false},
+                      Match{W("Скворцова Е."), W("СКВОРЦОВА Е."), Equal, true, true},
+                      Match{W("Скворцова Е."), W("СКВОРЦОВА Е."), NotEqual, false, false},
+                      Match{W("ёлка"), W("ЁЛКА"), GreaterOrEqual, true, true}, Match{"mira", "MIRA", Equal, true, true},
+                      // б (0xE1) stands above В (0xC2) as stored, below it as a capital (0xC1)
+                      Match{W("б"), W("В"), Less, true, false}, Match{W("б"), W("В"), Greater, false, false},
+                      Match{W("яма"), W("Я"), LessOrEqual, false, true}, Match{W("ЯМА"), W("я"), Greater, true, false},
+                      Match{W("12а"), W("12А"), NotEqual, false, false}, Match{W("12а"), "12", Greater, true, false},
+                      Match{W("Пос. Лесхоз"), W("П?С. Л*"), FitsMask, true, true},
+                      Match{W("Пос. Лесхоз"), W("[!п]"), NotFitsMask, true, true},
+                      Match{W("ђ"), W("Ђ"), Equal, true, true}));
 
 TEST(Matching, AnInvalidMaskFailsOnlyUnderTheMaskConditions) {
-    EXPECT_THROW(vg::MatchText("X", "[0-9", FitsMask), vg::EMaskException);
-    EXPECT_THROW(vg::MatchNumber("X", "[0-9", NotFitsMask), vg::EMaskException);
-    EXPECT_FALSE(vg::MatchText("X", "[0-9", Contains));
+    EXPECT_THROW(vg::test::MatchText("X", "[0-9", FitsMask), vg::EMaskException);
+    EXPECT_THROW(vg::test::MatchNumber("X", "[0-9", NotFitsMask), vg::EMaskException);
+    EXPECT_FALSE(vg::test::MatchText("X", "[0-9", Contains));
+}
+
+// The text conditions, written out on a field upper-cased whole, against the search's test on random texts of
+// letters in both cases.
+bool ReferenceText(const std::string& field, const std::string& criterion, vg::MatchCondition condition) {
+    const std::string f = vg::cp1251::Upper(field), c = vg::cp1251::Upper(criterion);
+    const std::size_t at = f.empty() || c.empty() ? std::string::npos : f.find(c);
+    switch (condition) {
+    case BeginsWith:
+        return at == 0;
+    case Contains:
+        return at != std::string::npos;
+    case NotContains:
+        return at == std::string::npos;
+    case Equal:
+        return f == c;
+    case Greater:
+        return f > c;
+    case GreaterOrEqual:
+        return f >= c;
+    case Less:
+        return f < c;
+    case LessOrEqual:
+        return f <= c;
+    case NotEqual:
+        return f != c;
+    default:
+        return false;
+    }
+}
+
+TEST(Matching, TextConditionsAgreeWithTheFieldUpperCasedWhole) {
+    std::mt19937 rng(9);
+    const std::string letters = "aAbB" + W("ёЁжЖяЯ");
+    auto random = [&](std::size_t most) {
+        std::string t(rng() % (most + 1), ' ');
+        for (char& ch : t)
+            ch = letters[rng() % letters.size()];
+        return t;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::string field = random(6), criterion = random(3);
+        for (auto condition :
+             {BeginsWith, Contains, NotContains, Equal, Greater, GreaterOrEqual, Less, LessOrEqual, NotEqual})
+            ASSERT_EQ(vg::test::MatchText(field, criterion, condition), ReferenceText(field, criterion, condition))
+                << vg::cp1251::ToUtf8(field) << " " << static_cast<int>(condition) << " "
+                << vg::cp1251::ToUtf8(criterion);
+    }
 }
 
 TEST(Matching, TextOrderIsByteOrder) {
-    EXPECT_TRUE(vg::MatchText(W("ЁЛКА"), W("АЛЛЕЯ"), Less));
-    EXPECT_TRUE(vg::MatchText("Z", W("А"), Less));
-    EXPECT_TRUE(vg::MatchText("AB", "A", Greater)); // a proper prefix is the smaller
+    EXPECT_TRUE(vg::test::MatchText(W("ЁЛКА"), W("АЛЛЕЯ"), Less));
+    EXPECT_TRUE(vg::test::MatchText("Z", W("А"), Less));
+    EXPECT_TRUE(vg::test::MatchText("AB", "A", Greater)); // a proper prefix is the smaller
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "directory/cp1251.h"
 #include "directory/errors.h"
 #include "directory/loader.h"
 #include "resources/builtin_directory.h"
@@ -96,11 +97,113 @@ TEST(SearchRun, AnInvalidMaskFailsTheSearchAndNamesTheCriterion) {
     EXPECT_EQ(r.outcome, vg::SearchOutcome::Failed);
     EXPECT_EQ(r.criterion, static_cast<int>(vg::Field::Street));
     EXPECT_EQ(r.mask, "[0-9");
-    EXPECT_EQ(r.position, 6);
+    EXPECT_EQ(r.position, 5); // just after what was typed, not at the '*' the search appended
+    EXPECT_EQ(r.reason, vg::MaskError::UnclosedSet);
     EXPECT_EQ(r.message, "'[0-9*' is an invalid mask at (6)");
     EXPECT_EQ(c.Count(), 45129); // nothing removed
     EXPECT_EQ(host.finishes, 1);
     EXPECT_EQ(host.finished.outcome, vg::SearchOutcome::Failed);
+}
+
+struct Fault {
+    vg::Field field;
+    std::string typed;
+    int position;
+    vg::MaskError reason;
+};
+
+void PrintTo(const Fault& f, std::ostream* os) {
+    *os << "'" << vg::cp1251::ToUtf8(f.typed) << "'";
+}
+
+class MaskFaults : public ::testing::TestWithParam<Fault> {};
+
+// The fault is reported in the text as typed: before the trimming, the phone's dash removal and the '*'.
+TEST_P(MaskFaults, AreReportedWhereTheyWereTyped) {
+    const Fault& f = GetParam();
+    vg::TStrContainer c;
+    Host host(c, vg::test::Compressed({{"12345", "S", "1", "2", "U"}}));
+    host.inputs[vg::Index(f.field)] = {f.typed, vg::ItemOf(vg::MatchCondition::NotFitsMask)};
+    const vg::SearchResult r = vg::RunSearch(c, host);
+    EXPECT_EQ(r.outcome, vg::SearchOutcome::Failed);
+    EXPECT_EQ(r.criterion, static_cast<int>(f.field));
+    EXPECT_EQ(r.mask, f.typed);
+    EXPECT_EQ(r.position, f.position);
+    EXPECT_EQ(r.reason, f.reason);
+    EXPECT_EQ(c.Count(), 1);
+}
+
+using enum vg::MaskError;
+
+INSTANTIATE_TEST_SUITE_P(SearchRun, MaskFaults,
+                         ::testing::Values(Fault{vg::Field::Phone, " 1-2-[9-0]", 7, BackwardRange},
+                                           Fault{vg::Field::Phone, "--[-1]", 4, RangeWithoutStart},
+                                           Fault{vg::Field::Phone, "1-2[_", 6, UnclosedSet},
+                                           Fault{vg::Field::Street, W("  [Я-А]*"), 4, BackwardRange},
+                                           Fault{vg::Field::Street, W("ул[  "), 4, UnclosedSet},
+                                           Fault{vg::Field::House, "1[]", 3, EmptySet},
+                                           Fault{vg::Field::Flat, " [!]", 4, EmptySet},
+                                           Fault{vg::Field::User,
+                                                 [] {
+                                                     std::string s = "  ";
+                                                     for (int i = 0; i < 30; ++i)
+                                                         s += "*A";
+                                                     return s;
+                                                 }(),
+                                                 63,
+                                                 TooManyStars})); // the appended '*' is the 31st: just after the text
+
+TEST(SearchRun, LetterCaseAndPhoneRangesFindWhatTheListShows) {
+    vg::TStrContainer c;
+    Host host(c, vg::test::Compressed({{"21395", W("Пос. Лесхоз"), "1", "", W("Скворцова Е.")},
+                                       {"31395", W("ПОС. ЛЕСХОЗ"), "2", "", "X"},
+                                       {"41395", W("ЛЕНИНА"), "3", "", "Y"},
+                                       {"51395", W("пос. лесхоз"), "4", "", "Z"}}));
+    auto keys = [&] {
+        std::string k;
+        for (int i = 0; i < c.Count(); ++i)
+            k += std::string(c.GetKey(i)) + " ";
+        return k;
+    };
+    host.inputs[vg::Index(vg::Field::Street)] = {W("Пос. Лесхоз"), vg::ItemOf(vg::MatchCondition::Equal)};
+    vg::RunSearch(c, host);
+    EXPECT_EQ(keys(), "21395 31395 51395 ");
+    host.inputs[vg::Index(vg::Field::Street)] = {W("ос. л"), vg::ItemOf(vg::MatchCondition::Contains)};
+    host.inputs[vg::Index(vg::Field::User)] = {W("скворцова е."), vg::ItemOf(vg::MatchCondition::BeginsWith)};
+    vg::RunSearch(c, host);
+    EXPECT_EQ(keys(), "21395 ");
+    host.inputs = {};
+    host.inputs[vg::Index(vg::Field::Phone)] = {"[2-4]-1", vg::ItemOf(vg::MatchCondition::FitsMask)};
+    vg::RunSearch(c, host);
+    EXPECT_EQ(keys(), "21395 31395 41395 "); // a range, not '2' or '4'
+    host.inputs[vg::Index(vg::Field::Phone)] = {"[!2-4]-13-95", vg::ItemOf(vg::MatchCondition::FitsMask)};
+    vg::RunSearch(c, host);
+    EXPECT_EQ(keys(), "51395 ");
+}
+
+TEST(SearchRun, EveryRecordIsReadWholeEvenWhenAnEarlierCriterionRejectsIt) {
+    // The phone rejects every record, yet the search reads all five fields of each: the damaged record (one line
+    // only) fails the search instead of slipping through unread.
+    vg::TStrContainer c;
+    std::vector<vg::DirectoryRecord> recs;
+    for (int i = 0; i < 10; ++i)
+        recs.push_back({std::to_string(10000 + i), "S", "1", "", "U"});
+    Host host(c, vg::test::Compressed(recs));
+    host.corrupt = true;
+    host.inputs[vg::Index(vg::Field::Phone)] = {"99999", vg::ItemOf(vg::MatchCondition::Equal)};
+    EXPECT_THROW(vg::RunSearch(c, host), vg::EListError);
+    EXPECT_EQ(c.Count(), 8); // the two records after the damaged one were examined and removed
+
+    vg::TCriteria criteria;
+    criteria.Conditions[vg::Index(vg::Field::Phone)] = vg::MatchCondition::Equal;
+    criteria.Texts[vg::Index(vg::Field::Phone)] = "99999";
+    const vg::TRecordFilter filter(criteria);
+    vg::TString damaged("10000");
+    damaged.SetLines({"S", "1"});
+    EXPECT_THROW(filter(damaged), vg::EListError);
+    vg::TString whole("10000");
+    whole.SetLines({"S", "1", "", "U"});
+    EXPECT_FALSE(filter(whole));
 }
 
 TEST(SearchRun, AnEmptyDirectoryDoesNothingFurther) {

@@ -1,0 +1,26 @@
+#pragma once
+
+// One-shot forms of the search's tests, for tables of single cases in the tests and the fuzz targets: each call
+// prepares its criterion or mask anew, where the search prepares it once for all records.
+
+#include "search/mask.h"
+#include "search/matching.h"
+
+#include <string_view>
+
+namespace vg::test {
+
+// A text field (Phone, Street, User).
+inline bool MatchText(std::string_view field, std::string_view criterion, MatchCondition condition) {
+    return TCriterionTest(criterion, condition, false)(field);
+}
+// A numeric field (House, Flat): the order conditions compare ToNumber values.
+inline bool MatchNumber(std::string_view field, std::string_view criterion, MatchCondition condition) {
+    return TCriterionTest(criterion, condition, true)(field);
+}
+// Parses the mask and tests one text against it.
+inline bool MaskFits(std::string_view text, std::string_view mask) {
+    return TMask(mask).Fits(text);
+}
+
+} // namespace vg::test
