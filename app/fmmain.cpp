@@ -544,14 +544,22 @@ void TFmMain::Finish(const vg::SearchResult& result) {
 
 void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
     const CriterionGroup& g = groups_[static_cast<std::size_t>(result.criterion)];
-    const QString typed = g.field->text().trimmed();
-    // The position counts in the prepared text with the '*' the search appends; beyond the typed text it
-    // means "at the end".
-    const int position = std::min<int>(result.position, static_cast<int>(typed.size()) + 1);
-    const QString text =
-        QStringLiteral("Маска «%1» в поле «%2» задана неверно: ошибка в позиции %3.")
-            .arg(typed, QString::fromUtf8(vg::kCriteria[static_cast<std::size_t>(result.criterion)].caption))
-            .arg(position);
+    // The position counts in the field's text as typed; one past its end means the mask ends too early.
+    const QString typed = g.field->text();
+    const int position = std::clamp(result.position, 1, static_cast<int>(typed.size()) + 1);
+    // The message shows the mask without its leading blanks and counts in what it shows.
+    int blanks = 0;
+    while (blanks < typed.size() && typed[blanks].isSpace())
+        ++blanks;
+    const QString reason = result.reason == vg::MaskError::None
+                               ? QString()
+                               : QString::fromUtf8(vg::InfoOf(result.reason).text.data(),
+                                                   static_cast<qsizetype>(vg::InfoOf(result.reason).text.size()));
+    QString text =
+        QStringLiteral("Маска «%1» в поле «%2» задана неверно: ошибка в позиции %3")
+            .arg(typed.trimmed(), QString::fromUtf8(vg::kCriteria[static_cast<std::size_t>(result.criterion)].caption))
+            .arg(std::max(1, position - blanks));
+    text += reason.isEmpty() ? QStringLiteral(".") : QStringLiteral(" — %1.").arg(reason);
     if (quiet_) {
         // While the operator types, a mask is often unfinished: say so in the strip, never in a box.
         HideExplanation();
