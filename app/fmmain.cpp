@@ -90,6 +90,7 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
     }
     for (QToolBar* bar : findChildren<QToolBar*>())
         bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    commandsWidth_ = ui->TbEquipment->sizeHint().width();
 
     model_ = new vg::TResultModel(this);
     model_->SetContainer(&database_.Directory());
@@ -160,8 +161,12 @@ void TFmMain::resizeEvent(QResizeEvent* event) {
 }
 
 void TFmMain::ArrangeCriterionBars() {
-    // The criteria stand in one row while they fit and wrap to further rows rather than hide one of them.
+    // The commands keep their captions while they fit; narrower, their pictures stand for them, so that none
+    // hides behind the toolbar's extension button.
     const int available = width();
+    ui->TbEquipment->setToolButtonStyle(available >= commandsWidth_ ? Qt::ToolButtonTextBesideIcon
+                                                                     : Qt::ToolButtonIconOnly);
+    // The criteria stand in one row while they fit and wrap to further rows rather than hide one of them.
     int used = 0;
     for (std::size_t k = 0; k < bars_.size(); ++k) {
         QToolBar* bar = bars_[k];

@@ -126,6 +126,7 @@ private:
     QTimer typing_;
     std::optional<vg::TExplanation> explanation_;
     std::array<QToolBar*, vg::kCriterionCount> bars_{};
+    int commandsWidth_ = 0; // the command toolbar with its captions
     QTimer Tm;
 };
 

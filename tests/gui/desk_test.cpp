@@ -266,6 +266,14 @@ private slots:
         }
         QVERIFY(ui->ListView->isVisible());
         QVERIFY(ui->ListView->height() > 100);
+        // No command hides behind the toolbar's extension button either.
+        for (QAction* action : ui->TbEquipment->actions()) {
+            if (action->isSeparator()) continue;
+            QWidget* button = ui->TbEquipment->widgetForAction(action);
+            QVERIFY2(button && button->isVisible(), qPrintable(action->text()));
+            QVERIFY2(window->rect().contains(QRect(button->mapTo(window, QPoint(0, 0)), button->size())),
+                     qPrintable(action->text()));
+        }
         window->resize(866, 520);
     }
 
