@@ -13,4 +13,56 @@ void LoadDirectory(TStrContainer& container, std::string_view compressed, const 
     container.LoadFromStream(&ahead, progress);
 }
 
+TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)
+    : compressed_(compressed), master_(indexCount) {}
+
+void TDirectoryMaster::Parse(const ProgressCallback& progress) {
+    bool reporterFailed = false;
+    ProgressCallback watch = [&](std::int32_t position, std::int32_t maximum) {
+        count_ = maximum;
+        if (!progress) return;
+        try {
+            progress(position, maximum);
+        } catch (...) {
+            reporterFailed = true;
+            throw;
+        }
+    };
+    try {
+        LoadDirectory(master_, compressed_, watch);
+    } catch (...) {
+        // A failing reporter is the caller's fault, not the directory's: the next load parses again.
+        if (reporterFailed) {
+            master_.Clear();
+            count_ = -1;
+            throw;
+        }
+        failure_ = std::current_exception();
+    }
+    parsed_ = true;
+}
+
+void TDirectoryMaster::Replay(const ProgressCallback& progress) const {
+    // The reports the parse made, figure for figure: (0, Count), then each record read whose index is a
+    // multiple of the step, and the last one.
+    if (!progress || count_ < 1) return;
+    const std::int32_t step = std::max(count_ / 100, 1);
+    progress(0, count_);
+    const std::int32_t read = master_.Count();
+    for (std::int32_t i = 0; i < read; ++i)
+        if (i % step == 0 || i == count_ - 1) progress(i, count_);
+}
+
+void TDirectoryMaster::Load(TStrContainer& container, const ProgressCallback& progress) {
+    if (!parsed_) {
+        container.Clear();
+        Parse(progress);
+        container.RestoreFrom(master_);
+    } else {
+        container.RestoreFrom(master_);
+        Replay(progress);
+    }
+    if (failure_) std::rethrow_exception(failure_);
+}
+
 } // namespace vg

@@ -60,7 +60,15 @@ std::size_t TReadAheadStream::Read(void* buffer, std::size_t count) {
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        if (offset_ == current_.size() && !Next()) break;
+        if (offset_ == current_.size()) {
+            try {
+                if (!Next()) break;
+            } catch (...) {
+                // The bytes before the failure are delivered; the failure stays for the next Read.
+                if (done > 0) break;
+                throw;
+            }
+        }
         const std::size_t n = std::min(count - done, current_.size() - offset_);
         std::memcpy(out + done, current_.data() + offset_, n);
         offset_ += n;
@@ -81,7 +89,10 @@ bool TReadAheadStream::HasAtLeast(std::size_t count) {
     // With the queue full the worker waits for room: a count beyond what the read-ahead holds is answered by
     // what it holds (the readers ask for a few bytes only).
     ready_.wait(lock, [&] { return available() >= count || done_ || chunks_.size() >= depth_; });
-    return available() >= count;
+    if (available() >= count) return true;
+    // Asked beyond the last good byte: the failure there is the answer.
+    if (done_ && error_) std::rethrow_exception(error_);
+    return false;
 }
 
 } // namespace vg

@@ -13,7 +13,8 @@ namespace vg {
 
 // Reads another stream ahead on a worker thread, a chunk at a time, so that producing the bytes (inflating)
 // and using them (parsing) run at once on two cores. The bytes, their order and the failure at their end are
-// the inner stream's; the inner stream is touched by the worker only.
+// the inner stream's: the failure comes only when every byte before it has been read. The inner stream is
+// touched by the worker only.
 class TReadAheadStream : public TStream {
 public:
     explicit TReadAheadStream(TStream& inner, std::size_t chunk = 32 * 1024, std::size_t depth = 4);
@@ -27,7 +28,8 @@ public:
 
 private:
     void Work();
-    // Takes the next chunk; false at the end. Passes the inner stream's failure on once its bytes are used.
+    // Takes the next chunk; false at the end. Raises the inner stream's failure, every time, once its bytes are
+    // used.
     bool Next();
 
     TStream& inner_;

@@ -125,15 +125,15 @@ const char* const kCriterionNames[] = {"phone", "street", "house", "flat", "user
 // The command line's criteria, handed to the search run as the window hands its fields.
 class CliSearch : public vg::ISearchHost {
 public:
-    CliSearch(vg::TStrContainer& container, std::string_view bytes,
+    CliSearch(vg::TStrContainer& container, vg::TDirectoryMaster& master,
               const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs)
-        : container_(container), bytes_(bytes), inputs_(inputs) {}
-    void Reload() override { vg::LoadDirectory(container_, bytes_); }
+        : container_(container), master_(master), inputs_(inputs) {}
+    void Reload() override { master_.Load(container_); }
     vg::TCriteria ReadCriteria() override { return vg::ReadCriteria(inputs_); }
 
 private:
     vg::TStrContainer& container_;
-    std::string_view bytes_;
+    vg::TDirectoryMaster& master_;
     const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs_;
 };
 
@@ -186,8 +186,10 @@ int Search(int argc, char** argv) {
     std::string bytes;
     std::string_view view;
     if (!LoadBytes(file, bytes, view)) return 1;
+    // Declared before the container, which shares the master's records.
+    vg::TDirectoryMaster master(view);
     vg::TStrContainer container;
-    CliSearch host(container, view, inputs);
+    CliSearch host(container, master, inputs);
     vg::SearchResult result;
     try {
         result = vg::RunSearch(container, host);

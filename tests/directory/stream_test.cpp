@@ -102,9 +102,15 @@ TEST(DecompressionStream, TruncatedDataEndsShortAndAFailingSourcePassesItsErrorO
     EXPECT_LT(got, plain.size());
     EXPECT_EQ(buf.substr(0, got), plain.substr(0, got));
 
+    // A source failing after 1,000 bytes: what they inflate to first, then the source's error, every time.
     TFailingStream failing(packed, 1000);
     vg::TDecompressionStream z2(failing);
+    got = z2.Read(buf.data(), buf.size());
+    EXPECT_GT(got, 0u);
+    EXPECT_LT(got, plain.size());
+    EXPECT_EQ(buf.substr(0, got), plain.substr(0, got));
     EXPECT_THROW(z2.Read(buf.data(), buf.size()), vg::Exception);
+    EXPECT_THROW(z2.Read(buf.data(), 1), vg::Exception);
 }
 
 TEST(Stream, ReadStringOfAHugeLengthAllocatesOnlyWhatArrives) {
