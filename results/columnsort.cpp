@@ -4,8 +4,10 @@
 #include "directory/errors.h"
 #include "search/matching.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace vg {
@@ -57,46 +59,89 @@ void ReportProgress(ISortProgress* progress, int i, int j, int count) {
 
 // ---- the sort over prepared keys ----
 
-// A text upper-cased once: its first eight bytes as a big-endian number decide most compares alone.
+// A text upper-cased once: its first sixteen bytes as two big-endian numbers decide most compares alone.
 struct TextKey {
-    std::uint64_t head = 0;
+    std::uint64_t head[2] = {0, 0};
     const unsigned char* data = nullptr;
     std::uint32_t size = 0;
 };
 
 // StrCompare of the texts the keys were made from.
 inline int CompareText(const TextKey& a, const TextKey& b) {
-    if (a.head != b.head) return a.head < b.head ? -1 : 1;
+    if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
+    if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
+    // Equal heads: the first min(size, 16) bytes of both texts are equal (zero padding is never compared with
+    // a real byte, since it lies past the shorter text's end).
     const std::size_t n = std::min(a.size, b.size);
-    const int r = n > 0 ? std::memcmp(a.data, b.data, n) : 0;
-    if (r != 0) return r < 0 ? -1 : 1;
+    if (n > 16) {
+        const int r = std::memcmp(a.data + 16, b.data + 16, n - 16);
+        if (r != 0) return r < 0 ? -1 : 1;
+    }
     return a.size == b.size ? 0 : a.size < b.size ? -1 : 1;
 }
 
 // One record's sort keys: the numbers converted and the texts upper-cased once, instead of in every compare.
+// A city has few streets and many records on each: a street is its rank among the city's streets, so that
+// equal streets compare in one step.
 struct Entry {
-    TextKey text[2];        // Street, User
-    std::int32_t number[3]; // Phone, House, Flat
-    std::uint32_t record;   // position before the sort
-    bool damaged;           // fewer than four lines: compared through the record itself, failing as it would
+    TextKey user;
+    std::int32_t number[3];   // Phone, House, Flat
+    std::uint32_t streetRank; // equal streets equal ranks, ordered as StrCompare orders the streets
+    std::uint32_t record;     // position before the sort
+    bool damaged;             // fewer than four lines: compared through the record itself, failing as it would
 };
 
 constexpr int NumberSlot(Field f) {
     return f == fPhone ? 0 : f == fHouse ? 1 : 2;
 }
-constexpr int TextSlot(Field f) {
-    return f == fStreet ? 0 : 1;
-}
 
 template <int Column> int CompareEntries(const Entry& a, const Entry& b) {
     for (const Step& step : kChains[Column]) {
         if (step.field == fNone) break;
-        const int r = step.number ? CompareInt(a.number[NumberSlot(step.field)], b.number[NumberSlot(step.field)])
-                                  : CompareText(a.text[TextSlot(step.field)], b.text[TextSlot(step.field)]);
+        int r;
+        if (step.number)
+            r = CompareInt(a.number[NumberSlot(step.field)], b.number[NumberSlot(step.field)]);
+        else if (step.field == fStreet)
+            r = a.streetRank < b.streetRank ? -1 : a.streetRank > b.streetRank ? 1 : 0;
+        else
+            r = CompareText(a.user, b.user);
         if (r != 0) return r;
     }
     return 0;
 }
+
+// Ranks texts: equal texts get equal ranks, and ranks order as StrCompare orders the texts.
+class TTextRanks {
+public:
+    // The text's id; the key must stay valid until Ranks.
+    std::uint32_t Add(const TextKey& key) {
+        const std::string_view text(reinterpret_cast<const char*>(key.data), key.size);
+        if (!distinct_.empty() && text == last_) return lastId_;
+        auto [at, added] = ids_.try_emplace(text, static_cast<std::uint32_t>(distinct_.size()));
+        if (added) distinct_.push_back(key);
+        last_ = text;
+        lastId_ = at->second;
+        return lastId_;
+    }
+    // rank[id] for every id handed out.
+    std::vector<std::uint32_t> Ranks() const {
+        std::vector<std::uint32_t> order(distinct_.size());
+        for (std::uint32_t k = 0; k < order.size(); ++k)
+            order[k] = k;
+        std::sort(order.begin(), order.end(),
+                  [this](std::uint32_t x, std::uint32_t y) { return CompareText(distinct_[x], distinct_[y]) < 0; });
+        std::vector<std::uint32_t> rank(distinct_.size());
+        for (std::uint32_t k = 0; k < order.size(); ++k)
+            rank[order[k]] = k; // the texts are distinct: no two share a rank
+        return rank;
+    }
+
+private:
+    std::unordered_map<std::string_view, std::uint32_t> ids_;
+    std::vector<TextKey> distinct_;
+    std::string_view last_;
+    std::uint32_t lastId_ = 0;
+};
 
 // Upper-cased copies of the texts that have lower-case letters; the others are used where they lie.
 class TUpperTexts {
@@ -118,8 +163,8 @@ public:
         TextKey key;
         key.data = data;
         key.size = static_cast<std::uint32_t>(n);
-        for (std::size_t b = 0; b < 8; ++b)
-            key.head = key.head << 8 | (b < n ? data[b] : 0u);
+        for (std::size_t b = 0; b < 16; ++b)
+            key.head[b / 8] = key.head[b / 8] << 8 | (b < n ? data[b] : 0u);
         return key;
     }
 
@@ -180,6 +225,7 @@ void SortByColumn(TStrContainer& container, int column, bool ascending, ISortPro
     if (count <= 1) return;
     std::vector<Entry> entries(static_cast<std::size_t>(count));
     TUpperTexts upper;
+    TTextRanks streets;
     for (int i = 0; i < count; ++i) {
         const TString& record = *container.GetItem(i);
         const TLineList lines = record.Lines();
@@ -189,9 +235,12 @@ void SortByColumn(TStrContainer& container, int column, bool ascending, ISortPro
         e.number[0] = ToNumber(record.Key());
         e.number[1] = ToNumber(lines.Get(1));
         e.number[2] = ToNumber(lines.Get(2));
-        e.text[0] = upper.Key(lines.Get(0));
-        e.text[1] = upper.Key(lines.Get(3));
+        e.streetRank = streets.Add(upper.Key(lines.Get(0)));
+        e.user = upper.Key(lines.Get(3));
     }
+    const std::vector<std::uint32_t> rank = streets.Ranks();
+    for (Entry& e : entries)
+        e.streetRank = rank[e.streetRank];
     // The records take the order the entries reached, also when a damaged record stops the sort half-way.
     auto arrange = [&] {
         std::vector<std::uint32_t> order(entries.size());
