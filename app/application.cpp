@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QProxyStyle>
 
 #include <cstdio>
@@ -19,9 +20,20 @@ public:
     }
 };
 
+// The windows are designed for Tahoma. Debian's fonts-wine carries one with Cyrillic, though not registered
+// with fontconfig; where it is missing, a narrow font takes its place so that the design sizes still hold.
+void LoadWindowFont() {
+    for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
+        QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
+                                QStringLiteral("DejaVu Sans")});
+}
+
 } // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    LoadWindowFont();
     setStyle(new THintTimingStyle);
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(12);

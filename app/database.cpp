@@ -5,26 +5,8 @@
 
 #include <QResource>
 
-vg::TStrContainer* Directory = nullptr;
-std::int32_t ResultCount = 0;
-TFmSplash* FmSplash = nullptr;
-TFmMain* FmMain = nullptr;
-
-namespace {
-
-DirectorySource& Source() {
-    static DirectorySource source = BuiltinDirectoryResource;
-    return source;
-}
-
-} // namespace
-
 EDirectoryMissing::EDirectoryMissing()
     : vg::Exception("The program carries no telephone directory: its resource \"RCD\" is missing from this build.") {}
-
-void SetDirectorySource(DirectorySource source) {
-    Source() = source ? std::move(source) : BuiltinDirectoryResource;
-}
 
 std::optional<std::string_view> BuiltinDirectoryResource() {
     QResource resource(QStringLiteral(":/RCD"));
@@ -36,20 +18,32 @@ QString LoadingText() {
     return QStringLiteral("Загрузка базы данных в память ...");
 }
 
-void LoadDatabase(bool Quiet) {
-    std::optional<std::string_view> bytes = Source()();
+TDatabase::TDatabase(DirectorySource source)
+    : source_(source ? std::move(source) : DirectorySource(BuiltinDirectoryResource)) {}
+
+TDatabase::~TDatabase() {
+    directory_.Clear(); // its records belong to the master
+}
+
+void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
+    std::optional<std::string_view> bytes = source_();
     if (!bytes) throw EDirectoryMissing();
-    if (FmSplash) FmSplash->SetInfoText(LoadingText());
-    if (!Quiet && FmSplash) FmSplash->ShowNow();
+    if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
+        directory_.Clear(); // nothing may keep the old master's records
+        master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
+        masterBytes_ = *bytes;
+    }
+    if (progress) progress->SetInfoText(LoadingText());
+    if (!Quiet && progress) progress->ShowNow();
     try {
-        vg::ProgressCallback progress;
-        if (FmSplash) progress = [](std::int32_t pos, std::int32_t max) { FmSplash->ProgressCallback(pos, max); };
-        if (Directory) vg::LoadDirectory(*Directory, *bytes, progress);
+        vg::ProgressCallback report;
+        if (progress) report = [progress](std::int32_t pos, std::int32_t max) { progress->ProgressCallback(pos, max); };
+        master_->Load(directory_, report);
     } catch (...) {
         // An always-on-top window must not stay over the desktop after a failed load.
-        if (!Quiet && FmSplash) FmSplash->hide();
+        if (!Quiet && progress) progress->hide();
         throw;
     }
-    if (Directory) ResultCount = Directory->Count();
-    if (!Quiet && FmSplash) FmSplash->hide();
+    ResultCount = directory_.Count();
+    if (!Quiet && progress) progress->hide();
 }

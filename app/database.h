@@ -7,18 +7,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 
-class TFmSplash;
-class TFmMain;
+namespace vg {
+class TDirectoryMaster;
+}
 
-// The application's shared objects: the one directory container, the number of records last published,
-// the splash or progress window and the main window.
-extern vg::TStrContainer* Directory;
-extern std::int32_t ResultCount;
-extern TFmSplash* FmSplash;
-extern TFmMain* FmMain;
+class TFmSplash;
 
 // The program carries no directory: a build without its resource.
 class EDirectoryMissing : public vg::Exception {
@@ -29,13 +26,36 @@ public:
 // Where the compressed directory comes from: the program's resource "RCD" unless a test says otherwise.
 // An empty optional means that there is none.
 using DirectorySource = std::function<std::optional<std::string_view>()>;
-void SetDirectorySource(DirectorySource source);
 std::optional<std::string_view> BuiltinDirectoryResource();
 
 QString LoadingText();
 
-// Refills the directory container from the directory with the progress window's text and bar; shows and
-// hides the window unless Quiet. Failures are passed on with the window hidden again; the records read
-// until then stay and the result count keeps its value. No directory at all: EDirectoryMissing, before
-// anything is touched.
-void LoadDatabase(bool Quiet);
+// The directory the windows work on: the one container, which is at once the loaded directory and the current
+// result set, where it is reloaded from, and the number of records last published to the list. Whoever owns
+// it keeps it alive longer than every window that shows it.
+class TDatabase {
+public:
+    explicit TDatabase(DirectorySource source = BuiltinDirectoryResource);
+    ~TDatabase();
+    TDatabase(const TDatabase&) = delete;
+    TDatabase& operator=(const TDatabase&) = delete;
+
+    vg::TStrContainer& Directory() { return directory_; }
+    const vg::TStrContainer& Directory() const { return directory_; }
+
+    // Refills the container from the directory with `progress`'s text and bar (none: no reports); shows and
+    // hides that window unless Quiet. Failures are passed on with the window hidden again; the records read
+    // until then stay and the result count keeps its value. No directory at all: EDirectoryMissing, before
+    // anything is touched. The directory is parsed once; every later load restores the container from that
+    // parsed copy, with the same records, order, progress reports and failure as a parse.
+    void LoadDatabase(TFmSplash* progress, bool Quiet);
+
+    std::int32_t ResultCount = 0;
+
+private:
+    DirectorySource source_;
+    // The parsed copy and the bytes it was parsed from; made again when the source hands out other bytes.
+    std::string_view masterBytes_;
+    std::unique_ptr<vg::TDirectoryMaster> master_;
+    vg::TStrContainer directory_{0}; // after the master: it shares the master's records
+};

@@ -15,10 +15,28 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 
 namespace {
 
-const char* const kCriterionNames[] = {"Телефон", "Улица", "Здание", "Квартира, офис", "Абонент, организация"};
+// A long operation shows the always-on-top progress window over the main one; once it is hidden again, the
+// operator's window is active again with the focus where it was.
+class TKeepFocus {
+public:
+    explicit TKeepFocus(QWidget* window)
+        : window_(window), focus_(QApplication::focusWidget()), active_(window->isActiveWindow()) {}
+    ~TKeepFocus() {
+        if (active_ && !window_->isActiveWindow()) window_->activateWindow();
+        if (focus_) focus_->setFocus();
+    }
+    TKeepFocus(const TKeepFocus&) = delete;
+    TKeepFocus& operator=(const TKeepFocus&) = delete;
+
+private:
+    QWidget* window_;
+    QPointer<QWidget> focus_;
+    bool active_;
+};
 
 QByteArray ReadSound(const QString& name) {
     QFile file(name);
@@ -28,7 +46,8 @@ QByteArray ReadSound(const QString& name) {
 
 } // namespace
 
-TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui(new Ui::FmMain), sound_(sound) {
+TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent)
+    : QMainWindow(parent), ui(new Ui::FmMain), database_(database), progress_(progress), sound_(sound) {
     ui->setupUi(this);
     QFont base(QStringLiteral("Tahoma"));
     base.setPixelSize(12);
@@ -38,7 +57,8 @@ TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui
     ui->lbCnt->setFont(bold);
 
     // The criterion panels are defined with the window and live in their toolbars, side by side.
-    QToolBar* bars[] = {ui->TBPhone, ui->TBToolbar1, ui->TBHouse, ui->TbFlat, ui->TbUser};
+    bars_ = {ui->TBPhone, ui->TBToolbar1, ui->TBHouse, ui->TbFlat, ui->TbUser};
+    QToolBar* const* bars = bars_.data();
     TBestPanel* panels[] = {ui->PanelPhone, ui->PanelStreet, ui->PanelHouse, ui->PanelFlat, ui->BestPanel1};
     TComboBoxLabel* combos[] = {ui->cbfPhone, ui->cbfStreet, ui->cbfHouse, ui->cbfFlat, ui->cbfUser};
     QLineEdit* fields[] = {ui->edPhone, ui->edStreet, ui->edHouse, ui->edFlat, ui->edUser};
@@ -50,6 +70,9 @@ TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui
         bars[k]->addWidget(panels[k]);
         panels[k]->show();
         groups_[static_cast<std::size_t>(k)] = {combos[k], fields[k]};
+        combos[k]->SetCaption(QString::fromUtf8(vg::kCriteria[static_cast<std::size_t>(k)].caption));
+        for (const vg::TConditionInfo& condition : vg::kConditions)
+            combos[k]->addItem(QString::fromUtf8(condition.caption));
         combos[k]->setCurrentIndex(0);
         combos[k]->installEventFilter(this);
         fields[k]->installEventFilter(this);
@@ -59,16 +82,19 @@ TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui
         bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
 
     model_ = new vg::TResultModel(this);
-    model_->SetContainer(Directory);
+    model_->SetContainer(&database_.Directory());
     model_->SetBaseFont(base);
     ui->ListView->SetResultModel(model_);
-    const int widths[] = {100, 275, 100, 100, 335};
-    const char* const captions[] = {"Номер тел.", "Улица", "Здание", "Квартира", "Абонент"};
-    for (int c = 0; c < 5; ++c) {
-        model_->SetCaption(c, QString::fromUtf8(captions[c]));
-        ui->ListView->setColumnWidth(c, widths[c]);
+    for (int c = 0; c < vg::kColumnCount; ++c) {
+        const vg::TColumnInfo& column = vg::kColumns[static_cast<std::size_t>(c)];
+        model_->SetCaption(c, QString::fromUtf8(column.caption));
+        ui->ListView->setColumnWidth(c, column.width);
     }
-    ui->ListView->horizontalHeader()->setStretchLastSection(false);
+    // The subscriber column takes whatever width the others leave; widths the operator sets stay for the session.
+    ui->ListView->horizontalHeader()->setStretchLastSection(true);
+    ui->ListView->horizontalHeader()->setSortIndicatorShown(true);
+    ui->ListView->setAccessibleName(QStringLiteral("Список абонентов"));
+    ui->lbCnt->setAccessibleName(QStringLiteral("Абонентов в списке"));
 
     connect(ui->mnSearch, &QAction::triggered, this, &TFmMain::mnSearchClick);
     connect(ui->mnClear, &QAction::triggered, this, &TFmMain::mnClearClick);
@@ -80,6 +106,8 @@ TFmMain::TFmMain(ISoundPlayer* sound, QWidget* parent) : QMainWindow(parent), ui
     Tm.setSingleShot(false);
     connect(&Tm, &QTimer::timeout, this, &TFmMain::TmTimer);
 
+    SetUpKeys();
+    ui->edPhone->setFocus(); // where the operator starts typing, never the list
     hints_ = std::make_unique<THintManager>([this](THintData& data, const QString& proposed, const THintInfo& info) {
         AppEventsShowHint(data, proposed, info);
     });
@@ -103,7 +131,31 @@ void TFmMain::FormCreate() {
 
 void TFmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    ArrangeCriterionBars();
     if (FirstShow) Tm.start();
+}
+
+void TFmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ArrangeCriterionBars();
+}
+
+void TFmMain::ArrangeCriterionBars() {
+    // The criteria stand in one row while they fit and wrap to further rows rather than hide one of them.
+    const int available = width();
+    int used = 0;
+    for (std::size_t k = 0; k < bars_.size(); ++k) {
+        QToolBar* bar = bars_[k];
+        const int needed = bar->sizeHint().width();
+        const bool wrap = k == 0 || used + needed > available;
+        if (wrap != toolBarBreak(bar)) {
+            if (wrap)
+                insertToolBarBreak(bar);
+            else
+                removeToolBarBreak(bar);
+        }
+        used = (wrap ? 0 : used) + needed;
+    }
 }
 
 void TFmMain::TmTimer() {
@@ -114,6 +166,89 @@ void TFmMain::TmTimer() {
 
 void TFmMain::mnDoCloseClick() {
     close();
+}
+
+// ---- the keyboard ----
+
+void TFmMain::SetUpKeys() {
+    // Function keys and digits mean the same whatever keyboard layout is active.
+    struct Command {
+        QAction* action;
+        QList<QKeySequence> keys;
+    };
+    const Command commands[] = {
+        {ui->mnSearch, {QKeySequence(Qt::Key_F3)}},
+        {ui->mnClear, {QKeySequence(Qt::Key_F5)}},
+        {ui->mnClearFilters, {QKeySequence(Qt::Key_F8)}},
+        {ui->mnDoClose, {QKeySequence(Qt::Key_F10), QKeySequence(QKeySequence::Quit)}},
+    };
+    for (const Command& c : commands) {
+        c.action->setShortcuts(c.keys);
+        c.action->setShortcutContext(Qt::WindowShortcut);
+        // The hint names the keys; Enter in a criterion searches as well.
+        QString keys = c.keys.first().toString(QKeySequence::NativeText);
+        if (c.action == ui->mnSearch) keys += QStringLiteral(", Enter");
+        QString tip = c.action->toolTip();
+        if (!tip.endsWith(QLatin1Char(' '))) tip += QLatin1Char(' ');
+        c.action->setToolTip(tip + QStringLiteral("(%1)").arg(keys));
+    }
+    auto addKey = [this](const QKeySequence& key, const QString& name, auto handler) {
+        auto* action = new QAction(name, this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+        return action;
+    };
+    for (int k = 0; k < vg::kCriterionCount; ++k) {
+        const QString caption = QString::fromUtf8(vg::kCriteria[static_cast<std::size_t>(k)].caption);
+        const CriterionGroup& g = groups_[static_cast<std::size_t>(k)];
+        g.field->setAccessibleName(caption);
+        g.combo->setAccessibleName(caption + QStringLiteral(": условие"));
+        const QString digit = QString::number(k + 1);
+        g.field->setToolTip(QStringLiteral("%1 (Ctrl+%2)").arg(caption, digit));
+        g.combo->setToolTip(g.combo->toolTip() + QStringLiteral(" (Alt+%1)").arg(digit));
+        addKey(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + k)), caption, [this, k] { FocusCriterion(k); });
+        addKey(QKeySequence(Qt::ALT | static_cast<Qt::Key>(Qt::Key_1 + k)), caption + QStringLiteral(": условие"),
+               [this, k] { OpenCondition(k); });
+    }
+    for (int c = 0; c < vg::kColumnCount; ++c)
+        addKey(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_F1 + c)),
+               QStringLiteral("Сортировать: %1").arg(QString::fromUtf8(vg::kColumns[static_cast<std::size_t>(c)].caption)),
+               [this, c] { ListViewColumnClick(c); });
+    addKey(QKeySequence(Qt::Key_F6), QStringLiteral("Список или поле поиска"), [this] { SwitchListAndCriteria(); });
+    ui->ListView->setToolTip(QStringLiteral("F6 — к списку и обратно; Ctrl+F1…F5 — сортировка по столбцу"));
+}
+
+void TFmMain::FocusCriterion(int criterion) {
+    QLineEdit* field = groups_[static_cast<std::size_t>(criterion)].field;
+    field->setFocus(Qt::ShortcutFocusReason);
+    field->selectAll();
+    lastCriterion_ = criterion;
+}
+
+void TFmMain::OpenCondition(int criterion) {
+    TComboBoxLabel* combo = groups_[static_cast<std::size_t>(criterion)].combo;
+    combo->setFocus(Qt::ShortcutFocusReason);
+    lastCriterion_ = criterion;
+    combo->showPopup();
+}
+
+void TFmMain::SwitchListAndCriteria() {
+    if (ui->ListView->hasFocus()) {
+        FocusCriterion(lastCriterion_);
+        return;
+    }
+    ui->ListView->setFocus(Qt::ShortcutFocusReason);
+    if (!ui->ListView->currentIndex().isValid() && model_->rowCount() > 0) SelectFirstRow();
+}
+
+void TFmMain::SelectFirstRow() {
+    if (model_->rowCount() <= 0) return;
+    const QModelIndex first = model_->index(0, 0);
+    ui->ListView->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+    ui->ListView->scrollToTop();
 }
 
 // ---- the list ----
@@ -130,28 +265,35 @@ void TFmMain::SetColumnCaption(int column, bool marked) {
 }
 
 void TFmMain::RefreshList() {
-    if (!Directory) return;
-    ResultCount = Directory->Count();
-    ui->lbCnt->setText(vg::ToQString(vg::FormatThousands(ResultCount)));
-    model_->SetContainer(Directory);
-    model_->SetRowCount(ResultCount);
+    database_.ResultCount = database_.Directory().Count();
+    ui->lbCnt->setText(vg::ToQString(vg::FormatThousands(database_.ResultCount)));
+    model_->SetRowCount(database_.ResultCount);
     SortAscending = true;
     SetColumnCaption(SortColumn, false);
     SortColumn = 0;
     SetColumnCaption(0, true);
     model_->SetSortColumn(0);
+    ShowSortIndicator();
+    ui->ListView->SetEmptyText(QString());
     ui->ListView->viewport()->repaint();
 }
 
+void TFmMain::ShowSortIndicator() {
+    ui->ListView->horizontalHeader()->setSortIndicator(SortColumn,
+                                                       SortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
 void TFmMain::mnClearClick() {
+    TKeepFocus keep(this);
     try {
-        LoadDatabase(false);
+        database_.LoadDatabase(&progress_, false);
     } catch (const std::exception& e) {
         RefreshList();
         TellLoadFailure(e);
         return;
     }
     RefreshList();
+    SelectFirstRow();
 }
 
 void TFmMain::ListViewColumnClick(int column) {
@@ -163,22 +305,22 @@ void TFmMain::ListViewColumnClick(int column) {
         SortColumn = column;
         SetColumnCaption(column, true);
     }
+    TKeepFocus keep(this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto cleanUp = [this] {
-        if (FmSplash) FmSplash->hide();
+        progress_.hide();
         model_->SetSortColumn(SortColumn);
+        ShowSortIndicator();
         ui->ListView->viewport()->repaint();
         const QModelIndexList selected = ui->ListView->selectionModel()->selectedRows();
         if (!selected.isEmpty()) ui->ListView->scrollTo(selected.first(), QAbstractItemView::EnsureVisible);
         QApplication::restoreOverrideCursor();
     };
     try {
-        if (FmSplash) {
-            FmSplash->SetInfoText(vg::ToQString(vg::SortInfoText()));
-            FmSplash->ProgressCallback(0, ResultCount);
-            FmSplash->ShowNow();
-        }
-        if (Directory) vg::SortByColumn(*Directory, SortColumn, SortAscending, FmSplash);
+        progress_.SetInfoText(vg::ToQString(vg::SortInfoText()));
+        progress_.ProgressCallback(0, database_.ResultCount);
+        progress_.ShowNow();
+        vg::SortByColumn(database_.Directory(), SortColumn, SortAscending, &progress_);
     } catch (...) {
         cleanUp();
         throw;
@@ -196,6 +338,11 @@ void TFmMain::FieldChanged(int criterion) {
 }
 
 bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn)
+        for (int k = 0; k < vg::kCriterionCount; ++k) {
+            const CriterionGroup& g = groups_[static_cast<std::size_t>(k)];
+            if (watched == g.field || watched == g.combo) lastCriterion_ = k;
+        }
     // edPhoneKeyPress: Enter in any criterion field or combo clicks the search; the key goes on as usual.
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -227,48 +374,50 @@ vg::TCriteria TFmMain::ReadCriteria() {
 // ---- the search ----
 
 void TFmMain::mnSearchClick() {
-    QWidget* focus = QApplication::focusWidget();
-    const bool active = isActiveWindow();
-    try {
-        LastSearch = vg::RunSearch(*Directory, *this);
-    } catch (const EDirectoryMissing&) {
-        throw;
-    } catch (const std::exception& e) {
-        if (FmSplash) FmSplash->hide();
-        RefreshList(); // the list shows what the container holds now
-        TellLoadFailure(e);
+    {
+        TKeepFocus keep(this);
+        try {
+            LastSearch = vg::RunSearch(database_.Directory(), *this);
+        } catch (const EDirectoryMissing&) {
+            throw;
+        } catch (const std::exception& e) {
+            progress_.hide();
+            RefreshList(); // the list shows what the container holds now
+            TellLoadFailure(e);
+        }
     }
-    if (active && !isActiveWindow()) activateWindow();
-    if (focus) focus->setFocus();
     if (LastSearch.outcome == vg::SearchOutcome::Failed) TellInvalidMask(LastSearch);
 }
 
 void TFmMain::Reload() {
     LastSearch = vg::SearchResult{};
-    LoadDatabase(true);
+    database_.LoadDatabase(&progress_, true);
 }
 
 void TFmMain::SetInfoText(std::string_view text) {
-    if (FmSplash) FmSplash->SetInfoText(vg::ToQString(text));
+    progress_.SetInfoText(vg::ToQString(text));
 }
 
 void TFmMain::ProgressCallback(std::int32_t position, std::int32_t maximum) {
-    if (FmSplash) FmSplash->ProgressCallback(position, maximum);
+    progress_.ProgressCallback(position, maximum);
 }
 
 void TFmMain::ShowProgress() {
-    if (FmSplash) FmSplash->ShowNow();
+    progress_.ShowNow();
 }
 
 void TFmMain::Finish(const vg::SearchResult& result) {
     LastSearch = result;
-    ResultCount = Directory->Count();
     RefreshList();
+    // The operator reads the answer from the top; Down goes on to the second row and Ctrl+C copies the first.
+    SelectFirstRow();
+    ui->ListView->SetEmptyText(result.outcome == vg::SearchOutcome::NotFound ? QStringLiteral("Ничего не найдено")
+                                                                             : QString());
     // An invalid mask is a failed search, never a found one.
-    const bool found = result.outcome != vg::SearchOutcome::Failed && ResultCount > 0;
+    const bool found = result.outcome != vg::SearchOutcome::Failed && database_.ResultCount > 0;
     const QByteArray& wave = found ? FoundSound : NotFoundSound;
     if (sound_ && !wave.isEmpty()) sound_->Play(wave);
-    if (FmSplash) FmSplash->hide();
+    progress_.hide();
 }
 
 void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
@@ -277,14 +426,19 @@ void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
     // The position counts in the prepared text with the '*' the search appends; beyond the typed text it
     // means "at the end".
     const int position = std::min<int>(result.position, static_cast<int>(typed.size()) + 1);
-    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                QStringLiteral("Маска «%1» в поле «%2» задана неверно: ошибка в позиции %3.\n\n"
-                                               "В маске * означает любые символы, ? — один любой символ, "
-                                               "[абв] или [0-9] — один символ из набора, [!0-9] — не из набора; "
-                                               "скобка [ должна закрываться скобкой ].")
-                                    .arg(typed, QString::fromUtf8(kCriterionNames[result.criterion]))
-                                    .arg(position),
-                                QMessageBox::Ok, this);
+    // The operator mends the mask where it goes wrong.
+    g.field->setFocus(Qt::OtherFocusReason);
+    g.field->setCursorPosition(position - 1);
+    lastCriterion_ = result.criterion;
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, windowTitle(),
+        QStringLiteral("Маска «%1» в поле «%2» задана неверно: ошибка в позиции %3.\n\n"
+                       "В маске * означает любые символы, ? — один любой символ, "
+                       "[абв] или [0-9] — один символ из набора, [!0-9] — не из набора; "
+                       "скобка [ должна закрываться скобкой ].")
+            .arg(typed, QString::fromUtf8(vg::kCriteria[static_cast<std::size_t>(result.criterion)].caption))
+            .arg(position),
+        QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("InvalidMaskMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -17,15 +17,19 @@ class TResultModel;
 }
 class ISoundPlayer;
 class QLineEdit;
+class QToolBar;
 class TComboBoxLabel;
+class TDatabase;
+class TFmSplash;
 
 // The working window: the command toolbar, the five criterion toolbars, the result list and the counter.
 class TFmMain : public QMainWindow, private vg::ISearchHost {
     Q_OBJECT
 
 public:
-    // `sound` plays the outcome of a search; the window does not own it.
-    explicit TFmMain(ISoundPlayer* sound, QWidget* parent = nullptr);
+    // The window works on `database` and shows long operations in `progress`; `sound` (none: silent) plays the
+    // outcome of a search. It owns none of them, and each must outlive it.
+    TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent = nullptr);
     ~TFmMain() override;
 
     // Publishes the container's contents to the list and the counter and puts the sort marker on column 0.
@@ -55,6 +59,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -64,6 +69,15 @@ private:
     };
 
     void FormCreate();
+    // The keyboard: a key for every command, criterion, condition list and column.
+    void SetUpKeys();
+    void FocusCriterion(int criterion);
+    void OpenCondition(int criterion);
+    // F6: from the criteria to the list, and back to the criterion last worked in.
+    void SwitchListAndCriteria();
+    void SelectFirstRow();
+    void ArrangeCriterionBars();
+    void ShowSortIndicator();
     // The change handler of a field: a typed wildcard selects the mask condition.
     void FieldChanged(int criterion);
     void AppEventsShowHint(THintData& data, const QString& proposed, const THintInfo& info);
@@ -82,9 +96,13 @@ private:
     void Finish(const vg::SearchResult& result) override;
 
     std::unique_ptr<Ui::FmMain> ui;
+    TDatabase& database_;
+    TFmSplash& progress_;
     vg::TResultModel* model_ = nullptr;
     ISoundPlayer* sound_;
     std::unique_ptr<THintManager> hints_;
     std::array<CriterionGroup, vg::kCriterionCount> groups_{};
+    int lastCriterion_ = 0;
+    std::array<QToolBar*, vg::kCriterionCount> bars_{};
     QTimer Tm;
 };

@@ -9,7 +9,8 @@
 #include <QWindow>
 
 TFmSplash::TFmSplash(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), ui(new Ui::FmSplash) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+      ui(new Ui::FmSplash) {
     ui->setupUi(this);
     setAttribute(Qt::WA_ShowWithoutActivating); // the operator's window keeps the keyboard
     QFont base(QStringLiteral("Tahoma"));

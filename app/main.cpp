@@ -1,5 +1,4 @@
 #include "application.h"
-#include "database.h"
 #include "fmmain.h"
 #include "sound.h"
 #include "startup.h"
@@ -7,10 +6,9 @@
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
     TWavePlayer sound;
+    TProgram program(&sound);
     int status = 0;
-    if (!StartUp(&sound, status)) return status;
-    FmMain->show();
-    status = app.exec();
-    ShutDown();
-    return status;
+    if (!program.StartUp(status)) return status;
+    program.FmMain()->show();
+    return app.exec();
 }

@@ -1,6 +1,5 @@
 #include "startup.h"
 
-#include "database.h"
 #include "fmmain.h"
 #include "fmsplash.h"
 
@@ -19,14 +18,19 @@ void Fatal(const QString& text) {
 
 } // namespace
 
-bool StartUp(ISoundPlayer* sound, int& status) {
-    FmSplash = new TFmSplash();
-    Directory = new vg::TStrContainer(0);
-    FmSplash->SetInfoText(LoadingText());
-    FmSplash->ProgressCallback(0, 100);
-    FmSplash->ShowNow();
+TProgram::TProgram(ISoundPlayer* sound, DirectorySource source) : sound_(sound), database_(std::move(source)) {}
+
+TProgram::~TProgram() {
+    ShutDown();
+}
+
+bool TProgram::StartUp(int& status) {
+    splash_ = std::make_unique<TFmSplash>();
+    splash_->SetInfoText(LoadingText());
+    splash_->ProgressCallback(0, 100);
+    splash_->ShowNow();
     try {
-        LoadDatabase(false);
+        database_.LoadDatabase(splash_.get(), false);
     } catch (const EDirectoryMissing& e) {
         Fatal(QString::fromUtf8(e.what()));
         status = 2;
@@ -38,20 +42,17 @@ bool StartUp(ISoundPlayer* sound, int& status) {
         ShutDown();
         return false;
     }
-    delete FmSplash;
-    FmSplash = nullptr;
-    FmMain = new TFmMain(sound);
-    FmMain->RefreshList();
-    FmSplash = new TFmSplash();
+    splash_.reset();
+    // The progress window of every later long operation; hidden until one starts.
+    splash_ = std::make_unique<TFmSplash>();
+    main_ = std::make_unique<TFmMain>(database_, *splash_, sound_);
+    main_->RefreshList();
     status = 0;
     return true;
 }
 
-void ShutDown() {
-    delete Directory;
-    Directory = nullptr;
-    delete FmMain;
-    FmMain = nullptr;
-    delete FmSplash;
-    FmSplash = nullptr;
+void TProgram::ShutDown() {
+    main_.reset();
+    splash_.reset();
+    database_.Directory().Clear();
 }

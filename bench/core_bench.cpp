@@ -67,24 +67,24 @@ private:
 
 struct Query {
     const char* name;
-    int criterion;
-    int condition; // combo index
+    vg::Field criterion;
+    vg::MatchCondition condition;
     const char* text;
     const char* sql; // the same test in SQL
 };
 
 // vg_number(x) in SQL is the program's own reading of a number (ToNumber): "12А" is 0, not 12.
 const Query kQueries[] = {
-    {"street_begins", vg::crStreet, 0, "ЛЕН", "substr(street, 1, length(?1)) = ?1"},
-    {"user_contains", vg::crUser, 1, "ИВАН", "instr(user, ?1) > 0"},
-    {"house_greater", vg::crHouse, 4, "50", "vg_number(house) > vg_number(?1)"},
-    {"street_mask", vg::crStreet, 8, "*СК*Я", "street GLOB ?1 || '*'"},
+    {"street_begins", vg::Field::Street, vg::MatchCondition::BeginsWith, "ЛЕН", "substr(street, 1, length(?1)) = ?1"},
+    {"user_contains", vg::Field::User, vg::MatchCondition::Contains, "ИВАН", "instr(user, ?1) > 0"},
+    {"house_greater", vg::Field::House, vg::MatchCondition::Greater, "50", "vg_number(house) > vg_number(?1)"},
+    {"street_mask", vg::Field::Street, vg::MatchCondition::FitsMask, "*СК*Я", "street GLOB ?1 || '*'"},
 };
 
 class Host : public vg::ISearchHost {
 public:
     Host(vg::TStrContainer& c, vg::TDirectoryMaster& master, const Query& q) : c_(c), master_(master) {
-        inputs_[static_cast<std::size_t>(q.criterion)] = {W(q.text), q.condition};
+        inputs_[vg::Index(q.criterion)] = {W(q.text), vg::ItemOf(q.condition)};
     }
     void Reload() override { master_.Load(c_); }
     vg::TCriteria ReadCriteria() override { return vg::ReadCriteria(inputs_); }

@@ -1,6 +1,6 @@
 // Drives the real main window, headless, through many cycles of search, sort and clear with varied criteria,
 // and reports the resident memory as it goes: it must stay flat.
-//   QT_QPA_PLATFORM=offscreen build/bench/soak [CYCLES]
+//   scripts/soak [CYCLES]
 
 #include "app/application.h"
 #include "app/database.h"
@@ -41,10 +41,12 @@ int main(int argc, char** argv) {
     });
     TApplication app(argc, argv);
     const long cycles = argc > 1 ? std::atol(argv[1]) : 10000;
+    TProgram program(nullptr);
     int status = 0;
-    if (!StartUp(nullptr, status)) return status;
-    FmMain->show();
-    Ui::FmMain* ui = FmMain->Form();
+    if (!program.StartUp(status)) return status;
+    TFmMain* window = program.FmMain();
+    window->show();
+    Ui::FmMain* ui = window->Form();
     std::mt19937 rng(2026);
     const QString streets[] = {
         QStringLiteral("ЛЕН"),    QStringLiteral("МИРА"), QStringLiteral("ПР."),  QStringLiteral("*СК*"),
@@ -62,20 +64,20 @@ int main(int argc, char** argv) {
             ui->edHouse->setText(QString::number(rng() % 60));
         }
         ui->mnSearch->trigger();
-        FmMain->ListViewColumnClick(static_cast<int>(rng() % 5));
-        if (rng() % 2) FmMain->ListViewColumnClick(FmMain->SortColumn);
+        window->ListViewColumnClick(static_cast<int>(rng() % 5));
+        if (rng() % 2) window->ListViewColumnClick(window->SortColumn);
         if (i % 10 == 0) {
             ui->mnClear->trigger();
-            FmMain->ListViewColumnClick(static_cast<int>(rng() % 5));
+            window->ListViewColumnClick(static_cast<int>(rng() % 5));
         }
         CloseMessages();
         if (i == 99) first = ResidentKiB();
         if ((i + 1) % 1000 == 0 || i + 1 == cycles)
-            std::printf("cycle %ld: resident %ld KiB, %d records listed\n", i + 1, ResidentKiB(), ResultCount);
+            std::printf("cycle %ld: resident %ld KiB, %d records listed\n", i + 1, ResidentKiB(),
+                        program.Database().ResultCount);
         std::fflush(stdout);
     }
     const long last = ResidentKiB();
     std::printf("resident after 100 cycles %ld KiB, at the end %ld KiB, growth %ld KiB\n", first, last, last - first);
-    ShutDown();
     return 0;
 }

@@ -14,8 +14,13 @@
 
 namespace {
 
+TProgram* Program = nullptr;
+
+TFmMain* Window() {
+    return Program->FmMain();
+}
 Ui::FmMain* Form() {
-    return FmMain->Form();
+    return Window()->Form();
 }
 
 void BM_WindowSearch(benchmark::State& state) {
@@ -24,7 +29,7 @@ void BM_WindowSearch(benchmark::State& state) {
     Form()->edStreet->setText(texts[state.range(0)]);
     for (auto _ : state)
         Form()->mnSearch->trigger(); // runs, refreshes and repaints before it returns
-    state.counters["listed"] = ResultCount;
+    state.counters["listed"] = Program->Database().ResultCount;
     state.SetLabel(state.range(0) == 2 ? "all fields empty" : texts[state.range(0)].toStdString());
 }
 BENCHMARK(BM_WindowSearch)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
@@ -34,9 +39,9 @@ void BM_WindowSortByStreet(benchmark::State& state) {
         state.PauseTiming();
         Form()->mnClear->trigger(); // the whole directory in stored order, marker on column 0
         state.ResumeTiming();
-        FmMain->ListViewColumnClick(1);
+        Window()->ListViewColumnClick(1);
     }
-    state.counters["listed"] = ResultCount;
+    state.counters["listed"] = Program->Database().ResultCount;
 }
 BENCHMARK(BM_WindowSortByStreet)->Unit(benchmark::kMillisecond);
 
@@ -45,14 +50,15 @@ BENCHMARK(BM_WindowSortByStreet)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
+    TProgram program(nullptr);
+    Program = &program;
     int status = 0;
-    if (!StartUp(nullptr, status)) return status;
-    FmMain->resize(1280, 800);
-    FmMain->show();
+    if (!program.StartUp(status)) return status;
+    Window()->resize(1280, 800);
+    Window()->show();
     QCoreApplication::processEvents();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    ShutDown();
     return 0;
 }

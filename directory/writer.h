@@ -26,9 +26,7 @@ std::string CompressDirectory(std::string_view inflated);
 // Sorts records by key, byte by byte as unsigned values, a shorter prefix first; equal keys keep their order.
 void SortByKey(std::vector<DirectoryRecord>& records);
 
-} // namespace vg
-
-namespace vg {
 // Sorts by key, serialises and compresses: the bytes of a directory file.
 std::string PackDirectory(std::vector<DirectoryRecord> records);
+
 } // namespace vg

@@ -17,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int k = 0; k < vg::kCriterionCount; ++k) {
         const std::string& t = c.Texts[static_cast<std::size_t>(k)];
         if (t.size() > vg::kCriterionCapacity) std::abort();
-        if (c.Conditions[static_cast<std::size_t>(k)] != 0 && t.empty()) std::abort();
-        if (k == vg::crPhone && (t.find('-') != std::string::npos || t.find('_') != std::string::npos)) std::abort();
+        if (c.Conditions[static_cast<std::size_t>(k)] != vg::MatchCondition::NoCondition && t.empty()) std::abort();
+        if (k == static_cast<int>(vg::Field::Phone) &&
+            (t.find('-') != std::string::npos || t.find('_') != std::string::npos))
+            std::abort();
     }
     // Plain decimals: the same value as strtol where strtol sees the whole text as one in range.
     std::int32_t value;

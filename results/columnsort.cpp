@@ -13,26 +13,36 @@
 namespace vg {
 namespace {
 
-enum Field { fPhone, fStreet, fHouse, fFlat, fUser, fNone };
-
 struct Step {
     Field field;
     bool number;
+    bool last = false; // the chain ends here
 };
 
-// Tie-breaking chains per sort column.
+// Tie-breaking chains per sort column; the Street chain has four steps.
 constexpr Step kChains[kColumnCount][5] = {
-    {{fPhone, true}, {fUser, false}, {fStreet, false}, {fHouse, true}, {fFlat, true}},
-    {{fStreet, false}, {fHouse, true}, {fFlat, true}, {fUser, false}, {fNone, false}},
-    {{fHouse, true}, {fStreet, false}, {fFlat, true}, {fUser, false}, {fPhone, true}},
-    {{fFlat, true}, {fHouse, true}, {fStreet, false}, {fUser, false}, {fPhone, true}},
-    {{fUser, false}, {fStreet, false}, {fHouse, true}, {fFlat, true}, {fPhone, true}},
+    {{Field::Phone, true},
+     {Field::User, false},
+     {Field::Street, false},
+     {Field::House, true},
+     {Field::Flat, true, true}},
+    {{Field::Street, false}, {Field::House, true}, {Field::Flat, true}, {Field::User, false, true}, {}},
+    {{Field::House, true},
+     {Field::Street, false},
+     {Field::Flat, true},
+     {Field::User, false},
+     {Field::Phone, true, true}},
+    {{Field::Flat, true},
+     {Field::House, true},
+     {Field::Street, false},
+     {Field::User, false},
+     {Field::Phone, true, true}},
+    {{Field::User, false},
+     {Field::Street, false},
+     {Field::House, true},
+     {Field::Flat, true},
+     {Field::Phone, true, true}},
 };
-
-std::string_view FieldOf(const TString& record, Field field) {
-    if (field == fPhone) return record.Key();
-    return record.Lines()[field - 1];
-}
 
 int CompareInt(std::int32_t a, std::int32_t b) {
     return a > b ? 1 : a < b ? -1 : 0;
@@ -42,10 +52,10 @@ int CompareInt(std::int32_t a, std::int32_t b) {
 int CompareRecords(const TString& a, const TString& b, int column) {
     int r = 0;
     for (const Step& step : kChains[column]) {
-        if (r != 0 || step.field == fNone) break;
         std::string_view x = FieldOf(a, step.field);
         std::string_view y = FieldOf(b, step.field);
         r = step.number ? CompareInt(ToNumber(x), ToNumber(y)) : StrCompare(x, y);
+        if (r != 0 || step.last) break;
     }
     return r;
 }
@@ -92,20 +102,19 @@ struct Entry {
 };
 
 constexpr int NumberSlot(Field f) {
-    return f == fPhone ? 0 : f == fHouse ? 1 : 2;
+    return f == Field::Phone ? 0 : f == Field::House ? 1 : 2;
 }
 
 template <int Column> int CompareEntries(const Entry& a, const Entry& b) {
     for (const Step& step : kChains[Column]) {
-        if (step.field == fNone) break;
         int r;
         if (step.number)
             r = CompareInt(a.number[NumberSlot(step.field)], b.number[NumberSlot(step.field)]);
-        else if (step.field == fStreet)
+        else if (step.field == Field::Street)
             r = a.streetRank < b.streetRank ? -1 : a.streetRank > b.streetRank ? 1 : 0;
         else
             r = CompareText(a.user, b.user);
-        if (r != 0) return r;
+        if (r != 0 || step.last) return r;
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directory/fields.h"
 #include "directory/strcontainer.h"
 
 #include <string>
@@ -15,7 +16,8 @@ public:
     virtual void SetPercent(int percent) = 0;
 };
 
-constexpr int kColumnCount = 5;
+// The list's columns are the record's fields, in their order.
+inline constexpr int kColumnCount = kFieldCount;
 
 // Compares records i (being placed) and j (the pivot) by the sort column's chain of fields, numbers through
 // ToNumber and texts through StrCompare, reversed when not ascending. Indexes out of range compare equal.

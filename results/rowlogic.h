@@ -1,12 +1,28 @@
 #pragma once
 
+#include "directory/fields.h"
 #include "directory/strcontainer.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace vg {
+
+// The list's columns, one for each field and in their order: the header's caption (UTF-8) and the design width.
+struct TColumnInfo {
+    Field field;
+    std::string_view caption;
+    int width;
+};
+inline constexpr std::array<TColumnInfo, kFieldCount> kColumns{{
+    {Field::Phone, "Номер тел.", 100},
+    {Field::Street, "Улица", 275},
+    {Field::House, "Здание", 100},
+    {Field::Flat, "Квартира", 100},
+    {Field::User, "Абонент", 335},
+}};
 
 // The text that decides group starts and type-ahead for a row: the raw key for column 0, else
 // Lines[column - 1]. Empty for a row outside the container.

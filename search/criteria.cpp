@@ -42,9 +42,9 @@ std::string ReplaceEvery(std::string_view text, std::string_view old, std::strin
     }
 }
 
-std::string PrepareCriterionText(int criterion, std::string_view fieldText) {
+std::string PrepareCriterionText(Field criterion, std::string_view fieldText) {
     std::string text;
-    if (criterion == crPhone)
+    if (criterion == Field::Phone)
         text = ReplaceEvery(TrimBlanks(ReplaceEvery(fieldText, "-", "")), "_", "");
     else
         text = TrimBlanks(fieldText);
@@ -55,20 +55,20 @@ std::string PrepareCriterionText(int criterion, std::string_view fieldText) {
 
 TCriteria ReadCriteria(const std::array<TCriterionInput, kCriterionCount>& inputs) {
     TCriteria criteria;
-    for (int k = 0; k < kCriterionCount; ++k) {
-        const TCriterionInput& in = inputs[static_cast<std::size_t>(k)];
-        std::string text = PrepareCriterionText(k, in.text);
-        if (in.selected >= 0 && !text.empty())
-            criteria.Conditions[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(in.selected + 1);
-        criteria.Texts[static_cast<std::size_t>(k)] = std::move(text);
+    for (Field field : kFields) {
+        const TCriterionInput& in = inputs[Index(field)];
+        std::string text = PrepareCriterionText(field, in.text);
+        if (!text.empty()) criteria.Conditions[Index(field)] = ConditionAt(in.selected);
+        criteria.Texts[Index(field)] = std::move(text);
     }
     return criteria;
 }
 
 int ConditionAfterEdit(std::string_view fieldText, int selected) {
     if (fieldText.find_first_of("?*") == std::string_view::npos) return selected;
-    if (selected == kFitsMaskIndex || selected == kNotFitsMaskIndex) return selected;
-    return kFitsMaskIndex;
+    const MatchCondition current = ConditionAt(selected);
+    if (current == MatchCondition::FitsMask || current == MatchCondition::NotFitsMask) return selected;
+    return ItemOf(MatchCondition::FitsMask);
 }
 
 } // namespace vg

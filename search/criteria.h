@@ -1,5 +1,8 @@
 #pragma once
 
+#include "conditions.h"
+#include "directory/fields.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -7,20 +10,35 @@
 
 namespace vg {
 
-// The five criteria, in the order of the window's groups and of the record's fields.
-enum Criterion { crPhone = 0, crStreet, crHouse, crFlat, crUser };
-constexpr int kCriterionCount = 5;
-constexpr std::size_t kCriterionCapacity = 80;
-constexpr int kConditionCount = 11;
-// Combo indexes of the two mask conditions.
-constexpr int kFitsMaskIndex = 8;
-constexpr int kNotFitsMaskIndex = 9;
+// The five criteria, one for each of the record's fields and in their order, as the window's groups stand.
+struct TCriterionInfo {
+    Field field;
+    std::string_view caption; // the group's label, UTF-8
+    std::string_view word;    // the companion tool's option and sort column
+    bool numeric;             // the order conditions compare numbers
+};
+inline constexpr std::array<TCriterionInfo, kFieldCount> kCriteria{{
+    {Field::Phone, "Телефон", "phone", false},
+    {Field::Street, "Улица", "street", false},
+    {Field::House, "Здание", "house", true},
+    {Field::Flat, "Квартира, офис", "flat", true},
+    {Field::User, "Абонент, организация", "user", false},
+}};
+inline constexpr int kCriterionCount = kFieldCount;
+inline constexpr std::size_t kCriterionCapacity = 80;
 
-// The criteria record: a condition code (combo index + 1, or 0 when not set) and the prepared, upper-cased
-// text of every criterion.
+constexpr const TCriterionInfo& InfoOf(Field field) {
+    return kCriteria[Index(field)];
+}
+
+// The criteria record: the condition (NoCondition when not set) and the prepared, upper-cased text of every
+// criterion, indexed by field.
 struct TCriteria {
-    std::array<std::uint8_t, kCriterionCount> Conditions{};
+    std::array<MatchCondition, kCriterionCount> Conditions{};
     std::array<std::string, kCriterionCount> Texts;
+
+    MatchCondition Condition(Field field) const { return Conditions[Index(field)]; }
+    const std::string& Text(Field field) const { return Texts[Index(field)]; }
 };
 
 // What one criterion group of the window holds: the field's text and the combo's selected index (-1: none).
@@ -39,11 +57,11 @@ std::string ReplaceEvery(std::string_view text, std::string_view old, std::strin
 
 // A field's text as the search compares it: trimmed (the phone also without '-' and '_'), upper-cased,
 // at most 80 characters.
-std::string PrepareCriterionText(int criterion, std::string_view fieldText);
+std::string PrepareCriterionText(Field criterion, std::string_view fieldText);
 // Fills the criteria record from the five groups, Phone to User.
 TCriteria ReadCriteria(const std::array<TCriterionInput, kCriterionCount>& inputs);
-// The combo index after the field's text changed: a '?' or '*' selects FitsMask unless a mask condition is
-// already selected.
+// The condition list's item after the field's text changed: a '?' or '*' selects FitsMask unless a mask
+// condition is already selected.
 int ConditionAfterEdit(std::string_view fieldText, int selected);
 
 } // namespace vg

@@ -58,9 +58,10 @@ std::int32_t ToNumber(std::string_view text) {
     return TryToNumber(text, value) ? value : 0;
 }
 
-TCriterionTest::TCriterionTest(std::string criterion, std::uint8_t condition, bool numeric)
+TCriterionTest::TCriterionTest(std::string criterion, MatchCondition condition, bool numeric)
     : criterion_(std::move(criterion)), condition_(condition), numeric_(numeric) {
-    if (condition_ == FitsMask || condition_ == NotFitsMask) mask_.emplace(criterion_ + "*");
+    if (condition_ == MatchCondition::FitsMask || condition_ == MatchCondition::NotFitsMask)
+        mask_.emplace(criterion_ + "*");
     if (numeric_) number_ = ToNumber(criterion_);
 }
 
@@ -79,40 +80,40 @@ bool TCriterionTest::operator()(std::string_view field) const {
         return r < 0 ? -1 : r > 0 ? 1 : 0;
     };
     switch (condition_) {
-    case NoCondition:
+    case MatchCondition::NoCondition:
         return true;
-    case BeginsWith:
+    case MatchCondition::BeginsWith:
         return !criterion_.empty() && field.substr(0, criterion_.size()) == criterion_;
-    case Contains:
+    case MatchCondition::Contains:
         return occurrence() > 0;
-    case NotContains:
+    case MatchCondition::NotContains:
         return occurrence() == 0;
-    case Equal:
+    case MatchCondition::Equal:
         return order() == 0;
-    case Greater:
+    case MatchCondition::Greater:
         return order() > 0;
-    case GreaterOrEqual:
+    case MatchCondition::GreaterOrEqual:
         return order() >= 0;
-    case Less:
+    case MatchCondition::Less:
         return order() < 0;
-    case LessOrEqual:
+    case MatchCondition::LessOrEqual:
         return order() <= 0;
-    case FitsMask:
+    case MatchCondition::FitsMask:
         return mask_->Fits(field);
-    case NotFitsMask:
+    case MatchCondition::NotFitsMask:
         return !mask_->Fits(field);
-    case NotEqual:
+    case MatchCondition::NotEqual:
         return field != criterion_; // as text, for numeric fields too
     default:
         return false;
     }
 }
 
-bool MatchText(std::string_view field, std::string_view criterion, std::uint8_t condition) {
+bool MatchText(std::string_view field, std::string_view criterion, MatchCondition condition) {
     return TCriterionTest(std::string(criterion), condition, false)(field);
 }
 
-bool MatchNumber(std::string_view field, std::string_view criterion, std::uint8_t condition) {
+bool MatchNumber(std::string_view field, std::string_view criterion, MatchCondition condition) {
     return TCriterionTest(std::string(criterion), condition, true)(field);
 }
 

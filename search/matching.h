@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conditions.h"
 #include "mask.h"
 
 #include <cstdint>
@@ -9,26 +10,10 @@
 
 namespace vg {
 
-// A criterion's condition: the condition combo's item index plus one, or NoCondition.
-enum MatchCondition : std::uint8_t {
-    NoCondition = 0,
-    BeginsWith,
-    Contains,
-    NotContains,
-    Equal,
-    Greater,
-    GreaterOrEqual,
-    Less,
-    LessOrEqual,
-    FitsMask,
-    NotFitsMask,
-    NotEqual,
-};
-
 // Tests a text field (Phone, Street, User): every condition on bytes, in ordinal byte order.
-bool MatchText(std::string_view field, std::string_view criterion, std::uint8_t condition);
+bool MatchText(std::string_view field, std::string_view criterion, MatchCondition condition);
 // Tests a numeric field (House, Flat): as MatchText, but the orderings compare ToNumber values.
-bool MatchNumber(std::string_view field, std::string_view criterion, std::uint8_t condition);
+bool MatchNumber(std::string_view field, std::string_view criterion, MatchCondition condition);
 // The platform's integer syntax: leading spaces, a sign, decimal or '$'/'x'/'0x' hexadecimal digits, nothing
 // after. Anything else, and a value out of range, gives 0.
 std::int32_t ToNumber(std::string_view text);
@@ -39,12 +24,12 @@ bool TryToNumber(std::string_view text, std::int32_t& value);
 class TCriterionTest {
 public:
     // Fails with EMaskException for an invalid mask under FitsMask or NotFitsMask.
-    TCriterionTest(std::string criterion, std::uint8_t condition, bool numeric);
+    TCriterionTest(std::string criterion, MatchCondition condition, bool numeric);
     bool operator()(std::string_view field) const;
 
 private:
     std::string criterion_;
-    std::uint8_t condition_;
+    MatchCondition condition_;
     bool numeric_;
     std::int32_t number_ = 0;
     std::optional<TMask> mask_;

@@ -7,7 +7,6 @@
 #include <vector>
 
 namespace vg {
-namespace {} // namespace
 
 std::string SearchInfoText() {
     std::string text;
@@ -16,26 +15,21 @@ std::string SearchInfoText() {
 }
 
 TRecordFilter::TRecordFilter(const TCriteria& criteria) {
-    for (int k = 0; k < kCriterionCount; ++k) {
-        bool numeric = k == crHouse || k == crFlat;
+    for (const TCriterionInfo& info : kCriteria) {
         try {
-            tests_.emplace_back(criteria.Texts[static_cast<std::size_t>(k)],
-                                criteria.Conditions[static_cast<std::size_t>(k)], numeric);
+            tests_.emplace_back(criteria.Text(info.field), criteria.Condition(info.field), info.numeric);
         } catch (const EMaskException& e) {
-            throw ECriterionMaskException(e, k);
+            throw ECriterionMaskException(e, static_cast<int>(info.field));
         }
     }
 }
 
 bool TRecordFilter::operator()(const TString& record) const {
-    TLineList lines = record.Lines();
     // All five are evaluated, as the operator's criteria are independent of each other.
-    bool phone = tests_[crPhone](record.Key());
-    bool street = tests_[crStreet](lines[0]);
-    bool house = tests_[crHouse](lines[1]);
-    bool flat = tests_[crFlat](lines[2]);
-    bool user = tests_[crUser](lines[3]);
-    return phone && street && house && flat && user;
+    bool all = true;
+    for (Field field : kFields)
+        all = tests_[Index(field)](FieldOf(record, field)) && all;
+    return all;
 }
 
 SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {

@@ -118,10 +118,6 @@ int Pack(const std::string& csvFile, const std::string& output) {
     return 0;
 }
 
-const char* const kConditions[] = {"begins", "contains", "not-contains", "eq",       "gt", "ge",
-                                   "lt",     "le",       "mask",         "not-mask", "ne"};
-const char* const kCriterionNames[] = {"phone", "street", "house", "flat", "user"};
-
 // The command line's criteria, handed to the search run as the window hands its fields.
 class CliSearch : public vg::ISearchHost {
 public:
@@ -153,30 +149,28 @@ int Search(int argc, char** argv) {
         if (arg == "--sort") {
             if (i + 1 >= argc) return Usage("--sort needs a column");
             std::string column = argv[++i];
-            for (int k = 0; k < vg::kCriterionCount; ++k)
-                if (column == kCriterionNames[k]) sortColumn = k;
+            for (const vg::TCriterionInfo& info : vg::kCriteria)
+                if (column == info.word) sortColumn = static_cast<int>(info.field);
             if (sortColumn < 0) return Usage("unknown sort column '" + column + "'");
             continue;
         }
         if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
-            int criterion = -1;
-            for (int k = 0; k < vg::kCriterionCount; ++k)
-                if (arg.substr(2) == kCriterionNames[k]) criterion = k;
-            if (criterion < 0) return Usage("unknown option '" + arg + "'");
+            const vg::TCriterionInfo* criterion = nullptr;
+            for (const vg::TCriterionInfo& info : vg::kCriteria)
+                if (arg.substr(2) == info.word) criterion = &info;
+            if (!criterion) return Usage("unknown option '" + arg + "'");
             if (i + 1 >= argc) return Usage(arg + " needs C:TEXT");
             std::string value = argv[++i];
             auto colon = value.find(':');
             if (colon == std::string::npos) return Usage(arg + " needs C:TEXT, such as begins:ЛЕН");
             std::string condition = value.substr(0, colon);
-            int index = -1;
-            for (int k = 0; k < vg::kConditionCount; ++k)
-                if (condition == kConditions[k]) index = k;
-            if (index < 0) return Usage("unknown condition '" + condition + "'");
-            vg::TCriterionInput& in = inputs[static_cast<std::size_t>(criterion)];
+            const vg::MatchCondition named = vg::ConditionNamed(condition);
+            if (named == vg::MatchCondition::NoCondition) return Usage("unknown condition '" + condition + "'");
+            vg::TCriterionInput& in = inputs[vg::Index(criterion->field)];
             if (!vg::cp1251::FromUtf8(value.substr(colon + 1), in.text))
-                return Usage("the " + std::string(kCriterionNames[criterion]) + " text '" + value.substr(colon + 1) +
+                return Usage("the " + std::string(criterion->word) + " text '" + value.substr(colon + 1) +
                              "' cannot be written in Windows-1251");
-            in.selected = index;
+            in.selected = vg::ItemOf(named);
             continue;
         }
         if (!file.empty()) return Usage("more than one FILE");
@@ -196,7 +190,8 @@ int Search(int argc, char** argv) {
         if (result.outcome == vg::SearchOutcome::Failed) {
             std::string typed = vg::cp1251::ToUtf8(inputs[static_cast<std::size_t>(result.criterion)].text);
             std::fprintf(stderr, "vetlograd09-cli: the %s mask '%s' is invalid at position %d\n",
-                         kCriterionNames[result.criterion], typed.c_str(), result.position);
+                         std::string(vg::kCriteria[static_cast<std::size_t>(result.criterion)].word).c_str(),
+                         typed.c_str(), result.position);
             return 1;
         }
         if (sortColumn >= 0) vg::SortByColumn(container, sortColumn, !descending);

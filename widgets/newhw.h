@@ -56,8 +56,6 @@ public:
     int TextFormat = Qt::TextWordWrap; // word-break, no prefix
     bool FrameFlag = true;
     int PaintMode = 3;
-    int EffectNumber = 35;
-    int EffectStep = 3;
     QPixmap WallpaperBitmap;
     bool WallpaperOn = false;
     QColor WallpaperKeyColor = Qt::white;

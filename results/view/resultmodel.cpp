@@ -17,7 +17,7 @@ void TResultModel::SetRowCount(int rows) {
 }
 
 void TResultModel::RowsReordered() {
-    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, 4));
+    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, kColumnCount - 1));
 }
 
 void TResultModel::SetSortColumn(int column) {
@@ -34,7 +34,7 @@ int TResultModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
 int TResultModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 5;
+    return parent.isValid() ? 0 : kColumnCount;
 }
 
 Qt::ItemFlags TResultModel::flags(const QModelIndex& index) const {
@@ -47,6 +47,12 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
     // While the published count and the container disagree, a row beyond the records stays empty.
     if (row >= container_->Count()) return {};
     switch (role) {
+    case Qt::AccessibleDescriptionRole:
+    {
+        const std::string_view caption = kColumns[static_cast<std::size_t>(index.column())].caption;
+        return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+    }
+    case Qt::AccessibleTextRole:
     case Qt::DisplayRole: {
         const TString* r = container_->GetItem(row);
         if (index.column() == 0) return ToQString(FormatPhone(r->Key()));
@@ -67,14 +73,14 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 5)
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumnCount)
         return captions_[section];
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 QStringList TResultModel::RowTexts(int row) const {
     QStringList texts;
-    for (int c = 0; c < 5; ++c)
+    for (int c = 0; c < kColumnCount; ++c)
         texts << data(index(row, c), Qt::DisplayRole).toString();
     return texts;
 }

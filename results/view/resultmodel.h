@@ -1,6 +1,7 @@
 #pragma once
 
 #include "directory/strcontainer.h"
+#include "results/columnsort.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -44,7 +45,7 @@ private:
     const TStrContainer* container_ = nullptr;
     int rows_ = 0;
     int sortColumn_ = 0;
-    QString captions_[5];
+    QString captions_[kColumnCount];
     QFont font_;
 };
 

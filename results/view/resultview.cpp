@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
 
 namespace vg {
 
@@ -55,6 +56,24 @@ QString TResultView::SelectedRowText() const {
     const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
     if (rows.isEmpty() || !model_) return {};
     return model_->RowTexts(rows.first().row()).join(QLatin1Char('\t'));
+}
+
+void TResultView::SetEmptyText(const QString& text) {
+    if (text == emptyText_) return;
+    emptyText_ = text;
+    setAccessibleDescription(text);
+    viewport()->update();
+}
+
+void TResultView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    if (emptyText_.isEmpty() || (model() && model()->rowCount() > 0)) return;
+    QPainter painter(viewport());
+    QFont big = font();
+    big.setPixelSize(font().pixelSize() > 0 ? font().pixelSize() * 3 / 2 : 18);
+    painter.setFont(big);
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(viewport()->rect(), Qt::AlignCenter, emptyText_);
 }
 
 void TResultView::keyPressEvent(QKeyEvent* event) {

@@ -22,16 +22,21 @@ public:
     void keyboardSearch(const QString& text) override;
     // The selected row, tab-separated, as the operator sees it.
     QString SelectedRowText() const;
+    // What an empty list says in its own area (nothing when empty); also its accessible description.
+    void SetEmptyText(const QString& text);
+    QString EmptyText() const { return emptyText_; }
 
 signals:
     void ColumnClicked(int column);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     TResultModel* model_ = nullptr;
     QString typed_;
+    QString emptyText_;
     QElapsedTimer lastKey_;
 };
 

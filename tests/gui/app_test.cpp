@@ -4,7 +4,9 @@
 #include "app/fmsplash.h"
 #include "app/sound.h"
 #include "app/startup.h"
+#include "directory/cp1251.h"
 #include "directory/writer.h"
+#include "guitest.h"
 #include "results/view/qtext.h"
 #include "results/view/resultmodel.h"
 #include "ui_fmmain.h"
@@ -16,41 +18,10 @@
 
 namespace {
 
-// Remembers what was played.
-class RecordingPlayer : public ISoundPlayer {
-public:
-    void Play(const QByteArray& wave) override { played.push_back(wave); }
-    std::vector<QByteArray> played;
-};
-
-QString Cell(int row, int column) {
-    return FmMain->Model()->data(FmMain->Model()->index(row, column), Qt::DisplayRole).toString();
-}
-
-QString Header(int column) {
-    return FmMain->Model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-}
-
-// Types as the operator does, character by character; also letters that QTest has no key code for.
-void Type(QWidget* w, const QString& text) {
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QApplication::sendEvent(w, &release);
-    }
-}
-
-// Closes the message boxes that a step opens, and says what they said.
-QStringList CloseMessages() {
-    QStringList texts;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-            texts << box->text();
-            box->close();
-        }
-    return texts;
-}
+using vg::test::CloseMessages;
+using vg::test::RecordingPlayer;
+using vg::test::Type;
+using vg::test::W;
 
 // Throws from inside event delivery, as a faulty handler would.
 class Thrower : public QObject {
@@ -68,38 +39,60 @@ class AppTest : public QObject {
 
 private:
     RecordingPlayer sound;
+    // The directory the program reads: the built-in one unless a case puts other bytes here.
+    std::optional<std::optional<std::string_view>> source;
+    std::unique_ptr<TProgram> program;
     Ui::FmMain* ui = nullptr;
     struct {
-        bool splashVisible = false, mainWindow = true, container = false;
+        bool splashVisible = false, mainWindow = true;
         QString text;
         int percent = -1;
     } atLoad;
 
+    TFmMain* Main() const { return program->FmMain(); }
+    TFmSplash* Splash() const { return program->FmSplash(); }
+    const vg::TStrContainer& Dir() const { return program->Database().Directory(); }
+    int Count() const { return program->Database().ResultCount; }
+    QString Cell(int row, int column) const {
+        return Main()->Model()->data(Main()->Model()->index(row, column), Qt::DisplayRole).toString();
+    }
+    QString Header(int column) const {
+        return Main()->Model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    }
+    // A program reading its directory through this test.
+    std::unique_ptr<TProgram> MakeProgram() {
+        return std::make_unique<TProgram>(&sound, [this] { return source ? *source : BuiltinDirectoryResource(); });
+    }
+
     void Search() { ui->mnSearch->trigger(); }
-    bool LastWasFound() const { return !sound.played.empty() && sound.played.back() == FmMain->FoundSound; }
-    bool LastWasNotFound() const { return !sound.played.empty() && sound.played.back() == FmMain->NotFoundSound; }
+    bool LastWasFound() const { return !sound.played.empty() && sound.played.back() == Main()->FoundSound; }
+    bool LastWasNotFound() const { return !sound.played.empty() && sound.played.back() == Main()->NotFoundSound; }
 
 private slots:
     void initTestCase() {
         // Start-up, observed at the moment the loader asks for the directory.
-        SetDirectorySource([this] {
-            atLoad.splashVisible = FmSplash && FmSplash->isVisible();
-            atLoad.text = FmSplash ? FmSplash->InfoText() : QString();
-            atLoad.percent = FmSplash ? FmSplash->Bar()->Percent() : -1;
-            atLoad.mainWindow = FmMain != nullptr;
-            atLoad.container = Directory != nullptr;
-            return BuiltinDirectoryResource();
+        program = std::make_unique<TProgram>(&sound, [this] {
+            if (!ui) {
+                atLoad.splashVisible = Splash() && Splash()->isVisible();
+                atLoad.text = Splash() ? Splash()->InfoText() : QString();
+                atLoad.percent = Splash() ? Splash()->Bar()->Percent() : -1;
+                atLoad.mainWindow = Main() != nullptr;
+            }
+            return source ? *source : BuiltinDirectoryResource();
         });
         int status = -1;
-        QVERIFY(StartUp(&sound, status));
-        SetDirectorySource(nullptr);
+        QVERIFY(program->StartUp(status));
         QCOMPARE(status, 0);
-        ui = FmMain->Form();
+        ui = Main()->Form();
     }
 
     void cleanupTestCase() {
-        ShutDown();
-        QVERIFY(!Directory);
+        // The windows go first; the directory they showed is emptied after them.
+        QPointer<TFmMain> window = Main();
+        program->ShutDown();
+        QVERIFY(window.isNull());
+        QCOMPARE(Dir().Count(), 0);
+        program.reset();
     }
 
     void init() {
@@ -113,46 +106,45 @@ private slots:
         QCOMPARE(atLoad.text, QStringLiteral("Загрузка базы данных в память ..."));
         QCOMPARE(atLoad.percent, 0); // never the design value 50
         QVERIFY(!atLoad.mainWindow);
-        QVERIFY(atLoad.container);
     }
 
     void startUpListsTheWholeDirectory() {
-        QCOMPARE(Directory->Count(), 45129);
-        QCOMPARE(ResultCount, 45129);
-        QCOMPARE(FmMain->Model()->rowCount(), 45129);
+        QCOMPARE(Dir().Count(), 45129);
+        QCOMPARE(Count(), 45129);
+        QCOMPARE(Main()->Model()->rowCount(), 45129);
         QCOMPARE(ui->lbCnt->text(), QStringLiteral("45,129"));
         QCOMPARE(Header(0), QStringLiteral("* Номер тел."));
         QCOMPARE(Header(1), QStringLiteral("Улица"));
-        QCOMPARE(FmMain->SortColumn, 0);
-        QVERIFY(FmMain->SortAscending);
+        QCOMPARE(Main()->SortColumn, 0);
+        QVERIFY(Main()->SortAscending);
         // The progress window waits hidden and is never the main window.
-        QVERIFY(FmSplash);
-        QVERIFY(!FmSplash->isVisible());
-        QVERIFY(FmSplash->windowFlags() & Qt::WindowStaysOnTopHint);
-        QCOMPARE(FmSplash->InfoText(), QStringLiteral("Загрузка базы данных в память ..."));
-        QCOMPARE(FmSplash->Bar()->Percent(), 100);
-        QCOMPARE(FmMain->windowTitle(), QStringLiteral("09-Ветлоград"));
-        QVERIFY(!FmMain->FoundSound.isEmpty());
-        QVERIFY(!FmMain->NotFoundSound.isEmpty());
+        QVERIFY(Splash());
+        QVERIFY(!Splash()->isVisible());
+        QVERIFY(Splash()->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(Splash()->InfoText(), QStringLiteral("Загрузка базы данных в память ..."));
+        QCOMPARE(Splash()->Bar()->Percent(), 100);
+        QCOMPARE(Main()->windowTitle(), QStringLiteral("09-Ветлоград"));
+        QVERIFY(!Main()->FoundSound.isEmpty());
+        QVERIFY(!Main()->NotFoundSound.isEmpty());
         QAudioFormat format;
         QByteArray samples;
-        QVERIFY(ParseWave(FmMain->FoundSound, format, samples));
+        QVERIFY(ParseWave(Main()->FoundSound, format, samples));
         QCOMPARE(format.sampleRate(), 11025);
         QCOMPARE(format.channelCount(), 1);
         QCOMPARE(format.sampleFormat(), QAudioFormat::UInt8);
     }
 
     void windowMaximisesOnceAfterTheFirstShow() {
-        QVERIFY(FmMain->FirstShow);
-        FmMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FmMain));
-        QVERIFY(FmMain->Timer()->isActive());
-        QCOMPARE(FmMain->Timer()->interval(), 255);
-        QTRY_VERIFY(!FmMain->FirstShow);
-        QVERIFY(!FmMain->Timer()->isActive());
-        FmMain->hide();
-        FmMain->show();
-        QVERIFY(!FmMain->Timer()->isActive());
+        QVERIFY(Main()->FirstShow);
+        Main()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Main()));
+        QVERIFY(Main()->Timer()->isActive());
+        QCOMPARE(Main()->Timer()->interval(), 255);
+        QTRY_VERIFY(!Main()->FirstShow);
+        QVERIFY(!Main()->Timer()->isActive());
+        Main()->hide();
+        Main()->show();
+        QVERIFY(!Main()->Timer()->isActive());
     }
 
     void exceptionsFromHandlersAreDiscarded() {
@@ -164,24 +156,24 @@ private slots:
         QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
         QCoreApplication::processEvents();
         QCOMPARE(app->DiscardedExceptions(), before + 2);
-        QVERIFY(FmMain); // and the program goes on
+        QVERIFY(Main()); // and the program goes on
     }
 
     void emptyCriteriaListEverythingWithTheFoundSound() {
         Search();
-        QCOMPARE(ResultCount, 45129);
+        QCOMPARE(Count(), 45129);
         QCOMPARE(ui->lbCnt->text(), QStringLiteral("45,129"));
         QVERIFY(LastWasFound());
-        QVERIFY(!FmSplash->isVisible());
-        QCOMPARE(FmSplash->InfoText(), QStringLiteral("Поиск в базе данных ..."));
-        QCOMPARE(FmSplash->Bar()->Percent(), 100);
+        QVERIFY(!Splash()->isVisible());
+        QCOMPARE(Splash()->InfoText(), QStringLiteral("Поиск в базе данных ..."));
+        QCOMPARE(Splash()->Bar()->Percent(), 100);
     }
 
     void noMatchEmptiesTheListWithTheNotFoundSound() {
         Type(ui->edUser, QStringLiteral("ТАКОГО АБОНЕНТА НЕТ"));
         Search();
-        QCOMPARE(ResultCount, 0);
-        QCOMPARE(FmMain->Model()->rowCount(), 0);
+        QCOMPARE(Count(), 0);
+        QCOMPARE(Main()->Model()->rowCount(), 0);
         QCOMPARE(ui->lbCnt->text(), QStringLiteral("0"));
         QVERIFY(LastWasNotFound());
     }
@@ -189,38 +181,38 @@ private slots:
     void everySearchStartsFromTheWholeDirectoryAndCriteriaCombine() {
         Type(ui->edStreet, QStringLiteral("ленин"));
         Search();
-        const int street = ResultCount;
+        const int street = Count();
         QVERIFY(street > 0 && street < 45129);
-        for (int r = 0; r < ResultCount; ++r)
+        for (int r = 0; r < Count(); ++r)
             QVERIFY(Cell(r, 1).startsWith(QStringLiteral("ЛЕНИН")));
         // A second search with another street finds what the first one removed.
         ui->edStreet->clear();
         Type(ui->edStreet, QStringLiteral("МИРА"));
         Search();
-        QVERIFY(ResultCount > 0);
+        QVERIFY(Count() > 0);
         QVERIFY(Cell(0, 1).startsWith(QStringLiteral("МИРА")));
         // Street and house together: both must hold (house greater than 20, as numbers).
         ui->cbfHouse->setCurrentIndex(4);
         Type(ui->edHouse, QStringLiteral("20"));
-        const int mira = ResultCount;
+        const int mira = Count();
         Search();
-        QVERIFY(ResultCount > 0 && ResultCount < mira);
-        for (int r = 0; r < ResultCount; ++r) {
+        QVERIFY(Count() > 0 && Count() < mira);
+        for (int r = 0; r < Count(); ++r) {
             QVERIFY(Cell(r, 1).startsWith(QStringLiteral("МИРА")));
             QVERIFY(Cell(r, 2).toInt() > 20);
         }
         // The list keeps the stored order: ascending by the key's text.
-        for (int r = 1; r < ResultCount; ++r)
-            QVERIFY(Directory->GetKey(r - 1) <= Directory->GetKey(r));
+        for (int r = 1; r < Count(); ++r)
+            QVERIFY(Dir().GetKey(r - 1) <= Dir().GetKey(r));
     }
 
     void textTheCodePageCannotHoldMatchesNothing() {
         Type(ui->edUser, QStringLiteral("日本"));
         Search();
-        QCOMPARE(ResultCount, 0);
+        QCOMPARE(Count(), 0);
         ui->cbfUser->setCurrentIndex(2); // не содержит
         Search();
-        QCOMPARE(ResultCount, 45129);
+        QCOMPARE(Count(), 45129);
     }
 
     void aTypedWildcardSelectsTheMaskCondition() {
@@ -240,25 +232,25 @@ private slots:
     void enterInAFieldOrAComboSearchesButNotInTheList() {
         Type(ui->edStreet, QStringLiteral("МИРА"));
         QTest::keyClick(ui->edStreet, Qt::Key_Return);
-        QVERIFY(ResultCount > 0 && ResultCount < 45129);
+        QVERIFY(Count() > 0 && Count() < 45129);
         QVERIFY(LastWasFound());
         Type(ui->edHouse, QStringLiteral("999"));
         ui->cbfHouse->setCurrentIndex(3); // равно
         sound.played.clear();
         QTest::keyClick(ui->cbfHouse, Qt::Key_Enter);
-        QCOMPARE(ResultCount, 0);
+        QCOMPARE(Count(), 0);
         QVERIFY(LastWasNotFound());
         ui->mnClear->trigger();
         sound.played.clear();
         QTest::keyClick(ui->ListView, Qt::Key_Return);
         QVERIFY(sound.played.empty());
-        QCOMPARE(ResultCount, 45129);
+        QCOMPARE(Count(), 45129);
     }
 
     void focusStaysWhereTheOperatorLeftIt() {
-        FmMain->show();
-        FmMain->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(FmMain));
+        Main()->show();
+        Main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Main()));
         ui->edUser->setFocus();
         Type(ui->edUser, QStringLiteral("ИВАН"));
         QTest::keyClick(ui->edUser, Qt::Key_Return);
@@ -269,59 +261,59 @@ private slots:
         Type(ui->edStreet, QStringLiteral("МИРА"));
         ui->cbfStreet->setCurrentIndex(2);
         Search();
-        const int found = ResultCount;
-        FmMain->ListViewColumnClick(1);
+        const int found = Count();
+        Main()->ListViewColumnClick(1);
         QCOMPARE(Header(1), QStringLiteral("* Улица"));
         ui->mnClearFilters->trigger();
         for (TComboBoxLabel* c : {ui->cbfPhone, ui->cbfStreet, ui->cbfHouse, ui->cbfFlat, ui->cbfUser})
             QCOMPARE(c->currentText(), QStringLiteral("начинается с"));
         QVERIFY(ui->edStreet->text().isEmpty());
-        QCOMPARE(ResultCount, found); // the results stay
-        QCOMPARE(FmMain->Criteria.Conditions[vg::crStreet], 0);
+        QCOMPARE(Count(), found); // the results stay
+        QCOMPARE(Main()->Criteria.Condition(vg::Field::Street), vg::MatchCondition::NoCondition);
 
         ui->mnClear->trigger();
-        QCOMPARE(ResultCount, 45129);
+        QCOMPARE(Count(), 45129);
         QCOMPARE(ui->lbCnt->text(), QStringLiteral("45,129"));
         QCOMPARE(Header(0), QStringLiteral("* Номер тел."));
         QCOMPARE(Header(1), QStringLiteral("Улица"));
-        QVERIFY(!FmSplash->isVisible());
+        QVERIFY(!Splash()->isVisible());
     }
 
     void twoClicksOnStreetSortUpThenDown() {
-        FmMain->ListViewColumnClick(1);
-        QVERIFY(FmMain->SortAscending);
+        Main()->ListViewColumnClick(1);
+        QVERIFY(Main()->SortAscending);
         for (int r = 1; r < 2000; ++r)
-            QVERIFY(vg::StrCompare(Directory->GetItem(r - 1)->Lines()[0], Directory->GetItem(r)->Lines()[0]) <= 0);
-        QVERIFY(!FmSplash->isVisible());
-        QCOMPARE(FmSplash->InfoText(), QStringLiteral("Сортировка телефонного справочника ..."));
-        FmMain->ListViewColumnClick(1);
-        QVERIFY(!FmMain->SortAscending);
+            QVERIFY(vg::StrCompare(Dir().GetItem(r - 1)->Lines()[0], Dir().GetItem(r)->Lines()[0]) <= 0);
+        QVERIFY(!Splash()->isVisible());
+        QCOMPARE(Splash()->InfoText(), QStringLiteral("Сортировка телефонного справочника ..."));
+        Main()->ListViewColumnClick(1);
+        QVERIFY(!Main()->SortAscending);
         QCOMPARE(Header(1), QStringLiteral("* Улица"));
         QCOMPARE(Header(0), QStringLiteral("Номер тел."));
         for (int r = 1; r < 2000; ++r)
-            QVERIFY(vg::StrCompare(Directory->GetItem(r - 1)->Lines()[0], Directory->GetItem(r)->Lines()[0]) >= 0);
+            QVERIFY(vg::StrCompare(Dir().GetItem(r - 1)->Lines()[0], Dir().GetItem(r)->Lines()[0]) >= 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
     void theFirstClickOnThePhoneAfterARefreshSortsDescending() {
-        FmMain->ListViewColumnClick(0);
-        QVERIFY(!FmMain->SortAscending);
-        QVERIFY(!Directory->GetKey(0).empty());
-        QVERIFY(Directory->GetKey(Directory->Count() - 1).empty()); // no number sorts as 0, last going down
+        Main()->ListViewColumnClick(0);
+        QVERIFY(!Main()->SortAscending);
+        QVERIFY(!Dir().GetKey(0).empty());
+        QVERIFY(Dir().GetKey(Dir().Count() - 1).empty()); // no number sorts as 0, last going down
     }
 
     void headerClickInTheViewSorts() {
         QHeaderView* header = ui->ListView->horizontalHeader();
-        FmMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FmMain));
+        Main()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Main()));
         const int x = header->sectionViewportPosition(4) + 10;
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
-        QCOMPARE(FmMain->SortColumn, 4);
+        QCOMPARE(Main()->SortColumn, 4);
         QCOMPARE(Header(4), QStringLiteral("* Абонент"));
     }
 
     void groupStartsAndTintsFollowTheSortColumn() {
-        vg::TResultModel* m = FmMain->Model();
+        vg::TResultModel* m = Main()->Model();
         auto background = [m](int row, int column) {
             return m->data(m->index(row, column), Qt::BackgroundRole).value<QBrush>().color().rgb() & 0xFFFFFF;
         };
@@ -334,13 +326,12 @@ private slots:
         QCOMPARE(background(5137, 3), 0xD6FFC1u);
         QVERIFY(!bold(5138));
         // By street: the first row of each street is a group start, the street column is grey elsewhere.
-        FmMain->ListViewColumnClick(1);
+        Main()->ListViewColumnClick(1);
         int starts = 0;
         const int from = 5529; // past the records without a street, which never start a group
         for (int r = from + 1; r < from + 3000; ++r) {
-            const bool start =
-                vg::StrCompare(Directory->GetItem(r - 1)->Lines()[0], Directory->GetItem(r)->Lines()[0]) != 0 &&
-                !Directory->GetItem(r)->Lines()[0].empty();
+            const bool start = vg::StrCompare(Dir().GetItem(r - 1)->Lines()[0], Dir().GetItem(r)->Lines()[0]) != 0 &&
+                               !Dir().GetItem(r)->Lines()[0].empty();
             QCOMPARE(bold(r), start);
             QCOMPARE(background(r, 1), start ? 0xD6FFC1u : 0xF7F7F7u);
             QCOMPARE(background(r, 0), start ? 0xD6FFC1u : 0xFFFFFFu);
@@ -348,26 +339,26 @@ private slots:
         }
         QVERIFY(starts > 5);
         // By subscriber: names with quotes never open a block.
-        FmMain->ListViewColumnClick(4);
-        for (int r = 1; r < Directory->Count(); ++r)
-            if (Directory->GetItem(r)->Lines()[3].find('"') != std::string_view::npos) QVERIFY(!bold(r));
+        Main()->ListViewColumnClick(4);
+        for (int r = 1; r < Dir().Count(); ++r)
+            if (Dir().GetItem(r)->Lines()[3].find('"') != std::string_view::npos) QVERIFY(!bold(r));
     }
 
     void typeAheadFindsTheRawKeyUnderColumnZero() {
-        FmMain->ListViewColumnClick(1);
+        Main()->ListViewColumnClick(1);
         ui->mnClear->trigger(); // back to column 0, stored order
         ui->ListView->setFocus();
-        ui->ListView->setCurrentIndex(FmMain->Model()->index(0, 0));
+        ui->ListView->setCurrentIndex(Main()->Model()->index(0, 0));
         QTest::keyClicks(ui->ListView, QStringLiteral("45"));
         const int row = ui->ListView->currentIndex().row();
         QVERIFY(row > 0);
-        QVERIFY(Directory->GetKey(row).substr(0, 2) == "45");
-        QVERIFY(Directory->GetKey(row - 1).substr(0, 2) != "45"); // the first such row
+        QVERIFY(Dir().GetKey(row).substr(0, 2) == "45");
+        QVERIFY(Dir().GetKey(row - 1).substr(0, 2) != "45"); // the first such row
         QVERIFY(Cell(row, 0).startsWith(QStringLiteral("4-5")));
         QTest::qWait(QApplication::keyboardInputInterval() + 50);
         QTest::keyClicks(ui->ListView, QStringLiteral("4"));
         const int four = ui->ListView->currentIndex().row();
-        QVERIFY(Directory->GetKey(four).substr(0, 1) == "4");
+        QVERIFY(Dir().GetKey(four).substr(0, 1) == "4");
         QTest::keyClicks(ui->ListView, QStringLiteral("-"));
         QCOMPARE(ui->ListView->currentIndex().row(), four); // "4-" matches no key: the dashes are only shown
     }
@@ -388,9 +379,9 @@ private slots:
         Type(ui->edStreet, QStringLiteral("[0-9"));
         Search();
         QVERIFY(LastWasNotFound());
-        QCOMPARE(FmMain->LastSearch.outcome, vg::SearchOutcome::Failed);
-        QCOMPARE(ResultCount, 45129);
-        QVERIFY(!FmSplash->isVisible());
+        QCOMPARE(Main()->LastSearch.outcome, vg::SearchOutcome::Failed);
+        QCOMPARE(Count(), 45129);
+        QVERIFY(!Splash()->isVisible());
         const QStringList messages = CloseMessages();
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages[0].contains(QStringLiteral("[0-9")));
@@ -399,19 +390,22 @@ private slots:
     }
 
     void hintsShowTheirTextWithTheirBlanks() {
-        THintManager* hints = FmMain->Hints();
+        THintManager* hints = Main()->Hints();
         QWidget* button = ui->TbEquipment->widgetForAction(ui->mnClear);
         QVERIFY(button);
         QVERIFY(hints->ShowHintFor(button, QPoint(10, 10)));
-        QCOMPARE(hints->Window()->Text(), QStringLiteral(" Очистить результаты поиска  "));
+        QCOMPARE(hints->Window()->Text(), QStringLiteral(" Очистить результаты поиска  (F5)"));
         QCOMPARE(hints->Window()->PaintMode, 2);
         QCOMPARE(hints->Window()->HintColor, QColor(0x0080C0));
         QVERIFY(hints->Window()->isVisible());
         hints->HideHint();
         QVERIFY(hints->ShowHintFor(ui->cbfHouse, QPoint(10, 10)));
-        QCOMPARE(hints->Window()->Text(), QStringLiteral("Укажите условие поиска"));
+        QCOMPARE(hints->Window()->Text(), QStringLiteral("Укажите условие поиска (Alt+3)"));
         hints->HideHint();
-        QVERIFY(!hints->ShowHintFor(ui->edHouse, QPoint(10, 10))); // no hint of its own, none proposed
+        QVERIFY(hints->ShowHintFor(ui->edHouse, QPoint(10, 10)));
+        QCOMPARE(hints->Window()->Text(), QStringLiteral("Здание (Ctrl+3)"));
+        hints->HideHint();
+        QVERIFY(!hints->ShowHintFor(ui->PanelMain, QPoint(10, 10))); // no hint of its own, none proposed
     }
 
     void aDamagedDirectoryAtAReloadIsToldAndTheWindowGoesOn() {
@@ -421,20 +415,20 @@ private slots:
         static std::string damaged;
         damaged = vg::PackDirectory(recs);
         damaged.resize(damaged.size() / 2);
-        SetDirectorySource([] { return std::optional<std::string_view>(damaged); });
+        source = std::optional<std::string_view>(damaged);
         ui->mnClear->trigger();
-        QVERIFY(!FmSplash->isVisible()); // the always-on-top window does not stay
+        QVERIFY(!Splash()->isVisible()); // the always-on-top window does not stay
         QStringList messages = CloseMessages();
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages[0].contains(QStringLiteral("повреждены")));
-        QCOMPARE(FmMain->Model()->rowCount(), Directory->Count()); // the list shows what was read
+        QCOMPARE(Main()->Model()->rowCount(), Dir().Count()); // the list shows what was read
         Search();
-        QVERIFY(!FmSplash->isVisible());
+        QVERIFY(!Splash()->isVisible());
         messages = CloseMessages();
         QCOMPARE(messages.size(), 1);
-        SetDirectorySource(nullptr);
+        source.reset();
         ui->mnClear->trigger();
-        QCOMPARE(ResultCount, 45129);
+        QCOMPARE(Count(), 45129);
     }
 
     void progressWindowArithmetic() {
@@ -474,31 +468,51 @@ private slots:
         QCOMPARE(labelPaints, after);
     }
 
+    void aWindowWorksOnTheDirectoryItIsGiven() {
+        // No program around it: a directory of three, a progress window and a player of the test's own.
+        const std::string packed = vg::PackDirectory({{"22222", W("МИРА"), "1", "", W("ИВАНОВ И.")},
+                                                      {"11111", W("ЛЕНИНА"), "2", "5", W("ПЕТРОВ П.")},
+                                                      {"", W("МИРА"), "3", "", W("СИДОРОВ С.")}});
+        TDatabase database([&packed] { return std::optional<std::string_view>(packed); });
+        database.LoadDatabase(nullptr, true);
+        TFmSplash progress;
+        RecordingPlayer player;
+        {
+            TFmMain window(database, progress, &player);
+            Ui::FmMain* form = window.Form();
+            window.RefreshList();
+            QCOMPARE(form->lbCnt->text(), QStringLiteral("3"));
+            QCOMPARE(window.Model()->data(window.Model()->index(1, 4), Qt::DisplayRole).toString(),
+                     QStringLiteral("ПЕТРОВ П."));
+            Type(form->edStreet, QStringLiteral("МИРА"));
+            form->mnSearch->trigger();
+            QCOMPARE(form->lbCnt->text(), QStringLiteral("2"));
+            QCOMPARE(database.Directory().Count(), 2);
+            QCOMPARE(player.played.size(), std::size_t{1});
+            QCOMPARE(player.played.back(), window.FoundSound);
+            QCOMPARE(Count(), 45129); // the program's own directory is untouched
+        }
+        QCOMPARE(database.Directory().Count(), 2); // the directory outlives its window
+    }
+
     void aMissingDirectoryEndsStartUpWithAMessage() {
-        // A second start-up, of a build that carries no directory.
-        TFmSplash* keepSplash = FmSplash;
-        TFmMain* keepMain = FmMain;
-        vg::TStrContainer* keepDirectory = Directory;
-        FmSplash = nullptr;
-        FmMain = nullptr;
-        Directory = nullptr;
-        SetDirectorySource([] { return std::optional<std::string_view>(); });
+        // A second program, of a build that carries no directory.
+        source = std::optional<std::string_view>();
+        std::unique_ptr<TProgram> second = MakeProgram();
         QStringList told;
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&told] { told += CloseMessages(); });
         closer.start(20);
         int status = 0;
-        QVERIFY(!StartUp(&sound, status));
+        QVERIFY(!second->StartUp(status));
         closer.stop();
+        source.reset();
         QCOMPARE(told.size(), 1);
         QVERIFY(told[0].contains(QStringLiteral("RCD")));
         QCOMPARE(status, 2);
-        QVERIFY(!FmMain);
-        QVERIFY(!Directory);
-        SetDirectorySource(nullptr);
-        FmSplash = keepSplash;
-        FmMain = keepMain;
-        Directory = keepDirectory;
+        QVERIFY(!second->FmMain());
+        QVERIFY(!second->FmSplash());
+        QVERIFY(Main()); // the first program is untouched
     }
 };
 

@@ -40,31 +40,30 @@ INSTANTIATE_TEST_SUITE_P(Numbers, ToNumberTable,
 
 struct Match {
     std::string field, criterion;
-    int condition;
+    vg::MatchCondition condition;
     bool text, number;
 };
 
 void PrintTo(const Match& m, std::ostream* os) {
-    *os << "'" << vg::cp1251::ToUtf8(m.field) << "' " << m.condition << " '" << vg::cp1251::ToUtf8(m.criterion) << "'";
+    *os << "'" << vg::cp1251::ToUtf8(m.field) << "' " << static_cast<int>(m.condition) << " '"
+        << vg::cp1251::ToUtf8(m.criterion) << "'";
 }
 
 class MatchTable : public ::testing::TestWithParam<Match> {};
 
 TEST_P(MatchTable, BothRoutines) {
     const Match& m = GetParam();
-    auto c = static_cast<std::uint8_t>(m.condition);
-    EXPECT_EQ(vg::MatchText(m.field, m.criterion, c), m.text)
-        << "text: '" << m.field << "' " << m.condition << " '" << m.criterion << "'";
-    EXPECT_EQ(vg::MatchNumber(m.field, m.criterion, c), m.number)
-        << "number: '" << m.field << "' " << m.condition << " '" << m.criterion << "'";
+    EXPECT_EQ(vg::MatchText(m.field, m.criterion, m.condition), m.text) << "text";
+    EXPECT_EQ(vg::MatchNumber(m.field, m.criterion, m.condition), m.number) << "number";
 }
 
-using namespace vg;
+using enum vg::MatchCondition;
 
 INSTANTIATE_TEST_SUITE_P(
     Conditions, MatchTable,
     ::testing::Values(Match{"", "X", NoCondition, true, true}, Match{"ABC", "", NoCondition, true, true},
-                      Match{"ABC", "AB", 12, false, false}, Match{"ABC", "AB", 255, false, false},
+                      Match{"ABC", "AB", vg::MatchCondition{12}, false, false},
+                      Match{"ABC", "AB", vg::MatchCondition{255}, false, false},
                       Match{"ABC", "AB", BeginsWith, true, true}, Match{"ABC", "BC", BeginsWith, false, false},
                       Match{"ABC", "BC", Contains, true, true}, Match{"ABC", "abc", Contains, false, false},
                       Match{"ABC", "X", NotContains, true, true}, Match{"", "X", BeginsWith, false, false},

@@ -83,20 +83,20 @@ TEST(SearchRun, CriteriaCombineWithAndAndEverySearchStartsFromTheWholeDirectory)
                                              {"22345", W("ЛЕНИНА"), "10", "5", "C"},
                                              {"12377", W("ПР. ЛЕНИНА"), "3", "", "D"}};
     Host host(c, vg::test::Compressed(recs));
-    host.inputs[vg::crPhone] = {"1-23", 0};      // begins with
-    host.inputs[vg::crStreet] = {W("ленин"), 1}; // contains
+    host.inputs[vg::Index(vg::Field::Phone)] = {"1-23", vg::ItemOf(vg::MatchCondition::BeginsWith)};    // begins with
+    host.inputs[vg::Index(vg::Field::Street)] = {W("ленин"), vg::ItemOf(vg::MatchCondition::Contains)}; // contains
     vg::SearchResult r = vg::RunSearch(c, host);
     ASSERT_EQ(r.count, 2);
     EXPECT_EQ(c.GetKey(0), "12345"); // stored order kept
     EXPECT_EQ(c.GetKey(1), "12377");
 
     host.inputs = {};
-    host.inputs[vg::crHouse] = {"9", 4}; // greater, as numbers
+    host.inputs[vg::Index(vg::Field::House)] = {"9", vg::ItemOf(vg::MatchCondition::Greater)}; // greater, as numbers
     r = vg::RunSearch(c, host);
     ASSERT_EQ(r.count, 1);
     EXPECT_EQ(c.GetKey(0), "22345");
 
-    host.inputs[vg::crHouse] = {"999", 4};
+    host.inputs[vg::Index(vg::Field::House)] = {"999", vg::ItemOf(vg::MatchCondition::Greater)};
     r = vg::RunSearch(c, host);
     EXPECT_EQ(r.outcome, vg::SearchOutcome::NotFound);
     EXPECT_EQ(c.Count(), 0);
@@ -106,11 +106,11 @@ TEST(SearchRun, CriteriaCombineWithAndAndEverySearchStartsFromTheWholeDirectory)
 TEST(SearchRun, AnInvalidMaskFailsTheSearchAndNamesTheCriterion) {
     vg::TStrContainer c;
     Host host(c, std::string(vg::BuiltinDirectory()));
-    host.inputs[vg::crStreet] = {"[0-9", vg::kFitsMaskIndex};
-    host.inputs[vg::crUser] = {"[]", vg::kFitsMaskIndex};
+    host.inputs[vg::Index(vg::Field::Street)] = {"[0-9", vg::ItemOf(vg::MatchCondition::FitsMask)};
+    host.inputs[vg::Index(vg::Field::User)] = {"[]", vg::ItemOf(vg::MatchCondition::FitsMask)};
     vg::SearchResult r = vg::RunSearch(c, host);
     EXPECT_EQ(r.outcome, vg::SearchOutcome::Failed);
-    EXPECT_EQ(r.criterion, vg::crStreet);
+    EXPECT_EQ(r.criterion, static_cast<int>(vg::Field::Street));
     EXPECT_EQ(r.mask, "[0-9");
     EXPECT_EQ(r.position, 6);
     EXPECT_EQ(r.message, "'[0-9*' is an invalid mask at (6)");
@@ -136,7 +136,7 @@ TEST(SearchRun, AFailureDuringTheWalkStillFinishesAndKeepsWhatWasRemoved) {
         recs.push_back({std::to_string(10000 + i), "S", "1", "", i % 2 ? "ODD" : "EVEN"});
     Host host(c, vg::test::Compressed(recs));
     host.corrupt = true; // record 7 has one line only
-    host.inputs[vg::crUser] = {"EVEN", 3};
+    host.inputs[vg::Index(vg::Field::User)] = {"EVEN", vg::ItemOf(vg::MatchCondition::Equal)};
     EXPECT_THROW(vg::RunSearch(c, host), vg::EListError);
     EXPECT_EQ(host.finishes, 1);
     // Records 9 and 8 were examined before the damaged one: 9 (odd) is gone, the rest stay.

@@ -1,0 +1,298 @@
+// The operator's desk with the keyboard alone: shortcuts, focus, the list after a search, the window at narrow
+// and wide sizes, and what a screen reader is told.
+
+#include "app/application.h"
+#include "app/fmmain.h"
+#include "app/fmsplash.h"
+#include "app/startup.h"
+#include "guitest.h"
+#include "results/view/resultmodel.h"
+#include "ui_fmmain.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QToolButton>
+#include <QtTest>
+
+using vg::test::Type;
+
+class DeskTest : public QObject {
+    Q_OBJECT
+
+private:
+    vg::test::RecordingPlayer sound;
+    std::unique_ptr<TProgram> program;
+    TFmMain* window = nullptr;
+    Ui::FmMain* ui = nullptr;
+
+    QLineEdit* Field(int k) const {
+        QLineEdit* fields[] = {ui->edPhone, ui->edStreet, ui->edHouse, ui->edFlat, ui->edUser};
+        return fields[k];
+    }
+    TComboBoxLabel* Combo(int k) const {
+        TComboBoxLabel* combos[] = {ui->cbfPhone, ui->cbfStreet, ui->cbfHouse, ui->cbfFlat, ui->cbfUser};
+        return combos[k];
+    }
+    int Counter() const { return ui->lbCnt->text().remove(QLatin1Char(',')).toInt(); }
+    QWidget* Focus() const { return QApplication::focusWidget(); }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(Focus() ? Focus() : window, static_cast<Qt::Key>(key), modifiers);
+    }
+    static QString AccessibleName(QObject* object) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(object);
+        return a ? a->text(QAccessible::Name) : QString();
+    }
+
+private slots:
+    void initTestCase() {
+        program = std::make_unique<TProgram>(&sound);
+        int status = -1;
+        QVERIFY(program->StartUp(status));
+        window = program->FmMain();
+        ui = window->Form();
+        window->resize(866, 520);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+
+    void cleanupTestCase() { program.reset(); }
+
+    void init() {
+        qDebug() << "init" << QApplication::activeWindow() << Focus();
+        QTest::keyClick(window, Qt::Key_F8); // clear the fields
+        qDebug() << "init2" << QApplication::activeWindow() << Focus();
+        QTest::keyClick(window, Qt::Key_F5); // and the results
+        ui->edPhone->setFocus();
+        sound.played.clear();
+    }
+
+    void startUpPutsTheCaretInThePhoneField() {
+        qDebug() << "active" << QApplication::activeWindow() << window->isActiveWindow() << Focus();
+        QTest::qWait(50);
+        qDebug() << "active" << QApplication::activeWindow() << window->isActiveWindow() << Focus();
+        QCOMPARE(Focus(), static_cast<QWidget*>(ui->edPhone));
+        QCOMPARE(Counter(), 45129);
+    }
+
+    void ctrlDigitsGoToTheFieldsAndSelectTheirText() {
+        for (int k = 0; k < 5; ++k)
+            Field(k)->setText(QStringLiteral("1%1").arg(k));
+        ui->ListView->setFocus();
+        for (int k = 4; k >= 0; --k) {
+            Key(Qt::Key_1 + k, Qt::ControlModifier);
+            QCOMPARE(Focus(), static_cast<QWidget*>(Field(k)));
+            QCOMPARE(Field(k)->selectedText(), QStringLiteral("1%1").arg(k));
+        }
+        // Typing replaces the selection, as the operator expects after jumping to a field.
+        Key(Qt::Key_3, Qt::ControlModifier);
+        QTest::keyClicks(Focus(), QStringLiteral("7"));
+        QCOMPARE(ui->edHouse->text(), QStringLiteral("7"));
+    }
+
+    void altDigitsOpenTheConditionLists() {
+        for (int k = 0; k < 5; ++k) {
+            Key(Qt::Key_1 + k, Qt::AltModifier);
+            QTRY_VERIFY(Combo(k)->view()->isVisible());
+            // Down and Enter in the open list choose a condition without the mouse.
+            QTest::keyClick(Combo(k)->view(), Qt::Key_Down);
+            QTest::keyClick(Combo(k)->view(), Qt::Key_Return);
+            QTRY_VERIFY(!Combo(k)->view()->isVisible());
+            QCOMPARE(Combo(k)->currentIndex(), 1);
+        }
+    }
+
+    void functionKeysRunTheCommands() {
+        Key(Qt::Key_2, Qt::ControlModifier);
+        Type(Focus(), QStringLiteral("МИРА"));
+        Key(Qt::Key_F3);
+        const int mira = Counter();
+        QVERIFY(mira > 0 && mira < 45129);
+        QCOMPARE(sound.played.size(), std::size_t{1});
+        Key(Qt::Key_F8);
+        QVERIFY(ui->edStreet->text().isEmpty());
+        QCOMPARE(Counter(), mira); // the fields go, the results stay
+        Key(Qt::Key_F5);
+        QCOMPARE(Counter(), 45129);
+        // Each command's hint names its keys.
+        QVERIFY(ui->mnSearch->toolTip().contains(QStringLiteral("F3")));
+        QVERIFY(ui->mnClear->toolTip().contains(QStringLiteral("F5")));
+        QVERIFY(ui->mnClearFilters->toolTip().contains(QStringLiteral("F8")));
+        QVERIFY(ui->mnDoClose->toolTip().contains(QStringLiteral("F10")));
+    }
+
+    void ctrlFunctionKeysSortAndReverseWithTheArrowShown() {
+        QHeaderView* header = ui->ListView->horizontalHeader();
+        Key(Qt::Key_F2, Qt::ControlModifier);
+        QCOMPARE(window->SortColumn, 1);
+        QVERIFY(window->SortAscending);
+        QCOMPARE(header->sortIndicatorSection(), 1);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        Key(Qt::Key_F2, Qt::ControlModifier);
+        QVERIFY(!window->SortAscending);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(window->Model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("* Улица"));
+        Key(Qt::Key_F5, Qt::ControlModifier);
+        QCOMPARE(header->sortIndicatorSection(), 4);
+        Key(Qt::Key_F5);
+        QCOMPARE(header->sortIndicatorSection(), 0); // the refresh puts the marker back on the phone
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    }
+
+    void f6GoesToTheListAndBackToTheLastField() {
+        Key(Qt::Key_4, Qt::ControlModifier);
+        Key(Qt::Key_F6);
+        QCOMPARE(Focus(), static_cast<QWidget*>(ui->ListView));
+        QCOMPARE(ui->ListView->currentIndex().row(), 0);
+        Key(Qt::Key_Down);
+        QCOMPARE(ui->ListView->currentIndex().row(), 1);
+        Key(Qt::Key_F6);
+        QCOMPARE(Focus(), static_cast<QWidget*>(ui->edFlat));
+    }
+
+    void afterASearchTheFirstRowIsCurrentAtTheTopAndTheCaretStays() {
+        // Scroll away and pick a row far down first: the search must bring the list back to its top.
+        ui->ListView->setCurrentIndex(window->Model()->index(3000, 0));
+        ui->ListView->scrollTo(window->Model()->index(3000, 0));
+        QVERIFY(ui->ListView->verticalScrollBar()->value() > 0);
+        Key(Qt::Key_5, Qt::ControlModifier);
+        Type(Focus(), QStringLiteral("ИВАН"));
+        Key(Qt::Key_Return);
+        QVERIFY(Counter() > 1);
+        QCOMPARE(Focus(), static_cast<QWidget*>(ui->edUser));
+        QCOMPARE(ui->ListView->verticalScrollBar()->value(), 0);
+        QCOMPARE(ui->ListView->currentIndex().row(), 0);
+        QCOMPARE(ui->ListView->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(ui->ListView->selectionModel()->selectedRows().first().row(), 0);
+        // Down goes to the second row; Ctrl+C copied the first before that.
+        ui->ListView->setFocus();
+        QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QApplication::clipboard()->text().startsWith(
+            window->Model()->data(window->Model()->index(0, 0), Qt::DisplayRole).toString()));
+        QVERIFY(QApplication::clipboard()->text().contains(QStringLiteral("ИВАН")));
+        QTest::keyClick(ui->ListView, Qt::Key_Down);
+        QCOMPARE(ui->ListView->currentIndex().row(), 1);
+    }
+
+    void anEmptyListSaysNothingWasFound() {
+        Key(Qt::Key_5, Qt::ControlModifier);
+        Type(Focus(), QStringLiteral("ЯЯЯЯЯЯЯ"));
+        Key(Qt::Key_Return);
+        QCOMPARE(Counter(), 0);
+        QCOMPARE(ui->ListView->EmptyText(), QStringLiteral("Ничего не найдено"));
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(ui->ListView);
+        QCOMPARE(list->text(QAccessible::Description), QStringLiteral("Ничего не найдено"));
+        // The words are painted in the list's own area.
+        const QImage empty = ui->ListView->viewport()->grab().toImage();
+        Key(Qt::Key_F5);
+        QVERIFY(ui->ListView->EmptyText().isEmpty());
+        ui->ListView->SetEmptyText(QString());
+        QCOMPARE(window->Model()->rowCount(), 45129);
+        QVERIFY(!empty.isNull());
+        int ink = 0;
+        const QRgb base = empty.pixel(2, empty.height() - 3);
+        for (int y = empty.height() / 2 - 10; y < empty.height() / 2 + 10; ++y)
+            for (int x = empty.width() / 4; x < empty.width() * 3 / 4; ++x)
+                ink += empty.pixel(x, y) != base;
+        QVERIFY(ink > 50);
+    }
+
+    void theWindowUsesTahomaAndNoConditionIsClipped() {
+        if (!QFile::exists(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")))
+            QSKIP("Debian's fonts-wine is not installed here");
+        QCOMPARE(QFontInfo(ui->edStreet->font()).family(), QStringLiteral("Tahoma"));
+        QCOMPARE(QFontInfo(ui->cbfPhone->font()).family(), QStringLiteral("Tahoma"));
+        for (int k = 0; k < 5; ++k) {
+            TComboBoxLabel* combo = Combo(k);
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.editable = false;
+            const QRect field =
+                combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+            for (int i = 0; i < combo->count(); ++i)
+                QVERIFY2(combo->fontMetrics().horizontalAdvance(combo->itemText(i)) <= field.width(),
+                         qPrintable(combo->itemText(i)));
+        }
+    }
+
+    void atTheNarrowestSizeEveryCriterionStaysInSight() {
+        window->resize(window->minimumSize());
+        QTRY_COMPARE(window->size(), QSize(620, 420));
+        QApplication::processEvents();
+        for (int k = 0; k < 5; ++k) {
+            QWidget* panel = Field(k)->parentWidget();
+            QTRY_VERIFY(Field(k)->isVisible());
+            const QRect onWindow(panel->mapTo(window, QPoint(0, 0)), panel->size());
+            QVERIFY2(window->rect().contains(onWindow), qPrintable(Combo(k)->Caption()));
+        }
+        QVERIFY(ui->ListView->isVisible());
+        QVERIFY(ui->ListView->height() > 100);
+        window->resize(866, 520);
+    }
+
+    void wideTheSubscriberTakesTheRestAndSetWidthsStay() {
+        window->resize(1600, 700);
+        QTRY_COMPARE(window->width(), 1600);
+        QApplication::processEvents();
+        QHeaderView* header = ui->ListView->horizontalHeader();
+        QCOMPARE(header->sectionSize(1), 275);
+        QVERIFY(header->sectionSize(4) > 335);
+        QCOMPARE(header->length(), ui->ListView->viewport()->width());
+        header->resizeSection(1, 320); // the operator widens the street
+        Key(Qt::Key_2, Qt::ControlModifier);
+        Type(Focus(), QStringLiteral("ЛЕН"));
+        Key(Qt::Key_Return);
+        Key(Qt::Key_F2, Qt::ControlModifier);
+        Key(Qt::Key_F5);
+        QCOMPARE(header->sectionSize(1), 320);
+        window->resize(866, 520);
+    }
+
+    void aScreenReaderHearsEveryControlByName() {
+        const char* const captions[] = {"Телефон", "Улица", "Здание", "Квартира, офис", "Абонент, организация"};
+        for (int k = 0; k < 5; ++k) {
+            QCOMPARE(AccessibleName(Field(k)), QString::fromUtf8(captions[k]));
+            QCOMPARE(AccessibleName(Combo(k)), QString::fromUtf8(captions[k]) + QStringLiteral(": условие"));
+        }
+        QCOMPARE(AccessibleName(ui->lbCnt), QStringLiteral("Абонентов в списке"));
+        QAccessibleInterface* counter = QAccessible::queryAccessibleInterface(ui->lbCnt);
+        QCOMPARE(counter->text(QAccessible::Value).isEmpty() ? counter->text(QAccessible::Name) : QString(),
+                 counter->text(QAccessible::Name));
+        for (QAction* action : {ui->mnSearch, ui->mnClear, ui->mnClearFilters, ui->mnDoClose}) {
+            QWidget* button = ui->TbEquipment->widgetForAction(action);
+            QVERIFY(button);
+            QCOMPARE(AccessibleName(button), action->text());
+        }
+        // The list reads a row as its five fields, each with its column.
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(ui->ListView);
+        QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Список абонентов"));
+        QAccessibleTableInterface* table = list->tableInterface();
+        QVERIFY(table);
+        QCOMPARE(table->columnCount(), 5);
+        const int row = 5137;
+        ui->ListView->scrollTo(window->Model()->index(row, 0));
+        const QStringList shown = window->Model()->RowTexts(row);
+        for (int c = 0; c < 5; ++c) {
+            QAccessibleInterface* cell = table->cellAt(row, c);
+            QVERIFY(cell);
+            QCOMPARE(cell->text(QAccessible::Name), shown[c]);
+            QCOMPARE(cell->text(QAccessible::Description),
+                     window->Model()->data(window->Model()->index(row, c), Qt::AccessibleDescriptionRole).toString());
+        }
+        QCOMPARE(table->cellAt(row, 1)->text(QAccessible::Description), QStringLiteral("Улица"));
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    DeskTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "desk_test.moc"

@@ -1,0 +1,52 @@
+#pragma once
+
+// What the window tests share: a player that remembers, typing as the operator does, and closing the boxes a
+// step opens.
+
+#include "app/sound.h"
+#include "directory/cp1251.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+
+#include <string>
+#include <vector>
+
+namespace vg::test {
+
+// Remembers what was played.
+class RecordingPlayer : public ISoundPlayer {
+public:
+    void Play(const QByteArray& wave) override { played.push_back(wave); }
+    std::vector<QByteArray> played;
+};
+
+inline std::string W(const char* utf8) {
+    std::string out;
+    cp1251::FromUtf8(utf8, out);
+    return out;
+}
+
+// Types as the operator does, character by character; also letters that QTest has no key code for.
+inline void Type(QWidget* w, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+// Closes the message boxes that a step opens, and says what they said.
+inline QStringList CloseMessages() {
+    QStringList texts;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+            texts << box->text();
+            box->close();
+        }
+    return texts;
+}
+
+} // namespace vg::test
