@@ -1,16 +1,15 @@
 #include "loader.h"
 
-#include "readahead.h"
 #include "zstream.h"
 
 namespace vg {
 
 void LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress) {
     TMemoryStream source(compressed);
+    // Inflated on this thread as the records are built: a read-ahead thread gained nothing measurable once the
+    // directory is parsed only at start-up, and nothing at all with the other core busy.
     TDecompressionStream inflated(source);
-    // Inflating on a second core while this one builds the records.
-    TReadAheadStream ahead(inflated);
-    container.LoadFromStream(&ahead, progress);
+    container.LoadFromStream(&inflated, progress);
 }
 
 TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)
