@@ -13,11 +13,10 @@
 
 namespace {
 
-// Delivers `bytes` in pieces of at most `piece`, then fails (or ends, when `fails` is false).
+// Delivers `bytes`, then fails (or ends, when `fails` is false).
 class TFailingSource : public vg::TStream {
 public:
-    TFailingSource(std::string_view bytes, std::size_t piece, bool fails)
-        : bytes_(bytes), piece_(piece), fails_(fails) {}
+    TFailingSource(std::string_view bytes, bool fails) : bytes_(bytes), fails_(fails) {}
     std::size_t Read(void* buffer, std::size_t count) override {
         if (pos_ == bytes_.size()) {
             if (fails_) throw vg::Exception("source failed");
