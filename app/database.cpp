@@ -21,15 +21,25 @@ QString LoadingText() {
 TDatabase::TDatabase(DirectorySource source)
     : source_(source ? std::move(source) : DirectorySource(BuiltinDirectoryResource)) {}
 
+TDatabase::~TDatabase() {
+    directory_.Clear(); // its records belong to the master
+}
+
 void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
     std::optional<std::string_view> bytes = source_();
     if (!bytes) throw EDirectoryMissing();
+    if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
+        directory_.Clear(); // nothing may keep the old master's records
+        master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
+        masterBytes_ = *bytes;
+        advisor_.reset(); // it explains the old directory
+    }
     if (progress) progress->SetInfoText(LoadingText());
     if (!Quiet && progress) progress->ShowNow();
     try {
         vg::ProgressCallback report;
         if (progress) report = [progress](std::int32_t pos, std::int32_t max) { progress->ProgressCallback(pos, max); };
-        vg::LoadDirectory(directory_, *bytes, report);
+        master_->Load(directory_, report);
     } catch (...) {
         // An always-on-top window must not stay over the desktop after a failed load.
         if (!Quiet && progress) progress->hide();
@@ -41,12 +51,13 @@ void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
 
 const vg::TSearchAdvisor& TDatabase::Advisor() {
     if (!advisor_) {
-        // The container holds the last result, not the directory: the advisor reads a whole copy of its own.
-        std::optional<std::string_view> bytes = source_();
-        if (!bytes) throw EDirectoryMissing();
+        // The container holds the last result, not the directory: the advisor looks at the whole directory,
+        // restored from the master into a container of its own for the moment.
+        if (!master_) throw EDirectoryMissing();
         vg::TStrContainer whole;
-        vg::LoadDirectory(whole, *bytes);
+        master_->Load(whole);
         advisor_ = std::make_unique<vg::TSearchAdvisor>(whole);
+        whole.Clear(); // its records belong to the master
     }
     return *advisor_;
 }

@@ -12,6 +12,10 @@
 #include <optional>
 #include <string_view>
 
+namespace vg {
+class TDirectoryMaster;
+}
+
 class TFmSplash;
 
 // The program carries no directory: a build without its resource.
@@ -33,6 +37,7 @@ QString LoadingText();
 class TDatabase {
 public:
     explicit TDatabase(DirectorySource source = BuiltinDirectoryResource);
+    ~TDatabase();
     TDatabase(const TDatabase&) = delete;
     TDatabase& operator=(const TDatabase&) = delete;
 
@@ -42,7 +47,8 @@ public:
     // Refills the container from the directory with `progress`'s text and bar (none: no reports); shows and
     // hides that window unless Quiet. Failures are passed on with the window hidden again; the records read
     // until then stay and the result count keeps its value. No directory at all: EDirectoryMissing, before
-    // anything is touched.
+    // anything is touched. The directory is parsed once; every later load restores the container from that
+    // parsed copy, with the same records, order, progress reports and failure as a parse.
     void LoadDatabase(TFmSplash* progress, bool Quiet);
 
     // What explains an empty search, made from the whole directory when it is first needed.
@@ -52,6 +58,9 @@ public:
 
 private:
     DirectorySource source_;
-    vg::TStrContainer directory_{0};
+    // The parsed copy and the bytes it was parsed from; made again when the source hands out other bytes.
+    std::string_view masterBytes_;
+    std::unique_ptr<vg::TDirectoryMaster> master_;
+    vg::TStrContainer directory_{0}; // after the master: it shares the master's records
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
 };

@@ -63,11 +63,13 @@ void TFmSplash::ShowNow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
     show();
-    // The thread is about to be busy: let the window system map the window before painting it, or the
-    // paint would go nowhere. Only window-system events are handled; the operator's input waits.
+    // The thread is about to be busy: let the window system map the window before painting it, or every
+    // paint until the thread is free again would go nowhere. Mapped is the widget's own word for it: the
+    // platform window of a window shown before may still say "exposed" from then. Only window-system events
+    // are handled; the operator's input waits.
     QElapsedTimer waited;
     waited.start();
-    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 500)
+    while (!testAttribute(Qt::WA_Mapped) && waited.elapsed() < 500)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     repaint();
 }

@@ -1,16 +1,23 @@
-// The operator's view of speed: a search through the real window, from the click to the repainted list, and a
-// sort by street from the header click to the repainted list. Headless (offscreen).
+// The operator's view of speed, headless (offscreen): from the click to the repainted list for a search, a sort
+// and a clear; start-up to the first painted list; and a whole 0-100 run of the progress bar.
 //   QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench
 
 #include "app/application.h"
 #include "app/database.h"
 #include "app/fmmain.h"
+#include "app/fmsplash.h"
 #include "app/startup.h"
 #include "ui_fmmain.h"
+#include "widgets/glprogress.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPaintEvent>
+#include <QPointer>
+
+#include <ctime>
 
 namespace {
 
@@ -23,27 +30,128 @@ Ui::FmMain* Form() {
     return Window()->Form();
 }
 
+double ProcessCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Whole-process CPU per iteration (every thread), beside the wall time Google Benchmark reports.
+class ProcessCpu {
+public:
+    ProcessCpu() : start_(ProcessCpuSeconds()) {}
+    void Report(benchmark::State& state) const {
+        state.counters["process_cpu_ms"] =
+            benchmark::Counter((ProcessCpuSeconds() - start_) * 1e3, benchmark::Counter::kAvgIterations);
+    }
+
+private:
+    double start_;
+};
+
+// Counts the paints of a widget.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* widget) : widget_(widget) { widget->installEventFilter(this); }
+    ~PaintWatch() override {
+        if (widget_) widget_->removeEventFilter(this);
+    }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+
+private:
+    QPointer<QWidget> widget_; // gone with its window, possibly first
+};
+
 void BM_WindowSearch(benchmark::State& state) {
     const QString texts[] = {QStringLiteral("ЛЕН"), QStringLiteral("МИРА"), QString()};
     Form()->mnClearFilters->trigger();
     Form()->edStreet->setText(texts[state.range(0)]);
+    PaintWatch list(Form()->ListView->viewport());
+    ProcessCpu cpu;
     for (auto _ : state)
         Form()->mnSearch->trigger(); // runs, refreshes and repaints before it returns
+    cpu.Report(state);
+    if (list.paints < static_cast<int>(state.iterations())) state.SkipWithError("the list was not repainted");
     state.counters["listed"] = Program->Database().ResultCount;
     state.SetLabel(state.range(0) == 2 ? "all fields empty" : texts[state.range(0)].toStdString());
 }
 BENCHMARK(BM_WindowSearch)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_WindowSortByStreet(benchmark::State& state) {
+    PaintWatch list(Form()->ListView->viewport());
+    double cpuMs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         Form()->mnClear->trigger(); // the whole directory in stored order, marker on column 0
+        const double start = ProcessCpuSeconds();
         state.ResumeTiming();
         Window()->ListViewColumnClick(1);
+        cpuMs += (ProcessCpuSeconds() - start) * 1e3;
     }
+    state.counters["process_cpu_ms"] = benchmark::Counter(cpuMs, benchmark::Counter::kAvgIterations);
     state.counters["listed"] = Program->Database().ResultCount;
 }
 BENCHMARK(BM_WindowSortByStreet)->Unit(benchmark::kMillisecond);
+
+void BM_WindowClear(benchmark::State& state) {
+    PaintWatch list(Form()->ListView->viewport());
+    ProcessCpu cpu;
+    for (auto _ : state)
+        Form()->mnClear->trigger(); // the reload with the progress window shown, then the list repainted
+    cpu.Report(state);
+    if (list.paints < static_cast<int>(state.iterations())) state.SkipWithError("the list was not repainted");
+    state.counters["listed"] = Program->Database().ResultCount;
+}
+BENCHMARK(BM_WindowClear)->Unit(benchmark::kMillisecond);
+
+// A whole run of the progress window's bar, 0 to 100 per cent, each step painted at once.
+void BM_ProgressBarRun(benchmark::State& state) {
+    TFmSplash* progress = Program->FmSplash();
+    progress->ProgressCallback(0, 100);
+    progress->ShowNow();
+    ProcessCpu cpu;
+    const int before = progress->Bar()->PaintCount();
+    for (auto _ : state)
+        for (int percent = 0; percent <= 100; ++percent)
+            progress->ProgressCallback(percent, 100);
+    cpu.Report(state);
+    state.counters["paints_per_run"] =
+        benchmark::Counter(progress->Bar()->PaintCount() - before, benchmark::Counter::kAvgIterations);
+    progress->hide();
+}
+BENCHMARK(BM_ProgressBarRun)->Unit(benchmark::kMillisecond);
+
+// A program of its own, from its construction to the first paint of its list (the directory parsed anew).
+void BM_StartUpToFirstPaint(benchmark::State& state) {
+    ProcessCpu cpu;
+    for (auto _ : state) {
+        TProgram program(nullptr);
+        int status = 0;
+        if (!program.StartUp(status)) {
+            state.SkipWithError("start-up failed");
+            break;
+        }
+        PaintWatch list(program.FmMain()->Form()->ListView->viewport());
+        program.FmMain()->resize(1280, 800);
+        program.FmMain()->show();
+        QElapsedTimer waited;
+        waited.start();
+        while (list.paints == 0 && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        state.PauseTiming();
+        program.ShutDown();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    cpu.Report(state);
+}
+BENCHMARK(BM_StartUpToFirstPaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,7 +1,6 @@
 #include "loader.h"
 
 #include "limits.h"
-#include "readahead.h"
 #include "zstream.h"
 
 namespace vg {
@@ -12,11 +11,63 @@ void LoadDirectory(TStrContainer& container, std::string_view compressed, const 
 }
 
 void LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress) {
+    // Inflated on this thread as the records are built: a read-ahead thread gained nothing measurable once the
+    // directory is parsed only at start-up, and nothing at all with the other core busy.
     TDecompressionStream inflated(compressed);
     TLimitedStream bounded(inflated, limits::kInflatedBytes, "The inflated directory");
-    // Inflating on a second core while this one builds the records.
-    TReadAheadStream ahead(bounded);
-    container.LoadFromStream(&ahead, progress);
+    container.LoadFromStream(&bounded, progress);
+}
+
+TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)
+    : compressed_(compressed), master_(indexCount) {}
+
+void TDirectoryMaster::Parse(const ProgressCallback& progress) {
+    bool reporterFailed = false;
+    ProgressCallback watch = [&](std::int32_t position, std::int32_t maximum) {
+        count_ = maximum;
+        if (!progress) return;
+        try {
+            progress(position, maximum);
+        } catch (...) {
+            reporterFailed = true;
+            throw;
+        }
+    };
+    try {
+        LoadDirectory(master_, compressed_, watch);
+    } catch (...) {
+        // A failing reporter is the caller's fault, not the directory's: the next load parses again.
+        if (reporterFailed) {
+            master_.Clear();
+            count_ = -1;
+            throw;
+        }
+        failure_ = std::current_exception();
+    }
+    parsed_ = true;
+}
+
+void TDirectoryMaster::Replay(const ProgressCallback& progress) const {
+    // The reports the parse made, figure for figure: (0, Count), then each record read whose index is a
+    // multiple of the step, and the last one.
+    if (!progress || count_ < 1) return;
+    const std::int32_t step = std::max(count_ / 100, 1);
+    progress(0, count_);
+    const std::int32_t read = master_.Count();
+    for (std::int32_t i = 0; i < read; ++i)
+        if (i % step == 0 || i == count_ - 1) progress(i, count_);
+}
+
+void TDirectoryMaster::Load(TStrContainer& container, const ProgressCallback& progress) {
+    if (!parsed_) {
+        container.Clear();
+        Parse(progress);
+        container.RestoreFrom(master_);
+    } else {
+        container.RestoreFrom(master_);
+        Replay(progress);
+    }
+    if (failure_) std::rethrow_exception(failure_);
 }
 
 } // namespace vg

@@ -3,6 +3,8 @@
 #include "progress.h"
 #include "strcontainer.h"
 
+#include <cstdint>
+#include <exception>
 #include <string_view>
 
 namespace vg {
@@ -14,5 +16,33 @@ namespace vg {
 void LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress = {});
 // The same from a stream of compressed bytes (a file read piece by piece).
 void LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress = {});
+
+// A directory that never changes while the program runs, parsed once: every load after the first restores
+// the container from the parsed copy instead of inflating and parsing again. A load through it is a
+// LoadDirectory in effect: the same records in the same order, the same progress reports and the same
+// failure, with the records read before it, on every load.
+class TDirectoryMaster {
+public:
+    // The bytes must stay alive and unchanged as long as the master; nothing is read yet. `indexCount` is the
+    // number of index objects of the containers it fills.
+    explicit TDirectoryMaster(std::string_view compressed, int indexCount = 0);
+    TDirectoryMaster(const TDirectoryMaster&) = delete;
+    TDirectoryMaster& operator=(const TDirectoryMaster&) = delete;
+
+    // Fills the container, which shares the master's records: the master must outlive its content.
+    void Load(TStrContainer& container, const ProgressCallback& progress = {});
+    bool Parsed() const { return parsed_; }
+
+private:
+    void Parse(const ProgressCallback& progress);
+    void Replay(const ProgressCallback& progress) const;
+
+    std::string_view compressed_;
+    TStrContainer master_;
+    bool parsed_ = false;
+    // What the parse told its progress: Count, once it was read; -1 before.
+    std::int32_t count_ = -1;
+    std::exception_ptr failure_;
+};
 
 } // namespace vg

@@ -42,12 +42,6 @@ template <class F> void ForEachLine(std::string_view text, F&& line) {
 
 } // namespace
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    ForEachLine(text, [&](std::string_view line) { lines.push_back(line); });
-    return lines;
-}
-
 // ---- TLineList ----
 
 void TLineList::Fail(int i) {
@@ -242,10 +236,16 @@ TStrContainer::~TStrContainer() {
 }
 
 void TRecordDeleter::operator()(TString* record) const {
-    if (stored)
-        record->~TString();
-    else
+    switch (owner) {
+    case Owner::Heap:
         delete record;
+        break;
+    case Owner::Store:
+        record->~TString();
+        break;
+    case Owner::Borrowed:
+        break;
+    }
 }
 
 void* TRecordStore::Allocate() {
@@ -279,7 +279,7 @@ std::string_view TStrContainer::GetKey(int i) const {
     return records_[static_cast<std::size_t>(i)]->Key();
 }
 
-TString* TStrContainer::GetItem(int i) const {
+const TString* TStrContainer::GetItem(int i) const {
     if (i < 0) throw EListError(i);
     if (i >= Count()) return nullptr;
     return records_[static_cast<std::size_t>(i)].get();
@@ -313,6 +313,32 @@ void TStrContainer::Append(std::unique_ptr<TString> record) {
     records_.push_back(TRecordPtr(record.release()));
 }
 
+void TStrContainer::Arrange(const std::vector<std::uint32_t>& order) {
+    if (order.size() != records_.size()) throw EListError(static_cast<long long>(order.size()));
+    std::vector<char> seen(records_.size(), 0);
+    for (std::uint32_t from : order) {
+        if (from >= records_.size() || seen[from]) throw EListError(from);
+        seen[from] = 1;
+    }
+    std::vector<TRecordPtr> arranged;
+    arranged.reserve(records_.size());
+    for (std::uint32_t from : order)
+        arranged.push_back(std::move(records_[from]));
+    records_.swap(arranged);
+}
+
+void TStrContainer::RestoreFrom(const TStrContainer& master) {
+    if (&master == this) return;
+    Clear();
+    HeaderValue = master.HeaderValue;
+    records_.reserve(master.records_.size());
+    for (std::size_t i = 0; i < master.records_.size(); ++i)
+        records_.emplace_back(master.records_[i].get(), TRecordDeleter{TRecordDeleter::Owner::Borrowed});
+    const std::size_t shared = std::min(indexes_.size(), master.indexes_.size());
+    for (std::size_t j = 0; j < shared; ++j)
+        *indexes_[j] = *master.indexes_[j];
+}
+
 TStrIndex& TStrContainer::Index(int j) {
     if (j < 0 || j >= IndexCount()) throw EListError(j);
     return *indexes_[static_cast<std::size_t>(j)];
@@ -330,7 +356,7 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
     std::int32_t step = std::max(count / 100, 1);
     if (progress) progress(0, count);
     for (std::int32_t i = 0; i < count; ++i) {
-        TRecordPtr record(new (store_.Allocate()) TString(), TRecordDeleter{true});
+        TRecordPtr record(new (store_.Allocate()) TString(), TRecordDeleter{TRecordDeleter::Owner::Store});
         record->LoadFromStream(stream);
         records_.push_back(std::move(record));
         if ((i % step == 0 || i == count - 1) && progress) progress(i, count);
@@ -342,17 +368,6 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
     }
     for (std::int32_t j = 0; j < indexCount; ++j)
         Index(j).LoadFromStream(stream);
-}
-
-void TStrContainer::QuickSort(int L, int R, int column, const CompareFunc& compare, bool ascending) {
-    auto order = [&](int i, int p) { return compare(this, column, i, p, ascending); };
-    auto exchange = [this](int i, int j) { Exchange(i, j); };
-    detail::PivotQuickSort(L, R, order, exchange);
-}
-
-void TStrContainer::Sort(int column, bool ascending, const CompareFunc& compare) {
-    if (Count() <= 1) return;
-    QuickSort(0, Count() - 1, column, compare ? compare : CompareFunc(DefaultCompare), ascending);
 }
 
 // ---- string routines ----
@@ -373,22 +388,6 @@ void NegateOrder(int& result) {
         result = 1;
     else if (result == 1)
         result = -1;
-}
-
-int DefaultCompare(const TStrContainer* container, int column, int i, int j, bool ascending) {
-    if (!container) return 0;
-    int r;
-    if (column == 0) {
-        r = StrCompare(container->GetKey(i), container->GetKey(j));
-    } else {
-        TString* a = container->GetItem(i);
-        TString* b = container->GetItem(j);
-        std::string_view x = a ? a->Lines()[column - 1] : std::string_view{};
-        std::string_view y = b ? b->Lines()[column - 1] : std::string_view{};
-        r = StrCompare(x, y);
-    }
-    if (!ascending) NegateOrder(r);
-    return r;
 }
 
 void ReadGuardedString(TStream* stream, std::string& result) {

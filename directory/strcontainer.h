@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,12 +13,6 @@
 #include <vector>
 
 namespace vg {
-
-class TStrContainer;
-
-// Splits a record text into lines: CR LF, a lone CR and a lone LF each end a line, a break after the last
-// line starts no further line, and a zero byte ends the text.
-std::vector<std::string_view> SplitLines(std::string_view text);
 
 // The lines of one record, read-only. Reading a line the record does not have fails with EListError.
 class TLineList {
@@ -75,7 +68,8 @@ public:
 
 private:
     void Assign(std::string_view key, const std::string_view* lines, std::size_t count);
-    // Splits `text` as SplitLines does, straight into the record's storage.
+    // Splits `text` into lines straight into the record's storage: CR LF, a lone CR and a lone LF each end a
+    // line, a break after the last line starts no further line, and a zero byte ends the text.
     void AssignText(std::string_view key, std::string_view text);
 
     void Release();
@@ -140,9 +134,11 @@ template <class Compare, class Exchange> void PivotQuickSort(int L, int R, Compa
 }
 } // namespace detail
 
-// Frees a record: one from the container's own store is only destroyed, its memory going back with the store.
+// Frees a record: one from the container's own store is only destroyed, its memory going back with the store;
+// one borrowed from another container (a restored copy) is left alone.
 struct TRecordDeleter {
-    bool stored = false;
+    enum class Owner : unsigned char { Heap, Store, Borrowed };
+    Owner owner = Owner::Heap;
     void operator()(TString* record) const;
 };
 using TRecordPtr = std::unique_ptr<TString, TRecordDeleter>;
@@ -164,9 +160,6 @@ private:
     std::size_t used_ = 0;
 };
 
-// (container, column, i, j, ascending) -> negative, 0 or positive; j is always the pivot's position.
-using CompareFunc = std::function<int(const TStrContainer* container, int column, int i, int j, bool ascending)>;
-
 // The directory in memory: an ordered, owning list of records and a fixed number of string indexes.
 class TStrContainer {
 public:
@@ -184,24 +177,20 @@ public:
     // Empty at or beyond Count; a negative position fails with EListError.
     std::string_view GetKey(int i) const;
     // None at or beyond Count; a negative position fails with EListError.
-    TString* GetItem(int i) const;
+    const TString* GetItem(int i) const;
     void Delete(int i);
     void Exchange(int i, int j);
     // Deletes every record whose flag is set, the others keeping their order: the same as deleting them one
     // by one from the last to the first, in linear time. Flags beyond Count are ignored.
     void DeleteMarked(const std::vector<char>& marked);
     void Append(std::unique_ptr<TString> record);
-
-    void QuickSort(int L, int R, int column, const CompareFunc& compare, bool ascending);
-    void Sort(int column, bool ascending, const CompareFunc& compare = {});
-    // Sort with a compare function the compiler can see: the same quick sort and the same calls, without
-    // the indirection of a CompareFunc, for the sorts an operator waits for.
-    template <class Compare> void SortWith(int column, bool ascending, Compare compare) {
-        if (Count() <= 1) return;
-        auto order = [&](int i, int p) { return compare(this, column, i, p, ascending); };
-        auto exchange = [this](int i, int j) { Exchange(i, j); };
-        detail::PivotQuickSort(0, Count() - 1, order, exchange);
-    }
+    // Puts the records in a new order: the record at position order[k] moves to position k. `order` must hold
+    // every position once; otherwise nothing moves and EListError names the first position that is out of
+    // range or repeated.
+    void Arrange(const std::vector<std::uint32_t>& order);
+    // Replaces the whole content with `master`'s, sharing its records instead of copying them: the master must
+    // stay unchanged and alive while this container holds them. Indexes and HeaderValue are copied.
+    void RestoreFrom(const TStrContainer& master);
 
     int IndexCount() const { return static_cast<int>(indexes_.size()); }
     TStrIndex& Index(int j);
@@ -220,8 +209,6 @@ private:
 int StrCompare(std::string_view a, std::string_view b);
 // -1 becomes 1 and 1 becomes -1; every other value stays.
 void NegateOrder(int& result);
-// Compares the keys (column 0) or Lines[column - 1] of records i and j with StrCompare.
-int DefaultCompare(const TStrContainer* container, int column, int i, int j, bool ascending);
 
 // Reads a length guarded by its complement and its CRC-32; a broken guard gives the empty text.
 void ReadGuardedString(TStream* stream, std::string& result);

@@ -16,7 +16,14 @@ bool TStream::HasAtLeast(std::size_t count) {
 }
 
 void TStream::ReadBuffer(void* buffer, std::size_t count, const char* what) {
-    std::size_t got = Read(buffer, count);
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t got = 0;
+    // A short read may come just before a failure: the next Read raises it.
+    while (got < count) {
+        std::size_t n = Read(out + got, count - got);
+        if (n == 0) break;
+        got += n;
+    }
     if (got != count)
         throw EReadError("The directory data ends early: " + std::string(what) + " is cut short at byte " +
                          std::to_string(Position()));

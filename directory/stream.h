@@ -7,7 +7,9 @@
 
 namespace vg {
 
-// A forward-reading byte stream. Read delivers fewer bytes than asked only at the end of the data.
+// A forward-reading byte stream. Read delivers fewer bytes than asked only at the end of the data or just
+// before a failure: a failure is raised by the first Read that has no good byte left to deliver, and by every
+// Read after it, so that whoever reads gets every byte before the damage.
 class TStream {
 public:
     virtual ~TStream() = default;
@@ -15,7 +17,8 @@ public:
     virtual std::int64_t Position() const = 0;
     // The total length; a stream that cannot tell fails with "Invalid stream operation".
     virtual std::int64_t Size() const;
-    // Whether at least `count` more bytes can be read; works on every stream, also one without a length.
+    // Whether at least `count` more bytes can be read; works on every stream, also one without a length. A
+    // failure lying within those bytes is raised.
     virtual bool HasAtLeast(std::size_t count);
 
     // Reads exactly `count` bytes or fails with EReadError naming `what`.

@@ -29,10 +29,16 @@ void TDecompressionStream::Fill(std::size_t want) {
         ahead_.erase(ahead_.begin(), ahead_.begin() + static_cast<std::ptrdiff_t>(aheadPos_));
         aheadPos_ = 0;
     }
-    while (ahead_.size() < want && !ended_) {
+    while (ahead_.size() < want && !ended_ && !failure_) {
         z_stream& z = z_->z;
         if (z.avail_in == 0) {
-            std::size_t got = source_.Read(input_.data(), input_.size());
+            std::size_t got = 0;
+            try {
+                got = source_.Read(input_.data(), input_.size());
+            } catch (...) {
+                failure_ = std::current_exception();
+                break;
+            }
             if (got == 0) {
                 // The compressed input ran out before zlib saw the end of its stream.
                 ended_ = true;
@@ -51,9 +57,14 @@ void TDecompressionStream::Fill(std::size_t want) {
         if (rc == Z_STREAM_END) {
             ended_ = true;
         } else if (rc != Z_OK && rc != Z_BUF_ERROR) {
-            throw EZDecompressionError();
+            // What zlib inflated before it noticed the damage is good: it is delivered first.
+            failure_ = std::make_exception_ptr(EZDecompressionError());
         }
     }
+}
+
+void TDecompressionStream::Fail() const {
+    std::rethrow_exception(failure_);
 }
 
 std::size_t TDecompressionStream::Read(void* buffer, std::size_t count) {
@@ -63,9 +74,12 @@ std::size_t TDecompressionStream::Read(void* buffer, std::size_t count) {
         if (aheadPos_ == ahead_.size()) {
             ahead_.clear();
             aheadPos_ = 0;
-            if (ended_) break;
-            Fill(std::min(count - done, kChunk));
-            if (ahead_.empty()) break;
+            if (!ended_ && !failure_) Fill(std::min(count - done, kChunk));
+            if (ahead_.empty()) {
+                // Bytes already delivered stay delivered; the failure comes with the next Read.
+                if (failure_ && done == 0) Fail();
+                break;
+            }
         }
         std::size_t n = std::min(count - done, ahead_.size() - aheadPos_);
         std::memcpy(out + done, ahead_.data() + aheadPos_, n);
@@ -78,7 +92,9 @@ std::size_t TDecompressionStream::Read(void* buffer, std::size_t count) {
 
 bool TDecompressionStream::HasAtLeast(std::size_t count) {
     if (ahead_.size() - aheadPos_ < count) Fill(count);
-    return ahead_.size() - aheadPos_ >= count;
+    if (ahead_.size() - aheadPos_ >= count) return true;
+    if (failure_) Fail();
+    return false;
 }
 
 } // namespace vg

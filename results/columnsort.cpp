@@ -1,34 +1,221 @@
 #include "columnsort.h"
 
 #include "directory/cp1251.h"
+#include "directory/errors.h"
 #include "search/matching.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace vg {
 namespace {
 
-enum Field { fPhone, fStreet, fHouse, fFlat, fUser, fNone };
-
 struct Step {
     Field field;
     bool number;
+    bool last = false; // the chain ends here
 };
 
-// Tie-breaking chains per sort column.
+// Tie-breaking chains per sort column; the Street chain has four steps.
 constexpr Step kChains[kColumnCount][5] = {
-    {{fPhone, true}, {fUser, false}, {fStreet, false}, {fHouse, true}, {fFlat, true}},
-    {{fStreet, false}, {fHouse, true}, {fFlat, true}, {fUser, false}, {fNone, false}},
-    {{fHouse, true}, {fStreet, false}, {fFlat, true}, {fUser, false}, {fPhone, true}},
-    {{fFlat, true}, {fHouse, true}, {fStreet, false}, {fUser, false}, {fPhone, true}},
-    {{fUser, false}, {fStreet, false}, {fHouse, true}, {fFlat, true}, {fPhone, true}},
+    {{Field::Phone, true},
+     {Field::User, false},
+     {Field::Street, false},
+     {Field::House, true},
+     {Field::Flat, true, true}},
+    {{Field::Street, false}, {Field::House, true}, {Field::Flat, true}, {Field::User, false, true}, {}},
+    {{Field::House, true},
+     {Field::Street, false},
+     {Field::Flat, true},
+     {Field::User, false},
+     {Field::Phone, true, true}},
+    {{Field::Flat, true},
+     {Field::House, true},
+     {Field::Street, false},
+     {Field::User, false},
+     {Field::Phone, true, true}},
+    {{Field::User, false},
+     {Field::Street, false},
+     {Field::House, true},
+     {Field::Flat, true},
+     {Field::Phone, true, true}},
 };
-
-std::string_view FieldOf(const TString& record, Field field) {
-    if (field == fPhone) return record.Key();
-    return record.Lines()[field - 1];
-}
 
 int CompareInt(std::int32_t a, std::int32_t b) {
     return a > b ? 1 : a < b ? -1 : 0;
+}
+
+// Two records by a column's chain, ascending: -1, 0 or 1. A missing line fails as the record's line list does.
+int CompareRecords(const TString& a, const TString& b, int column) {
+    int r = 0;
+    for (const Step& step : kChains[column]) {
+        std::string_view x = FieldOf(a, step.field);
+        std::string_view y = FieldOf(b, step.field);
+        r = step.number ? CompareInt(ToNumber(x), ToNumber(y)) : StrCompare(x, y);
+        if (r != 0 || step.last) break;
+    }
+    return r;
+}
+
+void ReportProgress(ISortProgress* progress, int i, int j, int count) {
+    if (progress && i % 150 == 0 && progress->Visible()) {
+        int p = RoundedShare(j, count);
+        if (progress->Percent() < p) progress->SetPercent(p);
+    }
+}
+
+// ---- the sort over prepared keys ----
+
+// A text upper-cased once: its first sixteen bytes as two big-endian numbers decide most compares alone.
+struct TextKey {
+    std::uint64_t head[2] = {0, 0};
+    const unsigned char* data = nullptr;
+    std::uint32_t size = 0;
+};
+
+// StrCompare of the texts the keys were made from.
+inline int CompareText(const TextKey& a, const TextKey& b) {
+    if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
+    if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
+    // Equal heads: the first min(size, 16) bytes of both texts are equal (zero padding is never compared with
+    // a real byte, since it lies past the shorter text's end).
+    const std::size_t n = std::min(a.size, b.size);
+    if (n > 16) {
+        const int r = std::memcmp(a.data + 16, b.data + 16, n - 16);
+        if (r != 0) return r < 0 ? -1 : 1;
+    }
+    return a.size == b.size ? 0 : a.size < b.size ? -1 : 1;
+}
+
+// One record's sort keys: the numbers converted and the texts upper-cased once, instead of in every compare.
+// A city has few streets and many records on each: a street is its rank among the city's streets, so that
+// equal streets compare in one step.
+struct Entry {
+    TextKey user;
+    std::int32_t number[3];   // Phone, House, Flat
+    std::uint32_t streetRank; // equal streets equal ranks, ordered as StrCompare orders the streets
+    std::uint32_t record;     // position before the sort
+    bool damaged;             // fewer than four lines: compared through the record itself, failing as it would
+};
+
+constexpr int NumberSlot(Field f) {
+    return f == Field::Phone ? 0 : f == Field::House ? 1 : 2;
+}
+
+template <int Column> int CompareEntries(const Entry& a, const Entry& b) {
+    for (const Step& step : kChains[Column]) {
+        int r;
+        if (step.number)
+            r = CompareInt(a.number[NumberSlot(step.field)], b.number[NumberSlot(step.field)]);
+        else if (step.field == Field::Street)
+            r = a.streetRank < b.streetRank ? -1 : a.streetRank > b.streetRank ? 1 : 0;
+        else
+            r = CompareText(a.user, b.user);
+        if (r != 0 || step.last) return r;
+    }
+    return 0;
+}
+
+// Ranks texts: equal texts get equal ranks, and ranks order as StrCompare orders the texts.
+class TTextRanks {
+public:
+    // The text's id; the key must stay valid until Ranks.
+    std::uint32_t Add(const TextKey& key) {
+        const std::string_view text(reinterpret_cast<const char*>(key.data), key.size);
+        if (!distinct_.empty() && text == last_) return lastId_;
+        auto [at, added] = ids_.try_emplace(text, static_cast<std::uint32_t>(distinct_.size()));
+        if (added) distinct_.push_back(key);
+        last_ = text;
+        lastId_ = at->second;
+        return lastId_;
+    }
+    // rank[id] for every id handed out.
+    std::vector<std::uint32_t> Ranks() const {
+        std::vector<std::uint32_t> order(distinct_.size());
+        for (std::uint32_t k = 0; k < order.size(); ++k)
+            order[k] = k;
+        std::sort(order.begin(), order.end(),
+                  [this](std::uint32_t x, std::uint32_t y) { return CompareText(distinct_[x], distinct_[y]) < 0; });
+        std::vector<std::uint32_t> rank(distinct_.size());
+        for (std::uint32_t k = 0; k < order.size(); ++k)
+            rank[order[k]] = k; // the texts are distinct: no two share a rank
+        return rank;
+    }
+
+private:
+    std::unordered_map<std::string_view, std::uint32_t> ids_;
+    std::vector<TextKey> distinct_;
+    std::string_view last_;
+    std::uint32_t lastId_ = 0;
+};
+
+// Upper-cased copies of the texts that have lower-case letters; the others are used where they lie.
+class TUpperTexts {
+public:
+    TextKey Key(std::string_view text) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        const std::size_t n = text.size();
+        std::size_t k = 0;
+        while (k < n && cp1251::Upper(bytes[k]) == bytes[k])
+            ++k;
+        const unsigned char* data = bytes;
+        if (k < n) {
+            unsigned char* copy = Take(n);
+            std::memcpy(copy, bytes, k);
+            for (; k < n; ++k)
+                copy[k] = cp1251::Upper(bytes[k]);
+            data = copy;
+        }
+        TextKey key;
+        key.data = data;
+        key.size = static_cast<std::uint32_t>(n);
+        for (std::size_t b = 0; b < 16; ++b)
+            key.head[b / 8] = key.head[b / 8] << 8 | (b < n ? data[b] : 0u);
+        return key;
+    }
+
+private:
+    unsigned char* Take(std::size_t n) {
+        constexpr std::size_t kBlock = 64 * 1024;
+        if (n > kBlock) return big_.emplace_back(new unsigned char[n]).get();
+        if (blocks_.empty() || used_ + n > kBlock) {
+            blocks_.emplace_back(new unsigned char[kBlock]);
+            used_ = 0;
+        }
+        unsigned char* at = blocks_.back().get() + used_;
+        used_ += n;
+        return at;
+    }
+    std::vector<std::unique_ptr<unsigned char[]>> blocks_;
+    std::vector<std::unique_ptr<unsigned char[]>> big_;
+    std::size_t used_ = 0;
+};
+
+template <int Column>
+void SortEntries(std::vector<Entry>& entries, const TStrContainer& container, bool ascending, ISortProgress* progress) {
+    const int count = static_cast<int>(entries.size());
+    auto compare = [&](int i, int p) {
+        ReportProgress(progress, i, p, count);
+        const Entry& a = entries[static_cast<std::size_t>(i)];
+        const Entry& b = entries[static_cast<std::size_t>(p)];
+        int r;
+        if constexpr (Column < 0) {
+            r = 0;
+        } else if (a.damaged || b.damaged) {
+            r = CompareRecords(*container.GetItem(static_cast<int>(a.record)),
+                               *container.GetItem(static_cast<int>(b.record)), Column);
+        } else {
+            r = CompareEntries<Column>(a, b);
+        }
+        return ascending ? r : -r;
+    };
+    auto exchange = [&](int i, int j) {
+        std::swap(entries[static_cast<std::size_t>(i)], entries[static_cast<std::size_t>(j)]);
+    };
+    detail::PivotQuickSort(0, count - 1, compare, exchange);
 }
 
 } // namespace
@@ -36,33 +223,66 @@ int CompareInt(std::int32_t a, std::int32_t b) {
 int CompareByColumn(const TStrContainer* container, int column, int i, int j, bool ascending, ISortProgress* progress) {
     if (!container || i < 0 || j < 0 || i >= container->Count() || j >= container->Count()) return 0;
     if (column < 0 || column >= kColumnCount) return 0;
-    if (progress && i % 150 == 0 && progress->Visible()) {
-        int p = RoundedShare(j, container->Count());
-        if (progress->Percent() < p) progress->SetPercent(p);
-    }
-    const TString& a = *container->GetItem(i);
-    const TString& b = *container->GetItem(j);
-    int r = 0;
-    for (const Step& step : kChains[column]) {
-        if (r != 0 || step.field == fNone) break;
-        std::string_view x = FieldOf(a, step.field);
-        std::string_view y = FieldOf(b, step.field);
-        r = step.number ? CompareInt(ToNumber(x), ToNumber(y)) : StrCompare(x, y);
-    }
+    ReportProgress(progress, i, j, container->Count());
+    int r = CompareRecords(*container->GetItem(i), *container->GetItem(j), column);
     if (!ascending) NegateOrder(r);
     return r;
 }
 
-CompareFunc ColumnCompare(ISortProgress* progress) {
-    return [progress](const TStrContainer* container, int column, int i, int j, bool ascending) {
-        return CompareByColumn(container, column, i, j, ascending, progress);
-    };
-}
-
 void SortByColumn(TStrContainer& container, int column, bool ascending, ISortProgress* progress) {
-    container.SortWith(column, ascending, [progress](const TStrContainer* c, int col, int i, int j, bool asc) {
-        return CompareByColumn(c, col, i, j, asc, progress);
-    });
+    const int count = container.Count();
+    if (count <= 1) return;
+    std::vector<Entry> entries(static_cast<std::size_t>(count));
+    TUpperTexts upper;
+    TTextRanks streets;
+    for (int i = 0; i < count; ++i) {
+        const TString& record = *container.GetItem(i);
+        const TLineList lines = record.Lines();
+        Entry& e = entries[static_cast<std::size_t>(i)];
+        e.record = static_cast<std::uint32_t>(i);
+        e.damaged = lines.Count() < 4;
+        e.number[0] = ToNumber(record.Key());
+        e.number[1] = ToNumber(lines.Get(1));
+        e.number[2] = ToNumber(lines.Get(2));
+        e.streetRank = streets.Add(upper.Key(lines.Get(0)));
+        e.user = upper.Key(lines.Get(3));
+    }
+    const std::vector<std::uint32_t> rank = streets.Ranks();
+    for (Entry& e : entries)
+        e.streetRank = rank[e.streetRank];
+    // The records take the order the entries reached, also when a damaged record stops the sort half-way.
+    auto arrange = [&] {
+        std::vector<std::uint32_t> order(entries.size());
+        for (std::size_t k = 0; k < entries.size(); ++k)
+            order[k] = entries[k].record;
+        container.Arrange(order);
+    };
+    try {
+        switch (column) {
+        case 0:
+            SortEntries<0>(entries, container, ascending, progress);
+            break;
+        case 1:
+            SortEntries<1>(entries, container, ascending, progress);
+            break;
+        case 2:
+            SortEntries<2>(entries, container, ascending, progress);
+            break;
+        case 3:
+            SortEntries<3>(entries, container, ascending, progress);
+            break;
+        case 4:
+            SortEntries<4>(entries, container, ascending, progress);
+            break;
+        default:
+            SortEntries<-1>(entries, container, ascending, progress);
+            break;
+        }
+    } catch (...) {
+        arrange();
+        throw;
+    }
+    arrange();
 }
 
 std::string SortInfoText() {

@@ -26,9 +26,10 @@ inline constexpr int kColumnCount = kFieldCount;
 int CompareByColumn(const TStrContainer* container, int column, int i, int j, bool ascending,
                     ISortProgress* progress = nullptr);
 
-// CompareByColumn bound to a progress window, for TStrContainer::Sort.
-CompareFunc ColumnCompare(ISortProgress* progress);
-// Sorts the container by a column: its quick sort with CompareByColumn.
+// Sorts the container by a column: the container's quick sort with the pivot tracked by position, every compare
+// answering as CompareByColumn, its progress included, over keys prepared once per record. The arrangement,
+// equal records included, is the one that sort gives. A record without the lines a compare needs stops the
+// sort with EListError, the records keeping the order reached.
 void SortByColumn(TStrContainer& container, int column, bool ascending, ISortProgress* progress = nullptr);
 
 // Info text of the progress window while sorting, Windows-1251.

@@ -21,11 +21,21 @@ TRecordFilter::TRecordFilter(const TCriteria& criteria) {
         } catch (const EMaskException& e) {
             throw ECriterionMaskException(e, static_cast<int>(info.field));
         }
+        if (criteria.Condition(info.field) != MatchCondition::NoCondition) set_.push_back(info.field);
     }
 }
 
 bool TRecordFilter::operator()(const TString& record) const {
-    // All five are evaluated, as the operator's criteria are independent of each other.
+    const TLineList lines = record.Lines();
+    if (lines.Count() >= kFieldCount - 1) {
+        // Every field is there and no test can fail otherwise: a criterion that is not set accepts the
+        // record without looking, and the first test that fails decides.
+        for (Field field : set_)
+            if (!tests_[Index(field)](field == Field::Phone ? record.Key() : lines.Get(static_cast<int>(field) - 1)))
+                return false;
+        return true;
+    }
+    // A record short of lines: all five are evaluated, reading a missing line failing as it does.
     bool all = true;
     for (Field field : kFields)
         all = tests_[Index(field)](FieldOf(record, field)) && all;

@@ -63,6 +63,7 @@ public:
 
 private:
     std::vector<TCriterionTest> tests_;
+    std::vector<Field> set_; // the criteria that are set, in field order
 };
 
 } // namespace vg

@@ -164,23 +164,30 @@ int Pack(const std::string& csvFile, const std::string& output) {
 // The command line's criteria, handed to the search run as the window hands its fields.
 class CliSearch : public vg::ISearchHost {
 public:
-    CliSearch(vg::TStrContainer& container, const std::string& file,
+    CliSearch(vg::TStrContainer& container, vg::TStrContainer& master, const std::string& file,
               const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs)
-        : container_(container), file_(file), inputs_(inputs) {}
-    // Every search starts from the whole directory, read afresh.
+        : container_(container), master_(master), file_(file), inputs_(inputs) {}
+    // Every search starts from the whole directory: read once, piece by piece, into the master, then restored
+    // from it.
     void Reload() override {
-        if (file_.empty()) {
-            vg::LoadDirectory(container_, vg::BuiltinDirectory());
-        } else {
-            vg::TFileStream source(file_, vg::limits::kFileBytes);
-            vg::LoadDirectory(container_, source);
+        if (!parsed_) {
+            parsed_ = true;
+            if (file_.empty()) {
+                vg::LoadDirectory(master_, vg::BuiltinDirectory());
+            } else {
+                vg::TFileStream source(file_, vg::limits::kFileBytes);
+                vg::LoadDirectory(master_, source);
+            }
         }
+        container_.RestoreFrom(master_);
     }
     vg::TCriteria ReadCriteria() override { return vg::ReadCriteria(inputs_); }
 
 private:
     vg::TStrContainer& container_;
+    vg::TStrContainer& master_;
     const std::string& file_;
+    bool parsed_ = false;
     const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs_;
 };
 
@@ -251,8 +258,10 @@ int Search(int argc, char** argv) {
     }
 
     if (!file.empty() && !OpenDirectory(file)) return 1;
+    // Declared before the container, which shares the master's records.
+    vg::TStrContainer master;
     vg::TStrContainer container;
-    CliSearch host(container, file, inputs);
+    CliSearch host(container, master, file, inputs);
     vg::SearchResult result;
     try {
         result = vg::RunSearch(container, host);

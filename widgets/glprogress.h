@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
+#include <QPixmap>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -24,6 +26,8 @@ public:
     QString CaptionText() const;
     // How many times the bar has painted itself: a bar that repaints for nothing is a slow bar.
     int PaintCount() const { return paints_; }
+    // The percentage the last paint showed.
+    int PaintedPercent() const { return painted_; }
 
     // The bands that fill an area `width` pixels wide at `percent`.
     static QVector<Band> Bands(int width, int percent);
@@ -33,8 +37,22 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // What a paint needs that only the size (or the font) changes: made once and reused, so that a paint
+    // is one copy of a ready pixmap.
+    void Prepare();
+    void Forget();
+    // The whole bar at the current percentage, composed off-screen.
+    QPixmap Compose();
+
     int percent_ = 0;
     int paints_ = 0;
+    int painted_ = -1;
+    QPixmap background_;           // what lies under the bar, captured the first time it paints at this size
+    QPixmap gradient_;             // the whole fill, every band drawn
+    QVector<Band> bands_;          // the bands at 100 %, for where each percentage stops
+    QHash<int, QPixmap> composed_; // the whole bar per percentage: a paint is one copy of it to the screen
 };

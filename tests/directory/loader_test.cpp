@@ -1,7 +1,9 @@
 #include "directory/loader.h"
 #include "directory/progress.h"
+#include "directory/writer.h"
 #include "dirstats.h"
 #include "resources/builtin_directory.h"
+#include "results/columnsort.h"
 #include "testdata.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +99,92 @@ TEST(ProgressPercent, RoundsHalvesToEvenAndNeverDividesByZero) {
                    {45128, 45129, 100},
                    {22564, 45129, 50}})
         EXPECT_EQ(vg::ProgressPercent(k.pos, k.max), k.percent) << k.pos << " of " << k.max;
+}
+
+} // namespace
+
+namespace {
+
+std::vector<vg::DirectoryRecord> Records(const vg::TStrContainer& c) {
+    std::vector<vg::DirectoryRecord> out;
+    for (int i = 0; i < c.Count(); ++i)
+        out.push_back(vg::ToRecord(*c.GetItem(i)));
+    return out;
+}
+
+bool Same(const std::vector<vg::DirectoryRecord>& a, const std::vector<vg::DirectoryRecord>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].phone != b[i].phone || a[i].street != b[i].street || a[i].house != b[i].house ||
+            a[i].flat != b[i].flat || a[i].user != b[i].user)
+            return false;
+    return true;
+}
+
+TEST(DirectoryMaster, EveryLoadGivesTheRecordsOrderAndProgressOfARealLoad) {
+    vg::TStrContainer real;
+    std::vector<std::pair<int, int>> realReports;
+    vg::LoadDirectory(real, vg::BuiltinDirectory(), [&](int pos, int max) { realReports.emplace_back(pos, max); });
+    const std::vector<vg::DirectoryRecord> stored = Records(real);
+
+    vg::TDirectoryMaster master(vg::BuiltinDirectory());
+    EXPECT_FALSE(master.Parsed());
+    vg::TStrContainer c;
+    for (int load = 0; load < 3; ++load) {
+        std::vector<std::pair<int, int>> reports;
+        master.Load(c, [&](int pos, int max) { reports.emplace_back(pos, max); });
+        EXPECT_TRUE(master.Parsed());
+        EXPECT_EQ(reports, realReports) << "load " << load;
+        EXPECT_TRUE(Same(Records(c), stored)) << "load " << load;
+        EXPECT_EQ(c.HeaderValue, real.HeaderValue);
+    }
+}
+
+TEST(DirectoryMaster, AReloadAfterASortOrASearchRestoresTheStoredOrder) {
+    vg::TDirectoryMaster master(vg::BuiltinDirectory());
+    vg::TStrContainer c;
+    master.Load(c);
+    const std::vector<vg::DirectoryRecord> stored = Records(c);
+    ASSERT_EQ(stored.size(), 45129u);
+
+    // A sort and a search change the order and the content in place; neither reaches the master.
+    vg::SortByColumn(c, 4, false);
+    ASSERT_FALSE(Same(Records(c), stored));
+    master.Load(c);
+    EXPECT_TRUE(Same(Records(c), stored));
+
+    std::vector<char> doomed(static_cast<std::size_t>(c.Count()), 0);
+    for (std::size_t i = 0; i < doomed.size(); i += 3)
+        doomed[i] = 1;
+    c.DeleteMarked(doomed);
+    c.Delete(0);
+    c.Exchange(0, 1);
+    ASSERT_LT(c.Count(), 45129);
+    vg::SortByColumn(c, 2, true);
+    master.Load(c);
+    EXPECT_TRUE(Same(Records(c), stored));
+
+    // Two containers restored from one master are independent of each other.
+    vg::TStrContainer other;
+    master.Load(other);
+    c.Delete(5);
+    EXPECT_EQ(other.Count(), 45129);
+    EXPECT_TRUE(Same(Records(other), stored));
+}
+
+TEST(DirectoryMaster, AReporterThatFailsLeavesTheNextLoadToParseAgain) {
+    vg::TDirectoryMaster master(vg::BuiltinDirectory());
+    vg::TStrContainer c;
+    EXPECT_THROW(master.Load(c,
+                             [](int pos, int) {
+                                 if (pos > 1000) throw std::runtime_error("the window went away");
+                             }),
+                 std::runtime_error);
+    EXPECT_FALSE(master.Parsed());
+    std::vector<std::pair<int, int>> reports;
+    master.Load(c, [&](int pos, int max) { reports.emplace_back(pos, max); });
+    EXPECT_EQ(c.Count(), 45129);
+    EXPECT_EQ(reports.size(), 103u);
 }
 
 } // namespace

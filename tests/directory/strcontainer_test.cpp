@@ -51,15 +51,30 @@ TEST(GuardedString, ABrokenGuardYieldsEmptyTextAndStopsWhereItNoticed) {
     EXPECT_EQ(text, "");
 }
 
-TEST(SplitLines, BreaksAsTheFormatSays) {
-    using L = std::vector<std::string_view>;
-    EXPECT_EQ(vg::SplitLines("A\r\n\r\nB\r\n"), (L{"A", "", "B"}));
-    EXPECT_EQ(vg::SplitLines("A\nB"), (L{"A", "B"}));
-    EXPECT_EQ(vg::SplitLines("A\r\n"), (L{"A"}));
-    EXPECT_EQ(vg::SplitLines(std::string_view("A\0\r\nB", 5)), (L{"A"}));
-    EXPECT_EQ(vg::SplitLines("A\rB\r"), (L{"A", "B"}));
-    EXPECT_EQ(vg::SplitLines("\r\n\r\n"), (L{"", ""}));
-    EXPECT_EQ(vg::SplitLines(""), L{});
+TEST(Record, SplitsItsTextAsTheFormatSays) {
+    using L = std::vector<std::string>;
+    struct Case {
+        std::string text;
+        L lines;
+    };
+    for (const Case& k : {Case{"A\r\n\r\nB\r\n", {"A", "", "B"}},
+                          {"A\nB", {"A", "B"}},
+                          {"A\r\n", {"A"}},
+                          {std::string("A\0\r\nB", 5), {"A"}},
+                          {"A\rB\r", {"A", "B"}},
+                          {"\r\n\r\n", {"", ""}},
+                          {"\n\r", {"", ""}},
+                          {"1\r2\n3\r\n4\r\n5\n6\r7\r\n8\r\n9", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}}}) {
+        std::string bytes = Int32(1) + Int32(static_cast<std::int32_t>(k.text.size())) + Int32(0) + "7" + k.text;
+        vg::TMemoryStream s(bytes);
+        vg::TString r;
+        r.LoadFromStream(&s);
+        L got;
+        for (int i = 0; i < r.Lines().Count(); ++i)
+            got.emplace_back(r.Lines()[i]);
+        EXPECT_EQ(got, k.lines) << testing::PrintToString(k.text);
+        EXPECT_EQ(r.Key(), "7");
+    }
 }
 
 TEST(Record, ReadsItsLayoutAndKeepsItsTag) {
@@ -154,8 +169,8 @@ TEST(StrCompare, OrdinalAfterUpperCasing) {
     EXPECT_EQ(r, 5);
 }
 
-// The sort as the format's owner describes it, over plain integers: the reference for the exact, unstable
-// arrangement that the container must produce.
+// The quick sort as the format's owner describes it, over plain integers: the reference for the exact, unstable
+// arrangement that an index sort must produce.
 void ReferenceSort(std::vector<std::pair<int, int>>& v, int L, int R) {
     int I, J;
     do {
@@ -182,51 +197,24 @@ void ReferenceSort(std::vector<std::pair<int, int>>& v, int L, int R) {
     } while (I < R);
 }
 
-TEST(Container, QuickSortTracksThePivotRecordAndArrangesTiesExactly) {
+TEST(Index, SortTracksThePivotEntryAndArrangesTiesExactly) {
     std::mt19937 rng(7);
     for (int round = 0; round < 50; ++round) {
         int n = 2 + static_cast<int>(rng() % 60);
         std::vector<std::pair<int, int>> ref;
-        std::vector<vg::DirectoryRecord> recs;
+        vg::TStrIndex index;
         for (int i = 0; i < n; ++i) {
             int key = static_cast<int>(rng() % 6); // many ties
             ref.emplace_back(key, i);
-            recs.push_back({std::to_string(key), std::to_string(i), "", "", "U"});
+            index.Append(std::to_string(key), i);
         }
-        vg::TStrContainer c;
-        vg::test::Fill(c, recs);
-        // Compares by key; the pivot's position must always hold the record that the sort chose as pivot.
-        c.Sort(0, true);
+        index.Sort(true);
         ReferenceSort(ref, 0, n - 1);
         for (int i = 0; i < n; ++i) {
-            EXPECT_EQ(c.GetKey(i), std::to_string(ref[static_cast<std::size_t>(i)].first));
-            EXPECT_EQ(c.GetItem(i)->Lines()[0], std::to_string(ref[static_cast<std::size_t>(i)].second))
-                << "round " << round << " position " << i;
+            EXPECT_EQ(index.Text(i), std::to_string(ref[static_cast<std::size_t>(i)].first));
+            EXPECT_EQ(index.EntryValue(i), ref[static_cast<std::size_t>(i)].second) << "round " << round << " at " << i;
         }
     }
-}
-
-TEST(Container, SortPassesColumnAndDirectionAndSkipsTinyLists) {
-    vg::TStrContainer c;
-    int calls = 0;
-    vg::CompareFunc counting = [&](const vg::TStrContainer*, int, int, int, bool) {
-        ++calls;
-        return 0;
-    };
-    c.Sort(0, true, counting);
-    vg::test::Fill(c, {{"1", "A", "", "", "X"}});
-    c.Sort(0, true, counting);
-    EXPECT_EQ(calls, 0);
-
-    vg::test::Fill(c, {{"1", "B", "10", "", "X"}, {"2", "a", "9", "", "Y"}, {"3", "C", "1", "", "Z"}});
-    c.Sort(2, true); // House as text: "1" < "10" < "9"
-    EXPECT_EQ(c.GetKey(0), "3");
-    EXPECT_EQ(c.GetKey(1), "1");
-    EXPECT_EQ(c.GetKey(2), "2");
-    c.Sort(1, false); // Street descending, case-insensitive
-    EXPECT_EQ(c.GetKey(0), "3");
-    EXPECT_EQ(c.GetKey(1), "1");
-    EXPECT_EQ(c.GetKey(2), "2");
 }
 
 TEST(Index, LoadsGuardedEntriesAndSortsTextWithValue) {

@@ -468,6 +468,28 @@ private slots:
         QCOMPARE(labelPaints, after);
     }
 
+    void theBarRepaintsEveryChangeAfterItsWindowWasHidden() {
+        // The progress window of the searches: shown, hidden, shown again, as for two searches in a row.
+        TFmSplash splash;
+        for (int run = 0; run < 3; ++run) {
+            splash.ProgressCallback(0, 100);
+            const int beforeShow = splash.Bar()->PaintCount();
+            splash.ShowNow();
+            QVERIFY(splash.Bar()->PaintCount() > beforeShow); // shown and painted before the thread is busy
+            for (int percent = 1; percent <= 100; ++percent) {
+                const int paints = splash.Bar()->PaintCount();
+                splash.ProgressCallback(percent, 100);
+                QCOMPARE(splash.Bar()->PaintCount(), paints + 1); // at once, every time it changes
+            }
+            splash.hide();
+        }
+        // What the bar shows is what it was set to: the last paint drew 100 %.
+        splash.ProgressCallback(0, 100);
+        splash.ShowNow();
+        splash.ProgressCallback(37, 100);
+        QCOMPARE(splash.Bar()->PaintedPercent(), 37);
+    }
+
     void aWindowWorksOnTheDirectoryItIsGiven() {
         // No program around it: a directory of three, a progress window and a player of the test's own.
         const std::string packed = vg::PackDirectory({{"22222", W("МИРА"), "1", "", W("ИВАНОВ И.")},

@@ -189,6 +189,45 @@ private slots:
         QCOMPARE(bar.Percent(), 100);
     }
 
+    void barShowsWhatAFreshBarShowsAfterRunsAndResizes() {
+        // A bar reuses what it drew before; what it shows must still be what a bar painting anew shows.
+        QWidget parent;
+        parent.resize(400, 60);
+        parent.setStyleSheet(QStringLiteral("background: #808000"));
+        TglProgress bar(&parent);
+        bar.setGeometry(6, 20, 325, 17);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        for (int run = 0; run < 2; ++run)
+            for (int p = 0; p <= 100; ++p)
+                bar.SetPercent(p);
+        auto fresh = [&parent](QRect geometry, int percent) {
+            TglProgress other(&parent);
+            other.setGeometry(geometry);
+            other.SetPercent(percent);
+            other.show();
+            QImage image = other.grab().toImage();
+            return image;
+        };
+        for (int p : {0, 1, 37, 100}) {
+            bar.SetPercent(p);
+            QCOMPARE(bar.grab().toImage(), fresh(bar.geometry(), p));
+        }
+        bar.setGeometry(6, 20, 200, 17); // a new size: nothing drawn for the old one may show
+        bar.SetPercent(40);
+        QCOMPARE(bar.grab().toImage(), fresh(bar.geometry(), 40));
+        QFont bigger = bar.font();
+        bigger.setPixelSize(14);
+        bar.setFont(bigger);
+        bar.SetPercent(41);
+        QImage withFont = bar.grab().toImage();
+        TglProgress other(&parent);
+        other.setGeometry(bar.geometry());
+        other.setFont(bigger);
+        other.SetPercent(41);
+        QCOMPARE(withFont, other.grab().toImage());
+    }
+
     void barBandsFollowTheGradientArithmetic() {
         QVERIFY(TglProgress::Bands(331, 0).isEmpty());
         auto full = TglProgress::Bands(331, 100);

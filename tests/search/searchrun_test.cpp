@@ -18,7 +18,7 @@ public:
     void Reload() override {
         ++reloads;
         vg::LoadDirectory(c_, bytes_);
-        if (corrupt) c_.GetItem(c_.Count() - 3)->SetLines({"ONLY ONE LINE"});
+        if (corrupt) Corrupt(c_.Count() - 3);
     }
     vg::TCriteria ReadCriteria() override {
         ++reads;
@@ -30,6 +30,22 @@ public:
     void Finish(const vg::SearchResult& r) override {
         ++finishes;
         finished = r;
+    }
+
+    // Rebuilds the content with record `at` cut to a single line.
+    void Corrupt(int at) {
+        vg::TStrContainer loaded;
+        vg::LoadDirectory(loaded, bytes_);
+        c_.Clear();
+        for (int i = 0; i < loaded.Count(); ++i) {
+            const vg::TString& from = *loaded.GetItem(i);
+            auto record = std::make_unique<vg::TString>(from.Key());
+            std::vector<std::string> lines;
+            for (int k = 0; k < (i == at ? 1 : from.Lines().Count()); ++k)
+                lines.emplace_back(i == at ? "ONLY ONE LINE" : from.Lines()[k]);
+            record->SetLines(lines);
+            c_.Append(std::move(record));
+        }
     }
 
     std::array<vg::TCriterionInput, vg::kCriterionCount> inputs{};

@@ -340,9 +340,19 @@ TEST(Suggestions, AnInvalidMaskFailsAsTheSearchFails) {
 }
 
 TEST(Suggestions, ARecordWithoutLinesCountsAsEmptyFieldsInsteadOfFailing) {
-    vg::TStrContainer container;
-    vg::test::Fill(container, Small());
-    container.GetItem(0)->SetLines({});
+    vg::TStrContainer whole, container;
+    vg::test::Fill(whole, Small());
+    // The first record without its lines, the others as they are.
+    container.Append(std::make_unique<vg::TString>(whole.GetItem(0)->Key()));
+    for (int i = 1; i < whole.Count(); ++i) {
+        auto record = std::make_unique<vg::TString>(whole.GetItem(i)->Key());
+        const vg::TLineList lines = whole.GetItem(i)->Lines();
+        std::vector<std::string> texts;
+        for (int l = 0; l < lines.Count(); ++l)
+            texts.emplace_back(lines[l]);
+        record->SetLines(texts);
+        container.Append(std::move(record));
+    }
     const vg::TExplanation e =
         vg::TSearchAdvisor(container).Explain(CriteriaOf({{Field::Street, MatchCondition::Equal, "ЛЕНИНА"}}));
     EXPECT_EQ(e.together, 1);
