@@ -1,5 +1,6 @@
 // The operator's view of speed, headless (offscreen): from the click to the repainted list for a search, a sort
-// and a clear; start-up to the first painted list; and a whole 0-100 run of the progress bar.
+// and a clear; from the pause after a keystroke to the repainted list while searching as one types; an empty
+// search with its explanation; start-up to the first painted list; and a whole 0-100 run of the progress bar.
 //   QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench
 
 #include "app/application.h"
@@ -82,6 +83,43 @@ void BM_WindowSearch(benchmark::State& state) {
     state.SetLabel(state.range(0) == 2 ? "all fields empty" : texts[state.range(0)].toStdString());
 }
 BENCHMARK(BM_WindowSearch)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// Search as you type: from the pause after a keystroke (the timer's end) to the repainted list, quietly. The
+// street's text gains and loses its last letter, as the operator types on.
+void BM_WindowTyping(benchmark::State& state) {
+    Form()->mnClearFilters->trigger();
+    Form()->mnClear->trigger();
+    PaintWatch list(Form()->ListView->viewport());
+    ProcessCpu cpu;
+    const QString texts[] = {QStringLiteral("ЛЕНИ"), QStringLiteral("ЛЕН")};
+    long n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Form()->edStreet->setText(texts[n++ % 2]);
+        state.ResumeTiming();
+        Window()->SearchAsTyped();
+    }
+    cpu.Report(state);
+    if (list.paints < static_cast<int>(state.iterations())) state.SkipWithError("the list was not repainted");
+    state.counters["listed"] = Program->Database().ResultCount;
+}
+BENCHMARK(BM_WindowTyping)->Unit(benchmark::kMillisecond);
+
+// An empty search through the window with its strip: each criterion's count and the suggestions.
+void BM_WindowNothingFound(benchmark::State& state) {
+    Form()->mnClearFilters->trigger();
+    Form()->edStreet->setText(QStringLiteral("ЛЕН"));
+    Form()->cbfUser->setCurrentIndex(vg::ItemOf(vg::MatchCondition::Contains));
+    Form()->edUser->setText(QStringLiteral("bdfyjd"));
+    ProcessCpu cpu;
+    for (auto _ : state)
+        Form()->mnSearch->trigger();
+    cpu.Report(state);
+    if (!Window()->Explanation() || Window()->Explanation()->suggestions.empty())
+        state.SkipWithError("no suggestion was shown");
+    Form()->mnClearFilters->trigger();
+}
+BENCHMARK(BM_WindowNothingFound)->Unit(benchmark::kMillisecond);
 
 void BM_WindowSortByStreet(benchmark::State& state) {
     PaintWatch list(Form()->ListView->viewport());

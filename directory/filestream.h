@@ -1,5 +1,6 @@
 #pragma once
 
+#include "errors.h"
 #include "stream.h"
 
 #include <cstdint>
@@ -7,9 +8,15 @@
 
 namespace vg {
 
-// Reads a file front to back in the caller's pieces, never holding it whole. Opening fails with Exception
+// The file could not be opened or read: the data may be sound, the system said no.
+class EFileError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Reads a file front to back in the caller's pieces, never holding it whole. Opening fails with EFileError
 // naming the file and the reason; a file (or a device) longer than `limit` bytes fails with ELimitError, a
-// regular file at once, any other as soon as the limit is passed; a read error fails with Exception.
+// regular file at once, any other as soon as the limit is passed; a read error fails with EFileError.
 class TFileStream : public TStream {
 public:
     TFileStream(const std::string& path, std::int64_t limit);

@@ -67,7 +67,7 @@ int ScanRow(const vg::TStrContainer& c, std::string_view text, int start, bool w
 }
 
 std::vector<std::string> Fields(const vg::TString& r) {
-    return {std::string(r.Key()), std::string(r.Lines().Get(0)), std::string(r.Lines().Get(1)),
+    return {std::string(r.Key()),          std::string(r.Lines().Get(0)), std::string(r.Lines().Get(1)),
             std::string(r.Lines().Get(2)), std::string(r.Lines().Get(3)), std::to_string(r.Lines().Count())};
 }
 

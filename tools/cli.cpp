@@ -68,6 +68,15 @@ std::string Describe(const std::string& file) {
     return file.empty() ? "the built-in directory" : file;
 }
 
+// A failed load: a file that could not be read says so; anything else is damage (or data past a limit).
+int LoadFailed(const std::string& file, const std::exception& e) {
+    if (dynamic_cast<const vg::EFileError*>(&e))
+        std::fprintf(stderr, "vetlograd09-cli: %s\n", e.what());
+    else
+        std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
+    return 1;
+}
+
 // Standard output, every write checked: a failed one ends the command with status 1 and the reason, a
 // reader that went away (a closed pipe) ends it quietly, by SIGPIPE, as cat ends.
 class Output {
@@ -118,8 +127,7 @@ int Stats(const std::string& file) {
     try {
         figures = vg::MeasureDirectory(*source).Format();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
-        return 1;
+        return LoadFailed(file, e);
     }
     Output output;
     output.Put(figures);
@@ -133,8 +141,7 @@ int Dump(const std::string& file) {
     try {
         vg::LoadDirectory(container, *source);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
-        return 1;
+        return LoadFailed(file, e);
     }
     return PrintCsv(container);
 }
@@ -275,8 +282,7 @@ int Search(int argc, char** argv) {
         }
         if (sortColumn >= 0) vg::SortByColumn(container, sortColumn, !descending);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
-        return 1;
+        return LoadFailed(file, e);
     }
     int status = PrintCsv(container);
     if (status != 0) return status;

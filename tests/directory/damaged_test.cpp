@@ -225,14 +225,14 @@ TEST_F(FileStreamTest, AReadErrorIsAnErrorAndAMissingFileNamesItself) {
     try {
         folder.Read(buf, sizeof buf);
         ADD_FAILURE() << "a read error was taken as the end of the data";
-    } catch (const vg::Exception& e) {
+    } catch (const vg::EFileError& e) {
         EXPECT_EQ(std::string(e.what()), "cannot read " + dir_.string() + ": " + std::strerror(EISDIR));
     }
     std::string missing = (dir_ / "nowhere").string();
     try {
         vg::TFileStream s(missing, 1000);
         ADD_FAILURE() << "a missing file was opened";
-    } catch (const vg::Exception& e) {
+    } catch (const vg::EFileError& e) {
         EXPECT_EQ(std::string(e.what()), "cannot open " + missing + ": " + std::strerror(ENOENT));
     }
 }

@@ -130,4 +130,28 @@ TEST(TypeAhead, AnEmptyListFindsNothing) {
     EXPECT_EQ(vg::TypeAheadRow(empty, "A", -1, false, 0), -1);
 }
 
+// Damaged records (fewer than four lines) are drawn and searched with their missing fields empty.
+TEST(DamagedRecords, MissingFieldsReadEmptyForGroupStartsAndTypeAhead) {
+    vg::TStrContainer c;
+    auto add = [&c](const std::string& key, const std::vector<std::string>& lines) {
+        auto r = std::make_unique<vg::TString>(key);
+        r->SetLines(lines);
+        c.Append(std::move(r));
+    };
+    add("12345", {"LENINA", "5", "1", "IVANOV"});
+    add("23456", {"MIRA"});
+    add("", {});
+    add("34567", {"MIRA", "7"});
+    EXPECT_EQ(vg::ColumnValue(c, 1, 2), "");
+    EXPECT_EQ(vg::ColumnValue(c, 2, 1), "");
+    EXPECT_EQ(vg::ColumnValue(c, 3, 2), "7");
+    EXPECT_EQ(Starts(c, 1), (B{true, true, false, true}));
+    EXPECT_EQ(Starts(c, 2), (B{true, false, false, true}));
+    EXPECT_EQ(Starts(c, 4), (B{true, false, false, false}));
+    EXPECT_EQ(vg::FindRow(c, "7", 0, true, 2), 3);
+    EXPECT_EQ(vg::FindRow(c, "MIRA", 2, true, 1), 3);
+    EXPECT_EQ(vg::FindRow(c, "IV", 1, true, 4), 0);
+    EXPECT_EQ(vg::FindRow(c, "IV", 1, false, 4), -1);
+}
+
 } // namespace
