@@ -134,11 +134,7 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
     FormCreate();
 }
 
-TFmMain::~TFmMain() {
-    // FormDestroy: the sound images go with the window.
-    FoundSound.clear();
-    NotFoundSound.clear();
-}
+TFmMain::~TFmMain() = default;
 
 void TFmMain::FormCreate() {
     FirstShow = true;
@@ -390,7 +386,7 @@ bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
             const CriterionGroup& g = groups_[static_cast<std::size_t>(k)];
             if (watched == g.field || watched == g.combo) lastCriterion_ = k;
         }
-    // edPhoneKeyPress: Enter in any criterion field or combo clicks the search; the key goes on as usual.
+    // Enter in any criterion field or condition list runs the search; the key goes on as usual.
     if (event->type() == QEvent::KeyPress) {
         const auto* press = static_cast<QKeyEvent*>(event);
         const int key = press->key();
