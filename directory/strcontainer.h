@@ -105,7 +105,7 @@ private:
 };
 
 namespace detail {
-// The Hoare-partition quick sort of both the container and an index. The pivot is a record tracked by its
+// The Hoare-partition quick sort of both the column sort and an index. The pivot is a record tracked by its
 // position: when an exchange moves it, P follows. compare(i, p) orders position i against the pivot's.
 template <class Compare, class Exchange> void PivotQuickSort(int L, int R, Compare& compare, Exchange& exchange) {
     int I, J;

@@ -283,7 +283,7 @@ Outcome LoadThrough(const std::function<void(vg::TStrContainer&)>& load) {
 }
 
 // Damage at many places of the city's compressed data: the records kept, and whether the load fails, are the
-// unbuffered reading's, through the reader with its read-ahead and through a master copy.
+// unbuffered reading's, through the loader and through a master copy.
 TEST(DamagedDirectory, KeepsExactlyTheRecordsBeforeTheDamage) {
     const std::string city(vg::BuiltinDirectory());
     std::mt19937 rng(5);
@@ -322,7 +322,7 @@ TEST(DamagedDirectory, DamagePastTheIndexCountIsNeverReached) {
     EXPECT_EQ(c.Count(), 45129);
 
     // Some 300 KB of directory-like bytes after IndexCount, damaged in their compressed form where zlib notices
-    // it, far beyond where the parser stops and within what a read-ahead would inflate.
+    // it, far beyond where the parser stops and within what one inflating step produces.
     const std::string body = vg::SerializeDirectory(vg::test::BuiltinRecords(1, 2000));
     const std::string inflated = body + vg::SerializeDirectory(vg::test::BuiltinRecords(7, 6000));
     const std::string packed = vg::CompressDirectory(inflated);
