@@ -161,7 +161,7 @@ void TFmMain::ArrangeCriterionBars() {
     // hides behind the toolbar's extension button.
     const int available = width();
     ui->TbEquipment->setToolButtonStyle(available >= commandsWidth_ ? Qt::ToolButtonTextBesideIcon
-                                                                     : Qt::ToolButtonIconOnly);
+                                                                    : Qt::ToolButtonIconOnly);
     // The criteria stand in one row while they fit and wrap to further rows rather than hide one of them.
     int used = 0;
     for (std::size_t k = 0; k < bars_.size(); ++k) {

@@ -52,6 +52,11 @@ private:
         if (!window->isActiveWindow()) window->activateWindow();
         QVERIFY(QTest::qWaitFor([this] { return window->isActiveWindow(); }, 2000));
     }
+    // Types into whatever has the keyboard; there must be something.
+    void TypeHere(const QString& text) {
+        QVERIFY(Focus());
+        Type(Focus(), text);
+    }
     static QString AccessibleName(QObject* object) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(object);
         return a ? a->text(QAccessible::Name) : QString();
@@ -96,6 +101,7 @@ private slots:
         }
         // Typing replaces the selection, as the operator expects after jumping to a field.
         Key(Qt::Key_3, Qt::ControlModifier);
+        QVERIFY(Focus());
         QTest::keyClicks(Focus(), QStringLiteral("7"));
         QCOMPARE(ui->edHouse->text(), QStringLiteral("7"));
     }
@@ -114,7 +120,7 @@ private slots:
 
     void functionKeysRunTheCommands() {
         Key(Qt::Key_2, Qt::ControlModifier);
-        Type(Focus(), QStringLiteral("МИРА"));
+        TypeHere(QStringLiteral("МИРА"));
         Key(Qt::Key_F3);
         const int mira = Counter();
         QVERIFY(mira > 0 && mira < 45129);
@@ -166,7 +172,7 @@ private slots:
         ui->ListView->scrollTo(window->Model()->index(3000, 0));
         QVERIFY(ui->ListView->verticalScrollBar()->value() > 0);
         Key(Qt::Key_5, Qt::ControlModifier);
-        Type(Focus(), QStringLiteral("ИВАН"));
+        TypeHere(QStringLiteral("ИВАН"));
         Key(Qt::Key_Return);
         QVERIFY(Counter() > 1);
         QCOMPARE(Focus(), static_cast<QWidget*>(ui->edUser));
@@ -186,7 +192,7 @@ private slots:
 
     void anEmptyListSaysNothingWasFound() {
         Key(Qt::Key_5, Qt::ControlModifier);
-        Type(Focus(), QStringLiteral("ЯЯЯЯЯЯЯ"));
+        TypeHere(QStringLiteral("ЯЯЯЯЯЯЯ"));
         Key(Qt::Key_Return);
         QCOMPARE(Counter(), 0);
         QCOMPARE(ui->ListView->EmptyText(), QStringLiteral("Ничего не найдено"));
@@ -210,7 +216,7 @@ private slots:
     void anInvalidMaskIsNamedAndTheCaretWaitsAtTheFault() {
         Key(Qt::Key_2, Qt::ControlModifier);
         ui->cbfStreet->setCurrentIndex(vg::ItemOf(vg::MatchCondition::FitsMask));
-        Type(Focus(), QStringLiteral("  [Я-А]*"));
+        TypeHere(QStringLiteral("  [Я-А]*"));
         Key(Qt::Key_Return);
         QTRY_VERIFY(QApplication::activeModalWidget());
         const QStringList told = vg::test::CloseMessages();
@@ -287,7 +293,7 @@ private slots:
         QCOMPARE(header->length(), ui->ListView->viewport()->width());
         header->resizeSection(1, 320); // the operator widens the street
         Key(Qt::Key_2, Qt::ControlModifier);
-        Type(Focus(), QStringLiteral("ЛЕН"));
+        TypeHere(QStringLiteral("ЛЕН"));
         Key(Qt::Key_Return);
         Key(Qt::Key_F2, Qt::ControlModifier);
         Key(Qt::Key_F5);
