@@ -46,12 +46,7 @@ private:
         QVERIFY(
             QTest::qWaitFor([this] { return window->isActiveWindow() || QApplication::activeModalWidget(); }, 2000));
     }
-    // The headless platform hands the keyboard to every window it shows and to none when a box closes; on a
-    // desktop the main window has it back at once.
-    void Settle() {
-        if (!window->isActiveWindow()) window->activateWindow();
-        QVERIFY(QTest::qWaitFor([this] { return window->isActiveWindow(); }, 2000));
-    }
+    void Settle() { QVERIFY(vg::test::Reactivate(window)); }
     // Types into whatever has the keyboard; there must be something.
     void TypeHere(const QString& text) {
         QVERIFY(Focus());
@@ -65,14 +60,10 @@ private:
 private slots:
     void initTestCase() {
         program = std::make_unique<TProgram>(&sound);
-        int status = -1;
-        QVERIFY(program->StartUp(status));
-        window = program->FmMain();
+        window = vg::test::StartShown(*program);
+        QVERIFY(window);
         ui = window->Form();
         window->resize(866, 520);
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
     }
 
     void cleanupTestCase() { program.reset(); }

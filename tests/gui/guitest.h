@@ -3,12 +3,15 @@
 // What the window tests share: a player that remembers, typing as the operator does, and closing the boxes a
 // step opens.
 
+#include "app/fmmain.h"
 #include "app/sound.h"
+#include "app/startup.h"
 #include "directory/cp1251.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QTest>
 
 #include <string>
 #include <vector>
@@ -47,6 +50,23 @@ inline QStringList CloseMessages() {
             box->close();
         }
     return texts;
+}
+
+// The headless platform hands the keyboard to every window it shows and to none when a box closes; on a desktop
+// the main window has it back at once. Activates the window again and says whether it is active.
+inline bool Reactivate(QWidget* window) {
+    if (!window->isActiveWindow()) window->activateWindow();
+    return QTest::qWaitFor([window] { return window->isActiveWindow(); }, 2000);
+}
+
+// Starts the program and shows its main window, active, as the operator finds it; none when it cannot.
+inline TFmMain* StartShown(TProgram& program) {
+    int status = -1;
+    if (!program.StartUp(status)) return nullptr;
+    TFmMain* window = program.FmMain();
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window) ? window : nullptr;
 }
 
 } // namespace vg::test

@@ -40,24 +40,15 @@ private:
 private slots:
     void initTestCase() {
         program = std::make_unique<TProgram>(&sound);
-        int status = -1;
-        QVERIFY(program->StartUp(status));
-        window = program->FmMain();
+        window = vg::test::StartShown(*program);
+        QVERIFY(window);
         ui = window->Form();
         program->FmSplash()->installEventFilter(this);
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
     }
 
     void cleanupTestCase() { program.reset(); }
 
-    // The headless platform activates every window shown, the progress window too: wait until the main window
-    // has the keyboard back, as it has on a desktop at once.
-    void Settle() {
-        if (!window->isActiveWindow()) window->activateWindow();
-        QVERIFY(QTest::qWaitFor([this] { return window->isActiveWindow(); }, 2000));
-    }
+    void Settle() { QVERIFY(vg::test::Reactivate(window)); }
 
     void init() {
         Settle();
