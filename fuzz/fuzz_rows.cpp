@@ -1,6 +1,7 @@
 // Sorting and drawing arbitrary records, damaged ones (fewer than four lines) among them: the column sort
 // keeps the records and orders them, group starts and type-ahead never fail and the type-ahead finds what a
 // plain scan finds, phone numbers format as written out, and whole records survive dump and pack.
+#include "directory/cp1251.h"
 #include "directory/csv.h"
 #include "directory/errors.h"
 #include "directory/loader.h"
@@ -12,15 +13,20 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) std::abort();
+// A failed check names its line, so that a finding says which property broke.
+void CheckAt(bool ok, int line) {
+    if (ok) return;
+    std::fprintf(stderr, "fuzz_rows: check at line %d failed\n", line);
+    std::abort();
 }
+#define Check(ok) CheckAt((ok), __LINE__)
 
 // Field bytes a CSV carries whole: anything but the zero byte and line breaks.
 std::string FieldText(FuzzedDataProvider& in, std::size_t most) {
@@ -42,9 +48,9 @@ std::string_view Field(const vg::TString& r, int column) {
     return column == 0 ? r.Key() : r.Lines().Get(column - 1);
 }
 
+// The type-ahead ignores letter case in the code page's own casing, Cyrillic included.
 unsigned char Fold(char c) {
-    auto u = static_cast<unsigned char>(c);
-    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+    return vg::cp1251::Upper(static_cast<unsigned char>(c));
 }
 
 // The type-ahead as a plain scan over the rows in the order it visits them.
