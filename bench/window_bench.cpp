@@ -1,12 +1,14 @@
 // The operator's view of speed, headless (offscreen): from the click to the repainted list for a search, a sort
 // and a clear; from the pause after a keystroke to the repainted list while searching as one types; an empty
-// search with its explanation; start-up to the first painted list; and a whole 0-100 run of the progress bar.
+// search with its explanation; start-up to the first painted list, in the running program and as a new process; and a
+// whole 0-100 run of the progress bar.
 //   QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench
 
 #include "app/application.h"
 #include "app/database.h"
 #include "app/fmmain.h"
 #include "app/fmsplash.h"
+#include "app/sound.h"
 #include "app/startup.h"
 #include "ui_fmmain.h"
 #include "widgets/glprogress.h"
@@ -18,7 +20,17 @@
 #include <QPaintEvent>
 #include <QPointer>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -191,10 +203,61 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_StartUpToFirstPaint)->Unit(benchmark::kMillisecond);
 
+// The probe run by BM_ProcessStartUpToFirstPaint: the program as main() starts it (application, font, sound,
+// directory, window), ended at once when its list has been painted.
+const char kProbe[] = "--first-paint-probe";
+int FirstPaintProbe(int argc, char** argv) {
+    TApplication app(argc, argv);
+    TWavePlayer sound;
+    TProgram program(&sound);
+    int status = 0;
+    if (!program.StartUp(status)) return status;
+    PaintWatch list(program.FmMain()->Form()->ListView->viewport());
+    program.FmMain()->resize(1280, 800);
+    program.FmMain()->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (list.paints == 0 && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::fflush(nullptr);
+    std::_Exit(list.paints > 0 ? 0 : 3); // the time to tear down is not start-up
+}
+
+// A whole new process, from its start (loading the libraries included) to the first paint of its list.
+void BM_ProcessStartUpToFirstPaint(benchmark::State& state) {
+    std::string self(4096, '\0');
+    ssize_t n = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    if (n <= 0) {
+        state.SkipWithError("cannot find the program itself");
+        return;
+    }
+    self.resize(static_cast<std::size_t>(n));
+    char* args[] = {self.data(), const_cast<char*>(kProbe), nullptr};
+    double childCpuMs = 0;
+    for (auto _ : state) {
+        pid_t child = 0;
+        if (posix_spawn(&child, self.c_str(), nullptr, nullptr, args, environ) != 0) {
+            state.SkipWithError("cannot start the probe");
+            break;
+        }
+        int status = 0;
+        rusage usage{};
+        if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the probe did not paint its list");
+            break;
+        }
+        childCpuMs += (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                      (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-3;
+    }
+    state.counters["process_cpu_ms"] = benchmark::Counter(childCpuMs, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ProcessStartUpToFirstPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 1 && std::strcmp(argv[1], kProbe) == 0) return FirstPaintProbe(argc, argv);
     TApplication app(argc, argv);
     TProgram program(nullptr);
     Program = &program;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPixmap>
 #include <QString>
@@ -8,7 +9,9 @@
 #include <QWidget>
 
 // A percentage bar: a gradient fill from #52A5BD to #A5DDEA, the caption " %d%%" in white bold with a black
-// outline, a lowered bevel. Setting a new percentage repaints at once; setting the same one does nothing.
+// outline, a lowered bevel. Setting a new percentage repaints at once, at most once a frame (the end always);
+// a change within a frame of the last paint is painted a frame later or when the event loop runs. Setting the
+// same percentage does nothing.
 class TglProgress : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int Percent READ Percent WRITE SetPercent)
@@ -34,6 +37,8 @@ public:
 
     static constexpr QRgb kFrom = 0x52A5BD;
     static constexpr QRgb kTo = 0xA5DDEA;
+    // The shortest time between two paints while the percentage runs, in milliseconds: a frame at 60 Hz.
+    static constexpr int kFrameMs = 16;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,6 +56,7 @@ private:
     int percent_ = 0;
     int paints_ = 0;
     int painted_ = -1;
+    QElapsedTimer lastPaint_;
     QPixmap background_;           // what lies under the bar, captured the first time it paints at this size
     QPixmap gradient_;             // the whole fill, every band drawn
     QVector<Band> bands_;          // the bands at 100 %, for where each percentage stops

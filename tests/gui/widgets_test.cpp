@@ -179,6 +179,7 @@ private slots:
         bar.resize(333, 17);
         bar.show();
         QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QTest::qWait(TglProgress::kFrameMs + 2);
         const int before = bar.PaintCount();
         bar.SetPercent(42);
         QCOMPARE(bar.PaintCount(), before + 1); // at once, not later
@@ -187,6 +188,27 @@ private slots:
         QCOMPARE(bar.CaptionText(), QStringLiteral(" 42%"));
         bar.SetPercent(150);
         QCOMPARE(bar.Percent(), 100);
+    }
+
+    void barPaintsAtMostOnceAFrameAndAlwaysTheEnd() {
+        TglProgress bar;
+        bar.resize(333, 17);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QTest::qWait(TglProgress::kFrameMs + 2);
+        const int before = bar.PaintCount();
+        QElapsedTimer run;
+        run.start();
+        bar.SetPercent(1);
+        QCOMPARE(bar.PaintedPercent(), 1); // the first change after a pause: at once
+        for (int p = 2; p < 100; ++p)
+            bar.SetPercent(p);
+        const qint64 took = run.elapsed();
+        QVERIFY(bar.PaintCount() - before <= took / TglProgress::kFrameMs + 1);
+        QTRY_COMPARE(bar.PaintedPercent(), 99); // the last change, once the event loop runs
+        bar.SetPercent(98);
+        bar.SetPercent(100);
+        QCOMPARE(bar.PaintedPercent(), 100); // the end, at once however soon it comes
     }
 
     void barShowsWhatAFreshBarShowsAfterRunsAndResizes() {
