@@ -126,12 +126,12 @@ private slots:
         QCOMPARE(Main()->windowTitle(), QStringLiteral("09-Ветлоград"));
         QVERIFY(!Main()->FoundSound.isEmpty());
         QVERIFY(!Main()->NotFoundSound.isEmpty());
-        QAudioFormat format;
+        TWaveFormat format;
         QByteArray samples;
         QVERIFY(ParseWave(Main()->FoundSound, format, samples));
-        QCOMPARE(format.sampleRate(), 11025);
-        QCOMPARE(format.channelCount(), 1);
-        QCOMPARE(format.sampleFormat(), QAudioFormat::UInt8);
+        QCOMPARE(format.sampleRate, 11025);
+        QCOMPARE(format.channels, 1);
+        QCOMPARE(format.bits, 8);
     }
 
     void windowMaximisesOnceAfterTheFirstShow() {
@@ -590,6 +590,30 @@ private slots:
         QVERIFY(!second->FmMain());
         QVERIFY(!second->FmSplash());
         QVERIFY(Main()); // the first program is untouched
+    }
+
+    void theAudioLibrariesAreLoadedWithTheFirstSoundOnly() {
+        auto audioLoaded = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6Multimedia");
+        };
+        QVERIFY(!audioLoaded()); // a started program with its window: no audio library yet
+        TWavePlayer player({QStringLiteral("/nowhere/vetlograd09-sound.so"), QStringLiteral(VG_SOUND_MODULE)});
+        QVERIFY(!audioLoaded());
+        QVERIFY(player.Load()); // the first place holds nothing: the next one is taken
+        QVERIFY(player.Failure().isEmpty());
+        QVERIFY(audioLoaded());
+    }
+
+    void withoutItsSoundModuleTheProgramIsSilent() {
+        TWavePlayer player({QStringLiteral("/nowhere/vetlograd09-sound.so"), QStringLiteral("/nowhere/else.so")});
+        player.Play(Main()->FoundSound); // nothing to play it with: no failure, no sound
+        QVERIFY(!player.Load());
+        QVERIFY(player.Failure().contains(QStringLiteral("/nowhere/else.so")));
+        // A library that is not the module: found, but without the module's entry.
+        TWavePlayer impostor({QStringLiteral(VG_NOT_A_SOUND_MODULE)});
+        QVERIFY(!impostor.Load());
+        QVERIFY(impostor.Failure().contains(QLatin1String(kNewWavePlayer)));
     }
 };
 
