@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QProxyStyle>
 
 #include <cstdio>
@@ -37,6 +38,11 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("vetlograd09"));
     LoadWindowFont();
     setStyle(new THintTimingStyle);
+    // Every window's icon, read once for all of them, in the sizes a window system asks for; the large ones
+    // come from the desktop's icon theme, and decoding them here would cost more than a millisecond of start.
+    QIcon icon(QStringLiteral(":/bitmaps/vetlograd09-32.png"));
+    icon.addFile(QStringLiteral(":/bitmaps/vetlograd09-64.png"));
+    setWindowIcon(icon);
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(12);
     setFont(font);

@@ -124,6 +124,10 @@ private slots:
         QCOMPARE(Splash()->InfoText(), QStringLiteral("Загрузка базы данных в память ..."));
         QCOMPARE(Splash()->Bar()->Percent(), 100);
         QCOMPARE(Main()->windowTitle(), QStringLiteral("09-Ветлоград"));
+        // The program's icon on its windows, drawn for the sizes a window system shows.
+        for (const QWidget* window : {static_cast<const QWidget*>(Main()), static_cast<const QWidget*>(Splash())})
+            for (int size : {32, 64})
+                QCOMPARE(window->windowIcon().actualSize(QSize(size, size)), QSize(size, size));
         QVERIFY(!Main()->FoundSound.isEmpty());
         QVERIFY(!Main()->NotFoundSound.isEmpty());
         TWaveFormat format;
