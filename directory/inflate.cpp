@@ -1,0 +1,50 @@
+#include "inflate.h"
+
+#include <algorithm>
+#include <isa-l/igzip_lib.h>
+#include <limits>
+#include <memory>
+
+namespace vg {
+namespace {
+
+// The zlib header (RFC 1950) that zlib and ISA-L read alike: deflate with the full 32 KiB window, no preset
+// dictionary, a sound check value. A smaller declared window makes zlib refuse distances that ISA-L takes.
+bool PlainZlibHeader(std::string_view compressed) {
+    if (compressed.size() < 2) return false;
+    const auto cmf = static_cast<unsigned char>(compressed[0]);
+    const auto flg = static_cast<unsigned char>(compressed[1]);
+    return cmf == 0x78 && (flg & 0x20) == 0 && ((cmf << 8) | flg) % 31 == 0;
+}
+
+} // namespace
+
+bool InflateWhole(std::string_view compressed, std::int64_t limit, std::string& out) {
+    constexpr std::uint32_t kMaxIn = std::numeric_limits<std::uint32_t>::max();
+    if (!PlainZlibHeader(compressed) || compressed.size() > kMaxIn || limit < 0) return false;
+    const auto most = static_cast<std::size_t>(std::min<std::int64_t>(limit, kMaxIn - 1));
+    auto state = std::make_unique<inflate_state>();
+    isal_inflate_init(state.get());
+    state->crc_flag = ISAL_ZLIB;
+    state->next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(compressed.data()));
+    state->avail_in = static_cast<std::uint32_t>(compressed.size());
+    // A directory inflates to about five times its size; the room grows by half when that is not enough.
+    out.resize(std::min(most + 1, std::max<std::size_t>(compressed.size() * 6, 4096)));
+    std::size_t produced = 0;
+    for (;;) {
+        state->next_out = reinterpret_cast<std::uint8_t*>(out.data()) + produced;
+        state->avail_out = static_cast<std::uint32_t>(out.size() - produced);
+        const int rc = isal_inflate(state.get());
+        produced = out.size() - state->avail_out;
+        if (rc != ISAL_DECOMP_OK) return false;
+        if (state->block_state == ISAL_BLOCK_FINISH) break;
+        if (produced > most) return false;      // past the limit: the reader says where
+        if (state->avail_out > 0) return false; // the input ended before the stream did
+        out.resize(std::min(most + 1, out.size() + out.size() / 2 + 1));
+    }
+    if (produced > most) return false;
+    out.resize(produced);
+    return true;
+}
+
+} // namespace vg

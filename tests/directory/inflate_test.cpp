@@ -1,0 +1,135 @@
+#include "directory/errors.h"
+#include "directory/inflate.h"
+#include "directory/limits.h"
+#include "directory/loader.h"
+#include "directory/zstream.h"
+#include "resources/builtin_directory.h"
+#include "testdata.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <zlib.h>
+
+namespace {
+
+// The stream inflated by the streaming reader, to its end or its failure.
+std::string Streamed(std::string_view compressed, bool& failed) {
+    vg::TMemoryStream source(compressed);
+    vg::TDecompressionStream inflated(source);
+    std::string out;
+    failed = false;
+    char piece[4096];
+    try {
+        for (std::size_t n; (n = inflated.Read(piece, sizeof piece)) > 0;)
+            out.append(piece, n);
+    } catch (const vg::Exception&) {
+        failed = true;
+    }
+    return out;
+}
+
+std::string Deflated(const std::string& bytes, int windowBits, const std::string& dictionary = {}) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    if (!dictionary.empty())
+        deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(dictionary.data()),
+                             static_cast<uInt>(dictionary.size()));
+    std::string out(deflateBound(&z, static_cast<uLong>(bytes.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    z.avail_in = static_cast<uInt>(bytes.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+// What a load leaves: every record's key and text, the progress reports, and the failure's message.
+struct Outcome {
+    std::vector<std::string> records;
+    std::vector<std::pair<int, int>> reports;
+    std::string failure;
+    bool operator==(const Outcome&) const = default;
+};
+template <typename Source> Outcome LoadOutcome(Source&& source) {
+    Outcome o;
+    vg::TStrContainer c;
+    try {
+        vg::LoadDirectory(c, source, [&o](std::int32_t p, std::int32_t m) { o.reports.emplace_back(p, m); });
+    } catch (const std::exception& e) {
+        o.failure = e.what();
+    }
+    for (int i = 0; i < c.Count(); ++i) {
+        std::string record(c.GetKey(i));
+        const vg::TLineList lines = c.GetItem(i)->Lines();
+        for (int k = 0; k < lines.Count(); ++k)
+            record.append("|").append(lines.Get(k));
+        o.records.push_back(record + '#' + std::to_string(c.GetItem(i)->Tag));
+    }
+    return o;
+}
+
+TEST(InflateWhole, GivesTheStreamingReadersBytesForTheCityAndForWhatFollowsTheEnd) {
+    const std::string_view city = vg::BuiltinDirectory();
+    bool failed = true;
+    const std::string expected = Streamed(city, failed);
+    ASSERT_FALSE(failed);
+    std::string out;
+    ASSERT_TRUE(vg::InflateWhole(city, vg::limits::kInflatedBytes, out));
+    EXPECT_EQ(out, expected);
+    // Bytes after the end of the stream are ignored by both.
+    ASSERT_TRUE(vg::InflateWhole(std::string(city) + "trailing", vg::limits::kInflatedBytes, out));
+    EXPECT_EQ(out, expected);
+    // The limit holds the whole: one byte less is past it.
+    EXPECT_TRUE(vg::InflateWhole(city, static_cast<std::int64_t>(expected.size()), out));
+    EXPECT_FALSE(vg::InflateWhole(city, static_cast<std::int64_t>(expected.size()) - 1, out));
+    // A text that inflates to far more than its size makes the room grow.
+    const std::string zeros(3'000'000, '\0');
+    ASSERT_TRUE(vg::InflateWhole(Deflated(zeros, 15), vg::limits::kInflatedBytes, out));
+    EXPECT_EQ(out, zeros);
+    ASSERT_TRUE(vg::InflateWhole(Deflated("", 15), vg::limits::kInflatedBytes, out));
+    EXPECT_EQ(out, "");
+}
+
+TEST(InflateWhole, LeavesToTheStreamingReaderWhatItDoesNotTakeWhole) {
+    const std::string text = std::string(vg::BuiltinDirectory().substr(0, 20000));
+    const std::string sound = Deflated(text, 15);
+    std::string out;
+    ASSERT_TRUE(vg::InflateWhole(sound, vg::limits::kInflatedBytes, out));
+    std::string badSum = sound;
+    badSum.back() = static_cast<char>(badSum.back() ^ 1);
+    std::string damaged = sound;
+    damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x55);
+    for (const std::string& refused : {
+             std::string(), std::string("x"), sound.substr(0, sound.size() - 1), sound.substr(0, sound.size() / 2),
+             badSum, damaged, Deflated(text, 10),    // a smaller window than zlib's default
+             Deflated(text, 15, "a dictionary"),     // a preset dictionary
+             Deflated(text, -15), Deflated(text, 31) // raw deflate, gzip
+         })
+        EXPECT_FALSE(vg::InflateWhole(refused, vg::limits::kInflatedBytes, out)) << refused.size();
+}
+
+TEST(InflateWhole, ALoadFromMemoryEndsAsTheStreamingLoadOnEveryDamage) {
+    // A small directory, damaged byte by byte, cut short and given a wrong checksum: the load that inflates a
+    // sound stream whole leaves the same records, reports and failure as the streaming load of the same bytes.
+    const std::string packed = vg::test::Compressed(vg::test::BuiltinRecords(97, 300));
+    auto same = [](const std::string& bytes) {
+        vg::TMemoryStream stream(bytes);
+        const Outcome streamed = LoadOutcome(stream);
+        const Outcome whole = LoadOutcome(std::string_view(bytes));
+        return streamed == whole;
+    };
+    ASSERT_TRUE(same(packed));
+    EXPECT_EQ(LoadOutcome(std::string_view(packed)).records.size(), 300u);
+    std::mt19937 random(7);
+    for (std::size_t at = 0; at < packed.size(); at += 1 + random() % 23) {
+        std::string flipped = packed;
+        flipped[at] = static_cast<char>(flipped[at] ^ (1 << (random() % 8)));
+        EXPECT_TRUE(same(flipped)) << "flipped at " << at;
+        EXPECT_TRUE(same(packed.substr(0, at))) << "cut at " << at;
+    }
+}
+
+} // namespace
