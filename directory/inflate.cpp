@@ -1,6 +1,7 @@
 #include "inflate.h"
 
 #include <algorithm>
+#include <cstring>
 #include <isa-l/igzip_lib.h>
 #include <limits>
 #include <memory>
@@ -19,7 +20,14 @@ bool PlainZlibHeader(std::string_view compressed) {
 
 } // namespace
 
-bool InflateWhole(std::string_view compressed, std::int64_t limit, std::string& out) {
+void TInflated::Grow(std::size_t room, std::size_t keep) {
+    std::unique_ptr<char[]> bigger(new char[room]);
+    if (keep > 0) std::memcpy(bigger.get(), bytes_.get(), keep);
+    bytes_ = std::move(bigger);
+    room_ = room;
+}
+
+bool InflateWhole(std::string_view compressed, std::int64_t limit, TInflated& out) {
     constexpr std::uint32_t kMaxIn = std::numeric_limits<std::uint32_t>::max();
     if (!PlainZlibHeader(compressed) || compressed.size() > kMaxIn || limit < 0) return false;
     const auto most = static_cast<std::size_t>(std::min<std::int64_t>(limit, kMaxIn - 1));
@@ -29,21 +37,22 @@ bool InflateWhole(std::string_view compressed, std::int64_t limit, std::string& 
     state->next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(compressed.data()));
     state->avail_in = static_cast<std::uint32_t>(compressed.size());
     // A directory inflates to about five times its size; the room grows by half when that is not enough.
-    out.resize(std::min(most + 1, std::max<std::size_t>(compressed.size() * 6, 4096)));
+    out.size_ = 0;
+    out.Grow(std::min(most + 1, std::max<std::size_t>(compressed.size() * 6, 4096)), 0);
     std::size_t produced = 0;
     for (;;) {
-        state->next_out = reinterpret_cast<std::uint8_t*>(out.data()) + produced;
-        state->avail_out = static_cast<std::uint32_t>(out.size() - produced);
+        state->next_out = reinterpret_cast<std::uint8_t*>(out.bytes_.get()) + produced;
+        state->avail_out = static_cast<std::uint32_t>(out.room_ - produced);
         const int rc = isal_inflate(state.get());
-        produced = out.size() - state->avail_out;
+        produced = out.room_ - state->avail_out;
         if (rc != ISAL_DECOMP_OK) return false;
         if (state->block_state == ISAL_BLOCK_FINISH) break;
         if (produced > most) return false;      // past the limit: the reader says where
         if (state->avail_out > 0) return false; // the input ended before the stream did
-        out.resize(std::min(most + 1, out.size() + out.size() / 2 + 1));
+        out.Grow(std::min(most + 1, out.room_ + out.room_ / 2 + 1), produced);
     }
     if (produced > most) return false;
-    out.resize(produced);
+    out.size_ = produced;
     return true;
 }
 

@@ -10,9 +10,9 @@ void LoadDirectory(TStrContainer& container, std::string_view compressed, const 
     // Inflated whole first when the stream is sound, which is faster by far; the bytes and so the records, the
     // progress and any failure of the read are the same as the streaming reader's. A damaged stream is left
     // to the streaming reader, which keeps the records before the damage.
-    std::string inflated;
+    TInflated inflated;
     if (InflateWhole(compressed, limits::kInflatedBytes, inflated)) {
-        TMemoryStream whole(inflated);
+        TMemoryStream whole(inflated.View());
         TLimitedStream bounded(whole, limits::kInflatedBytes, "The inflated directory");
         container.LoadFromStream(&bounded, progress);
         return;

@@ -76,27 +76,27 @@ TEST(InflateWhole, GivesTheStreamingReadersBytesForTheCityAndForWhatFollowsTheEn
     bool failed = true;
     const std::string expected = Streamed(city, failed);
     ASSERT_FALSE(failed);
-    std::string out;
+    vg::TInflated out;
     ASSERT_TRUE(vg::InflateWhole(city, vg::limits::kInflatedBytes, out));
-    EXPECT_EQ(out, expected);
+    EXPECT_EQ(out.View(), expected);
     // Bytes after the end of the stream are ignored by both.
     ASSERT_TRUE(vg::InflateWhole(std::string(city) + "trailing", vg::limits::kInflatedBytes, out));
-    EXPECT_EQ(out, expected);
+    EXPECT_EQ(out.View(), expected);
     // The limit holds the whole: one byte less is past it.
     EXPECT_TRUE(vg::InflateWhole(city, static_cast<std::int64_t>(expected.size()), out));
     EXPECT_FALSE(vg::InflateWhole(city, static_cast<std::int64_t>(expected.size()) - 1, out));
     // A text that inflates to far more than its size makes the room grow.
     const std::string zeros(3'000'000, '\0');
     ASSERT_TRUE(vg::InflateWhole(Deflated(zeros, 15), vg::limits::kInflatedBytes, out));
-    EXPECT_EQ(out, zeros);
+    EXPECT_EQ(out.View(), zeros);
     ASSERT_TRUE(vg::InflateWhole(Deflated("", 15), vg::limits::kInflatedBytes, out));
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(out.View(), "");
 }
 
 TEST(InflateWhole, LeavesToTheStreamingReaderWhatItDoesNotTakeWhole) {
     const std::string text = std::string(vg::BuiltinDirectory().substr(0, 20000));
     const std::string sound = Deflated(text, 15);
-    std::string out;
+    vg::TInflated out;
     ASSERT_TRUE(vg::InflateWhole(sound, vg::limits::kInflatedBytes, out));
     std::string badSum = sound;
     badSum.back() = static_cast<char>(badSum.back() ^ 1);
