@@ -483,6 +483,15 @@ void TFmMain::ShowExplanation(const vg::SearchResult& result) {
     }
     if (explanation_->suggestions.empty()) spoken << QStringLiteral("Предложений нет");
     ui->pnNotFound->setAccessibleDescription(spoken.join(QStringLiteral(". ")));
+    ShowStrip();
+}
+
+void TFmMain::ShowStrip() {
+    // Its style sheet is set when it is first needed: a style sheet makes its widgets polish themselves anew,
+    // a cost that start-up need not pay for a strip most starts never show.
+    if (ui->pnNotFound->styleSheet().isEmpty())
+        ui->pnNotFound->setStyleSheet(
+            QStringLiteral("#pnNotFound { background: #FFF8D6; } QPushButton { text-align: left; padding: 1px 6px; }"));
     ui->pnNotFound->show();
 }
 
@@ -566,7 +575,7 @@ void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
         HideExplanation();
         ui->lbWhy->setText(text);
         ui->pnNotFound->setAccessibleDescription(text);
-        ui->pnNotFound->show();
+        ShowStrip();
         return;
     }
     // The operator mends the mask where it goes wrong.

@@ -92,6 +92,8 @@ private:
     // The strip under the criteria: why the last search found nothing and what would find something.
     void ShowExplanation(const vg::SearchResult& result);
     void HideExplanation();
+    // Shows the strip under the criteria, styled.
+    void ShowStrip();
     void CriteriaEdited();
     // The change handler of a field: a typed wildcard selects the mask condition.
     void FieldChanged(int criterion);

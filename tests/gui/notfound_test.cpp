@@ -78,12 +78,16 @@ private slots:
         QVERIFY(first->text().startsWith(QStringLiteral("Ctrl+Enter: ")));
         QVERIFY2(first->text().contains(QStringLiteral("ИВАНОВ")), qPrintable(first->text()));
         QVERIFY(!Suggestion(5));
+        // The strip stands out in its pale yellow, its suggestions read from the left like the text above them.
+        const QImage strip = ui->pnNotFound->grab().toImage();
+        QCOMPARE(strip.pixelColor(strip.width() / 2, strip.height() - 3), QColor(0xFFF8D6));
+        QVERIFY(first->style()->inherits("QStyleSheetStyle"));
         // Nothing was changed by itself, and a screen reader hears the whole strip.
         QCOMPARE(ui->edUser->text(), QStringLiteral("bdfyjd"));
-        QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(ui->pnNotFound);
-        QCOMPARE(strip->text(QAccessible::Name), QStringLiteral("Почему ничего не найдено"));
-        QVERIFY(strip->text(QAccessible::Description).contains(why));
-        QVERIFY(strip->text(QAccessible::Description).contains(first->text()));
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(ui->pnNotFound);
+        QCOMPARE(spoken->text(QAccessible::Name), QStringLiteral("Почему ничего не найдено"));
+        QVERIFY(spoken->text(QAccessible::Description).contains(why));
+        QVERIFY(spoken->text(QAccessible::Description).contains(first->text()));
         QCOMPARE(QAccessible::queryAccessibleInterface(first)->text(QAccessible::Name), first->text());
     }
 
