@@ -160,7 +160,8 @@ void BM_WindowClear(benchmark::State& state) {
 }
 BENCHMARK(BM_WindowClear)->Unit(benchmark::kMillisecond);
 
-// A whole run of the progress window's bar, 0 to 100 per cent, each step painted at once.
+// A whole run of the progress window's bar, 0 to 100 per cent, as fast as a load reports it: the bar paints the
+// first step and the end at once, and at most once a frame in between.
 void BM_ProgressBarRun(benchmark::State& state) {
     TFmSplash* progress = Program->FmSplash();
     progress->ProgressCallback(0, 100);
@@ -176,6 +177,36 @@ void BM_ProgressBarRun(benchmark::State& state) {
     progress->hide();
 }
 BENCHMARK(BM_ProgressBarRun)->Unit(benchmark::kMillisecond);
+
+// The same run with every step painted, as a run slower than the screen paints it: Arg(0) a new bar each time,
+// which composes each percentage for the first time; Arg(1) one bar, whose compositions are kept.
+void BM_ProgressBarEveryStep(benchmark::State& state) {
+    TFmSplash progress;
+    progress.ShowNow();
+    std::unique_ptr<TglProgress> fresh;
+    ProcessCpu cpu;
+    int paints = 0;
+    for (auto _ : state) {
+        TglProgress* bar = progress.Bar();
+        if (state.range(0) == 0) {
+            state.PauseTiming();
+            fresh = std::make_unique<TglProgress>(&progress);
+            fresh->setGeometry(progress.Bar()->geometry());
+            fresh->show();
+            state.ResumeTiming();
+            bar = fresh.get();
+        }
+        const int before = bar->PaintCount();
+        for (int percent = 0; percent <= 100; ++percent) {
+            bar->SetPercent(percent);
+            bar->repaint();
+        }
+        paints += bar->PaintCount() - before;
+    }
+    cpu.Report(state);
+    state.counters["paints_per_run"] = benchmark::Counter(paints, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ProgressBarEveryStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // A program of its own, from its construction to the first paint of its list (the directory parsed anew).
 void BM_StartUpToFirstPaint(benchmark::State& state) {
