@@ -54,6 +54,10 @@ QByteArray ReadSound(const QString& name) {
 
 TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent)
     : QMainWindow(parent), ui(new Ui::FmMain), database_(database), progress_(progress), sound_(sound) {
+    // The toolbars lie on the wallpaper. Set before the window's widgets are made, so that each is made with
+    // it, rather than all of them polished again once it comes.
+    setStyleSheet(
+        QStringLiteral("QToolBar { background-image: url(:/bitmaps/wallpaper.png); border: none; spacing: 2px; }"));
     ui->setupUi(this);
     QFont base(QStringLiteral("Tahoma"));
     base.setPixelSize(12);
