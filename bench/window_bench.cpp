@@ -208,6 +208,18 @@ void BM_ProgressBarEveryStep(benchmark::State& state) {
 }
 BENCHMARK(BM_ProgressBarEveryStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// Shows a started program's window and waits until its list has been painted; false after 5 s without.
+bool ShowUntilPainted(TProgram& program) {
+    PaintWatch list(program.FmMain()->Form()->ListView->viewport());
+    program.FmMain()->resize(1280, 800);
+    program.FmMain()->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (list.paints == 0 && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return list.paints > 0;
+}
+
 // A program of its own, from its construction to the first paint of its list (the directory parsed anew).
 void BM_StartUpToFirstPaint(benchmark::State& state) {
     ProcessCpu cpu;
@@ -218,13 +230,7 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
             state.SkipWithError("start-up failed");
             break;
         }
-        PaintWatch list(program.FmMain()->Form()->ListView->viewport());
-        program.FmMain()->resize(1280, 800);
-        program.FmMain()->show();
-        QElapsedTimer waited;
-        waited.start();
-        while (list.paints == 0 && waited.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        ShowUntilPainted(program);
         state.PauseTiming();
         program.ShutDown();
         QCoreApplication::processEvents();
@@ -243,15 +249,9 @@ int FirstPaintProbe(int argc, char** argv) {
     TProgram program(&sound);
     int status = 0;
     if (!program.StartUp(status)) return status;
-    PaintWatch list(program.FmMain()->Form()->ListView->viewport());
-    program.FmMain()->resize(1280, 800);
-    program.FmMain()->show();
-    QElapsedTimer waited;
-    waited.start();
-    while (list.paints == 0 && waited.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const bool painted = ShowUntilPainted(program);
     std::fflush(nullptr);
-    std::_Exit(list.paints > 0 ? 0 : 3); // the time to tear down is not start-up
+    std::_Exit(painted ? 0 : 3); // the time to tear down is not start-up
 }
 
 // A whole new process, from its start (loading the libraries included) to the first paint of its list.

@@ -3,7 +3,7 @@
 // The input is taken as it is, or as an inflated directory that is compressed here and then cut short or
 // damaged at one byte, so that sound streams with every kind of record structure come through too.
 #include "directory/errors.h"
-#include "directory/loader.h"
+#include "directory/loadoutcome.h"
 #include "directory/stream.h"
 
 #include <cstdint>
@@ -13,31 +13,6 @@
 #include <zlib.h>
 
 namespace {
-
-struct Outcome {
-    std::vector<std::string> records;
-    std::vector<std::pair<int, int>> reports;
-    std::string failure;
-    bool operator==(const Outcome&) const = default;
-};
-
-template <typename Source> Outcome Load(Source&& source) {
-    Outcome o;
-    vg::TStrContainer c;
-    try {
-        vg::LoadDirectory(c, source, [&o](std::int32_t p, std::int32_t m) { o.reports.emplace_back(p, m); });
-    } catch (const std::exception& e) {
-        o.failure = e.what();
-    }
-    for (int i = 0; i < c.Count(); ++i) {
-        std::string record(c.GetKey(i));
-        const vg::TLineList lines = c.GetItem(i)->Lines();
-        for (int k = 0; k < lines.Count(); ++k)
-            record.append("|").append(lines.Get(k));
-        o.records.push_back(record + '#' + std::to_string(c.GetItem(i)->Tag));
-    }
-    return o;
-}
 
 std::string Compressed(const std::uint8_t* data, std::size_t size) {
     uLongf room = compressBound(static_cast<uLong>(size));
@@ -61,6 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (how == 2) bytes[at] = static_cast<char>(bytes[at] ^ 0x10);
     }
     vg::TMemoryStream stream(bytes);
-    if (!(Load(std::string_view(bytes)) == Load(stream))) std::abort();
+    if (!(vg::test::LoadAndSee(std::string_view(bytes)) == vg::test::LoadAndSee(stream))) std::abort();
     return 0;
 }

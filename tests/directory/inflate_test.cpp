@@ -2,6 +2,7 @@
 #include "directory/inflate.h"
 #include "directory/limits.h"
 #include "directory/loader.h"
+#include "directory/loadoutcome.h"
 #include "directory/zstream.h"
 #include "resources/builtin_directory.h"
 #include "testdata.h"
@@ -44,31 +45,6 @@ std::string Deflated(const std::string& bytes, int windowBits, const std::string
     out.resize(z.total_out);
     deflateEnd(&z);
     return out;
-}
-
-// What a load leaves: every record's key and text, the progress reports, and the failure's message.
-struct Outcome {
-    std::vector<std::string> records;
-    std::vector<std::pair<int, int>> reports;
-    std::string failure;
-    bool operator==(const Outcome&) const = default;
-};
-template <typename Source> Outcome LoadOutcome(Source&& source) {
-    Outcome o;
-    vg::TStrContainer c;
-    try {
-        vg::LoadDirectory(c, source, [&o](std::int32_t p, std::int32_t m) { o.reports.emplace_back(p, m); });
-    } catch (const std::exception& e) {
-        o.failure = e.what();
-    }
-    for (int i = 0; i < c.Count(); ++i) {
-        std::string record(c.GetKey(i));
-        const vg::TLineList lines = c.GetItem(i)->Lines();
-        for (int k = 0; k < lines.Count(); ++k)
-            record.append("|").append(lines.Get(k));
-        o.records.push_back(record + '#' + std::to_string(c.GetItem(i)->Tag));
-    }
-    return o;
 }
 
 TEST(InflateWhole, GivesTheStreamingReadersBytesForTheCityAndForWhatFollowsTheEnd) {
@@ -117,12 +93,12 @@ TEST(InflateWhole, ALoadFromMemoryEndsAsTheStreamingLoadOnEveryDamage) {
     const std::string packed = vg::test::Compressed(vg::test::BuiltinRecords(97, 300));
     auto same = [](const std::string& bytes) {
         vg::TMemoryStream stream(bytes);
-        const Outcome streamed = LoadOutcome(stream);
-        const Outcome whole = LoadOutcome(std::string_view(bytes));
+        const vg::test::LoadOutcome streamed = vg::test::LoadAndSee(stream);
+        const vg::test::LoadOutcome whole = vg::test::LoadAndSee(std::string_view(bytes));
         return streamed == whole;
     };
     ASSERT_TRUE(same(packed));
-    EXPECT_EQ(LoadOutcome(std::string_view(packed)).records.size(), 300u);
+    EXPECT_EQ(vg::test::LoadAndSee(std::string_view(packed)).records.size(), 300u);
     std::mt19937 random(7);
     for (std::size_t at = 0; at < packed.size(); at += 1 + random() % 23) {
         std::string flipped = packed;
