@@ -5,6 +5,15 @@
 #include "zstream.h"
 
 namespace vg {
+namespace {
+
+// The records from the inflated bytes, which may not pass the inflated limit.
+void LoadInflated(TStrContainer& container, TStream& inflated, const ProgressCallback& progress) {
+    TLimitedStream bounded(inflated, limits::kInflatedBytes, "The inflated directory");
+    container.LoadFromStream(&bounded, progress);
+}
+
+} // namespace
 
 void LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress) {
     // Inflated whole first when the stream is sound, which is faster by far; the bytes and so the records, the
@@ -13,8 +22,7 @@ void LoadDirectory(TStrContainer& container, std::string_view compressed, const 
     TInflated inflated;
     if (InflateWhole(compressed, limits::kInflatedBytes, inflated)) {
         TMemoryStream whole(inflated.View());
-        TLimitedStream bounded(whole, limits::kInflatedBytes, "The inflated directory");
-        container.LoadFromStream(&bounded, progress);
+        LoadInflated(container, whole, progress);
         return;
     }
     TMemoryStream source(compressed);
@@ -25,12 +33,14 @@ void LoadDirectory(TStrContainer& container, TStream& compressed, const Progress
     // Inflated on this thread as the records are built: a read-ahead thread gained nothing measurable once the
     // directory is parsed only at start-up, and nothing at all with the other core busy.
     TDecompressionStream inflated(compressed);
-    TLimitedStream bounded(inflated, limits::kInflatedBytes, "The inflated directory");
-    container.LoadFromStream(&bounded, progress);
+    LoadInflated(container, inflated, progress);
 }
 
 TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)
-    : compressed_(compressed), master_(indexCount) {}
+    : TDirectoryMaster([compressed](TStrContainer& c, const ProgressCallback& p) { LoadDirectory(c, compressed, p); },
+                       indexCount) {}
+
+TDirectoryMaster::TDirectoryMaster(Reader read, int indexCount) : read_(std::move(read)), master_(indexCount) {}
 
 void TDirectoryMaster::Parse(const ProgressCallback& progress) {
     bool reporterFailed = false;
@@ -45,7 +55,7 @@ void TDirectoryMaster::Parse(const ProgressCallback& progress) {
         }
     };
     try {
-        LoadDirectory(master_, compressed_, watch);
+        read_(master_, watch);
     } catch (...) {
         // A failing reporter is the caller's fault, not the directory's: the next load parses again.
         if (reporterFailed) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string_view>
 
 namespace vg {
@@ -23,9 +24,14 @@ void LoadDirectory(TStrContainer& container, TStream& compressed, const Progress
 // failure, with the records read before it, on every load.
 class TDirectoryMaster {
 public:
+    // How the directory is parsed: fills the container, reporting to the callback, as LoadDirectory does.
+    using Reader = std::function<void(TStrContainer&, const ProgressCallback&)>;
+
     // The bytes must stay alive and unchanged as long as the master; nothing is read yet. `indexCount` is the
     // number of index objects of the containers it fills.
     explicit TDirectoryMaster(std::string_view compressed, int indexCount = 0);
+    // A directory read some other way, a file piece by piece for one: `read` runs once, at the first load.
+    explicit TDirectoryMaster(Reader read, int indexCount = 0);
     TDirectoryMaster(const TDirectoryMaster&) = delete;
     TDirectoryMaster& operator=(const TDirectoryMaster&) = delete;
 
@@ -37,7 +43,7 @@ private:
     void Parse(const ProgressCallback& progress);
     void Replay(const ProgressCallback& progress) const;
 
-    std::string_view compressed_;
+    Reader read_;
     TStrContainer master_;
     bool parsed_ = false;
     // What the parse told its progress: Count, once it was read; -1 before.

@@ -2,6 +2,7 @@
 // read in random pieces: it delivers exactly what zlib, producing one byte at a time, produces before the
 // damage, and only then the failure, every time it is asked for more.
 #include "directory/errors.h"
+#include "directory/zlibreference.h"
 #include "directory/zstream.h"
 
 #include <algorithm>
@@ -10,62 +11,6 @@
 #include <cstring>
 #include <string>
 #include <zlib.h>
-
-namespace {
-
-// Delivers `bytes`, then fails (or ends, when `fails` is false).
-class TFailingSource : public vg::TStream {
-public:
-    TFailingSource(std::string_view bytes, bool fails) : bytes_(bytes), fails_(fails) {}
-    std::size_t Read(void* buffer, std::size_t count) override {
-        if (pos_ == bytes_.size()) {
-            if (fails_) throw vg::Exception("source failed");
-            return 0;
-        }
-        // Fewer than asked only just before the end or the failure, as streams promise.
-        const std::size_t n = std::min(count, bytes_.size() - pos_);
-        std::memcpy(buffer, bytes_.data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-    std::int64_t Position() const override { return static_cast<std::int64_t>(pos_); }
-
-private:
-    std::string_view bytes_;
-    bool fails_;
-    std::size_t pos_ = 0;
-};
-
-// What zlib hands out before it needs more input than there is or meets damage, one byte at a time.
-std::string Unbuffered(std::string_view compressed, bool& damaged, bool& ended) {
-    z_stream z{};
-    inflateInit(&z);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
-    z.avail_in = static_cast<uInt>(compressed.size());
-    std::string out;
-    damaged = false;
-    ended = false;
-    for (;;) {
-        unsigned char byte;
-        z.next_out = &byte;
-        z.avail_out = 1;
-        const int rc = inflate(&z, Z_NO_FLUSH);
-        if (z.avail_out == 0) out.push_back(static_cast<char>(byte));
-        if (rc == Z_STREAM_END) {
-            ended = true;
-            break;
-        }
-        if (rc == Z_BUF_ERROR) break;
-        if (rc != Z_OK) {
-            damaged = true;
-            break;
-        }
-    }
-    inflateEnd(&z);
-    return out;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 8) return 0;
@@ -84,12 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t kept = packed.size() - std::min(cutAt % 512, packed.size());
     std::string_view held(packed.data(), kept);
 
-    bool damaged = false, ended = false;
-    const std::string want = Unbuffered(held, damaged, ended);
+    const vg::test::TInflatedBytewise reference = vg::test::InflateBytewise(held);
+    const std::string& want = reference.bytes;
     // A complete text is never read past its end, so a source failing after it is never noticed.
-    const bool failure = damaged || (fails && !ended);
+    const bool failure = reference.damaged || (fails && !reference.ended);
 
-    TFailingSource source(held, fails);
+    vg::test::TFailingSource source(std::string(held), fails ? held.size() : std::string::npos);
     vg::TDecompressionStream z(source);
     std::string got;
     bool failed = false;

@@ -258,26 +258,12 @@ void SortByColumn(TStrContainer& container, int column, bool ascending, ISortPro
         container.Arrange(order);
     };
     try {
-        switch (column) {
-        case 0:
-            SortEntries<0>(entries, container, ascending, progress);
-            break;
-        case 1:
-            SortEntries<1>(entries, container, ascending, progress);
-            break;
-        case 2:
-            SortEntries<2>(entries, container, ascending, progress);
-            break;
-        case 3:
-            SortEntries<3>(entries, container, ascending, progress);
-            break;
-        case 4:
-            SortEntries<4>(entries, container, ascending, progress);
-            break;
-        default:
-            SortEntries<-1>(entries, container, ascending, progress);
-            break;
-        }
+        // One sort per column, each with its chain compiled in.
+        using Sort = void (*)(std::vector<Entry>&, const TStrContainer&, bool, ISortProgress*);
+        constexpr Sort kSorts[kColumnCount] = {SortEntries<0>, SortEntries<1>, SortEntries<2>, SortEntries<3>,
+                                               SortEntries<4>};
+        const Sort sort = column >= 0 && column < kColumnCount ? kSorts[column] : SortEntries<-1>;
+        sort(entries, container, ascending, progress);
     } catch (...) {
         arrange();
         throw;

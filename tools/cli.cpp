@@ -171,30 +171,16 @@ int Pack(const std::string& csvFile, const std::string& output) {
 // The command line's criteria, handed to the search run as the window hands its fields.
 class CliSearch : public vg::ISearchHost {
 public:
-    CliSearch(vg::TStrContainer& container, vg::TStrContainer& master, const std::string& file,
+    CliSearch(vg::TStrContainer& container, vg::TDirectoryMaster& master,
               const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs)
-        : container_(container), master_(master), file_(file), inputs_(inputs) {}
-    // Every search starts from the whole directory: read once, piece by piece, into the master, then restored
-    // from it.
-    void Reload() override {
-        if (!parsed_) {
-            parsed_ = true;
-            if (file_.empty()) {
-                vg::LoadDirectory(master_, vg::BuiltinDirectory());
-            } else {
-                vg::TFileStream source(file_, vg::limits::kFileBytes);
-                vg::LoadDirectory(master_, source);
-            }
-        }
-        container_.RestoreFrom(master_);
-    }
+        : container_(container), master_(master), inputs_(inputs) {}
+    // Every search starts from the whole directory, read once into the master and restored from it.
+    void Reload() override { master_.Load(container_); }
     vg::TCriteria ReadCriteria() override { return vg::ReadCriteria(inputs_); }
 
 private:
     vg::TStrContainer& container_;
-    vg::TStrContainer& master_;
-    const std::string& file_;
-    bool parsed_ = false;
+    vg::TDirectoryMaster& master_;
     const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs_;
 };
 
@@ -266,9 +252,13 @@ int Search(int argc, char** argv) {
 
     if (!file.empty() && !OpenDirectory(file)) return 1;
     // Declared before the container, which shares the master's records.
-    vg::TStrContainer master;
+    vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p) {
+        if (file.empty()) return vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+        vg::TFileStream source(file, vg::limits::kFileBytes); // read piece by piece
+        vg::LoadDirectory(c, source, p);
+    });
     vg::TStrContainer container;
-    CliSearch host(container, master, file, inputs);
+    CliSearch host(container, master, inputs);
     vg::SearchResult result;
     try {
         result = vg::RunSearch(container, host);
@@ -292,8 +282,7 @@ int Search(int argc, char** argv) {
         try {
             host.Reload();
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "vetlograd09-cli: %s is damaged: %s\n", Describe(file).c_str(), e.what());
-            return 1;
+            return LoadFailed(file, e);
         }
         PrintExplanation(vg::ExplainSearch(container, host.ReadCriteria()));
     }

@@ -1,5 +1,7 @@
 #include "directory/errors.h"
 #include "directory/loader.h"
+#include "directory/loadoutcome.h"
+#include "directory/zlibreference.h"
 #include "directory/zstream.h"
 #include "resources/builtin_directory.h"
 #include "testdata.h"
@@ -11,7 +13,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <random>
 #include <zlib.h>
 
@@ -241,47 +242,6 @@ TEST_F(FileStreamTest, AReadErrorIsAnErrorAndAMissingFileNamesItself) {
 
 namespace {
 
-// The unbuffered reading the readers must agree with: zlib producing one byte at a time, so that every byte
-// it hands out before it notices damage is counted, and nothing after.
-std::string InflatedBeforeDamage(std::string_view compressed) {
-    z_stream z{};
-    inflateInit(&z);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
-    z.avail_in = static_cast<uInt>(compressed.size());
-    std::string out;
-    for (;;) {
-        unsigned char byte;
-        z.next_out = &byte;
-        z.avail_out = 1;
-        const int rc = inflate(&z, Z_NO_FLUSH);
-        if (z.avail_out == 0) out.push_back(static_cast<char>(byte));
-        if (rc == Z_STREAM_END || (rc != Z_OK && z.avail_out != 0)) break;
-        if (rc == Z_BUF_ERROR) break;
-    }
-    inflateEnd(&z);
-    return out;
-}
-
-struct Outcome {
-    std::vector<std::string> records; // each record's fields, joined
-    bool failed = false;
-};
-
-Outcome LoadThrough(const std::function<void(vg::TStrContainer&)>& load) {
-    Outcome o;
-    vg::TStrContainer c;
-    try {
-        load(c);
-    } catch (const vg::Exception&) {
-        o.failed = true;
-    }
-    for (int i = 0; i < c.Count(); ++i) {
-        const vg::DirectoryRecord r = vg::ToRecord(*c.GetItem(i));
-        o.records.push_back(r.phone + '\x01' + r.street + '\x01' + r.house + '\x01' + r.flat + '\x01' + r.user);
-    }
-    return o;
-}
-
 // Damage at many places of the city's compressed data: the records kept, and whether the load fails, are the
 // unbuffered reading's, through the loader and through a master copy.
 TEST(DamagedDirectory, KeepsExactlyTheRecordsBeforeTheDamage) {
@@ -294,19 +254,21 @@ TEST(DamagedDirectory, KeepsExactlyTheRecordsBeforeTheDamage) {
         std::string damaged = city;
         damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
         damaged[at + 1] = static_cast<char>(damaged[at + 1] ^ 0xA5);
-        const std::string good = InflatedBeforeDamage(damaged);
-        const Outcome want = LoadThrough([&](vg::TStrContainer& c) {
+        const std::string good = vg::test::InflateBytewise(damaged).bytes;
+        const vg::test::LoadOutcome want = vg::test::SeeLoad([&](vg::TStrContainer& c, const vg::ProgressCallback&) {
             vg::TMemoryStream unbuffered(good);
             c.LoadFromStream(&unbuffered);
         });
-        const Outcome got = LoadThrough([&](vg::TStrContainer& c) { vg::LoadDirectory(c, damaged); });
-        EXPECT_EQ(got.failed, want.failed) << "damage at " << at;
+        const vg::test::LoadOutcome got = vg::test::SeeLoad(
+            [&](vg::TStrContainer& c, const vg::ProgressCallback&) { vg::LoadDirectory(c, damaged); });
+        EXPECT_EQ(got.failure.empty(), want.failure.empty()) << "damage at " << at;
         EXPECT_EQ(got.records.size(), want.records.size()) << "damage at " << at;
         EXPECT_TRUE(got.records == want.records) << "damage at " << at;
         vg::TDirectoryMaster master(damaged);
         for (int load = 0; load < 2; ++load) {
-            const Outcome again = LoadThrough([&](vg::TStrContainer& c) { master.Load(c); });
-            EXPECT_EQ(again.failed, want.failed) << "damage at " << at << ", master load " << load;
+            const vg::test::LoadOutcome again =
+                vg::test::SeeLoad([&](vg::TStrContainer& c, const vg::ProgressCallback&) { master.Load(c); });
+            EXPECT_EQ(again.failure.empty(), want.failure.empty()) << "damage at " << at << ", master load " << load;
             EXPECT_TRUE(again.records == want.records) << "damage at " << at << ", master load " << load;
         }
     }
@@ -330,7 +292,7 @@ TEST(DamagedDirectory, DamagePastTheIndexCountIsNeverReached) {
     for (std::size_t at = packed.size() / 2; at < packed.size() - 10 && damaged.empty(); at += 97) {
         std::string candidate = packed;
         candidate[at] = static_cast<char>(candidate[at] ^ 0xFF);
-        const std::size_t good = InflatedBeforeDamage(candidate).size();
+        const std::size_t good = vg::test::InflateBytewise(candidate).bytes.size();
         if (good > body.size() + 100000 && good < inflated.size()) damaged = candidate;
     }
     ASSERT_FALSE(damaged.empty()) << "no damage zlib notices mid-way";

@@ -19,12 +19,12 @@ struct LoadOutcome {
     bool operator==(const LoadOutcome&) const = default;
 };
 
-// Loads from compressed bytes in memory or from a stream of them.
-template <typename Source> LoadOutcome LoadAndSee(Source&& source) {
+// What load(container, progress) leaves.
+template <typename Load> LoadOutcome SeeLoad(Load&& load) {
     LoadOutcome o;
     TStrContainer c;
     try {
-        LoadDirectory(c, source, [&o](std::int32_t p, std::int32_t m) { o.reports.emplace_back(p, m); });
+        load(c, [&o](std::int32_t p, std::int32_t m) { o.reports.emplace_back(p, m); });
     } catch (const std::exception& e) {
         o.failure = e.what();
     }
@@ -36,6 +36,11 @@ template <typename Source> LoadOutcome LoadAndSee(Source&& source) {
         o.records.push_back(record + '#' + std::to_string(c.GetItem(i)->Tag));
     }
     return o;
+}
+
+// Loads from compressed bytes in memory or from a stream of them.
+template <typename Source> LoadOutcome LoadAndSee(Source&& source) {
+    return SeeLoad([&source](TStrContainer& c, const ProgressCallback& p) { LoadDirectory(c, source, p); });
 }
 
 } // namespace vg::test

@@ -1,4 +1,5 @@
 #include "directory/errors.h"
+#include "directory/zlibreference.h"
 #include "directory/zstream.h"
 #include "testdata.h"
 
@@ -8,25 +9,6 @@
 #include <zlib.h>
 
 namespace {
-
-// A source that delivers its bytes and then fails, as a damaged medium would.
-class TFailingStream : public vg::TStream {
-public:
-    TFailingStream(std::string bytes, std::size_t failAfter) : bytes_(std::move(bytes)), failAfter_(failAfter) {}
-    std::size_t Read(void* buffer, std::size_t count) override {
-        if (pos_ >= failAfter_) throw vg::Exception("device failed");
-        std::size_t n = std::min({count, bytes_.size() - pos_, failAfter_ - pos_});
-        std::memcpy(buffer, bytes_.data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-    std::int64_t Position() const override { return static_cast<std::int64_t>(pos_); }
-
-private:
-    std::string bytes_;
-    std::size_t failAfter_;
-    std::size_t pos_ = 0;
-};
 
 std::string Deflate(const std::string& plain) {
     uLongf size = compressBound(static_cast<uLong>(plain.size()));
@@ -103,7 +85,7 @@ TEST(DecompressionStream, TruncatedDataEndsShortAndAFailingSourcePassesItsErrorO
     EXPECT_EQ(buf.substr(0, got), plain.substr(0, got));
 
     // A source failing after 1,000 bytes: what they inflate to first, then the source's error, every time.
-    TFailingStream failing(packed, 1000);
+    vg::test::TFailingSource failing(packed, 1000);
     vg::TDecompressionStream z2(failing);
     got = z2.Read(buf.data(), buf.size());
     EXPECT_GT(got, 0u);
