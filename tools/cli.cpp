@@ -253,7 +253,10 @@ int Search(int argc, char** argv) {
     if (!file.empty() && !OpenDirectory(file)) return 1;
     // Declared before the container, which shares the master's records.
     vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p) {
-        if (file.empty()) return vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+        if (file.empty()) {
+            vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+            return;
+        }
         vg::TFileStream source(file, vg::limits::kFileBytes); // read piece by piece
         vg::LoadDirectory(c, source, p);
     });

@@ -102,13 +102,21 @@ TEST_F(Cli, StatsOnDamagedDirectoriesGivesAMessageAndStatusOneNeverASignal) {
     std::string random;
     for (int i = 0; i < 5000; ++i)
         random.push_back(static_cast<char>((i * 2654435761u) >> 13));
-    const std::pair<const char*, std::string> cases[] = {
-        {"empty", ""}, {"random", random}, {"truncated", whole.substr(0, 1000)}, {"flipped", flipped}};
-    for (const auto& [name, bytes] : cases) {
+    std::string checksum = whole;
+    checksum[whole.size() - 4] = static_cast<char>(checksum[whole.size() - 4] ^ 0x10); // two bytes pad it
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"empty", "", "is damaged"},
+        {"random", random, "is damaged"},
+        {"truncated", whole.substr(0, 1000), "is damaged"},
+        {"flipped", flipped, "is damaged"},
+        {"checksum", checksum,
+         "checksum is damaged: The checksum at the end of the data does not match its content, "
+         "which was altered somewhere; nothing of the file was kept\n"}};
+    for (const auto& [name, bytes, told] : cases) {
         Write(name, bytes);
         Outcome r = Cmd("stats " + Path(name));
         EXPECT_EQ(r.status, 1) << name << ": " << r.err;
-        EXPECT_NE(r.err.find("is damaged"), std::string::npos) << name << ": " << r.err;
+        EXPECT_NE(r.err.find(told), std::string::npos) << name << ": " << r.err;
         EXPECT_TRUE(r.out.empty()) << name;
     }
 }
