@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <sys/wait.h>
+#include <vector>
 
 namespace {
 
@@ -113,6 +114,8 @@ TEST_F(Cli, StatsOnDamagedDirectoriesGivesAMessageAndStatusOneNeverASignal) {
     }
 }
 
+std::vector<std::string> Rows(const std::string& csv, int column, const std::function<bool(const std::string&)>& keep);
+
 TEST_F(Cli, SearchPrintsTheMatchesAndTheirNumber) {
     Outcome r = Cmd("search --street begins:ленина --house gt:50 --sort house --desc");
     ASSERT_EQ(r.status, 0) << r.err;
@@ -122,10 +125,17 @@ TEST_F(Cli, SearchPrintsTheMatchesAndTheirNumber) {
         lines += c == '\n';
     EXPECT_GT(lines, 1);
     EXPECT_EQ(r.err, std::to_string(lines - 1) + "\n");
-    // Descending by house: the first row holds the highest number.
-    std::string first = r.out.substr(r.out.find('\n') + 1);
-    first = first.substr(0, first.find('\r'));
-    EXPECT_NE(first.find("ЛЕНИНА"), std::string::npos) << first;
+    // Descending by house: every house above 50, none higher than the one before it, every street ЛЕНИНА.
+    std::vector<int> houses;
+    Rows(r.out, 2, [&houses](const std::string& house) {
+        houses.push_back(std::atoi(house.c_str()));
+        return true;
+    });
+    EXPECT_EQ(static_cast<int>(houses.size()), lines - 1);
+    EXPECT_TRUE(std::is_sorted(houses.rbegin(), houses.rend()));
+    EXPECT_GT(houses.front(), houses.back());
+    EXPECT_GT(houses.back(), 50);
+    EXPECT_EQ(Rows(r.out, 1, [](const std::string& street) { return street == "ЛЕНИНА"; }).size(), houses.size());
 
     Outcome none = Cmd("search --user eq:НИКТО");
     EXPECT_EQ(none.status, 0);
