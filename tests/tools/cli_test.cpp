@@ -1,5 +1,6 @@
 #include "fileio.h"
 #include "resources/builtin_directory.h"
+#include "testdata.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,12 @@ protected:
         vg::ReadWholeFile(Path("out"), r.out, error);
         vg::ReadWholeFile(Path("err"), r.err, error);
         return r;
+    }
+
+    std::string Slurp(const std::string& path) const {
+        std::string bytes, error;
+        EXPECT_TRUE(vg::ReadWholeFile(path, bytes, error)) << error;
+        return bytes;
     }
 
     void Write(const std::string& name, const std::string& bytes) const {
@@ -99,6 +106,7 @@ TEST_F(Cli, CommandLinesAnswerWithTheirStatusStreamAndFirstLine) {
              Case{"search --columns user,user", 2, "column 'user' given twice"},
              Case{"search --count --count", 2, "--count given twice"},
              Case{"stats -o x", 2, "unknown option '-o'"},
+             Case{"dump --excel --format tsv", 2, "--excel goes with CSV only"},
              Case{"frobnicate", 2, "unknown command 'frobnicate'"},
              Case{"--bogus", 2, "unknown option '--bogus'"},
              Case{"--version now", 2, "unexpected argument 'now'"},
@@ -144,6 +152,58 @@ TEST_F(Cli, RecordOptionsPrintTheChosenColumnsInEachFormat) {
         // The number found goes to standard error unless it is the output.
         const bool search = args.rfind("search", 0) == 0, counted = args.find("--count") != std::string::npos;
         EXPECT_EQ(r.err, search && !counted ? "1\n" : "") << args;
+    }
+}
+
+// Ten records as a Russian-locale spreadsheet saves them: Windows-1251, ';', CR LF, a field quoted where it needs
+// it. They pack, and dump back to the same bytes; the same records in UTF-8 (with a byte-order mark and ';', or
+// as dump prints them) pack to the same file; each bad variant names its line and writes nothing.
+TEST_F(Cli, ASpreadsheetsCsvPacksAndDumpsBackInItsDialect) {
+    const std::string utf8 = "phone;street;house;flat;user\r\n"
+                             ";\"ПР. МИРА; КОРП. 2\";;;ДИСПЕТЧЕРСКАЯ\r\n"
+                             ";ЛЕНИНА;1;;\"ООО \"\"РОМАШКА\"\"\"\r\n"
+                             "213456;ЛЕНИНА;15;3;ИВАНОВ ИВАН ИВАНОВИЧ\r\n"
+                             "213457;ЛЕНИНА;15;4;ПЕТРОВ, П.П.\r\n"
+                             "224501;Пос. Лесхоз;2;;Семёнова Алёна\r\n"
+                             "230000;ГАГАРИНА;10А;12;\"АПТЕКА \"\"ЗДОРОВЬЕ\"\" №5\"\r\n"
+                             "31415;СОВЕТСКАЯ;7;;ЁЛКИН А.\r\n"
+                             "4401;ПУШКИНА;3;1;КАФЕ «ВСТРЕЧА»\r\n"
+                             "56789;КИРОВА;100;;Шевченко Т. Г. — нотариус\r\n"
+                             "98765;МИРА;21;45;ООО ТЕХНО\r\n";
+    const std::string excel = vg::test::W(utf8);
+    Write("excel.csv", excel);
+    ASSERT_EQ(Cmd("pack --excel " + Path("excel.csv") + " -o " + Path("ref.rcd")).status, 0);
+    const Outcome back = Cmd("dump --excel " + Path("ref.rcd"));
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(back.out, excel);
+    EXPECT_EQ(Cmd("dump --count " + Path("ref.rcd")).out, "10\n");
+    const std::string plain = Cmd("dump " + Path("ref.rcd")).out;
+    const std::string ref = Slurp(Path("ref.rcd"));
+    std::string badRow = excel;
+    badRow.insert(badRow.find(vg::test::W("31415")), vg::test::W("12-34;ЛЕНИНА;1;1;Ж\r\n"));
+    struct Case {
+        std::string csv, options;
+        const char* error; // after "vetlograd09-cli: FILE: ", or null for a file like ref.rcd
+    };
+    for (const Case& c : {
+             Case{"\xEF\xBB\xBF" + utf8, "", nullptr},
+             Case{"\xEF\xBB\xBF" + utf8, "--excel", nullptr},
+             Case{plain, "", nullptr},
+             Case{excel, "", "line 2: the street is not UTF-8 (a file in Windows-1251 is read with --excel)"},
+             Case{badRow, "--excel", "line 8: the phone \"12-34\" must be bare digits"},
+             Case{excel.substr(0, excel.find(vg::test::W(";45;ООО"))), "--excel",
+                  "line 11: expected 5 fields, found 3"},
+         }) {
+        Write("in.csv", c.csv);
+        std::filesystem::remove(Path("out.rcd"));
+        const Outcome r = Cmd("pack " + c.options + " " + Path("in.csv") + " -o " + Path("out.rcd"));
+        EXPECT_EQ(r.status, c.error ? 1 : 0) << c.options << r.err;
+        if (!c.error) {
+            EXPECT_EQ(Slurp(Path("out.rcd")), ref) << c.options;
+            continue;
+        }
+        EXPECT_EQ(r.err, "vetlograd09-cli: " + Path("in.csv") + ": " + c.error + "; nothing was written\n");
+        EXPECT_FALSE(std::filesystem::exists(Path("out.rcd")));
     }
 }
 
