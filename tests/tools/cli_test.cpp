@@ -30,8 +30,9 @@ protected:
 
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-    Outcome Cmd(const std::string& args) const {
-        std::string command = std::string(VG_CLI) + " " + args + " >" + Path("out") + " 2>" + Path("err");
+    Outcome Cmd(const std::string& args) const { return Shell(std::string(VG_CLI) + " " + args); }
+    Outcome Shell(const std::string& script) const {
+        std::string command = "(" + script + ") >" + Path("out") + " 2>" + Path("err");
         int raw = std::system(command.c_str());
         Outcome r;
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
@@ -126,6 +127,43 @@ TEST_F(Cli, CommandLinesAnswerWithTheirStatusStreamAndFirstLine) {
             << c.args;
         EXPECT_EQ(r.out, "") << c.args;
     }
+}
+
+// Every option a command's help lists is in the man page, and is what bash completes for the command; the
+// completion offers each option's values.
+TEST_F(Cli, HelpManPageAndCompletionListTheSameOptions) {
+    const std::string man = Slurp(VG_CLI_MAN_PAGE);
+    auto complete = [this](const std::string& line) {
+        return Shell("bash -c 'source " + std::string(VG_CLI_COMPLETION) +
+                     "; COMP_LINE=$0; COMP_POINT=${#0}; _vetlograd09_cli; echo ${COMPREPLY[*]}' '" + line + "'")
+            .out;
+    };
+    for (const char* command : {"stats", "dump", "pack", "search"}) {
+        std::string listed;
+        const std::string help = Cmd(std::string(command) + " --help").out;
+        for (std::size_t at = help.find("\n  "); at != std::string::npos; at = help.find("\n  ", at + 1)) {
+            const std::size_t name = help.find("--", at);
+            if (name > help.find('\n', at + 1)) continue; // a wrapped line of help
+            const std::string option = help.substr(name, help.find_first_of(" \n", name) - name);
+            listed += (listed.empty() ? "" : " ") + option;
+            std::string inMan; // as roff writes it: \-\-name
+            for (char c : option)
+                inMan += c == '-' ? std::string("\\-") : std::string(1, c);
+            EXPECT_NE(man.find(inMan), std::string::npos) << option;
+        }
+        EXPECT_EQ(complete(std::string("vetlograd09-cli ") + command + " --"), listed + "\n") << command;
+    }
+    const std::pair<const char*, const char*> values[] = {
+        {"vetlograd09-cli s", "stats search"},
+        {"vetlograd09-cli search --sort=st", "street"},
+        {"vetlograd09-cli search --street be", "begins:"},
+        {"vetlograd09-cli dump --columns user,p", "user,phone"},
+        {"vetlograd09-cli dump --format ", "csv tsv json"},
+        {"vetlograd09-cli help p", "pack"},
+        {"vetlograd09-cli search --user eq:ИВ", ""},
+    };
+    for (const auto& [line, expected] : values)
+        EXPECT_EQ(complete(line), std::string(expected) + "\n") << line;
 }
 
 // The record options, alike for every command that lists records: exact output for a file with awkward fields.
