@@ -134,14 +134,6 @@ TEST(Csv, SpreadsheetDialectReadsAndWritesWithTheSameChecks) {
         const auto parsed = vg::ParseDirectoryCsv(k.csv, k.encoding);
         const std::string got = parsed.error.empty() ? vg::cp1251::ToUtf8(parsed.records.at(0).user) : parsed.error;
         EXPECT_EQ(got, k.userOrError) << k.csv;
-        if (!parsed.error.empty()) continue;
-        // Written back in the spreadsheet's dialect and read again: the same record.
-        const std::string written =
-            vg::DirectoryCsvHeader(vg::kSpreadsheetCsv) + vg::CsvLine(parsed.records[0], vg::kSpreadsheetCsv);
-        const auto again = vg::ParseDirectoryCsv(written, cp);
-        ASSERT_EQ(again.error, "") << written;
-        EXPECT_EQ(again.records.at(0).street, parsed.records[0].street);
-        EXPECT_EQ(again.records.at(0).user, parsed.records[0].user);
     }
     EXPECT_EQ(vg::CsvLine({"1", W("А;Б"), "", "2", W("\"Ё\", №5")}, vg::kSpreadsheetCsv),
               W("1;\"А;Б\";;2;\"\"\"Ё\"\", №5\"\r\n"));
