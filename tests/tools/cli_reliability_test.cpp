@@ -120,7 +120,7 @@ public:
 // ---- I/O failures ----
 
 TEST_F(CliAttack, AFullDeviceIsAnErrorForEveryCommandThatPrints) {
-    for (const char* command : {"dump", "stats", "search --street begins:A"}) {
+    for (const char* command : {"dump", "stats", "search --street begins:A", "--help", "--version", "pack --help"}) {
         Outcome r = Sh(std::string("$CLI ") + command + " >/dev/full");
         EXPECT_EQ(r.status, 1) << command;
         EXPECT_NE(r.err.find("cannot write the output: " + std::string(std::strerror(ENOSPC))), std::string::npos)
