@@ -11,6 +11,7 @@
 #include "guitest.h"
 #include "results/view/qtext.h"
 #include "results/view/resultmodel.h"
+#include "search/matching.h"
 #include "ui_fmmain.h"
 #include "widgets/glprogress.h"
 #include "widgets/newhw.h"
@@ -286,7 +287,7 @@ private slots:
         QVERIFY(!Splash()->isVisible());
     }
 
-    void twoClicksOnStreetSortUpThenDown() {
+    void twoClicksOnStreetSortUpThenDownAndANewColumnStartsUp() {
         Main()->ListViewColumnClick(1);
         QVERIFY(Main()->Results().SortAscending());
         for (int r = 1; r < 2000; ++r)
@@ -300,6 +301,13 @@ private slots:
         for (int r = 1; r < 2000; ++r)
             QVERIFY(vg::StrCompare(Dir().GetItem(r - 1)->Lines()[0], Dir().GetItem(r)->Lines()[0]) >= 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);
+        // A new column starts ascending, whatever the direction of the one before.
+        Main()->ListViewColumnClick(2);
+        QVERIFY(Main()->Results().SortAscending());
+        QCOMPARE(ui->ListView->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+        QVERIFY(vg::ToNumber(Dir().GetItem(0)->Lines()[1]) < vg::ToNumber(Dir().GetItem(Count() - 1)->Lines()[1]));
+        for (int r = 1; r < Count(); ++r)
+            QVERIFY(vg::ToNumber(Dir().GetItem(r - 1)->Lines()[1]) <= vg::ToNumber(Dir().GetItem(r)->Lines()[1]));
     }
 
     void theFirstClickOnThePhoneAfterARefreshSortsDescending() {
