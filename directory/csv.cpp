@@ -25,37 +25,6 @@ constexpr const char* kFieldNames[5] = {"phone", "street", "house", "flat", "use
 
 } // namespace
 
-bool IsUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n;
-        std::uint32_t min;
-        std::uint32_t cp;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            n = 1, min = 0x80, cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            n = 2, min = 0x800, cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            n = 3, min = 0x10000, cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (s.size() - i <= n) return false;
-        for (std::size_t k = 1; k <= n; ++k) {
-            auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += n + 1;
-    }
-    return true;
-}
-
 std::string CheckCsvStart(std::string_view start) {
     if (start.substr(0, 3) == "\xEF\xBB\xBF") start.remove_prefix(3);
     std::size_t end = start.find_first_of("\r\n");
@@ -63,6 +32,10 @@ std::string CheckCsvStart(std::string_view start) {
     bool fits = end == std::string_view::npos ? kHeader.substr(0, line.size()) == line : line == kHeader;
     if (fits) return {};
     return "line 1: the header must be phone,street,house,flat,user";
+}
+
+std::string CsvField(std::string_view cp1251Text) {
+    return Quote(cp1251Text);
 }
 
 std::string DirectoryCsvHeader() {

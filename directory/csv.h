@@ -1,5 +1,6 @@
 #pragma once
 
+#include "utf8.h"
 #include "writer.h"
 
 #include <string>
@@ -12,6 +13,8 @@ namespace vg {
 std::string DirectoryCsvHeader();
 // One CSV line (with its CR LF) for five Windows-1251 fields.
 std::string CsvLine(const DirectoryRecord& record);
+// One Windows-1251 field as a CSV line holds it: UTF-8, quoted when it holds a comma, a quote or a line break.
+std::string CsvField(std::string_view cp1251Text);
 
 struct CsvParseResult {
     std::vector<DirectoryRecord> records;
@@ -26,9 +29,6 @@ constexpr std::size_t kCsvFieldBytes[5] = {32, 128, 32, 32, 256};
 // not UTF-8 or that Windows-1251 cannot hold, a field with a line break or a zero byte, a field longer than
 // its limit, a phone that is not bare digits, more records than limits::kRecords.
 CsvParseResult ParseDirectoryCsv(std::string_view csv);
-
-// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsUtf8(std::string_view text);
 
 // Why the first bytes of a file cannot start a directory CSV (its header line), or the empty text; lets a
 // reader give up on a file that is no CSV at all before reading the rest of it.

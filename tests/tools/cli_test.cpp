@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <sys/wait.h>
@@ -60,6 +61,92 @@ TEST_F(Cli, StatsShowsEveryFigureOfTheBuiltInDirectory) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
 }
 
+// The command line as its users expect it: each row's exit status, the stream that speaks and its first line;
+// every usage error is that line and a pointer to the help, nothing on standard output.
+TEST_F(Cli, CommandLinesAnswerWithTheirStatusStreamAndFirstLine) {
+    Write("c.csv", "phone,street,house,flat,user\n12345,A,1,1,U\n");
+    const std::string csv = Path("c.csv");
+    struct Case {
+        std::string args;
+        int status;
+        const char* first; // of standard output for status 0, else of standard error
+    };
+    const std::string tool = "vetlograd09-cli: ";
+    for (const Case& c : {
+             Case{"--help", 0, "usage: vetlograd09-cli COMMAND [OPTION]... [ARGUMENT]..."},
+             Case{"stats --help", 0, "usage: vetlograd09-cli stats [FILE]"},
+             Case{"dump a b --help", 0, "usage: vetlograd09-cli dump [FILE] [OPTION]..."},
+             Case{"pack -h", 0, "usage: vetlograd09-cli pack CSV -o FILE"},
+             Case{"help search", 0, "usage: vetlograd09-cli search [FILE] [OPTION]..."},
+             Case{"search --phone=eq:12345 --columns=user --format=tsv", 0, "user"},
+             Case{"stats - <" + csv, 1, "vetlograd09-cli: standard input is damaged: "},
+             Case{"search -- --street", 1, "vetlograd09-cli: cannot open --street: No such file or directory"},
+             Case{"stats a b", 2, "stats takes at most one FILE (unexpected 'b')"},
+             Case{"dump a b", 2, "dump takes at most one FILE (unexpected 'b')"},
+             Case{"stats --bogus", 2, "unknown option '--bogus'"},
+             Case{"pack " + csv + " -o a -o b", 2, "-o given twice"},
+             Case{"pack " + csv + " -o", 2, "option '-o' needs FILE"},
+             Case{"pack " + csv, 2, "pack needs -o FILE"},
+             Case{"pack -o x", 2, "pack needs a CSV"},
+             Case{"pack a b -o x", 2, "pack takes one CSV (unexpected 'b')"},
+             Case{"search --desc=yes", 2, "--desc takes no value"},
+             Case{"search --s x", 2, "option '--s' is ambiguous: --street --sort"},
+             Case{"search -x", 2, "unknown option '-x'"},
+             Case{"search --sort", 2, "option '--sort' needs COLUMN"},
+             Case{"search --limit 1e3", 2, "--limit needs a whole number, not '1e3'"},
+             Case{"search --format xml", 2, "unknown format 'xml' (csv, tsv, json)"},
+             Case{"search --columns phone,bogus", 2, "unknown column 'bogus' (phone, street, house, flat, user)"},
+             Case{"search --columns user,user", 2, "column 'user' given twice"},
+             Case{"search --count --count", 2, "--count given twice"},
+             Case{"stats -o x", 2, "unknown option '-o'"},
+             Case{"frobnicate", 2, "unknown command 'frobnicate'"},
+             Case{"--bogus", 2, "unknown option '--bogus'"},
+             Case{"--version now", 2, "unexpected argument 'now'"},
+         }) {
+        const Outcome r = Cmd(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
+        const std::string& stream = c.status == 0 ? r.out : r.err;
+        const std::string first = stream.substr(0, stream.find('\n'));
+        if (c.status != 2) {
+            EXPECT_EQ(first.substr(0, std::strlen(c.first)), c.first) << c.args;
+            continue;
+        }
+        const std::string command =
+            c.args[0] == '-' || c.args.rfind("frob", 0) == 0 ? "" : c.args.substr(0, c.args.find(' '));
+        EXPECT_EQ(r.err,
+                  tool + c.first + "\nTry 'vetlograd09-cli" + (command.empty() ? "" : " " + command) + " --help'.\n")
+            << c.args;
+        EXPECT_EQ(r.out, "") << c.args;
+    }
+}
+
+// The record options, alike for every command that lists records: exact output for a file with awkward fields.
+TEST_F(Cli, RecordOptionsPrintTheChosenColumnsInEachFormat) {
+    Write("a.csv", "phone,street,house,flat,user\n12345,\"A \"\"Q\"\", B\",1,2,X\\Y\tZ\n23456,Ленина,10,,Иванов\n");
+    ASSERT_EQ(Cmd("pack " + Path("a.csv") + " -o " + Path("a.rcd")).status, 0);
+    const std::string file = Path("a.rcd");
+    const std::pair<std::string, std::string> cases[] = {
+        {"dump " + file + " --format tsv",
+         "phone\tstreet\thouse\tflat\tuser\n12345\tA \"Q\", B\t1\t2\tX\\\\Y\\tZ\n23456\tЛенина\t10\t\tИванов\n"},
+        {"dump " + file + " --format json --columns user,phone",
+         "[\n{\"user\":\"X\\\\Y\\u0009Z\",\"phone\":\"12345\"},\n{\"user\":\"Иванов\",\"phone\":\"23456\"}\n]\n"},
+        {"dump " + file + " --limit 1 --columns street", "street\r\n\"A \"\"Q\"\", B\"\r\n"},
+        {"dump " + file + " --limit 0 --format json", "[\n]\n"},
+        {"dump " + file + " --count --limit 1", "2\n"},
+        {"search " + file + " --phone eq:23456 --columns flat,house", "flat,house\r\n,10\r\n"},
+        {"search " + file + " --user=contains:ИВ --count", "1\n"},
+        {"search " + file + " --user contains:ИВ --count --format json", "1\n"},
+    };
+    for (const auto& [args, out] : cases) {
+        const Outcome r = Cmd(args);
+        EXPECT_EQ(r.status, 0) << args << ": " << r.err;
+        EXPECT_EQ(r.out, out) << args;
+        // The number found goes to standard error unless it is the output.
+        const bool search = args.rfind("search", 0) == 0, counted = args.find("--count") != std::string::npos;
+        EXPECT_EQ(r.err, search && !counted ? "1\n" : "") << args;
+    }
+}
+
 TEST_F(Cli, DumpAndPackRoundTripToTheSameBytes) {
     Outcome dump = Cmd("dump");
     ASSERT_EQ(dump.status, 0) << dump.err;
@@ -70,6 +157,10 @@ TEST_F(Cli, DumpAndPackRoundTripToTheSameBytes) {
     std::string bytes, error;
     ASSERT_TRUE(vg::ReadWholeFile(Path("city.rcd"), bytes, error));
     EXPECT_EQ(bytes, std::string(vg::BuiltinDirectory()));
+    // The same through standard input and output.
+    Outcome piped = Cmd("pack - -o - <" + Path("city.csv"));
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, bytes);
 }
 
 TEST_F(Cli, PackRejectsABadRowAndWritesNothing) {
