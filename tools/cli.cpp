@@ -10,6 +10,7 @@
 #include "directory/writer.h"
 #include "dirstats.h"
 #include "fileio.h"
+#include "packcsv.h"
 #include "recordoutput.h"
 #include "resources/builtin_directory.h"
 #include "resources/version.h"
@@ -99,6 +100,7 @@ enum OptionId : int {
     kOptCount,
     kOptLimit,
     kOptColumns,
+    kOptExcel,
     kOptCriterion, // the first of one for each field, in the fields' order
 };
 
@@ -112,7 +114,10 @@ struct OptionInfo {
 
 constexpr OptionInfo kHelpOptions[] = {{"help", 'h', kOptHelp, nullptr, "this text"}};
 constexpr OptionInfo kPackOptions[] = {
-    {"output", 'o', kOptOutput, "FILE", "the directory file to write (- for standard output)"}};
+    {"output", 'o', kOptOutput, "FILE", "the directory file to write (- for standard output)"},
+    {"excel", 0, kOptExcel, nullptr,
+     "the CSV is in Windows-1251, as a Russian-locale spreadsheet saves it (a file that begins with a UTF-8 "
+     "byte-order mark is read as UTF-8 all the same)"}};
 constexpr OptionInfo kCriteriaOptions[] = {
     {"phone", 0, kOptCriterion + 0, "C:TEXT", "a criterion on the phone number"},
     {"street", 0, kOptCriterion + 1, "C:TEXT", "a criterion on the street"},
@@ -131,6 +136,7 @@ constexpr OptionInfo kRecordOptions[] = {
     {"count", 0, kOptCount, nullptr, "print the number of records alone"},
     {"limit", 0, kOptLimit, "N", "print at most N records"},
     {"columns", 0, kOptColumns, "LIST", "the columns to print, in order, such as user,phone"},
+    {"excel", 0, kOptExcel, nullptr, "CSV as a Russian-locale spreadsheet saves it: Windows-1251, separated by ';'"},
 };
 
 constexpr bool CriteriaOptionsFollowTheFields() {
@@ -146,7 +152,7 @@ struct Invocation {
     std::optional<std::string> output;
     std::array<vg::TCriterionInput, vg::kCriterionCount> criteria{};
     int sortColumn = -1;
-    bool descending = false, explain = false;
+    bool descending = false, explain = false, excel = false;
     vg::RecordOutput records;
 };
 
@@ -199,6 +205,10 @@ void TakeOption(Invocation& inv, int id, const std::string& value) {
         return;
     case kOptCount:
         inv.records.countOnly = true;
+        return;
+    case kOptExcel:
+        inv.excel = true;
+        inv.records.csv = vg::kSpreadsheetCsv;
         return;
     case kOptLimit:
         inv.records.limit = WholeNumber(value, "--limit");
@@ -297,30 +307,12 @@ int Dump(const Invocation& inv) {
 
 int Pack(const Invocation& inv) {
     if (!inv.output) throw UsageError{"pack needs -o FILE"};
-    const std::string& csvFile = inv.operands[0];
-    const std::string& output = *inv.output;
-    const std::string input = csvFile == "-" ? "/dev/stdin" : csvFile;
-    if (output != "-" && vg::SameFile(input, output)) {
-        std::fprintf(stderr, "vetlograd09-cli: %s is the CSV itself; nothing was written\n", output.c_str());
-        return 1;
-    }
-    std::string csv, error;
-    if (!vg::ReadWholeFile(input, csv, error, vg::limits::kCsvBytes, vg::CheckCsvStart)) {
-        std::fprintf(stderr, "vetlograd09-cli: %s; nothing was written\n", error.c_str());
-        return 1;
-    }
-    auto parsed = vg::ParseDirectoryCsv(csv);
-    if (!parsed.error.empty()) {
-        std::fprintf(stderr, "vetlograd09-cli: %s: %s; nothing was written\n", csvFile.c_str(), parsed.error.c_str());
-        return 1;
-    }
-    const std::string packed = vg::PackDirectory(std::move(parsed.records));
-    if (output == "-") return Print(packed);
-    if (!vg::WriteWholeFile(output, packed, error)) {
-        std::fprintf(stderr, "vetlograd09-cli: %s\n", error.c_str());
-        return 1;
-    }
-    return 0;
+    std::string error;
+    if (vg::PackCsv({inv.operands[0], *inv.output, inv.excel ? vg::CsvEncoding::Windows1251 : vg::CsvEncoding::Utf8},
+                    error))
+        return 0;
+    std::fprintf(stderr, "vetlograd09-cli: %s\n", error.c_str());
+    return 1;
 }
 
 // The command line's criteria, handed to the search run as the window hands its fields.
@@ -357,7 +349,10 @@ int Search(const Invocation& inv) {
     if (file && !OpenDirectory(file)) return 1;
     // Declared before the container, which shares the master's records.
     vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p) {
-        if (!file) return vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+        if (!file) {
+            vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+            return;
+        }
         vg::TFileStream source(*file == "-" ? "/dev/stdin" : *file, vg::limits::kFileBytes); // read piece by piece
         vg::LoadDirectory(c, source, p);
     });
@@ -411,8 +406,10 @@ const Command kCommands[] = {
     {"pack",
      "CSV -o FILE",
      "a directory file from such a CSV",
-     "CSV is the records as dump prints them (- reads standard input). A bad row is named by its line, and\n"
-     "then nothing is written.\n",
+     "CSV is the records as dump prints them (- reads standard input): UTF-8, with or without a byte-order\n"
+     "mark, or Windows-1251 with --excel; the header line's separator, ',' or ';', separates every line, and\n"
+     "lines end with CR LF or LF. Every row is checked; a bad one is named by its line, and then nothing is\n"
+     "written.\n",
      {kPackOptions},
      1,
      1,
@@ -515,6 +512,7 @@ int RunCommand(const Command& command, int argc, char** argv) {
             if (!seen.insert(id).second) throw UsageError{Shown(*o) + " given twice"};
             TakeOption(inv, id, optarg ? optarg : "");
         }
+        if (inv.excel && inv.records.format != vg::RecordFormat::Csv) throw UsageError{"--excel goes with CSV only"};
         inv.operands.assign(argv + optind, argv + argc);
         const std::string name(command.name), operand(command.operand);
         if (inv.operands.size() < command.minOperands) throw UsageError{name + " needs a " + operand};

@@ -73,14 +73,14 @@ std::string Line(const RecordOutput& how, const DirectoryRecord* record) {
         }
         return out + '}';
     }
-    const char separator = how.format == RecordFormat::Csv ? ',' : '\t';
+    const char separator = how.format == RecordFormat::Csv ? how.csv.separator : '\t';
     for (std::size_t k = 0; k < how.columns.size(); ++k) {
         if (k > 0) out += separator;
         const int column = how.columns[k];
         if (!record)
             out += ColumnName(column);
         else if (how.format == RecordFormat::Csv)
-            out += CsvField(FieldOf(*record, column));
+            out += CsvField(FieldOf(*record, column), how.csv);
         else
             out += TsvField(FieldOf(*record, column));
     }
