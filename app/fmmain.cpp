@@ -8,6 +8,7 @@
 #include "resultpane.h"
 #include "results/columnsort.h"
 #include "results/view/qtext.h"
+#include "settings.h"
 #include "sound.h"
 #include "ui_fmmain.h"
 #include "windowhints.h"
@@ -19,7 +20,6 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSettings>
 
 namespace {
 
@@ -108,9 +108,9 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
     typing_.setSingleShot(true);
     typing_.setInterval(150);
     connect(&typing_, &QTimer::timeout, this, &TFmMain::SearchAsTyped);
-    ui->mnSearchAsYouType->setChecked(QSettings().value(QStringLiteral("SearchAsYouType"), false).toBool());
+    ui->mnSearchAsYouType->setChecked(settings::SearchAsYouType.Read());
     connect(ui->mnSearchAsYouType, &QAction::toggled, this, [this](bool on) {
-        QSettings().setValue(QStringLiteral("SearchAsYouType"), on);
+        settings::SearchAsYouType.Write(on);
         if (!on) typing_.stop();
     });
     keys_ = std::make_unique<TKeyMap>(*this, *ui, *criteria_,

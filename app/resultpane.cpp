@@ -1,5 +1,6 @@
 #include "resultpane.h"
 
+#include "directory/limits.h"
 #include "results/columnsort.h"
 #include "results/rowlogic.h"
 #include "results/view/qtext.h"
@@ -103,7 +104,7 @@ void TResultPane::ShowSortIndicator() {
 }
 
 void TResultPane::ShowCount() {
-    ShowCounter(counter_, counterFrame_, vg::ToQString(vg::FormatThousands(count_)));
+    ShowCounter(counter_, counterFrame_, vg::ToQString(vg::GroupedNumber(count_)));
 }
 
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {

@@ -350,7 +350,10 @@ int Search(const Invocation& inv) {
     if (file && !OpenDirectory(file)) return 1;
     // Declared before the container, which shares the master's records.
     vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p) {
-        if (!file) return vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+        if (!file) {
+            vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+            return;
+        }
         vg::TFileStream source(*file == "-" ? "/dev/stdin" : *file, vg::limits::kFileBytes); // read piece by piece
         vg::LoadDirectory(c, source, p);
     });
