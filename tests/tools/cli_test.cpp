@@ -1,3 +1,4 @@
+#include "directory/atomicfile.h"
 #include "fileio.h"
 #include "resources/builtin_directory.h"
 #include "testdata.h"
@@ -51,7 +52,7 @@ protected:
 
     void Write(const std::string& name, const std::string& bytes) const {
         std::string error;
-        ASSERT_TRUE(vg::WriteWholeFile(Path(name), bytes, error)) << error;
+        ASSERT_TRUE(vg::WriteFileAtomically(Path(name), bytes, error)) << error;
     }
 
 private:
