@@ -168,6 +168,7 @@ void TString::AssignText(std::string_view key, std::string_view text) {
             if (more.empty()) more.assign(inlineLines, inlineLines + kInline);
             more.push_back(line);
         }
+        CheckLineLength(static_cast<std::uint32_t>(count), line.size());
         if (++count > limits::kLines) FailTooManyLines();
     });
     if (count <= kInline)

@@ -190,6 +190,11 @@ void TakeCriterion(Invocation& inv, int field, const std::string& value) {
     if (!vg::IsUtf8(value)) throw UsageError{"the " + word + " text is not UTF-8"};
     if (!vg::cp1251::FromUtf8(value.substr(colon + 1), in.text))
         throw UsageError{"the " + word + " text '" + value.substr(colon + 1) + "' cannot be written in Windows-1251"};
+    // Never cut: a criterion holds no more than the window's field, and every stored field fits in it.
+    if (in.text.size() > vg::kCriterionCapacity)
+        throw UsageError{"the " + word + " text is " + std::to_string(in.text.size()) +
+                         " characters long, more than the " + std::to_string(vg::kCriterionCapacity) +
+                         " a criterion holds"};
     in.selected = vg::ItemOf(named);
 }
 
