@@ -40,7 +40,8 @@ TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)
     : TDirectoryMaster([compressed](TStrContainer& c, const ProgressCallback& p) { LoadDirectory(c, compressed, p); },
                        indexCount) {}
 
-TDirectoryMaster::TDirectoryMaster(Reader read, int indexCount) : read_(std::move(read)), master_(indexCount) {}
+TDirectoryMaster::TDirectoryMaster(Reader read, int indexCount)
+    : read_(std::move(read)), shared_(std::make_shared<TStrContainer>(indexCount)) {}
 
 void TDirectoryMaster::Parse(const ProgressCallback& progress) {
     bool reporterFailed = false;
@@ -83,9 +84,9 @@ void TDirectoryMaster::Load(TStrContainer& container, const ProgressCallback& pr
     if (!parsed_) {
         container.Clear();
         Parse(progress);
-        container.RestoreFrom(master_);
+        container.RestoreFrom(shared_);
     } else {
-        container.RestoreFrom(master_);
+        container.RestoreFrom(shared_);
         Replay(progress);
     }
     if (failure_) std::rethrow_exception(failure_);
