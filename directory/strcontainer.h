@@ -193,6 +193,9 @@ public:
     // holds them, whatever becomes of the master's other owners. The master must own every record it holds
     // and stay unchanged while it is shared. Indexes and HeaderValue are copied.
     void RestoreFrom(std::shared_ptr<const TStrContainer> master);
+    // The same with only `master`'s records at `positions`, in that order; a position out of range fails with
+    // EListError before anything changes.
+    void RestoreOnly(std::shared_ptr<const TStrContainer> master, const std::vector<std::uint32_t>& positions);
 
     int IndexCount() const { return static_cast<int>(indexes_.size()); }
     TStrIndex& Index(int j);
