@@ -587,34 +587,21 @@ private slots:
         QCOMPARE(counter->text(), QStringLiteral("45,129"));
     }
 
-    void aMissingOrAlteredDirectoryEndsStartUpWithAMessage_data() {
-        QTest::addColumn<bool>("missing");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("status");
-        QTest::newRow("a build without a directory") << true << QStringLiteral("RCD") << 2;
-        QTest::newRow("its checksum wrong") << false << QStringLiteral("nothing of the file was kept") << 1;
-    }
-    void aMissingOrAlteredDirectoryEndsStartUpWithAMessage() {
-        QFETCH(bool, missing);
-        QFETCH(QString, text);
-        QFETCH(int, status);
-        // A second program, of a build that carries no directory or one altered in its last compressed byte.
-        static std::string altered;
-        altered = std::string(*BuiltinDirectoryResource());
-        altered[altered.size() - 3] = static_cast<char>(altered[altered.size() - 3] ^ 0x01);
-        source = missing ? std::optional<std::string_view>() : std::optional<std::string_view>(altered);
+    void aMissingDirectoryEndsStartUpWithAMessage() {
+        // A second program, of a build that carries no directory.
+        source = std::optional<std::string_view>();
         std::unique_ptr<TProgram> second = MakeProgram();
         QStringList told;
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&told] { told += CloseMessages(); });
         closer.start(20);
-        int exitStatus = 0;
-        QVERIFY(!second->StartUp(exitStatus));
+        int status = 0;
+        QVERIFY(!second->StartUp(status));
         closer.stop();
         source.reset();
         QCOMPARE(told.size(), 1);
-        QVERIFY2(told[0].contains(text), qPrintable(told[0]));
-        QCOMPARE(exitStatus, status);
+        QVERIFY(told[0].contains(QStringLiteral("RCD")));
+        QCOMPARE(status, 2);
         QVERIFY(!second->FmMain());
         QVERIFY(!second->FmSplash());
         QVERIFY(Main()); // the first program is untouched

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <utility>
@@ -331,11 +332,10 @@ TEST(SortByColumn, ArrangesAMillionRecordsExactlyAsTodaysSort) {
 TEST(SortByColumn, ARangeArrangedAgainstTheMiddlePivotIsSortedInNLogNCompares) {
     const int n = 60000;
     std::vector<int> ids(n), house(n);
-    for (int k = 0; k < n; ++k)
-        ids[static_cast<std::size_t>(k)] = k;
+    std::iota(ids.begin(), ids.end(), 0);
     for (int m = n - 1; m >= 0; --m) { // the pivot of 0..m is the largest there and moves to m
-        house[static_cast<std::size_t>(ids[static_cast<std::size_t>(m / 2)])] = m + 1;
-        std::swap(ids[static_cast<std::size_t>(m / 2)], ids[static_cast<std::size_t>(m)]);
+        house[ids[m / 2]] = m + 1;
+        std::swap(ids[m / 2], ids[m]);
     }
     std::vector<vg::DirectoryRecord> recs;
     for (int h : house)
@@ -346,15 +346,8 @@ TEST(SortByColumn, ARangeArrangedAgainstTheMiddlePivotIsSortedInNLogNCompares) {
     for (int i = 0; i < n; ++i)
         ASSERT_EQ(c.GetItem(i)->Lines()[1], std::to_string(i + 1)) << i;
     long long compares = 0;
-    auto compare = [&](int i, int p) {
-        ++compares;
-        return house[static_cast<std::size_t>(i)] < house[static_cast<std::size_t>(p)]   ? -1
-               : house[static_cast<std::size_t>(i)] > house[static_cast<std::size_t>(p)] ? 1
-                                                                                         : 0;
-    };
-    auto exchange = [&](int i, int j) {
-        std::swap(house[static_cast<std::size_t>(i)], house[static_cast<std::size_t>(j)]);
-    };
+    auto compare = [&](int i, int p) { return ++compares, house[i] - house[p]; };
+    auto exchange = [&](int i, int j) { std::swap(house[i], house[j]); };
     vg::detail::PivotQuickSort(0, n - 1, compare, exchange);
     EXPECT_TRUE(std::is_sorted(house.begin(), house.end()));
     EXPECT_LT(compares, 10LL * n * 16); // n²/2 = 1,800,000,000 without the bound
