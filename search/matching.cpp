@@ -3,6 +3,7 @@
 #include "directory/cp1251.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace vg {
 
@@ -64,79 +65,89 @@ std::int32_t ToNumber(std::string_view text) {
 
 namespace {
 
-unsigned char Up(char c) {
-    return cp1251::Upper(static_cast<unsigned char>(c));
+// The field folded, in a buffer of each thread's own that keeps its room from call to call.
+std::string& Buffer() {
+    thread_local std::string buffer;
+    return buffer;
 }
 
-// Whether the field, upper-cased, holds the upper-case criterion at `at`.
-bool FoldedAt(std::string_view field, std::string_view criterion, std::size_t at) {
-    if (field.size() - at < criterion.size()) return false;
-    for (std::size_t k = 0; k < criterion.size(); ++k)
-        if (Up(field[at + k]) != static_cast<unsigned char>(criterion[k])) return false;
-    return true;
+int Sign(int r) {
+    return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 
-// The field, upper-cased, against the upper-case criterion in ordinal byte order: -1, 0 or 1.
-int FoldedCompare(std::string_view field, std::string_view criterion) {
-    const std::size_t n = std::min(field.size(), criterion.size());
-    for (std::size_t k = 0; k < n; ++k) {
-        const unsigned char f = Up(field[k]);
-        const auto c = static_cast<unsigned char>(criterion[k]);
-        if (f != c) return f < c ? -1 : 1;
-    }
-    return field.size() < criterion.size() ? -1 : field.size() > criterion.size() ? 1 : 0;
+bool IsOrder(MatchCondition condition) {
+    return condition >= MatchCondition::Equal && condition <= MatchCondition::LessOrEqual;
 }
 
 } // namespace
 
-TCriterionTest::TCriterionTest(std::string_view criterion, MatchCondition condition, bool numeric)
-    : criterion_(cp1251::Upper(criterion)), condition_(condition), numeric_(numeric) {
-    if (condition_ == MatchCondition::FitsMask || condition_ == MatchCondition::NotFitsMask)
-        mask_.emplace(criterion_ + "*");
-    if (numeric_) number_ = ToNumber(criterion_);
+TCriterionTest::TCriterionTest(std::string_view criterion, MatchCondition condition, FoldKind kind)
+    : condition_(condition), kind_(kind) {
+    std::vector<std::uint32_t> origin;
+    FoldForMatch(kind_, criterion, criterion_, &origin);
+    if (condition_ == MatchCondition::FitsMask || condition_ == MatchCondition::NotFitsMask) {
+        try {
+            mask_.emplace(criterion_ + "*");
+        } catch (const EMaskException& e) {
+            // The fault's place in the criterion as given, not in its folded form.
+            const auto p = static_cast<std::size_t>(e.Position());
+            const std::size_t at =
+                p >= 1 && p <= origin.size() ? origin[p - 1] + 1 : criterion.size() + p - origin.size();
+            throw EMaskException(cp1251::Upper(criterion) + "*", static_cast<int>(at), e.Reason());
+        }
+    }
+    if (kind_ == FoldKind::Address) {
+        const TAddressNumber a = ReadAddressNumber(criterion_);
+        number_ = a.number;
+        rest_ = a.rest;
+    }
 }
 
 bool TCriterionTest::operator()(std::string_view field) const {
-    auto occurs = [&]() {
-        if (field.empty() || criterion_.empty()) return false;
-        for (std::size_t at = 0; at + criterion_.size() <= field.size(); ++at)
-            if (FoldedAt(field, criterion_, at)) return true;
-        return false;
-    };
-    auto order = [&]() -> int {
-        if (numeric_) {
-            std::int32_t f = ToNumber(field);
-            return f < number_ ? -1 : f > number_ ? 1 : 0;
-        }
-        return FoldedCompare(field, criterion_);
-    };
+    std::string& folded = Buffer();
     switch (condition_) {
     case MatchCondition::NoCondition:
         return true;
     case MatchCondition::BeginsWith:
-        return !criterion_.empty() && FoldedAt(field, criterion_, 0);
+        if (criterion_.empty()) return false;
+        FoldPrefixForMatch(kind_, field, criterion_.size(), folded);
+        return folded == criterion_;
     case MatchCondition::Contains:
-        return occurs();
-    case MatchCondition::NotContains:
-        return !occurs();
-    case MatchCondition::Equal:
-        return order() == 0;
-    case MatchCondition::Greater:
-        return order() > 0;
-    case MatchCondition::GreaterOrEqual:
-        return order() >= 0;
-    case MatchCondition::Less:
-        return order() < 0;
-    case MatchCondition::LessOrEqual:
-        return order() <= 0;
+    case MatchCondition::NotContains: {
+        FoldForMatch(kind_, field, folded);
+        const bool occurs = !folded.empty() && !criterion_.empty() && folded.find(criterion_) != std::string::npos;
+        return occurs == (condition_ == MatchCondition::Contains);
+    }
     case MatchCondition::FitsMask:
-        return mask_->Fits(field);
     case MatchCondition::NotFitsMask:
-        return !mask_->Fits(field);
+        FoldForMatch(kind_, field, folded);
+        return mask_->Fits(folded) == (condition_ == MatchCondition::FitsMask);
     case MatchCondition::NotEqual:
-        return FoldedCompare(field, criterion_) != 0; // as text, for numeric fields too
+        FoldPrefixForMatch(kind_, field, criterion_.size() + 1, folded);
+        return folded != criterion_; // as text, on a house or flat too
     default:
-        return false;
+        break;
+    }
+    if (!IsOrder(condition_)) return false;
+    int order;
+    if (kind_ == FoldKind::Address) {
+        order = CompareAddress(ReadAddressNumber(field), TAddressNumber{number_, rest_});
+    } else {
+        // A prefix one longer than the criterion tells a longer field from an equal one.
+        FoldPrefixForMatch(kind_, field, criterion_.size() + 1, folded);
+        order = Sign(folded.compare(criterion_));
+    }
+    switch (condition_) {
+    case MatchCondition::Equal:
+        return order == 0;
+    case MatchCondition::Greater:
+        return order > 0;
+    case MatchCondition::GreaterOrEqual:
+        return order >= 0;
+    case MatchCondition::Less:
+        return order < 0;
+    default:
+        return order <= 0;
     }
 }
 

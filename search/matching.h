@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conditions.h"
+#include "folding.h"
 #include "mask.h"
 
 #include <cstdint>
@@ -16,21 +17,27 @@ std::int32_t ToNumber(std::string_view text);
 // As ToNumber, but says whether the text was a valid number.
 bool TryToNumber(std::string_view text, std::int32_t& value);
 
-// One criterion prepared for testing many fields: a mask is parsed once, the criterion's number read once.
-// Texts compare upper-cased, criterion and field alike, as the code page upper-cases them (so a street stored
-// as "Пос. Лесхоз" is found by what the list shows), in ordinal byte order; on a numeric field the order
-// conditions compare ToNumber values instead. The field itself is never copied.
+// One criterion prepared for testing many fields: folded once, a mask parsed once, an address number read once.
+// The field and the criterion are compared as FoldForMatch of the field's kind folds them both, in ordinal byte
+// order; on a house or flat the order conditions ("равно" to "меньше или равно") compare address numbers
+// instead (NotEqual stays a text test on every field). The field itself is never changed; a test may be used
+// from several threads at once.
 class TCriterionTest {
 public:
-    // Fails with EMaskException for an invalid mask under FitsMask or NotFitsMask.
-    TCriterionTest(std::string_view criterion, MatchCondition condition, bool numeric);
+    // Fails with EMaskException for an invalid mask under FitsMask or NotFitsMask, the position counted in the
+    // criterion as given.
+    TCriterionTest(std::string_view criterion, MatchCondition condition, FoldKind kind);
     bool operator()(std::string_view field) const;
+
+    // The criterion as it is compared.
+    const std::string& Folded() const { return criterion_; }
 
 private:
     std::string criterion_;
     MatchCondition condition_;
-    bool numeric_;
-    std::int32_t number_ = 0;
+    FoldKind kind_;
+    std::uint32_t number_ = 0; // the address number of a house or flat criterion
+    std::string rest_;
     std::optional<TMask> mask_;
 };
 

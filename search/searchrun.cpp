@@ -17,7 +17,7 @@ std::string SearchInfoText() {
 TRecordFilter::TRecordFilter(const TCriteria& criteria) {
     for (const TCriterionInfo& info : kCriteria) {
         try {
-            tests_.emplace_back(criteria.Text(info.field), criteria.Condition(info.field), info.numeric);
+            tests_.emplace_back(criteria.Text(info.field), criteria.Condition(info.field), FoldKindOf(info.field));
         } catch (const EMaskException& e) {
             throw ECriterionMaskException(e, static_cast<int>(info.field));
         }
