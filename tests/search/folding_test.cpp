@@ -44,12 +44,10 @@ TEST(Folding, EachKindFoldsWhatCallersVary) {
         std::string out;
         vg::FoldForMatch(f.kind, W(f.text), out, &origin);
         ASSERT_EQ(origin.size(), out.size());
-        for (std::size_t k = 0; k < out.size(); ++k) {
-            if (out[k] == ' ') continue; // one for a run of blanks
-            EXPECT_EQ(vg::FoldChar(static_cast<unsigned char>(W(f.text)[origin[k]])),
-                      static_cast<unsigned char>(out[k]))
+        for (std::size_t k = 0; k < out.size(); ++k) // a blank may stand for a run of them
+            EXPECT_TRUE(out[k] == ' ' || vg::FoldChar(static_cast<unsigned char>(W(f.text)[origin[k]])) ==
+                                             static_cast<unsigned char>(out[k]))
                 << f.text << " at " << k;
-        }
         for (std::size_t limit = 0; limit <= folded.size() + 1; ++limit) {
             vg::FoldPrefixForMatch(f.kind, W(f.text), limit, out);
             EXPECT_EQ(out, folded.substr(0, limit)) << f.text << " limit " << limit;
