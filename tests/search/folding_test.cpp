@@ -69,8 +69,6 @@ TEST(Folding, AddressNumbersReadAsAnAddress) {
                     const int expected = i < j ? -1 : i > j ? 1 : 0;
                     EXPECT_EQ(vg::CompareAddress(W(a), W(b)), expected) << a << " vs " << b;
                 }
-    EXPECT_EQ(vg::ReadAddressNumber("12/3").number, 12u);
-    EXPECT_EQ(vg::ReadAddressNumber("12/3").rest, "/3");
     EXPECT_EQ(vg::ReadAddressNumber("99999999999").number, 4294967295u);
 }
 
