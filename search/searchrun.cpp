@@ -1,5 +1,6 @@
 #include "searchrun.h"
 
+#include "boxsearch.h"
 #include "directory/cp1251.h"
 #include "matching.h"
 
@@ -42,17 +43,14 @@ bool TRecordFilter::operator()(const TString& record) const {
     return all;
 }
 
-SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
-    SearchResult result;
-    host.Reload();
-    if (container.Count() <= 0) return result;
-    TCriteria criteria = host.ReadCriteria();
+namespace {
+
+// The walk a search makes once its test is ready: every record the test refuses is deleted, from the last to the
+// first, with a progress report every 150 records; Finish runs however it ends.
+template <class Test>
+SearchResult Walk(TStrContainer& container, ISearchHost& host, SearchResult result, const Test* test) {
     const std::int32_t total = container.Count();
     std::int32_t processed = 0;
-    host.SetInfoText(SearchInfoText());
-    host.ProgressCallback(0, total);
-    host.ShowProgress();
-
     // Failing records are marked during the walk and removed in one pass, so that a search costs linear
     // time however the matches are spread; what is removed is the same as deleting each one in turn.
     std::vector<char> doomed(static_cast<std::size_t>(total), 0);
@@ -64,26 +62,13 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
         host.Finish(result);
     };
     try {
-        std::optional<TRecordFilter> filter;
-        try {
-            filter.emplace(criteria);
-        } catch (const ECriterionMaskException& e) {
-            result.outcome = SearchOutcome::Failed;
-            result.criterion = e.Criterion();
-            const auto k = static_cast<std::size_t>(result.criterion);
-            // A record filled without the typed texts reports in the prepared one.
-            result.mask = criteria.Origins[k].empty() ? criteria.Texts[k] : criteria.Typed[k];
-            result.position = TypedPosition(criteria.Origins[k], e.Position());
-            result.reason = e.Reason();
-            result.message = e.what();
-            finish();
-            return result;
-        }
-        for (std::int32_t n = total - 1; n >= 0; --n) {
-            const TString* record = container.GetItem(n);
-            ++processed;
-            if (!(*filter)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
-            if (n % 150 == 0) host.ProgressCallback(processed, total);
+        if (test) {
+            for (std::int32_t n = total - 1; n >= 0; --n) {
+                const TString* record = container.GetItem(n);
+                ++processed;
+                if (!(*test)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
+                if (n % 150 == 0) host.ProgressCallback(processed, total);
+            }
         }
     } catch (...) {
         finish();
@@ -91,6 +76,48 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
     }
     finish();
     return result;
+}
+
+// Reloads the directory and opens the progress window; false when there is nothing to search.
+bool Begin(TStrContainer& container, ISearchHost& host) {
+    host.Reload();
+    return container.Count() > 0;
+}
+
+void ShowStart(const TStrContainer& container, ISearchHost& host) {
+    host.SetInfoText(SearchInfoText());
+    host.ProgressCallback(0, container.Count());
+    host.ShowProgress();
+}
+
+} // namespace
+
+SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
+    if (!Begin(container, host)) return {};
+    TCriteria criteria = host.ReadCriteria();
+    ShowStart(container, host);
+    std::optional<TRecordFilter> filter;
+    try {
+        filter.emplace(criteria);
+    } catch (const ECriterionMaskException& e) {
+        SearchResult result;
+        result.outcome = SearchOutcome::Failed;
+        result.criterion = e.Criterion();
+        const auto k = static_cast<std::size_t>(result.criterion);
+        // A record filled without the typed texts reports in the prepared one.
+        result.mask = criteria.Origins[k].empty() ? criteria.Texts[k] : criteria.Typed[k];
+        result.position = TypedPosition(criteria.Origins[k], e.Position());
+        result.reason = e.Reason();
+        result.message = e.what();
+        return Walk<TRecordFilter>(container, host, std::move(result), nullptr);
+    }
+    return Walk(container, host, SearchResult{}, &*filter);
+}
+
+SearchResult RunBoxSearch(TStrContainer& container, ISearchHost& host, const TBoxQuery& query) {
+    if (!Begin(container, host)) return {};
+    ShowStart(container, host);
+    return Walk(container, host, SearchResult{}, &query);
 }
 
 } // namespace vg
