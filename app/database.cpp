@@ -2,6 +2,7 @@
 
 #include "directory/loader.h"
 #include "progress.h"
+#include "search/boxsearch.h"
 
 #include <QResource>
 
@@ -59,4 +60,18 @@ const vg::TSearchAdvisor& TDatabase::Advisor() {
         whole.Clear(); // its records belong to the master
     }
     return *advisor_;
+}
+
+vg::TExplanation TDatabase::ExplainBox(const vg::TBoxQuery& query) {
+    const vg::TSearchAdvisor& advisor = Advisor();
+    vg::TStrContainer whole;
+    master_->Load(whole); // the advisor made sure there is a master
+    try {
+        vg::TExplanation explanation = vg::ExplainBox(whole, advisor, query);
+        whole.Clear(); // its records belong to the master
+        return explanation;
+    } catch (...) {
+        whole.Clear();
+        throw;
+    }
 }

@@ -13,8 +13,9 @@
 #include <string_view>
 
 namespace vg {
+class TBoxQuery;
 class TDirectoryMaster;
-}
+} // namespace vg
 
 class IProgress;
 
@@ -53,6 +54,8 @@ public:
 
     // What explains an empty search, made from the whole directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
+    // Why the box found nothing in the whole directory, and what would find something (ExplainBox).
+    vg::TExplanation ExplainBox(const vg::TBoxQuery& query);
 
 private:
     DirectorySource source_;

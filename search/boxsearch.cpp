@@ -1,6 +1,7 @@
 #include "boxsearch.h"
 
 #include "directory/cp1251.h"
+#include "textvariants.h"
 
 #include <algorithm>
 
@@ -457,6 +458,71 @@ TBoxCounts CountBoxWords(const TStrContainer& directory, const TBoxQuery& query)
         if ((matched & query.AllWords()) == query.AllWords()) ++counts.together;
     }
     return counts;
+}
+
+TExplanation ExplainBox(const TStrContainer& directory, const TSearchAdvisor& advisor, const TBoxQuery& query) {
+    TExplanation out;
+    const TBoxCounts counts = CountBoxWords(directory, query);
+    const std::vector<TBoxWord>& words = query.Words();
+    for (std::size_t w = 0; w < words.size(); ++w)
+        out.criteria.push_back({Field::User, counts.words[w], "«" + cp1251::ToUtf8(words[w].typed) + "»"});
+    out.together = counts.together;
+    if (counts.together != 0 || words.empty()) return out;
+
+    // The word that finds nothing alone; when each finds something, the last one said, which narrowed the
+    // answer to nothing.
+    std::size_t culprit = words.size() - 1;
+    for (std::size_t w = 0; w < words.size(); ++w)
+        if (counts.words[w] == 0) {
+            culprit = w;
+            break;
+        }
+    const std::string& typed = words[culprit].typed;
+    auto boxWith = [&](const std::string& replacement) {
+        std::string text;
+        for (std::size_t w = 0; w < words.size(); ++w) {
+            const std::string& word = w == culprit ? replacement : words[w].typed;
+            if (word.empty()) continue;
+            if (!text.empty()) text += ' ';
+            text += word;
+        }
+        return text;
+    };
+    struct TCandidate {
+        SuggestionKind kind;
+        std::string text;
+        std::string reason;
+    };
+    std::vector<TCandidate> candidates;
+    if (variants::HasLatinLetter(typed))
+        candidates.push_back(
+            {SuggestionKind::Layout, boxWith(variants::LatinToCyrillicKeys(typed)), "другая раскладка клавиатуры"});
+    else if (variants::HasCyrillicLetter(typed))
+        candidates.push_back(
+            {SuggestionKind::Layout, boxWith(variants::CyrillicToLatinKeys(typed)), "другая раскладка клавиатуры"});
+    if (words[culprit].kind == TBoxWord::Kind::Letters && !words[culprit].streetKind && !words[culprit].initials) {
+        // The advisor's near streets and surnames for the word as the beginning of either.
+        for (Field field : {Field::Street, Field::User}) {
+            std::array<TCriterionInput, kCriterionCount> inputs{};
+            inputs[Index(field)].text = typed;
+            for (const TSuggestion& s : advisor.Explain(ReadCriteria(inputs)).suggestions)
+                if (s.kind == SuggestionKind::NearName) candidates.push_back({s.kind, boxWith(s.text), s.reason});
+        }
+    }
+    candidates.push_back({SuggestionKind::Looser, boxWith({}), "без слова «" + cp1251::ToUtf8(typed) + "»"});
+
+    for (const TCandidate& c : candidates) {
+        if (out.suggestions.size() == TExplanation::kMaxSuggestions) break;
+        const bool seen = std::any_of(out.suggestions.begin(), out.suggestions.end(),
+                                      [&](const TSuggestion& s) { return s.text == c.text; });
+        const TBoxQuery changed(c.text);
+        if (seen || changed.Empty()) continue;
+        const std::int32_t found = CountBoxWords(directory, changed).together;
+        if (found == 0) continue;
+        out.suggestions.push_back({c.kind, Field::User, MatchCondition::NoCondition, c.text,
+                                   "«" + cp1251::ToUtf8(c.text) + "»", c.reason, found});
+    }
+    return out;
 }
 
 } // namespace vg

@@ -3,6 +3,7 @@
 #include "directory/strcontainer.h"
 #include "folding.h"
 #include "searchrun.h"
+#include "suggest.h"
 
 #include <array>
 #include <cstdint>
@@ -117,5 +118,12 @@ struct TBoxCounts {
     std::int32_t together = 0;
 };
 TBoxCounts CountBoxWords(const TStrContainer& directory, const TBoxQuery& query);
+
+// Why the box found nothing in `directory` (the whole directory) and what would find something: a count for
+// each word (its description the word in «», its field User), and box texts that find at least one record, best
+// first — the word that finds nothing under the other keyboard layout, a street or surname near it (as the
+// advisor finds them for the criteria), the box without that word. A suggestion's text is the whole new box
+// text (Windows-1251), its field User and its condition NoCondition.
+TExplanation ExplainBox(const TStrContainer& directory, const TSearchAdvisor& advisor, const TBoxQuery& query);
 
 } // namespace vg
