@@ -4,6 +4,7 @@
 #include "folding.h"
 #include "mask.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,6 +40,7 @@ private:
     std::uint32_t number_ = 0; // the address number of a house or flat criterion
     std::string rest_;
     std::optional<TMask> mask_;
+    std::array<bool, 256> joins_{}; // a field with one of these is folded before "содержит" says no
 };
 
 } // namespace vg
