@@ -2,6 +2,7 @@
 
 #include "directory/errors.h"
 #include "directory/strcontainer.h"
+#include "search/prepared.h"
 #include "search/suggest.h"
 
 #include <QString>
@@ -11,12 +12,13 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace vg {
 class TDirectoryMaster;
 }
 
-class TFmSplash;
+class IProgress;
 
 // The program carries no directory: a build without its resource.
 class EDirectoryMissing : public vg::Exception {
@@ -32,8 +34,8 @@ std::optional<std::string_view> BuiltinDirectoryResource();
 QString LoadingText();
 
 // The directory the windows work on: the one container, which is at once the loaded directory and the current
-// result set, where it is reloaded from, and the number of records last published to the list. Whoever owns
-// it keeps it alive longer than every window that shows it.
+// result set, and where it is reloaded from. Whoever owns it keeps it alive longer than every window that
+// shows it.
 class TDatabase {
 public:
     explicit TDatabase(DirectorySource source = BuiltinDirectoryResource);
@@ -45,22 +47,29 @@ public:
     const vg::TStrContainer& Directory() const { return directory_; }
 
     // Refills the container from the directory with `progress`'s text and bar (none: no reports); shows and
-    // hides that window unless Quiet. Failures are passed on with the window hidden again; the records read
-    // until then stay and the result count keeps its value. No directory at all: EDirectoryMissing, before
+    // hides it unless Quiet. Failures are passed on with the window hidden again; the records read until
+    // then stay. No directory at all: EDirectoryMissing, before
     // anything is touched. The directory is parsed once; every later load restores the container from that
     // parsed copy, with the same records, order, progress reports and failure as a parse.
-    void LoadDatabase(TFmSplash* progress, bool Quiet);
+    void LoadDatabase(IProgress* progress, bool Quiet);
+    // The same, but the container gets only the whole directory's records at `positions` (of Prepared), in
+    // that order.
+    void LoadDatabase(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>& positions);
+    // The whole directory prepared for searching, made as soon as it has been parsed whole; null before, after
+    // a failed parse, and when the source hands out other bytes than were parsed.
+    const vg::TPreparedDirectory* Prepared() const;
 
     // What explains an empty search, made from the whole directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
 
-    std::int32_t ResultCount = 0;
-
 private:
+    void Load(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>* positions);
+
     DirectorySource source_;
     // The parsed copy and the bytes it was parsed from; made again when the source hands out other bytes.
     std::string_view masterBytes_;
     std::unique_ptr<vg::TDirectoryMaster> master_;
     vg::TStrContainer directory_{0}; // after the master: it shares the master's records
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
+    std::unique_ptr<vg::TPreparedDirectory> prepared_; // of the master's records
 };

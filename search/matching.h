@@ -29,8 +29,8 @@ public:
     // criterion as given.
     TCriterionTest(std::string_view criterion, MatchCondition condition, FoldKind kind);
     bool operator()(std::string_view field) const;
-
-    // The criterion as it is compared.
+    MatchCondition Condition() const { return condition_; }
+    // The criterion as the fields are compared with it.
     const std::string& Folded() const { return criterion_; }
 
 private:
