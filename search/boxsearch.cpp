@@ -312,8 +312,73 @@ TBoxQuery::TBoxQuery(std::string_view text) {
             if (role != static_cast<std::uint8_t>(Marker::None)) g.phone = false;
         if (!g.phone && !g.address) g.phone = !hasAddress; // nothing else it could be
     }
-    for (std::size_t w = 0; w < words_.size() && w < 64; ++w)
+    for (std::size_t w = 0; w < words_.size() && w < 64; ++w) {
         all_ |= std::uint64_t{1} << w;
+        if (words_[w].kind == TBoxWord::Kind::Letters) letterWords_ |= std::uint64_t{1} << w;
+    }
+    for (std::size_t g = 0; g < groups_.size() && g < 64; ++g) {
+        allGroups_ |= std::uint64_t{1} << g;
+        if (groups_[g].numbers.size() == 2) pairs_ |= std::uint64_t{1} << g;
+    }
+}
+
+std::uint64_t TBoxQuery::StreetMatches(std::string_view street) const {
+    std::uint64_t bits = 0;
+    bool kindKnown = false;
+    StreetKind kind = StreetKind::None;
+    for (std::size_t w = 0; w < words_.size() && w < 64; ++w) {
+        const TBoxWord& word = words_[w];
+        if (word.kind != TBoxWord::Kind::Letters) continue;
+        if (word.streetKind && !kindKnown) {
+            kind = StreetKindOf(street);
+            kindKnown = true;
+        }
+        if ((word.streetKind && (word.street == StreetKind::None || word.street == kind)) ||
+            (!word.initials && FindWordStart(street, word.folded) != std::string_view::npos))
+            bits |= std::uint64_t{1} << w;
+    }
+    return bits;
+}
+
+std::uint64_t TBoxQuery::UserMatches(std::string_view user) const {
+    std::uint64_t bits = 0;
+    for (std::size_t w = 0; w < words_.size() && w < 64; ++w)
+        if (words_[w].kind == TBoxWord::Kind::Letters &&
+            FindWordStart(user, words_[w].folded) != std::string_view::npos)
+            bits |= std::uint64_t{1} << w;
+    return bits;
+}
+
+std::uint64_t TBoxQuery::HouseMatches(std::string_view house) const {
+    std::uint64_t bits = 0;
+    for (std::size_t g = 0; g < groups_.size() && g < 64; ++g) {
+        const TBoxGroup& group = groups_[g];
+        if (group.address && (group.numbers.size() == 2 || static_cast<Marker>(group.roles[0]) != Marker::Flat) &&
+            AddressIs(house, ReadAddressNumber(group.numbers[0])))
+            bits |= std::uint64_t{1} << g;
+    }
+    return bits;
+}
+
+std::uint64_t TBoxQuery::FlatMatches(std::string_view flat) const {
+    std::uint64_t bits = 0;
+    for (std::size_t g = 0; g < groups_.size() && g < 64; ++g) {
+        const TBoxGroup& group = groups_[g];
+        if (!group.address) continue;
+        const bool pair = group.numbers.size() == 2;
+        if ((pair || static_cast<Marker>(group.roles[0]) != Marker::House) &&
+            AddressIs(flat, ReadAddressNumber(group.numbers[pair ? 1 : 0])))
+            bits |= std::uint64_t{1} << g;
+    }
+    return bits;
+}
+
+std::uint64_t TBoxQuery::PhoneMatches(std::string_view phone) const {
+    std::uint64_t bits = 0;
+    for (std::size_t g = 0; g < groups_.size() && g < 64; ++g)
+        if (groups_[g].phone && !groups_[g].digits.empty() && PhoneBegins(phone, groups_[g].digits))
+            bits |= std::uint64_t{1} << g;
+    return bits;
 }
 
 bool TBoxQuery::LettersMatch(const TBoxWord& word, std::string_view street, std::string_view user,

@@ -89,6 +89,19 @@ public:
     // a group's words match together or not at all.
     std::uint64_t Matched(const TString& record) const;
     std::uint64_t AllWords() const { return all_; }
+    // The same test in parts, for data prepared once per distinct text (TPreparedDirectory::SelectBox), for at
+    // most 64 words and groups: bit w for word w of letters, bit g for group g of numbers. A record is matched
+    // when its street's and subscriber's bits together hold LetterWords and GroupsMatch holds.
+    std::uint64_t LetterWords() const { return letterWords_; }
+    std::uint64_t StreetMatches(std::string_view foldedStreet) const; // FoldForMatch(Words)
+    std::uint64_t UserMatches(std::string_view foldedUser) const;
+    std::uint64_t HouseMatches(std::string_view house) const; // as stored
+    std::uint64_t FlatMatches(std::string_view flat) const;
+    std::uint64_t PhoneMatches(std::string_view phone) const;
+    bool GroupsMatch(std::uint64_t house, std::uint64_t flat, std::uint64_t phone) const {
+        const std::uint64_t address = ((house & flat) & pairs_) | ((house | flat) & ~pairs_);
+        return ((phone | address) & allGroups_) == allGroups_;
+    }
     // Where the words matched the record's fields, to show the operator why it is there.
     TFieldSpans Spans(const TString& record) const;
 
@@ -100,6 +113,7 @@ private:
     std::vector<TBoxGroup> groups_;
     std::vector<std::uint8_t> markers_; // per word: the marker said before it
     std::uint64_t all_ = 0;
+    std::uint64_t letterWords_ = 0, allGroups_ = 0, pairs_ = 0;
     bool hasLetters_ = false;
 };
 

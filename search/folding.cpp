@@ -5,35 +5,10 @@
 namespace vg {
 namespace {
 
-bool IsDigit(unsigned char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Every letter of the code page has a capital and a small form.
-bool IsLetter(unsigned char c) {
-    return cp1251::Upper(c) != c || cp1251::Lower(c) != c;
-}
-
-bool IsQuote(unsigned char c) {
-    switch (c) {
-    case 0x22: // "
-    case 0x27: // '
-    case 0xAB: // «
-    case 0xBB: // »
-    case 0x84: // „
-    case 0x93: // “
-    case 0x94: // ”
-    case 0x91: // ‘
-    case 0x92: // ’
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsBlank(unsigned char c) {
-    return c == ' ' || c == '\t' || c == 0xA0;
-}
+using detail::IsBlank;
+using detail::IsDigit;
+using detail::IsLetter;
+using detail::IsQuote;
 
 // The end of the mask set that opens at `at` (a '['), read as the mask parser reads it: an optional '!', then up
 // to the first ']' that does not end a range; an unclosed set runs to the end of the text.
@@ -45,26 +20,27 @@ std::size_t SetEnd(std::string_view text, std::size_t at) {
     return std::min(j + 1, text.size());
 }
 
-void Fold(FoldKind kind, std::string_view text, std::string& out, std::vector<std::uint32_t>* origin,
-          std::size_t limit) {
-    out.clear();
-    if (origin) origin->clear();
-    // Each character kept is final when it is written: a prefix of the result needs only a prefix of the text.
+// One kind's folding, with or without the origins of the characters kept.
+template <FoldKind Kind, bool Origins>
+void Fold(std::string_view text, std::string& out, std::vector<std::uint32_t>* origin, std::size_t limit) {
+    // Nothing is added: the result is never longer than the text. Each character kept is final when it is
+    // written, so a prefix of the result needs only a prefix of the text.
+    const std::size_t room = std::min(text.size(), limit);
+    out.resize(room);
+    if constexpr (Origins) origin->assign(room, 0);
+    char* const to = out.data();
+    std::size_t n = 0;
     auto emit = [&](unsigned char c, std::size_t from) {
-        out.push_back(static_cast<char>(c));
-        if (origin) origin->push_back(static_cast<std::uint32_t>(from));
+        to[n] = static_cast<char>(c);
+        if constexpr (Origins) (*origin)[n] = static_cast<std::uint32_t>(from);
+        ++n;
     };
-    if (kind == FoldKind::Address) {
-        for (std::size_t i = 0; i < text.size() && out.size() < limit; ++i)
-            emit(FoldChar(static_cast<unsigned char>(text[i])), i);
-        return;
-    }
     bool space = false;        // Words: blanks seen since the last character kept
     std::size_t spaceFrom = 0; // where they began
     std::size_t i = 0;
-    while (i < text.size() && out.size() < limit) {
+    while (i < text.size() && n < room) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (kind == FoldKind::Words) {
+        if constexpr (Kind == FoldKind::Words) {
             if (IsQuote(c)) {
                 ++i;
                 continue;
@@ -75,31 +51,79 @@ void Fold(FoldKind kind, std::string_view text, std::string& out, std::vector<st
                 ++i;
                 continue;
             }
-            if (space && !out.empty() && out.back() != '.') emit(' ', spaceFrom);
+            if (space && n > 0 && to[n - 1] != '.') emit(' ', spaceFrom);
             space = false;
-        } else if (!IsDigit(c) && !IsLetter(c) && c != '*' && c != '?' && c != '[') {
-            ++i;
-            continue;
+        } else if constexpr (Kind == FoldKind::Digits) {
+            if (!IsDigit(c) && !IsLetter(c) && c != '*' && c != '?' && c != '[') {
+                ++i;
+                continue;
+            }
         }
-        if (c == '[') {
+        if (Kind != FoldKind::Address && c == '[') {
             const std::size_t end = SetEnd(text, i);
-            for (; i < end && out.size() < limit; ++i)
+            for (; i < end && n < room; ++i)
                 emit(FoldChar(static_cast<unsigned char>(text[i])), i);
             continue;
         }
-        if (out.size() < limit) emit(FoldChar(c), i);
+        if (n < room) emit(FoldChar(c), i);
         ++i;
     }
+    out.resize(n);
+    if constexpr (Origins) origin->resize(n);
+}
+
+template <FoldKind Kind> bool Plain(std::string_view text) {
+    const bool* plain = detail::kPlain.plain[static_cast<int>(Kind)];
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (plain[p[i]]) continue;
+        if constexpr (Kind != FoldKind::Words) {
+            return false;
+        } else if (p[i] != ' ' || i == 0 || i + 1 == n || p[i - 1] == '.' || !plain[p[i + 1]]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
 
 void FoldForMatch(FoldKind kind, std::string_view text, std::string& out, std::vector<std::uint32_t>* origin) {
-    Fold(kind, text, out, origin, std::string::npos);
+    if (origin) {
+        switch (kind) {
+        case FoldKind::Digits:
+            return Fold<FoldKind::Digits, true>(text, out, origin, std::string::npos);
+        case FoldKind::Words:
+            return Fold<FoldKind::Words, true>(text, out, origin, std::string::npos);
+        case FoldKind::Address:
+            return Fold<FoldKind::Address, true>(text, out, origin, std::string::npos);
+        }
+    }
+    FoldPrefixForMatch(kind, text, std::string::npos, out);
 }
 
 void FoldPrefixForMatch(FoldKind kind, std::string_view text, std::size_t limit, std::string& out) {
-    Fold(kind, text, out, nullptr, limit);
+    switch (kind) {
+    case FoldKind::Digits:
+        return Fold<FoldKind::Digits, false>(text, out, nullptr, limit);
+    case FoldKind::Words:
+        return Fold<FoldKind::Words, false>(text, out, nullptr, limit);
+    case FoldKind::Address:
+        return Fold<FoldKind::Address, false>(text, out, nullptr, limit);
+    }
+}
+
+bool IsPlainForMatch(FoldKind kind, std::string_view text) {
+    switch (kind) {
+    case FoldKind::Digits:
+        return Plain<FoldKind::Digits>(text);
+    case FoldKind::Words:
+        return Plain<FoldKind::Words>(text);
+    case FoldKind::Address:
+        return Plain<FoldKind::Address>(text);
+    }
+    return false;
 }
 
 std::string FoldForMatch(FoldKind kind, std::string_view text) {

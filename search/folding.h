@@ -37,6 +37,39 @@ struct FoldTable {
     }
 };
 inline constexpr FoldTable kFold{};
+
+constexpr bool IsDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+// Every letter of the code page has a capital and a small form.
+constexpr bool IsLetter(unsigned char c) {
+    return cp1251::detail::kCase.upper[c] != c || cp1251::detail::kCase.lower[c] != c;
+}
+// " ' « » „ “ ” ‘ ’
+constexpr bool IsQuote(unsigned char c) {
+    return c == 0x22 || c == 0x27 || c == 0xAB || c == 0xBB || c == 0x84 || c == 0x93 || c == 0x94 || c == 0x91 ||
+           c == 0x92;
+}
+// Space, tab, no-break space.
+constexpr bool IsBlank(unsigned char c) {
+    return c == ' ' || c == '\t' || c == 0xA0;
+}
+
+// Per kind, the characters that FoldForMatch keeps as the code page upper-cases them, wherever they stand. A
+// blank is not among them: in Words a single space between two such characters is plain too.
+struct PlainTable {
+    bool plain[3][256]{};
+    constexpr PlainTable() {
+        for (int c = 0; c < 256; ++c) {
+            const auto b = static_cast<unsigned char>(c);
+            const bool kept = b != '[' && b != 0xA8 && b != 0xB8;
+            plain[static_cast<int>(FoldKind::Digits)][c] = kept && (IsDigit(b) || IsLetter(b) || b == '*' || b == '?');
+            plain[static_cast<int>(FoldKind::Words)][c] = kept && !IsQuote(b) && !IsBlank(b);
+            plain[static_cast<int>(FoldKind::Address)][c] = kept;
+        }
+    }
+};
+inline constexpr PlainTable kPlain{};
 } // namespace detail
 
 // One character as every text test sees it: upper-cased as the code page upper-cases it, and Ё as Е.
@@ -58,6 +91,20 @@ void FoldForMatch(FoldKind kind, std::string_view text, std::string& out, std::v
 // The first `limit` characters of FoldForMatch (all of them when it has fewer), without folding the rest of the
 // text: enough to tell whether a folded text begins with, or sorts before, one of `limit` - 1 characters.
 void FoldPrefixForMatch(FoldKind kind, std::string_view text, std::size_t limit, std::string& out);
+
+// Whether FoldForMatch of the text is the text upper-cased character by character as the code page does
+// (cp1251::Upper): no Ё, nothing dropped, no blank changed. True only when it is, so a caller may then compare the
+// text where it lies; false sends it the longer way round (a text with a '[' is never called plain).
+// Whether the character at `at` stands in FoldForMatch of the text as it is, only upper-cased, given that the
+// characters before it do: a text is plain when every character is.
+inline bool IsPlainAt(FoldKind kind, std::string_view text, std::size_t at) {
+    const bool* plain = detail::kPlain.plain[static_cast<int>(kind)];
+    if (plain[static_cast<unsigned char>(text[at])]) return true;
+    // One space between two plain characters, not after a dot.
+    return kind == FoldKind::Words && text[at] == ' ' && at > 0 && at + 1 < text.size() && text[at - 1] != '.' &&
+           plain[static_cast<unsigned char>(text[at + 1])];
+}
+bool IsPlainForMatch(FoldKind kind, std::string_view text);
 
 // A house or flat number as an address is read: its leading decimal number (after leading spaces; 0 when there
 // are no digits, 4294967295 for anything larger), then the rest of the text as the tie-break.

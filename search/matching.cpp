@@ -71,8 +71,36 @@ std::string& Buffer() {
     return buffer;
 }
 
+// Whether the field, where it lies, holds the folded criterion at `at`, character by character folded. Where it
+// does, the folded field holds it too: the criterion, folded, has nothing that folding would drop or join.
+bool FoldedAt(std::string_view field, std::string_view criterion, std::size_t at) {
+    if (field.size() - at < criterion.size()) return false;
+    for (std::size_t k = 0; k < criterion.size(); ++k)
+        if (FoldChar(static_cast<unsigned char>(field[at + k])) != static_cast<unsigned char>(criterion[k]))
+            return false;
+    return true;
+}
+
 int Sign(int r) {
     return r < 0 ? -1 : r > 0 ? 1 : 0;
+}
+
+// The order of the first `limit` characters of the folded field against the criterion: -1, 0 or 1. The field is
+// read where it lies as far as it is plain (IsPlainAt), which nearly always decides; else it is folded.
+int PrefixOrder(FoldKind kind, std::string_view field, std::string_view criterion, std::size_t limit) {
+    std::size_t i = 0;
+    for (; i < field.size() && i < limit; ++i) {
+        if (!IsPlainAt(kind, field, i)) {
+            std::string& folded = Buffer();
+            FoldPrefixForMatch(kind, field, limit, folded);
+            return Sign(folded.compare(criterion));
+        }
+        if (i == criterion.size()) return 1; // the field goes on
+        const unsigned char f = FoldChar(static_cast<unsigned char>(field[i]));
+        const auto c = static_cast<unsigned char>(criterion[i]);
+        if (f != c) return f < c ? -1 : 1;
+    }
+    return i < criterion.size() ? -1 : i > criterion.size() ? 1 : 0;
 }
 
 bool IsOrder(MatchCondition condition) {
@@ -96,6 +124,16 @@ TCriterionTest::TCriterionTest(std::string_view criterion, MatchCondition condit
             throw EMaskException(cp1251::Upper(criterion) + "*", static_cast<int>(at), e.Reason());
         }
     }
+    // What folding does to a field beside folding its letters: the phone loses its separators, a street or name
+    // its quotation marks, and its blanks change. A criterion without blanks and dots cannot stand across a
+    // blank that folding changes, only across a quotation mark dropped.
+    const bool blanks = criterion_.find_first_of(" .") != std::string::npos;
+    for (int c = 0; c < 256; ++c) {
+        const auto b = static_cast<unsigned char>(c);
+        joins_[b] = kind_ == FoldKind::Digits  ? !detail::kPlain.plain[static_cast<int>(FoldKind::Digits)][b]
+                    : kind_ == FoldKind::Words ? detail::IsQuote(b) || (blanks && detail::IsBlank(b))
+                                               : false;
+    }
     if (kind_ == FoldKind::Address) {
         const TAddressNumber a = ReadAddressNumber(criterion_);
         number_ = a.number;
@@ -104,40 +142,62 @@ TCriterionTest::TCriterionTest(std::string_view criterion, MatchCondition condit
 }
 
 bool TCriterionTest::operator()(std::string_view field) const {
-    std::string& folded = Buffer();
+    // Most fields need no folding beyond their letters and are compared where they lie; the others are folded
+    // into a buffer first.
     switch (condition_) {
     case MatchCondition::NoCondition:
         return true;
     case MatchCondition::BeginsWith:
-        if (criterion_.empty()) return false;
-        FoldPrefixForMatch(kind_, field, criterion_.size(), folded);
-        return folded == criterion_;
+        return !criterion_.empty() && PrefixOrder(kind_, field, criterion_, criterion_.size()) == 0;
     case MatchCondition::Contains:
     case MatchCondition::NotContains: {
-        FoldForMatch(kind_, field, folded);
-        const bool occurs = !folded.empty() && !criterion_.empty() && folded.find(criterion_) != std::string::npos;
+        // Where the field holds the criterion as it lies, its folded form holds it too; where it does not, only a
+        // field that is not plain can hold it once folded.
+        // Where the field holds the criterion as it lies, its folded form holds it too; where it does not, only
+        // a character that makes folding join what lay apart can make it hold it.
+        bool occurs = false, joins = false;
+        if (!criterion_.empty()) {
+            const auto first = static_cast<unsigned char>(criterion_[0]);
+            for (std::size_t at = 0; at < field.size(); ++at) {
+                const auto c = static_cast<unsigned char>(field[at]);
+                joins |= joins_[c];
+                if (FoldChar(c) == first && FoldedAt(field, criterion_, at)) {
+                    occurs = true;
+                    break;
+                }
+            }
+            if (!occurs && joins) {
+                FoldForMatch(kind_, field, Buffer());
+                occurs = Buffer().find(criterion_) != std::string::npos;
+            }
+        }
         return occurs == (condition_ == MatchCondition::Contains);
     }
     case MatchCondition::FitsMask:
-    case MatchCondition::NotFitsMask:
-        FoldForMatch(kind_, field, folded);
-        return mask_->Fits(folded) == (condition_ == MatchCondition::FitsMask);
-    case MatchCondition::NotEqual:
-        FoldPrefixForMatch(kind_, field, criterion_.size() + 1, folded);
-        return folded != criterion_; // as text, on a house or flat too
+    case MatchCondition::NotFitsMask: {
+        bool fits;
+        if (IsPlainForMatch(kind_, field)) { // the mask upper-cases what it reads itself
+            fits = mask_->Fits(field);
+        } else {
+            FoldForMatch(kind_, field, Buffer());
+            fits = mask_->Fits(Buffer());
+        }
+        return fits == (condition_ == MatchCondition::FitsMask);
+    }
     default:
         break;
     }
-    if (!IsOrder(condition_)) return false;
+    if (condition_ != MatchCondition::NotEqual && !IsOrder(condition_)) return false;
     int order;
-    if (kind_ == FoldKind::Address) {
+    if (kind_ == FoldKind::Address && condition_ != MatchCondition::NotEqual) {
         order = CompareAddress(ReadAddressNumber(field), TAddressNumber{number_, rest_});
     } else {
         // A prefix one longer than the criterion tells a longer field from an equal one.
-        FoldPrefixForMatch(kind_, field, criterion_.size() + 1, folded);
-        order = Sign(folded.compare(criterion_));
+        order = PrefixOrder(kind_, field, criterion_, criterion_.size() + 1);
     }
     switch (condition_) {
+    case MatchCondition::NotEqual: // as text, on a house or flat too
+        return order != 0;
     case MatchCondition::Equal:
         return order == 0;
     case MatchCondition::Greater:

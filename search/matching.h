@@ -4,6 +4,7 @@
 #include "folding.h"
 #include "mask.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,8 +29,8 @@ public:
     // criterion as given.
     TCriterionTest(std::string_view criterion, MatchCondition condition, FoldKind kind);
     bool operator()(std::string_view field) const;
-
-    // The criterion as it is compared.
+    MatchCondition Condition() const { return condition_; }
+    // The criterion as the fields are compared with it.
     const std::string& Folded() const { return criterion_; }
 
 private:
@@ -39,6 +40,7 @@ private:
     std::uint32_t number_ = 0; // the address number of a house or flat criterion
     std::string rest_;
     std::optional<TMask> mask_;
+    std::array<bool, 256> joins_{}; // a field with one of these is folded before "содержит" says no
 };
 
 } // namespace vg

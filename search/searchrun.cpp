@@ -3,7 +3,9 @@
 #include "boxsearch.h"
 #include "directory/cp1251.h"
 #include "matching.h"
+#include "prepared.h"
 
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -22,6 +24,7 @@ TRecordFilter::TRecordFilter(const TCriteria& criteria) {
         } catch (const EMaskException& e) {
             throw ECriterionMaskException(e, static_cast<int>(info.field));
         }
+        conditions_[Index(info.field)] = criteria.Condition(info.field);
         if (criteria.Condition(info.field) != MatchCondition::NoCondition) set_.push_back(info.field);
     }
 }
@@ -45,12 +48,29 @@ bool TRecordFilter::operator()(const TString& record) const {
 
 namespace {
 
-// The walk a search makes once its test is ready: every record the test refuses is deleted, from the last to the
-// first, with a progress report every 150 records; Finish runs however it ends.
-template <class Test>
-SearchResult Walk(TStrContainer& container, ISearchHost& host, SearchResult result, const Test* test) {
+// The search's report of an invalid mask.
+void DescribeMaskFailure(const TCriteria& criteria, const ECriterionMaskException& e, SearchResult& result) {
+    result.outcome = SearchOutcome::Failed;
+    result.criterion = e.Criterion();
+    const auto k = static_cast<std::size_t>(result.criterion);
+    // A record filled without the typed texts reports in the prepared one.
+    result.mask = criteria.Origins[k].empty() ? criteria.Texts[k] : criteria.Typed[k];
+    result.position = TypedPosition(criteria.Origins[k], e.Position());
+    result.reason = e.Reason();
+    result.message = e.what();
+}
+
+SearchResult WalkEveryRecord(TStrContainer& container, ISearchHost& host) {
+    SearchResult result;
+    host.Reload();
+    if (container.Count() <= 0) return result;
+    TCriteria criteria = host.ReadCriteria();
     const std::int32_t total = container.Count();
     std::int32_t processed = 0;
+    host.SetInfoText(SearchInfoText());
+    host.ProgressCallback(0, total);
+    host.ShowProgress();
+
     // Failing records are marked during the walk and removed in one pass, so that a search costs linear
     // time however the matches are spread; what is removed is the same as deleting each one in turn.
     std::vector<char> doomed(static_cast<std::size_t>(total), 0);
@@ -62,13 +82,19 @@ SearchResult Walk(TStrContainer& container, ISearchHost& host, SearchResult resu
         host.Finish(result);
     };
     try {
-        if (test) {
-            for (std::int32_t n = total - 1; n >= 0; --n) {
-                const TString* record = container.GetItem(n);
-                ++processed;
-                if (!(*test)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
-                if (n % 150 == 0) host.ProgressCallback(processed, total);
-            }
+        std::optional<TRecordFilter> filter;
+        try {
+            filter.emplace(criteria);
+        } catch (const ECriterionMaskException& e) {
+            DescribeMaskFailure(criteria, e, result);
+            finish();
+            return result;
+        }
+        for (std::int32_t n = total - 1; n >= 0; --n) {
+            const TString* record = container.GetItem(n);
+            ++processed;
+            if (!(*filter)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
+            if (n % 150 == 0) host.ProgressCallback(processed, total);
         }
     } catch (...) {
         finish();
@@ -78,46 +104,113 @@ SearchResult Walk(TStrContainer& container, ISearchHost& host, SearchResult resu
     return result;
 }
 
-// Reloads the directory and opens the progress window; false when there is nothing to search.
-bool Begin(TStrContainer& container, ISearchHost& host) {
-    host.Reload();
-    return container.Count() > 0;
-}
-
-void ShowStart(const TStrContainer& container, ISearchHost& host) {
-    host.SetInfoText(SearchInfoText());
-    host.ProgressCallback(0, container.Count());
-    host.ShowProgress();
-}
-
-} // namespace
-
-SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
-    if (!Begin(container, host)) return {};
+// The same search over the prepared directory: the records kept are picked first and only they are reloaded;
+// the reports are the walk's, and a failure of the walk comes at the same record with the same records kept.
+SearchResult SelectPrepared(TStrContainer& container, ISearchHost& host, const TPreparedDirectory& prepared) {
+    SearchResult result;
     TCriteria criteria = host.ReadCriteria();
-    ShowStart(container, host);
     std::optional<TRecordFilter> filter;
     try {
         filter.emplace(criteria);
     } catch (const ECriterionMaskException& e) {
-        SearchResult result;
-        result.outcome = SearchOutcome::Failed;
-        result.criterion = e.Criterion();
-        const auto k = static_cast<std::size_t>(result.criterion);
-        // A record filled without the typed texts reports in the prepared one.
-        result.mask = criteria.Origins[k].empty() ? criteria.Texts[k] : criteria.Typed[k];
-        result.position = TypedPosition(criteria.Origins[k], e.Position());
-        result.reason = e.Reason();
-        result.message = e.what();
-        return Walk<TRecordFilter>(container, host, std::move(result), nullptr);
+        // Nothing is searched: the whole directory stays.
+        host.Reload();
+        host.SetInfoText(SearchInfoText());
+        host.ProgressCallback(0, container.Count());
+        host.ShowProgress();
+        DescribeMaskFailure(criteria, e, result);
+        result.count = container.Count();
+        host.Finish(result);
+        return result;
     }
-    return Walk(container, host, SearchResult{}, &*filter);
+    TSelection selection = prepared.Select(*filter);
+    host.ReloadOnly(selection.positions);
+    const std::int32_t total = prepared.Count();
+    host.SetInfoText(SearchInfoText());
+    host.ProgressCallback(0, total);
+    host.ShowProgress();
+    auto finish = [&]() {
+        result.count = container.Count();
+        result.outcome = result.count > 0 ? SearchOutcome::Found : SearchOutcome::NotFound;
+        host.Finish(result);
+    };
+    std::int32_t untested = total - 1; // every record above it has been tested
+    try {
+        // The walk reports after each record whose position is a multiple of 150, counting the records done.
+        for (std::int32_t n = (total - 1) / 150 * 150; n > selection.stop; n -= 150) {
+            untested = n - 1;
+            host.ProgressCallback(total - n, total);
+        }
+        untested = selection.stop;
+        // Reading the record short of lines fails as it does in the walk.
+        if (selection.stop >= 0) (void)(*filter)(*prepared.Whole().GetItem(selection.stop));
+    } catch (...) {
+        // The walk would have kept every record it had not tested yet.
+        std::vector<std::uint32_t> kept(static_cast<std::size_t>(untested + 1));
+        std::iota(kept.begin(), kept.end(), 0u);
+        for (std::uint32_t i : selection.positions)
+            if (static_cast<std::int32_t>(i) > untested) kept.push_back(i);
+        if (kept.size() != selection.positions.size()) host.ReloadOnly(kept);
+        finish();
+        throw;
+    }
+    finish();
+    return result;
 }
 
+// The box's walk over every record, as the criteria's: the records the words do not all match are deleted.
+SearchResult WalkBox(TStrContainer& container, ISearchHost& host, const TBoxQuery& query) {
+    SearchResult result;
+    host.Reload();
+    if (container.Count() <= 0) return result;
+    const std::int32_t total = container.Count();
+    host.SetInfoText(SearchInfoText());
+    host.ProgressCallback(0, total);
+    host.ShowProgress();
+    std::vector<char> doomed(static_cast<std::size_t>(total), 0);
+    auto finish = [&]() {
+        container.DeleteMarked(doomed);
+        result.count = container.Count();
+        result.outcome = result.count > 0 ? SearchOutcome::Found : SearchOutcome::NotFound;
+        host.Finish(result);
+    };
+    try {
+        for (std::int32_t n = total - 1; n >= 0; --n) {
+            if (!query(*container.GetItem(n))) doomed[static_cast<std::size_t>(n)] = 1;
+            if (n % 150 == 0) host.ProgressCallback(total - n, total);
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+    return result;
+}
+
+} // namespace
+
 SearchResult RunBoxSearch(TStrContainer& container, ISearchHost& host, const TBoxQuery& query) {
-    if (!Begin(container, host)) return {};
-    ShowStart(container, host);
-    return Walk(container, host, SearchResult{}, &query);
+    const TPreparedDirectory* prepared = host.Prepared();
+    std::optional<std::vector<std::uint32_t>> kept;
+    if (prepared && prepared->Count() > 0) kept = prepared->SelectBox(query);
+    if (!kept) return WalkBox(container, host, query);
+    host.ReloadOnly(*kept);
+    const std::int32_t total = prepared->Count();
+    host.SetInfoText(SearchInfoText());
+    host.ProgressCallback(0, total);
+    host.ShowProgress();
+    host.ProgressCallback(total, total);
+    SearchResult result;
+    result.count = container.Count();
+    result.outcome = result.count > 0 ? SearchOutcome::Found : SearchOutcome::NotFound;
+    host.Finish(result);
+    return result;
+}
+
+SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
+    const TPreparedDirectory* prepared = host.Prepared();
+    if (!prepared || prepared->Count() <= 0) return WalkEveryRecord(container, host);
+    return SelectPrepared(container, host, *prepared);
 }
 
 } // namespace vg
