@@ -308,9 +308,9 @@ private slots:
         Main()->ListViewColumnClick(2);
         QVERIFY(Main()->Results().SortAscending());
         QCOMPARE(ui->ListView->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
-        QVERIFY(vg::ToNumber(Dir().GetItem(0)->Lines()[1]) < vg::ToNumber(Dir().GetItem(Count() - 1)->Lines()[1]));
+        QVERIFY(vg::CompareAddress(Dir().GetItem(0)->Lines()[1], Dir().GetItem(Count() - 1)->Lines()[1]) < 0);
         for (int r = 1; r < Count(); ++r)
-            QVERIFY(vg::ToNumber(Dir().GetItem(r - 1)->Lines()[1]) <= vg::ToNumber(Dir().GetItem(r)->Lines()[1]));
+            QVERIFY(vg::CompareAddress(Dir().GetItem(r - 1)->Lines()[1], Dir().GetItem(r)->Lines()[1]) <= 0);
     }
 
     void theFirstClickOnThePhoneAfterARefreshSortsDescending() {
