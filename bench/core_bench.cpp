@@ -527,7 +527,8 @@ public:
         sqlite3_stmt* ins = nullptr;
         sqlite3_prepare_v2(db_, "INSERT INTO b VALUES(?,?,?,?,?,?)", -1, &ins, nullptr);
         auto words = [](std::string_view text) {
-            std::string folded = " " + vg::FoldForMatch(vg::FoldKind::Words, text);
+            std::string folded(1, ' ');
+            folded += vg::FoldForMatch(vg::FoldKind::Words, text);
             for (char& c : folded) {
                 const auto u = static_cast<unsigned char>(c);
                 const bool alnum = (u >= '0' && u <= '9') || vg::cp1251::Upper(u) != u || vg::cp1251::Lower(u) != u;
