@@ -81,15 +81,9 @@ const vg::TSearchAdvisor& TDatabase::Advisor() {
 }
 
 vg::TExplanation TDatabase::ExplainBox(const vg::TBoxQuery& query) {
-    const vg::TSearchAdvisor& advisor = Advisor();
+    const vg::TSearchAdvisor& advisor = Advisor(); // makes sure there is a master
+    if (const vg::TStrContainer* whole = master_->Whole()) return vg::ExplainBox(*whole, advisor, query);
     vg::TStrContainer whole;
-    master_->Load(whole); // the advisor made sure there is a master
-    try {
-        vg::TExplanation explanation = vg::ExplainBox(whole, advisor, query);
-        whole.Clear(); // its records belong to the master
-        return explanation;
-    } catch (...) {
-        whole.Clear();
-        throw;
-    }
+    master_->Load(whole);
+    return vg::ExplainBox(whole, advisor, query);
 }

@@ -110,7 +110,8 @@ TEST(PreparedSearch, KeepsWhatTheWalkKeeps) {
 TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
     std::mt19937 rng(17);
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
-    vg::TStrContainer whole;
+    const auto shared = std::make_shared<vg::TStrContainer>();
+    vg::TStrContainer& whole = *shared;
     vg::test::Fill(whole, vg::test::BuiltinRecords(13, 3000));
     const vg::TPreparedDirectory prepared(whole);
     const std::string extras[] = {W("улица"), W("пр."), W("переулок"), W("шоссе"), W("д."), W("кв."),
@@ -138,7 +139,7 @@ TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
         }
         const vg::TBoxQuery query(text);
         vg::TStrContainer walked, picked;
-        Host walk(walked, whole, nullptr), fast(picked, whole, &prepared);
+        Host walk(walked, shared, nullptr), fast(picked, shared, &prepared);
         const vg::SearchResult a = vg::RunBoxSearch(walked, walk, query);
         const vg::SearchResult b = vg::RunBoxSearch(picked, fast, query);
         SCOPED_TRACE(vg::cp1251::ToUtf8(text));
