@@ -312,6 +312,8 @@ void TFmMain::ApplySuggestion(int index) {
     if (!explanation || index < 0 || static_cast<std::size_t>(index) >= explanation->suggestions.size()) return;
     const vg::TSuggestion suggestion = explanation->suggestions[static_cast<std::size_t>(index)];
     criteria_->Put(suggestion.field, suggestion.text, suggestion.condition);
+    for (vg::Field field : suggestion.cleared)
+        criteria_->Put(field, {}, vg::MatchCondition::NoCondition);
     typing_.stop();
     criteria_->FocusCriterion(static_cast<int>(suggestion.field));
     ui->mnSearch->trigger();
