@@ -13,6 +13,7 @@
 #include "directory/writer.h"
 #include "resources/builtin_directory.h"
 #include "results/columnsort.h"
+#include "search/boxsearch.h"
 #include "search/folding.h"
 #include "search/prepared.h"
 #include "search/searchrun.h"
@@ -440,6 +441,153 @@ void BM_SqliteSearch(benchmark::State& state) {
     const std::string difference = Difference(rows, OurRows(which, query));
     if (!difference.empty()) state.SkipWithError(("SQLite: " + difference).c_str());
 }
+
+// ---- the one box ----
+
+// What a caller says, and the same word matching in SQL: a word of letters begins a word of the street or the
+// subscriber (?w: the word after a blank, in texts folded as the box folds them and with every character but a
+// letter or digit made a blank), a number beside a word is a house or a flat, dictated digits begin the phone.
+struct BoxQuery {
+    const char* name;
+    const char* text;
+    const char* sql;
+};
+const BoxQuery kBoxQueries[] = {
+    {"surname_street", "иванова ленина",
+     "(instr(street_w, ' ИВАНОВА') OR instr(user_w, ' ИВАНОВА')) AND (instr(street_w, ' ЛЕНИНА') OR instr(user_w, "
+     "' ЛЕНИНА'))"},
+    {"surname_street_house", "коновалова гагарина 6",
+     "(instr(street_w, ' КОНОВАЛОВА') OR instr(user_w, ' КОНОВАЛОВА')) AND (instr(street_w, ' ГАГАРИНА') OR "
+     "instr(user_w, ' ГАГАРИНА')) AND (house_n = 6 OR flat_n = 6)"},
+    {"dictated_phone", "21 39 18", "phone_d LIKE '213918%'"},
+    {"street_house_flat", "ленина 8 21",
+     "(instr(street_w, ' ЛЕНИНА') OR instr(user_w, ' ЛЕНИНА')) AND ((house_n = 8 AND flat_n = 21) OR phone_d LIKE "
+     "'821%')"},
+    {"surname", "петров", "instr(street_w, ' ПЕТРОВ') OR instr(user_w, ' ПЕТРОВ')"},
+};
+
+class BoxHost : public vg::ISearchHost {
+public:
+    BoxHost(vg::TStrContainer& c, Held& held) : c_(c), held_(held) {}
+    void Reload() override { held_.master.Load(c_); }
+    const vg::TPreparedDirectory* Prepared() override { return held_.prepared.get(); }
+    void ReloadOnly(const std::vector<std::uint32_t>& positions) override { held_.master.LoadOnly(c_, positions); }
+    vg::TCriteria ReadCriteria() override { return {}; }
+
+private:
+    vg::TStrContainer& c_;
+    Held& held_;
+};
+
+// The records the box keeps, by their place in the directory.
+const std::vector<std::uint32_t>& BoxRows(int which, int query) {
+    static std::map<std::pair<int, int>, std::vector<std::uint32_t>> rows;
+    auto found = rows.find({which, query});
+    if (found != rows.end()) return found->second;
+    const vg::TStrContainer& whole = *Hold(which).master.Whole();
+    const vg::TBoxQuery box(W(kBoxQueries[query].text));
+    std::vector<std::uint32_t> kept;
+    for (int i = 0; i < whole.Count(); ++i)
+        if (box(*whole.GetItem(i))) kept.push_back(static_cast<std::uint32_t>(i));
+    return rows[{which, query}] = std::move(kept);
+}
+
+void BM_Box(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    Held& held = Hold(which);
+    const BoxQuery& q = kBoxQueries[state.range(1)];
+    state.SetLabel(q.name);
+    vg::TStrContainer c;
+    held.master.Load(c);
+    int found = 0;
+    ProcessCpu cpu;
+    cpu.Start();
+    for (auto _ : state) {
+        BoxHost host(c, held);
+        found = vg::RunBoxSearch(c, host, vg::TBoxQuery(W(q.text))).count; // the words read, the records reloaded
+    }
+    cpu.Stop();
+    cpu.Report(state);
+    state.counters["found"] = found;
+    const std::vector<std::uint32_t>& scan = BoxRows(which, static_cast<int>(state.range(1)));
+    if (static_cast<std::size_t>(found) != scan.size()) state.SkipWithError("the prepared box and its scan differ");
+}
+BENCHMARK(BM_Box)->ArgsProduct({{0, 1}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);
+
+// The box's words for SQLite: the phone's digits, the street and subscriber folded with every other character
+// a blank, a house's and a flat's address number. The rows it selects are checked against the box's, one by one.
+class BoxSqlite {
+public:
+    explicit BoxSqlite(const vg::TStrContainer& whole) {
+        sqlite3_open(":memory:", &db_);
+        sqlite3_exec(db_,
+                     "CREATE TABLE b(id INTEGER PRIMARY KEY, phone_d TEXT, street_w TEXT, user_w TEXT, house_n "
+                     "INTEGER, flat_n INTEGER); BEGIN",
+                     nullptr, nullptr, nullptr);
+        sqlite3_stmt* ins = nullptr;
+        sqlite3_prepare_v2(db_, "INSERT INTO b VALUES(?,?,?,?,?,?)", -1, &ins, nullptr);
+        auto words = [](std::string_view text) {
+            std::string folded(1, ' ');
+            folded += vg::FoldForMatch(vg::FoldKind::Words, text);
+            for (char& c : folded) {
+                const auto u = static_cast<unsigned char>(c);
+                const bool alnum = (u >= '0' && u <= '9') || vg::cp1251::Upper(u) != u || vg::cp1251::Lower(u) != u;
+                if (!alnum) c = ' ';
+            }
+            return vg::cp1251::ToUtf8(folded);
+        };
+        for (int i = 0; i < whole.Count(); ++i) {
+            const vg::TString* r = whole.GetItem(i);
+            const std::string text[3] = {vg::FoldForMatch(vg::FoldKind::Digits, r->Key()), words(r->Lines()[0]),
+                                         words(r->Lines()[3])};
+            sqlite3_bind_int(ins, 1, i);
+            for (int k = 0; k < 3; ++k)
+                sqlite3_bind_text(ins, k + 2, text[k].data(), static_cast<int>(text[k].size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(ins, 5, vg::ReadAddressNumber(r->Lines()[1]).number);
+            sqlite3_bind_int64(ins, 6, vg::ReadAddressNumber(r->Lines()[2]).number);
+            sqlite3_step(ins);
+            sqlite3_reset(ins);
+        }
+        sqlite3_finalize(ins);
+        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ~BoxSqlite() { sqlite3_close(db_); }
+    BoxSqlite(const BoxSqlite&) = delete;
+    BoxSqlite& operator=(const BoxSqlite&) = delete;
+
+    std::vector<std::uint32_t> Select(const BoxQuery& q) {
+        const std::string sql = std::string("SELECT id FROM b WHERE ") + q.sql + " ORDER BY id";
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
+        std::vector<std::uint32_t> rows;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            rows.push_back(static_cast<std::uint32_t>(sqlite3_column_int(st, 0)));
+        sqlite3_finalize(st);
+        return rows;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+void BM_SqliteBox(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    BoxSqlite db(*Hold(which).master.Whole());
+    const BoxQuery& q = kBoxQueries[state.range(1)];
+    state.SetLabel(q.name);
+    std::vector<std::uint32_t> rows;
+    ProcessCpu cpu;
+    cpu.Start();
+    for (auto _ : state)
+        rows = db.Select(q);
+    cpu.Stop();
+    cpu.Report(state);
+    state.counters["found"] = static_cast<double>(rows.size());
+    if (rows != BoxRows(which, static_cast<int>(state.range(1))))
+        state.SkipWithError("SQLite and the box selected different rows");
+}
+BENCHMARK(BM_SqliteBox)->ArgsProduct({{0, 1}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);
 
 const char* const kColumns[] = {"phone", "street", "house", "flat", "user"};
 // The same chains in SQL: the phone through vg_number, a house or flat as an address, the texts upper-cased as
