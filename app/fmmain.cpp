@@ -428,6 +428,8 @@ void TFmMain::ApplySuggestion(int index) {
         return;
     }
     criteria_->Put(suggestion.field, suggestion.text, suggestion.condition);
+    for (vg::Field field : suggestion.cleared)
+        criteria_->Put(field, {}, vg::MatchCondition::NoCondition);
     typing_.stop();
     criteria_->FocusCriterion(static_cast<int>(suggestion.field));
     ui->mnSearch->trigger();

@@ -353,10 +353,15 @@ private:
     const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs_;
 };
 
-// The suggestion as the tool's own option: "--street begins:ЛЕНИНА".
+// The suggestion as the tool's own options: "--street begins:ЛЕНИНА"; a criterion emptied reads "without --phone".
 std::string AsOption(const vg::TSuggestion& s) {
-    return "--" + std::string(vg::InfoOf(s.field).word) + " " + std::string(vg::InfoOf(s.condition).word) + ":" +
-           vg::cp1251::ToUtf8(s.text);
+    std::string out = s.condition == vg::MatchCondition::NoCondition
+                          ? "without --" + std::string(vg::InfoOf(s.field).word)
+                          : "--" + std::string(vg::InfoOf(s.field).word) + " " +
+                                std::string(vg::InfoOf(s.condition).word) + ":" + vg::cp1251::ToUtf8(s.text);
+    for (vg::Field field : s.cleared)
+        out += " without --" + std::string(vg::InfoOf(field).word);
+    return out;
 }
 
 void PrintExplanation(const vg::TExplanation& explanation) {
