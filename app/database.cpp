@@ -3,6 +3,8 @@
 #include "directory/loader.h"
 #include "fmsplash.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QResource>
 
 EDirectoryMissing::EDirectoryMissing()
@@ -26,13 +28,15 @@ TDatabase::~TDatabase() {
 }
 
 void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
-    std::optional<std::string_view> bytes = source_();
-    if (!bytes) throw EDirectoryMissing();
-    if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
-        directory_.Clear(); // nothing may keep the old master's records
-        master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
-        masterBytes_ = *bytes;
-        advisor_.reset(); // it explains the old directory
+    if (edition_.BuiltIn()) {
+        std::optional<std::string_view> bytes = source_();
+        if (!bytes) throw EDirectoryMissing();
+        if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
+            directory_.Clear(); // nothing may keep the old master's records
+            master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
+            masterBytes_ = *bytes;
+            advisor_.reset(); // it explains the old directory
+        }
     }
     if (progress) progress->SetInfoText(LoadingText());
     if (!Quiet && progress) progress->ShowNow();
@@ -47,6 +51,25 @@ void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
     }
     ResultCount = directory_.Count();
     if (!Quiet && progress) progress->hide();
+}
+
+void TDatabase::OpenEdition(const QString& path, const vg::ProgressCallback& progress) {
+    const QFileInfo info(path);
+    const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
+    auto master = std::make_unique<vg::TDirectoryMaster>(
+        [file](vg::TStrContainer& c, const vg::ProgressCallback& p) { vg::LoadDirectoryFile(c, file, p); });
+    {
+        vg::TStrContainer whole(0);
+        master->Load(whole, progress);
+        whole.Clear(); // its records belong to the master
+    }
+    directory_.Clear(); // nothing may keep the old master's records
+    master_ = std::move(master);
+    masterBytes_ = {};
+    advisor_.reset(); // it explains the old directory
+    edition_ = {info.absoluteFilePath(), info.lastModified()};
+    master_->Load(directory_);
+    ResultCount = directory_.Count();
 }
 
 const vg::TSearchAdvisor& TDatabase::Advisor() {

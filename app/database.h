@@ -1,9 +1,11 @@
 #pragma once
 
 #include "directory/errors.h"
+#include "directory/progress.h"
 #include "directory/strcontainer.h"
 #include "search/suggest.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -31,6 +33,13 @@ std::optional<std::string_view> BuiltinDirectoryResource();
 
 QString LoadingText();
 
+// Which directory the windows show: the one built into the program, or a directory file.
+struct TEdition {
+    QString path;   // the file, absolute; empty for the built-in directory
+    QDateTime time; // the file's time when it was opened
+    bool BuiltIn() const { return path.isEmpty(); }
+};
+
 // The directory the windows work on: the one container, which is at once the loaded directory and the current
 // result set, where it is reloaded from, and the number of records last published to the list. Whoever owns
 // it keeps it alive longer than every window that shows it.
@@ -51,6 +60,13 @@ public:
     // parsed copy, with the same records, order, progress reports and failure as a parse.
     void LoadDatabase(TFmSplash* progress, bool Quiet);
 
+    // Makes the directory file at `path` the directory from now on. It is parsed whole, with `progress`'s
+    // reports, into a copy of its own first: a file that cannot be read or is damaged fails with the loader's
+    // failure and nothing here changes. Otherwise the container holds the whole new directory, the result count
+    // is its Count, and every later load restores it from that parsed copy; the file is not read again.
+    void OpenEdition(const QString& path, const vg::ProgressCallback& progress = {});
+    const TEdition& Edition() const { return edition_; }
+
     // What explains an empty search, made from the whole directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
 
@@ -63,4 +79,5 @@ private:
     std::unique_ptr<vg::TDirectoryMaster> master_;
     vg::TStrContainer directory_{0}; // after the master: it shares the master's records
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
+    TEdition edition_;
 };

@@ -1,5 +1,6 @@
 #include "loader.h"
 
+#include "filestream.h"
 #include "inflate.h"
 #include "limits.h"
 #include "zstream.h"
@@ -34,6 +35,19 @@ void LoadDirectory(TStrContainer& container, TStream& compressed, const Progress
     // directory is parsed only at start-up, and nothing at all with the other core busy.
     TDecompressionStream inflated(compressed);
     LoadInflated(container, inflated, progress);
+}
+
+void LoadDirectoryFile(TStrContainer& container, const std::string& path, const ProgressCallback& progress) {
+    // Read whole, then inflated whole: the file is small beside what it inflates to, and the whole-stream
+    // inflater is the fast one.
+    std::string bytes;
+    {
+        TFileStream file(path, limits::kFileBytes);
+        char buffer[64 * 1024];
+        while (std::size_t n = file.Read(buffer, sizeof buffer))
+            bytes.append(buffer, n);
+    }
+    LoadDirectory(container, bytes, progress);
 }
 
 TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)

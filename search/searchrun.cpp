@@ -1,6 +1,7 @@
 #include "searchrun.h"
 
 #include "directory/cp1251.h"
+#include "directory/errors.h"
 #include "matching.h"
 
 #include <optional>
@@ -82,7 +83,11 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
         for (std::int32_t n = total - 1; n >= 0; --n) {
             const TString* record = container.GetItem(n);
             ++processed;
-            if (!(*filter)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
+            try {
+                if (!(*filter)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
+            } catch (const EListError& e) {
+                throw ERecordError(n, std::string(record->Key()), e);
+            }
             if (n % 150 == 0) host.ProgressCallback(processed, total);
         }
     } catch (...) {

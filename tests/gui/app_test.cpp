@@ -253,8 +253,7 @@ private slots:
 
     void focusStaysWhereTheOperatorLeftIt() {
         Main()->show();
-        Main()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(Main()));
+        QVERIFY(vg::test::Reactivate(Main()));
         ui->edUser->setFocus();
         Type(ui->edUser, QStringLiteral("ИВАН"));
         QTest::keyClick(ui->edUser, Qt::Key_Return);
@@ -449,7 +448,8 @@ private slots:
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         splash.ProgressCallback(2, 3);
-        QTest::qWait(TglProgress::kFrameMs + 2);
+        QTRY_COMPARE(splash.Bar()->PaintedPercent(), 67);
+        QTest::qSleep(TglProgress::kFrameMs + 2); // a frame after its last paint, taking no event meanwhile
         const int paints = splash.Bar()->PaintCount();
         splash.ProgressCallback(2, 3);
         splash.ProgressCallback(203, 301); // 67.4 %: rounds to 67, no change

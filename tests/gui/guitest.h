@@ -55,7 +55,15 @@ inline QStringList CloseMessages() {
 // The headless platform hands the keyboard to every window it shows and to none when a box closes; on a desktop
 // the main window has it back at once. Activates the window again and says whether it is active.
 inline bool Reactivate(QWidget* window) {
-    if (!window->isActiveWindow()) window->activateWindow();
+    if (!window->isActiveWindow()) {
+        // It may also keep its focus on a window shown again while the application counts none active: a window
+        // shown and closed moves the focus away, and activating brings it back.
+        QWidget other;
+        other.show();
+        (void)QTest::qWaitForWindowExposed(&other);
+        other.close();
+        window->activateWindow();
+    }
     return QTest::qWaitFor([window] { return window->isActiveWindow(); }, 2000);
 }
 
