@@ -1,7 +1,7 @@
 #include "database.h"
 
 #include "directory/loader.h"
-#include "fmsplash.h"
+#include "progress.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,7 +27,7 @@ TDatabase::~TDatabase() {
     directory_.Clear(); // its records belong to the master
 }
 
-void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
+void TDatabase::LoadDatabase(IProgress* progress, bool Quiet) {
     if (edition_.BuiltIn()) {
         std::optional<std::string_view> bytes = source_();
         if (!bytes) throw EDirectoryMissing();
@@ -46,11 +46,11 @@ void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
         master_->Load(directory_, report);
     } catch (...) {
         // An always-on-top window must not stay over the desktop after a failed load.
-        if (!Quiet && progress) progress->hide();
+        if (!Quiet && progress) progress->HideNow();
         throw;
     }
-    ResultCount = directory_.Count();
-    if (!Quiet && progress) progress->hide();
+    edition_.records = directory_.Count();
+    if (!Quiet && progress) progress->HideNow();
 }
 
 void TDatabase::OpenEdition(const QString& path, const vg::ProgressCallback& progress) {
@@ -69,7 +69,7 @@ void TDatabase::OpenEdition(const QString& path, const vg::ProgressCallback& pro
     advisor_.reset(); // it explains the old directory
     edition_ = {info.absoluteFilePath(), info.lastModified()};
     master_->Load(directory_);
-    ResultCount = directory_.Count();
+    edition_.records = directory_.Count();
 }
 
 const vg::TSearchAdvisor& TDatabase::Advisor() {

@@ -18,7 +18,7 @@ namespace vg {
 class TDirectoryMaster;
 }
 
-class TFmSplash;
+class IProgress;
 
 // The program carries no directory: a build without its resource.
 class EDirectoryMissing : public vg::Exception {
@@ -35,14 +35,15 @@ QString LoadingText();
 
 // Which directory the windows show: the one built into the program, or a directory file.
 struct TEdition {
-    QString path;   // the file, absolute; empty for the built-in directory
-    QDateTime time; // the file's time when it was opened
+    QString path;             // the file, absolute; empty for the built-in directory
+    QDateTime time;           // the file's time when it was opened
+    std::int32_t records = 0; // the whole directory's, once loaded
     bool BuiltIn() const { return path.isEmpty(); }
 };
 
 // The directory the windows work on: the one container, which is at once the loaded directory and the current
-// result set, where it is reloaded from, and the number of records last published to the list. Whoever owns
-// it keeps it alive longer than every window that shows it.
+// result set, and where it is reloaded from. Whoever owns it keeps it alive longer than every window that
+// shows it.
 class TDatabase {
 public:
     explicit TDatabase(DirectorySource source = BuiltinDirectoryResource);
@@ -54,11 +55,11 @@ public:
     const vg::TStrContainer& Directory() const { return directory_; }
 
     // Refills the container from the directory with `progress`'s text and bar (none: no reports); shows and
-    // hides that window unless Quiet. Failures are passed on with the window hidden again; the records read
-    // until then stay and the result count keeps its value. No directory at all: EDirectoryMissing, before
+    // hides it unless Quiet. Failures are passed on with the window hidden again; the records read until
+    // then stay. No directory at all: EDirectoryMissing, before
     // anything is touched. The directory is parsed once; every later load restores the container from that
     // parsed copy, with the same records, order, progress reports and failure as a parse.
-    void LoadDatabase(TFmSplash* progress, bool Quiet);
+    void LoadDatabase(IProgress* progress, bool Quiet);
 
     // Makes the directory file at `path` the directory from now on. It is parsed whole, with `progress`'s
     // reports, into a copy of its own first: a file that cannot be read or is damaged fails with the loader's
@@ -69,8 +70,6 @@ public:
 
     // What explains an empty search, made from the whole directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
-
-    std::int32_t ResultCount = 0;
 
 private:
     DirectorySource source_;

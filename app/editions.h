@@ -1,19 +1,12 @@
 #pragma once
 
 #include <QString>
-#include <QVariant>
 
-// The directory files the program opens, as the operator knows them: their names, and the last one opened,
-// remembered from one run to the next.
-
-// The name of an edition as the title shows it: the file's name, or "встроенный справочник".
+// The name of an edition as the title shows it: the file's name, or "встроенный справочник" for the directory
+// built into the program (an empty path).
 QString EditionName(const QString& path);
 
-// The file opened last, as remembered; empty when none is.
-QString RememberedEdition();
-// Remembers the file opened last.
-void RememberEdition(const QString& path);
+struct TEdition;
 
-// Writes a setting at once. When the settings cannot be written, says so on stderr, once in a run: the choice
-// then lasts only until the program ends.
-void WriteSetting(const QString& key, const QVariant& value);
+// What the status line says of an edition: its name, its number of records and, for a file, its time.
+QString EditionStatus(const TEdition& edition);

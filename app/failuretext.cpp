@@ -50,8 +50,8 @@ QString LoadFailureReason(const std::exception& e) {
 QString DamagedRecordReason(const std::exception& e) {
     const auto* record = dynamic_cast<const vg::ERecordError*>(&e);
     if (!record) return QStringLiteral("данные справочника повреждены");
-    QString text =
-        QStringLiteral("повреждена запись %1").arg(vg::ToQString(vg::FormatThousands(record->Position() + 1)));
+    QString text = QStringLiteral("повреждена запись %1")
+                       .arg(vg::ToQString(vg::GroupedNumber(std::int64_t{record->Position()} + 1)));
     const std::string& phone = record->Phone();
     // A phone is digits; a damaged key is not quoted.
     if (!phone.empty() && phone.size() <= 16 && phone.find_first_not_of("0123456789") == std::string::npos)

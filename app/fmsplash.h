@@ -1,5 +1,6 @@
 #pragma once
 
+#include "progress.h"
 #include "results/columnsort.h"
 
 #include <QElapsedTimer>
@@ -15,7 +16,7 @@ class QLabel;
 
 // The splash and progress window: two title lines, an info line and a percentage bar. Borderless, always on
 // top, with the hourglass over it. Callers show and hide it.
-class TFmSplash : public QWidget, public vg::ISortProgress {
+class TFmSplash : public QWidget, public IProgress, public vg::ISortProgress {
     Q_OBJECT
 
 public:
@@ -23,13 +24,14 @@ public:
     ~TFmSplash() override;
 
     // Sets the info line; repaints only when the text changes.
-    void SetInfoText(const QString& text);
+    void SetInfoText(const QString& text) override;
     // Shows position of maximum on the bar; repaints only when the percentage changes.
-    void ProgressCallback(int position, int maximum);
+    void ProgressCallback(int position, int maximum) override;
     // Shows the window centred on the screen and paints it at once, as the thread is about to be busy. With a
     // delay set, the window only starts its clock: the first report or text once the delay has passed shows it,
     // so that work shorter than the delay shows no window at all.
-    void ShowNow();
+    void ShowNow() override;
+    void HideNow() override { hide(); }
     // The progress window of the operations after start-up waits kShowDelayMs; the splash shows at once (0).
     static constexpr int kShowDelayMs = 200;
     void SetShowDelay(int milliseconds) { showDelay_ = milliseconds; }

@@ -5,6 +5,7 @@
 #include "failuretext.h"
 #include "fmmain.h"
 #include "fmsplash.h"
+#include "settings.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -57,6 +58,7 @@ bool TProgram::StartUp(int& status) {
     splash_->SetShowDelay(TFmSplash::kShowDelayMs); // fast work shows no window
     main_ = std::make_unique<TFmMain>(database_, *splash_, sound_);
     main_->RefreshList();
+    main_->ShowEdition(startNote_);
     status = 0;
     return true;
 }
@@ -77,10 +79,10 @@ bool TProgram::OpenStartEdition() {
         }
     };
     bool opened = false;
-    const QString remembered = editions_.remember ? RememberedEdition() : QString();
+    const QString remembered = editions_.remember ? settings::Edition.Read() : QString();
     if (!editions_.file.isEmpty()) {
         opened = open(editions_.file);
-        if (opened && editions_.remember) RememberEdition(database_.Edition().path);
+        if (opened && editions_.remember) settings::Edition.Write(database_.Edition().path);
     } else if (!remembered.isEmpty()) {
         if (QFileInfo::exists(remembered))
             opened = open(remembered);
@@ -90,12 +92,8 @@ bool TProgram::OpenStartEdition() {
     const QString& system = editions_.systemEdition;
     if (!opened && !system.isEmpty() && QFileInfo::exists(system)) opened = open(system);
     if (!notes.isEmpty()) {
-        QString note = notes.join(QStringLiteral("; "));
-        note[0] = note[0].toUpper();
-        startNote_ =
-            note + QStringLiteral(". Открыт ") +
-            (opened ? QStringLiteral("«%1»").arg(EditionName(database_.Edition().path)) : EditionName(QString())) +
-            QLatin1Char('.');
+        startNote_ = notes.join(QStringLiteral("; ")) + QLatin1Char('.');
+        startNote_[0] = startNote_[0].toUpper();
     }
     return opened;
 }

@@ -45,8 +45,8 @@ public:
     // The splash while starting up, then the hidden progress window; none after ShutDown.
     TFmSplash* FmSplash() const { return splash_.get(); }
     TFmMain* FmMain() const { return main_.get(); }
-    // What start-up has to say about the edition it took in the end, for the status line: a file it could not
-    // take and why; empty when it took the first one it looked for.
+    // What start-up has to say about the files it could not take, and why, for the status line; empty when it
+    // took the first one it looked for.
     const QString& StartNote() const { return startNote_; }
 
 private:

@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/fmmain.h"
 #include "app/fmsplash.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "guitest.h"
 #include "results/view/resultmodel.h"
@@ -11,7 +12,6 @@
 
 #include <QAccessible>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(ui->edStreet->text(), QStringLiteral("ЛЕН")); // the other criteria stay
         QVERIFY(!ui->pnNotFound->isVisible());
         QCOMPARE(sound.played.size(), std::size_t{1});
-        QCOMPARE(sound.played.back(), window->FoundSound);
+        QCOMPARE(sound.played.back(), window->FoundSound());
         // With nothing to take, Ctrl+Enter does nothing.
         QTest::keyClick(ui->edUser, Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(Counter(), first.count);
@@ -140,7 +140,7 @@ private slots:
 
     void theListFollowsTheCriteriaAsTheyAreTyped() {
         ui->mnSearchAsYouType->setChecked(true);
-        QVERIFY(QSettings().value(QStringLiteral("SearchAsYouType")).toBool());
+        QVERIFY(settings::SearchAsYouType.Read());
         Type(ui->edStreet, QStringLiteral("МИРА"));
         QTRY_VERIFY(Counter() > 0 && Counter() < 45129);
         const int mira = Counter();
@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui->edUser));
         // Off again: typing changes only the fields.
         ui->mnSearchAsYouType->setChecked(false);
-        QVERIFY(!QSettings().value(QStringLiteral("SearchAsYouType")).toBool());
+        QVERIFY(!settings::SearchAsYouType.Read());
         ui->mnClearFilters->trigger();
         ui->mnClear->trigger();
         Settle();

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+
+// Writes a setting at once. When the settings cannot be written, says so on stderr, once in a run: what the
+// operator chose then lasts only until the program ends.
+void WriteSetting(const char* key, const QVariant& value);
+
+// One thing the program remembers between runs: its key, its type and its value until the operator sets one.
+// Every setting is declared once, below, and read and written only through its declaration, so that a key is
+// spelt in one place and read as the type it was written as.
+template <typename T> class TSetting {
+public:
+    constexpr TSetting(const char* key, T fallback) : key_(key), fallback_(fallback) {}
+
+    const char* Key() const { return key_; }
+    const T& Default() const { return fallback_; }
+    // The stored value; the default when none is stored or what is stored cannot be read as this type.
+    T Read() const {
+        const QVariant stored = QSettings().value(QLatin1String(key_));
+        if (!stored.isValid()) return fallback_;
+        QVariant converted = stored;
+        return converted.convert(QMetaType::fromType<T>()) ? converted.value<T>() : fallback_;
+    }
+    void Write(const T& value) const { WriteSetting(key_, QVariant::fromValue(value)); }
+
+private:
+    const char* key_;
+    T fallback_;
+};
+
+namespace settings {
+
+// Whether the list follows the criteria as they are typed.
+inline constexpr TSetting<bool> SearchAsYouType{"SearchAsYouType", false};
+// The directory file opened last, opened again at the next start; empty for the built-in directory.
+inline const TSetting<QString> Edition{"Edition", QString()};
+
+} // namespace settings
