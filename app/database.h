@@ -3,6 +3,7 @@
 #include "directory/errors.h"
 #include "directory/progress.h"
 #include "directory/strcontainer.h"
+#include "search/prepared.h"
 #include "search/suggest.h"
 
 #include <QDateTime>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace vg {
 class TDirectoryMaster;
@@ -60,11 +62,17 @@ public:
     // anything is touched. The directory is parsed once; every later load restores the container from that
     // parsed copy, with the same records, order, progress reports and failure as a parse.
     void LoadDatabase(IProgress* progress, bool Quiet);
+    // The same, but the container gets only the whole directory's records at `positions` (of Prepared), in
+    // that order.
+    void LoadDatabase(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>& positions);
+    // The whole directory prepared for searching, made as soon as it has been parsed whole; null before, after
+    // a failed parse, and when the source hands out other bytes than were parsed.
+    const vg::TPreparedDirectory* Prepared() const;
 
     // Makes the directory file at `path` the directory from now on. It is parsed whole, with `progress`'s
     // reports, into a copy of its own first: a file that cannot be read or is damaged fails with the loader's
-    // failure and nothing here changes. Otherwise the container holds the whole new directory, the result count
-    // is its Count, and every later load restores it from that parsed copy; the file is not read again.
+    // failure and nothing here changes. Otherwise the container holds the whole new directory, and every later
+    // load restores it from that parsed copy; the file is not read again.
     void OpenEdition(const QString& path, const vg::ProgressCallback& progress = {});
     const TEdition& Edition() const { return edition_; }
 
@@ -72,11 +80,14 @@ public:
     const vg::TSearchAdvisor& Advisor();
 
 private:
+    void Load(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>* positions);
+
     DirectorySource source_;
     // The parsed copy and the bytes it was parsed from; made again when the source hands out other bytes.
     std::string_view masterBytes_;
     std::unique_ptr<vg::TDirectoryMaster> master_;
     vg::TStrContainer directory_{0}; // after the master: it shares the master's records
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
+    std::unique_ptr<vg::TPreparedDirectory> prepared_; // of the master's records
     TEdition edition_;
 };

@@ -375,7 +375,9 @@ TEST(SortByColumn, AShortRecordFailsWhereTodaysSortFailsAndKeepsTheOrderReached)
             EXPECT_EQ(e.Phone(), recs[shortAt].phone) << "round " << round;
         }
         EXPECT_EQ(gotFailure.has_value(), wantFailure.has_value()) << "round " << round;
-        if (gotFailure && wantFailure) EXPECT_TRUE(gotFailure->ends_with(": " + *wantFailure)) << *gotFailure;
+        if (gotFailure && wantFailure) {
+            EXPECT_TRUE(gotFailure->ends_with(": " + *wantFailure)) << *gotFailure;
+        }
         EXPECT_EQ(Tags(c), reference) << "round " << round;
     }
 }
