@@ -18,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstdio>
 #include <unistd.h>
 
 using vg::test::CloseMessages;
@@ -31,11 +30,10 @@ private:
     QTemporaryDir dir;
     vg::test::RecordingPlayer sound;
 
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    static void Write(const QString& path, const std::string& bytes) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    QString Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+    void Write(const char* name, const std::string& bytes) const {
+        QFile file(Path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes.data(), qint64(bytes.size())) > 0);
     }
     // Every row of the window's list as "phone|street|house|flat|user".
     static QStringList Rows(TFmMain* window) {
@@ -53,9 +51,7 @@ private:
     static QStringList Rows(const std::vector<vg::DirectoryRecord>& records) {
         QStringList rows;
         for (const vg::DirectoryRecord& r : records)
-            rows << QStringList{QString::fromStdString(r.phone), vg::ToQString(r.street), vg::ToQString(r.house),
-                                vg::ToQString(r.flat), vg::ToQString(r.user)}
-                        .join(QLatin1Char('|'));
+            rows << vg::ToQString(r.phone + '|' + r.street + '|' + r.house + '|' + r.flat + '|' + r.user);
         return rows;
     }
 
@@ -73,27 +69,25 @@ private slots:
             ten.push_back({std::to_string(20100 + i * 7), W(streets[i % 3]), std::to_string(i + 1), i % 2 ? "" : "4",
                            W(("АБОНЕНТ " + std::to_string(10 - i)).c_str())});
         const std::vector<vg::DirectoryRecord> five(ten.begin() + 2, ten.begin() + 7);
-        Write(Path(QStringLiteral("ten.rcd")), vg::PackDirectory(ten));
-        Write(Path(QStringLiteral("five.rcd")), vg::PackDirectory(five));
-        std::string cut = vg::PackDirectory(ten);
-        cut.resize(cut.size() - 9);
-        Write(Path(QStringLiteral("cut.rcd")), cut);
-        Write(Path(QStringLiteral("noise.rcd")), std::string(300, '\x5a'));
+        const std::string packed = vg::PackDirectory(ten);
+        Write("ten.rcd", packed);
+        Write("five.rcd", vg::PackDirectory(five));
+        Write("cut.rcd", packed.substr(0, packed.size() - 9));
+        Write("noise.rcd", std::string(300, 'Z'));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.rcd")));
         settings::Edition.Write(QString());
 
         // vetlograd09 ten.rcd: exactly those ten, named in the title and the status line.
-        auto program = std::make_unique<TProgram>(&sound, BuiltinDirectoryResource,
-                                                  TStartEditions{Path(QStringLiteral("ten.rcd")), true, {}});
+        auto program =
+            std::make_unique<TProgram>(&sound, BuiltinDirectoryResource, TStartEditions{Path("ten.rcd"), true, {}});
         TFmMain* window = vg::test::StartShown(*program);
         QVERIFY(window);
         Ui::FmMain* ui = window->Form();
         QCOMPARE(Rows(window), Rows(ten));
         QCOMPARE(window->windowTitle(), QStringLiteral("09-Ветлоград — ten.rcd"));
-        const QString time =
-            QFileInfo(Path(QStringLiteral("ten.rcd"))).lastModified().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+        const QString time = QFileInfo(Path("ten.rcd")).lastModified().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
         QCOMPARE(ui->lbEdition->text(), QStringLiteral("Справочник «ten.rcd», 10 записей, от ") + time);
-        QCOMPARE(settings::Edition.Read(), Path(QStringLiteral("ten.rcd")));
+        QCOMPARE(settings::Edition.Read(), Path("ten.rcd"));
 
         // Search, sort and reload work on it as on the built-in one.
         vg::test::Type(ui->edStreet, QStringLiteral("МИРА"));
@@ -113,7 +107,7 @@ private slots:
             QCOMPARE(dialog->objectName(), QStringLiteral("OpenEditionDialog"));
             dialogTitle = dialog->windowTitle();
             QCOMPARE(dialog->directory().absolutePath(), QDir(dir.path()).absolutePath()); // where the last came from
-            dialog->selectFile(Path(QStringLiteral("five.rcd")));
+            dialog->selectFile(Path("five.rcd"));
             static_cast<QDialog*>(dialog)->accept(); // as the Open button does
         });
         QTest::keyClick(window, Qt::Key_O, Qt::ControlModifier);
@@ -124,17 +118,15 @@ private slots:
         QVERIFY(ui->mnOpen->toolTip().contains(QStringLiteral("Ctrl+O")));
 
         // Refused, each with its reason in Russian; the five stay, and stay remembered.
-        struct Refusal {
-            QString file, reason;
-        };
-        for (const Refusal& r : {Refusal{QStringLiteral("none.rcd"), QStringLiteral("такого файла нет")},
-                                 Refusal{QStringLiteral("folder.rcd"), QStringLiteral("это папка")},
-                                 Refusal{QStringLiteral("cut.rcd"), QStringLiteral("данные")},
-                                 Refusal{QStringLiteral("noise.rcd"), QStringLiteral("данные повреждены")}}) {
-            QVERIFY(!window->OpenEdition(Path(r.file)));
+        for (auto [file, reason] : {std::pair{"none.rcd", "такого файла нет"},
+                                    {"folder.rcd", "это папка"},
+                                    {"cut.rcd", "данные"},
+                                    {"noise.rcd", "данные повреждены"}}) {
+            QVERIFY(!window->OpenEdition(Path(file)));
             const QStringList told = CloseMessages();
             QCOMPARE(told.size(), 1);
-            const QString head = QStringLiteral("Справочник «%1» не открыт: %2").arg(r.file, r.reason);
+            const QString head =
+                QStringLiteral("Справочник «%1» не открыт: %2").arg(QString::fromUtf8(file), QString::fromUtf8(reason));
             QVERIFY2(told[0].startsWith(head), qPrintable(told[0]));
             QVERIFY2(told[0].endsWith(QStringLiteral("В окне остался справочник «five.rcd».")), qPrintable(told[0]));
             QCOMPARE(Rows(window), Rows(five));
@@ -142,21 +134,20 @@ private slots:
             ui->mnClear->trigger(); // the reload too is of the five
             QCOMPARE(Rows(window), Rows(five));
         }
-        QCOMPARE(settings::Edition.Read(), Path(QStringLiteral("five.rcd")));
+        QCOMPARE(settings::Edition.Read(), Path("five.rcd"));
         program.reset();
 
         // The next start opens the last file again; once it is gone, the package's edition, else the built-in
         // one, each with a word in the status line.
+        const QString gone = QStringLiteral(". Справочник «%1» не найден").arg(Path("five.rcd"));
         struct Start {
-            QString system;
+            QString system, title, note; // what the start took, and what the status line says after its figures
             int count;
-            QString title, note;
-        };
-        const QString gone = QStringLiteral(". Справочник «%1» не найден.").arg(Path(QStringLiteral("five.rcd")));
-        for (const Start& s : {Start{{}, 5, QStringLiteral("five.rcd"), QString()},
-                               Start{Path(QStringLiteral("ten.rcd")), 10, QStringLiteral("ten.rcd"), gone},
-                               Start{Path(QStringLiteral("cut.rcd")), 45129, QStringLiteral("встроенный справочник"),
-                                     gone.chopped(1) + QStringLiteral("; справочник «cut.rcd» не открыт: данные")}}) {
+        } starts[] = {{{}, QStringLiteral("five.rcd"), {}, 5},
+                      {Path("ten.rcd"), QStringLiteral("ten.rcd"), gone + QLatin1Char('.'), 10},
+                      {Path("cut.rcd"), QStringLiteral("встроенный справочник"),
+                       gone + QStringLiteral("; справочник «cut.rcd» не открыт: данные"), 45129}};
+        for (const Start& s : starts) {
             program = std::make_unique<TProgram>(&sound, BuiltinDirectoryResource, TStartEditions{{}, true, s.system});
             window = vg::test::StartShown(*program);
             QVERIFY(window);
@@ -166,7 +157,7 @@ private slots:
             QVERIFY2(s.note.isEmpty() ? !status.contains(QStringLiteral(". ")) : status.contains(s.note),
                      qPrintable(status));
             program.reset();
-            if (s.count == 5) QVERIFY(QFile::remove(Path(QStringLiteral("five.rcd"))));
+            if (s.count == 5) QVERIFY(QFile::remove(Path("five.rcd")));
         }
     }
 
@@ -175,26 +166,20 @@ private slots:
         progress.SetShowDelay(TFmSplash::kShowDelayMs);
         bool timerRan = false;
         QTimer timer; // due at once, yet never run inside the work
-        timer.setSingleShot(true);
-        timer.setInterval(1);
         connect(&timer, &QTimer::timeout, this, [&] { timerRan = true; });
-        timer.start();
-        struct Work {
-            int ms;
-            bool shown;
-        };
-        for (const Work& w : {Work{20, false}, Work{TFmSplash::kShowDelayMs + 30, true}, Work{5, false}}) {
+        timer.start(1);
+        for (auto [ms, shown] : {std::pair{20, false}, {TFmSplash::kShowDelayMs + 30, true}, {5, false}}) {
             const int paints = progress.Bar()->PaintCount();
             progress.SetInfoText(QStringLiteral("Поиск в базе данных ..."));
             progress.ProgressCallback(0, 100);
             progress.ShowNow();
             for (int step = 1; step <= 10; ++step) { // the thread busy, reporting as it goes
-                QTest::qSleep(w.ms / 10 + 1);
+                QTest::qSleep(ms / 10 + 1);
                 progress.ProgressCallback(step * 10, 100);
             }
-            QCOMPARE(progress.isVisible(), w.shown);
-            QCOMPARE(progress.Bar()->PaintCount() > paints, w.shown); // and painted while the thread was busy
-            QVERIFY(!timerRan); // the window system's events were taken, no timer's
+            QCOMPARE(progress.isVisible(), shown);
+            QCOMPARE(progress.Bar()->PaintCount() > paints, shown); // and painted while the thread was busy
+            QVERIFY(!timerRan);                                     // the window system's events were taken, no timer's
             progress.HideNow();
         }
         QTRY_VERIFY(timerRan); // held back, not lost
@@ -202,15 +187,15 @@ private slots:
 
     void settingsThatCannotBeWrittenAreToldOnce() {
         // The settings' folder under a plain file: it can never be made.
-        Write(Path(QStringLiteral("plain")), "x");
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Path(QStringLiteral("plain/config")));
+        Write("plain", "x");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Path("plain/config"));
         QTemporaryFile err;
         QVERIFY(err.open());
         std::fflush(stderr);
         const int saved = ::dup(2);
         ::dup2(err.handle(), 2);
         settings::SearchAsYouType.Write(true);
-        settings::Edition.Write(Path(QStringLiteral("ten.rcd")));
+        settings::Edition.Write(Path("ten.rcd"));
         settings::SearchAsYouType.Write(false);
         std::fflush(stderr);
         ::dup2(saved, 2);
