@@ -23,9 +23,7 @@ QString LoadingText() {
 TDatabase::TDatabase(DirectorySource source)
     : source_(source ? std::move(source) : DirectorySource(BuiltinDirectoryResource)) {}
 
-TDatabase::~TDatabase() {
-    directory_.Clear(); // its records belong to the master
-}
+TDatabase::~TDatabase() = default;
 
 void TDatabase::LoadDatabase(IProgress* progress, bool Quiet) {
     Load(progress, Quiet, nullptr);
@@ -48,7 +46,7 @@ void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uin
         std::optional<std::string_view> bytes = source_();
         if (!bytes) throw EDirectoryMissing();
         if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
-            directory_.Clear(); // nothing may keep the old master's records
+            directory_.Clear(); // the old directory's records go before the new one is parsed
             prepared_.reset();
             master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
             masterBytes_ = *bytes;
@@ -81,11 +79,10 @@ void TDatabase::OpenEdition(const QString& path, const vg::ProgressCallback& pro
     auto master = std::make_unique<vg::TDirectoryMaster>(
         [file](vg::TStrContainer& c, const vg::ProgressCallback& p) { vg::LoadDirectoryFile(c, file, p); });
     {
-        vg::TStrContainer whole(0);
+        vg::TStrContainer whole(0); // the parse, and any failure, before anything here changes
         master->Load(whole, progress);
-        whole.Clear(); // its records belong to the master
     }
-    directory_.Clear(); // nothing may keep the old master's records
+    directory_.Clear(); // the old directory's records go with their master
     prepared_.reset();
     master_ = std::move(master);
     masterBytes_ = {};
@@ -104,7 +101,6 @@ const vg::TSearchAdvisor& TDatabase::Advisor() {
         vg::TStrContainer whole;
         master_->Load(whole);
         advisor_ = std::make_unique<vg::TSearchAdvisor>(whole);
-        whole.Clear(); // its records belong to the master
     }
     return *advisor_;
 }
