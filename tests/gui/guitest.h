@@ -56,8 +56,7 @@ inline QStringList CloseMessages() {
 // the main window has it back at once. Activates the window again and says whether it is active.
 inline bool Reactivate(QWidget* window) {
     if (!window->isActiveWindow()) {
-        // It may also keep its focus on a window shown again while the application counts none active: a window
-        // shown and closed moves the focus away, and activating brings it back.
+        // It may keep the focus on a window shown again that counts as inactive: another window moves it away.
         QWidget other;
         other.show();
         (void)QTest::qWaitForWindowExposed(&other);
