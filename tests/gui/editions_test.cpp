@@ -17,7 +17,6 @@
 
 #include <unistd.h>
 
-using vg::test::CloseMessages;
 using vg::test::W;
 
 class EditionsTest : public QObject {
@@ -120,7 +119,7 @@ private slots:
                                     {"cut.rcd", "данные"},
                                     {"noise.rcd", "данные повреждены"}}) {
             QVERIFY(!window->OpenEdition(Path(file)));
-            const QStringList told = CloseMessages();
+            const QStringList told = vg::test::CloseMessages();
             QCOMPARE(told.size(), 1);
             const QString head =
                 QStringLiteral("Справочник «%1» не открыт: %2").arg(QString::fromUtf8(file), QString::fromUtf8(reason));
