@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // Writes a setting at once. When the settings cannot be written, says so on stderr, once in a run: what the
@@ -37,5 +38,7 @@ namespace settings {
 inline constexpr TSetting<bool> SearchAsYouType{"SearchAsYouType", false};
 // The directory file opened last, opened again at the next start; empty for the built-in directory.
 inline const TSetting<QString> Edition{"Edition", QString()};
+// The last searches, newest first, each one line (TSearchRecall::Encode).
+inline const TSetting<QStringList> RecentSearches{"RecentSearches", {}};
 
 } // namespace settings
