@@ -403,10 +403,15 @@ TEST(SortByColumn, AShortRecordFailsWhereTodaysSortFailsAndKeepsTheOrderReached)
         std::optional<std::string> gotFailure;
         try {
             vg::SortByColumn(c, column, round % 2 == 0);
-        } catch (const vg::EListError& e) {
+        } catch (const vg::ERecordError& e) {
             gotFailure = e.what();
+            EXPECT_EQ(e.Position(), static_cast<std::int32_t>(shortAt)) << "round " << round; // the short one
+            EXPECT_EQ(e.Phone(), recs[shortAt].phone) << "round " << round;
         }
-        EXPECT_EQ(gotFailure, wantFailure) << "round " << round;
+        EXPECT_EQ(gotFailure.has_value(), wantFailure.has_value()) << "round " << round;
+        if (gotFailure && wantFailure) {
+            EXPECT_TRUE(gotFailure->ends_with(": " + *wantFailure)) << *gotFailure;
+        }
         EXPECT_EQ(Tags(c), reference) << "round " << round;
     }
 }
