@@ -69,7 +69,7 @@ private:
     // The parsed copy and the bytes it was parsed from; made again when the source hands out other bytes.
     std::string_view masterBytes_;
     std::unique_ptr<vg::TDirectoryMaster> master_;
-    vg::TStrContainer directory_{0}; // after the master: it shares the master's records
+    vg::TStrContainer directory_{0}; // shares the records of the master it was last loaded from
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
     std::unique_ptr<vg::TPreparedDirectory> prepared_; // of the master's records
 };

@@ -14,7 +14,7 @@ using vg::test::W;
 // One directory, searched by walking every record or through its prepared form; records what the host sees.
 class Host : public vg::ISearchHost {
 public:
-    Host(vg::TStrContainer& c, const vg::TStrContainer& whole, const vg::TPreparedDirectory* prepared)
+    Host(vg::TStrContainer& c, std::shared_ptr<const vg::TStrContainer> whole, const vg::TPreparedDirectory* prepared)
         : c_(c), whole_(whole), prepared_(prepared) {}
     void Reload() override { c_.RestoreFrom(whole_); }
     const vg::TPreparedDirectory* Prepared() override { return prepared_; }
@@ -28,7 +28,7 @@ public:
 
 private:
     vg::TStrContainer& c_;
-    const vg::TStrContainer& whole_;
+    std::shared_ptr<const vg::TStrContainer> whole_;
     const vg::TPreparedDirectory* prepared_;
 };
 
@@ -59,7 +59,8 @@ TEST(PreparedSearch, KeepsWhatTheWalkKeeps) {
     records[9] = {};
     for (int damage = 0; damage < 4; ++damage) {
         // Records short of lines (none, one, two of them, 50 and 100 from the end) or with a line too many.
-        vg::TStrContainer whole;
+        const auto shared = std::make_shared<vg::TStrContainer>();
+        vg::TStrContainer& whole = *shared;
         for (std::size_t i = 0; i < records.size(); ++i) {
             const vg::DirectoryRecord& r = records[i];
             std::vector<std::string> lines{r.street, r.house, r.flat, r.user};
@@ -73,7 +74,7 @@ TEST(PreparedSearch, KeepsWhatTheWalkKeeps) {
         const vg::TPreparedDirectory prepared(whole);
         for (int round = 0; round < 300; ++round) {
             vg::TStrContainer walked, picked;
-            Host walk(walked, whole, nullptr), fast(picked, whole, &prepared);
+            Host walk(walked, shared, nullptr), fast(picked, shared, &prepared);
             for (int set = 0; set < 1 + static_cast<int>(rng() % 2); ++set) {
                 const auto field = static_cast<std::size_t>(rng() % vg::kFieldCount);
                 walk.inputs[field] = {Criterion(rng, whole), static_cast<int>(rng() % vg::kConditionCount)};
