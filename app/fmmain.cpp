@@ -8,10 +8,12 @@
 #include "results/view/resultmodel.h"
 #include "sound.h"
 #include "ui_fmmain.h"
+#include "widgets/announcer.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
@@ -109,7 +111,7 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
     ui->ListView->horizontalHeader()->setStretchLastSection(true);
     ui->ListView->horizontalHeader()->setSortIndicatorShown(true);
     ui->ListView->setAccessibleName(QStringLiteral("Список абонентов"));
-    ui->lbCnt->setAccessibleName(QStringLiteral("Абонентов в списке"));
+    announcer_ = new TAnnouncer(this);
 
     connect(ui->mnSearch, &QAction::triggered, this, &TFmMain::mnSearchClick);
     connect(ui->mnClear, &QAction::triggered, this, &TFmMain::mnClearClick);
@@ -313,6 +315,13 @@ void TFmMain::ShowCount() {
 
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {
     counter->setText(text);
+    // A screen reader reads the number with what it counts, and hears of a new one by the name changing.
+    const QString name = QStringLiteral("Абонентов в списке: ") + text;
+    if (counter->accessibleName() != name) {
+        counter->setAccessibleName(name);
+        QAccessibleEvent changed(counter, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     // A count wider than the design's counter widens it, and its frame with it, rather than losing digits.
     const int needed = counter->fontMetrics().horizontalAdvance(text) + 2;
     if (needed > counter->width()) {
@@ -447,7 +456,11 @@ void TFmMain::mnSearchClick() {
 
 void TFmMain::SearchAsTyped() {
     quiet_ = true;
-    mnSearchClick();
+    // An unfinished mask leaves the last result in the list; the strip says what is unfinished.
+    if (const std::optional<vg::SearchResult> invalid = vg::InvalidMask(ReadCriteria()))
+        TellInvalidMask(*invalid);
+    else
+        mnSearchClick();
     quiet_ = false;
 }
 
@@ -502,6 +515,7 @@ void TFmMain::ShowStrip() {
 void TFmMain::HideExplanation() {
     explanation_.reset();
     ui->pnNotFound->hide();
+    ui->pnNotFound->setAccessibleDescription(QString());
     ui->lbWhy->clear();
     while (QLayoutItem* item = ui->suggestionsLayout->takeAt(0)) {
         delete item->widget();
@@ -554,6 +568,21 @@ void TFmMain::Finish(const vg::SearchResult& result) {
     if (sound_ && !wave.isEmpty() && !quiet_) sound_->Play(wave);
     ShowExplanation(result);
     progress_.hide();
+    Announce(result);
+}
+
+void TFmMain::Announce(const vg::SearchResult& result) {
+    if (result.outcome == vg::SearchOutcome::Failed) return; // the mask's fault is told on its own
+    QString said;
+    if (database_.ResultCount > 0) {
+        said = QStringLiteral("Найдено ") + ui->lbCnt->text();
+    } else {
+        said = QStringLiteral("Ничего не найдено");
+        if (explanation_ && !explanation_->suggestions.empty())
+            said += QStringLiteral(". Ctrl+Enter: ") +
+                    QString::fromStdString(vg::FormatSuggestion(explanation_->suggestions.front()));
+    }
+    announcer_->Announce(said);
 }
 
 void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
@@ -580,6 +609,7 @@ void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
         ui->lbWhy->setText(text);
         ui->pnNotFound->setAccessibleDescription(text);
         ShowStrip();
+        announcer_->Announce(text);
         return;
     }
     // The operator mends the mask where it goes wrong.

@@ -21,6 +21,7 @@ class ISoundPlayer;
 class QLabel;
 class QLineEdit;
 class QToolBar;
+class TAnnouncer;
 class TComboBoxLabel;
 class TDatabase;
 class TFmSplash;
@@ -105,6 +106,8 @@ private:
     // A search or sort stopped by a record that lacks fields.
     void TellDamagedRecord(const QString& what, const std::exception& e);
     void TellInvalidMask(const vg::SearchResult& result);
+    // Tells a screen reader what the search found, the keyboard staying where it is.
+    void Announce(const vg::SearchResult& result);
 
     // The search as the run sees this window.
     void Reload() override;
@@ -118,6 +121,7 @@ private:
     TDatabase& database_;
     TFmSplash& progress_;
     vg::TResultModel* model_ = nullptr;
+    TAnnouncer* announcer_ = nullptr;
     ISoundPlayer* sound_;
     std::unique_ptr<THintManager> hints_;
     std::array<CriterionGroup, vg::kCriterionCount> groups_{};

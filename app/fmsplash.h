@@ -38,5 +38,7 @@ public:
     void SetPercent(int percent) override;
 
 private:
+    void NameByInfo();
+
     std::unique_ptr<Ui::FmSplash> ui;
 };

@@ -14,6 +14,32 @@ std::string SearchInfoText() {
     return text;
 }
 
+namespace {
+
+SearchResult FailedBy(const TCriteria& criteria, const ECriterionMaskException& e) {
+    SearchResult result;
+    result.outcome = SearchOutcome::Failed;
+    result.criterion = e.Criterion();
+    const auto k = static_cast<std::size_t>(result.criterion);
+    // A record filled without the typed texts reports in the prepared one.
+    result.mask = criteria.Origins[k].empty() ? criteria.Texts[k] : criteria.Typed[k];
+    result.position = TypedPosition(criteria.Origins[k], e.Position());
+    result.reason = e.Reason();
+    result.message = e.what();
+    return result;
+}
+
+} // namespace
+
+std::optional<SearchResult> InvalidMask(const TCriteria& criteria) {
+    try {
+        TRecordFilter filter(criteria);
+    } catch (const ECriterionMaskException& e) {
+        return FailedBy(criteria, e);
+    }
+    return std::nullopt;
+}
+
 TRecordFilter::TRecordFilter(const TCriteria& criteria) {
     for (const TCriterionInfo& info : kCriteria) {
         try {
@@ -68,14 +94,7 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
         try {
             filter.emplace(criteria);
         } catch (const ECriterionMaskException& e) {
-            result.outcome = SearchOutcome::Failed;
-            result.criterion = e.Criterion();
-            const auto k = static_cast<std::size_t>(result.criterion);
-            // A record filled without the typed texts reports in the prepared one.
-            result.mask = criteria.Origins[k].empty() ? criteria.Texts[k] : criteria.Typed[k];
-            result.position = TypedPosition(criteria.Origins[k], e.Position());
-            result.reason = e.Reason();
-            result.message = e.what();
+            result = FailedBy(criteria, e);
             finish();
             return result;
         }

@@ -5,6 +5,7 @@
 #include "matching.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,10 @@ std::string SearchInfoText();
 // every 150 records. An invalid mask makes the search fail before any record is deleted. Other failures are
 // passed on after Finish has run.
 SearchResult RunSearch(TStrContainer& container, ISearchHost& host);
+
+// The failed search that `criteria` make when one of their masks is invalid; none when every mask is whole. Lets
+// a caller keep what it shows while a mask is still being typed.
+std::optional<SearchResult> InvalidMask(const TCriteria& criteria);
 
 // Tests one record against prepared criteria tests.
 class TRecordFilter {

@@ -63,6 +63,15 @@ void TResultView::SetEmptyText(const QString& text) {
     viewport()->update();
 }
 
+void TResultView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // The table's own handler reports the new cell as focused, even while the keyboard is elsewhere (the row
+    // chosen after a search); a reader would then move there and read an empty or unwanted cell.
+    if (hasFocus())
+        QTableView::currentChanged(current, previous);
+    else
+        QAbstractItemView::currentChanged(current, previous);
+}
+
 void TResultView::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
     if (emptyText_.isEmpty() || (model() && model()->rowCount() > 0)) return;

@@ -32,6 +32,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // Moves the current row without telling a screen reader of a focus the list does not have.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     TResultModel* model_ = nullptr;
