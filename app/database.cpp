@@ -1,7 +1,7 @@
 #include "database.h"
 
 #include "directory/loader.h"
-#include "fmsplash.h"
+#include "progress.h"
 
 #include <QResource>
 
@@ -25,7 +25,7 @@ TDatabase::~TDatabase() {
     directory_.Clear(); // its records belong to the master
 }
 
-void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
+void TDatabase::LoadDatabase(IProgress* progress, bool Quiet) {
     std::optional<std::string_view> bytes = source_();
     if (!bytes) throw EDirectoryMissing();
     if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
@@ -42,11 +42,10 @@ void TDatabase::LoadDatabase(TFmSplash* progress, bool Quiet) {
         master_->Load(directory_, report);
     } catch (...) {
         // An always-on-top window must not stay over the desktop after a failed load.
-        if (!Quiet && progress) progress->hide();
+        if (!Quiet && progress) progress->HideNow();
         throw;
     }
-    ResultCount = directory_.Count();
-    if (!Quiet && progress) progress->hide();
+    if (!Quiet && progress) progress->HideNow();
 }
 
 const vg::TSearchAdvisor& TDatabase::Advisor() {

@@ -16,7 +16,7 @@ namespace vg {
 class TDirectoryMaster;
 }
 
-class TFmSplash;
+class IProgress;
 
 // The program carries no directory: a build without its resource.
 class EDirectoryMissing : public vg::Exception {
@@ -32,8 +32,8 @@ std::optional<std::string_view> BuiltinDirectoryResource();
 QString LoadingText();
 
 // The directory the windows work on: the one container, which is at once the loaded directory and the current
-// result set, where it is reloaded from, and the number of records last published to the list. Whoever owns
-// it keeps it alive longer than every window that shows it.
+// result set, and where it is reloaded from. Whoever owns it keeps it alive longer than every window that
+// shows it.
 class TDatabase {
 public:
     explicit TDatabase(DirectorySource source = BuiltinDirectoryResource);
@@ -45,16 +45,14 @@ public:
     const vg::TStrContainer& Directory() const { return directory_; }
 
     // Refills the container from the directory with `progress`'s text and bar (none: no reports); shows and
-    // hides that window unless Quiet. Failures are passed on with the window hidden again; the records read
-    // until then stay and the result count keeps its value. No directory at all: EDirectoryMissing, before
+    // hides it unless Quiet. Failures are passed on with the window hidden again; the records read until
+    // then stay. No directory at all: EDirectoryMissing, before
     // anything is touched. The directory is parsed once; every later load restores the container from that
     // parsed copy, with the same records, order, progress reports and failure as a parse.
-    void LoadDatabase(TFmSplash* progress, bool Quiet);
+    void LoadDatabase(IProgress* progress, bool Quiet);
 
     // What explains an empty search, made from the whole directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
-
-    std::int32_t ResultCount = 0;
 
 private:
     DirectorySource source_;

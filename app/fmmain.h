@@ -2,12 +2,10 @@
 
 #include "search/searchrun.h"
 #include "search/suggest.h"
-#include "widgets/newhw.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
-#include <array>
 #include <memory>
 #include <optional>
 
@@ -18,15 +16,20 @@ namespace vg {
 class TResultModel;
 }
 class ISoundPlayer;
-class QLabel;
-class QLineEdit;
-class QToolBar;
 class TAnnouncer;
-class TComboBoxLabel;
+class TCriteriaPanel;
 class TDatabase;
 class TFmSplash;
+class THintManager;
+class TKeyMap;
+class TNotFoundStrip;
+class TResultPane;
+class TWindowHints;
 
-// The working window: the command toolbar, the five criterion toolbars, the result list and the counter.
+// The working window: the command toolbar over the criteria, the nothing-found strip, the result list and its
+// status panel. It owns one part for each of them (the criteria panel, the strip, the result pane), the
+// keyboard map and the hints, and runs the commands between them: the search, the reload, the sort and the
+// messages that tell their failures. Each part is the one owner of its own state.
 class TFmMain : public QMainWindow, private vg::ISearchHost {
     Q_OBJECT
 
@@ -36,25 +39,26 @@ public:
     TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent = nullptr);
     ~TFmMain() override;
 
-    // Publishes the container's contents to the list and the counter and puts the sort marker on column 0.
+    // Publishes the container's contents to the list and the counter, puts the sort marker on column 0 and
+    // hides the strip.
     void RefreshList();
 
+    TCriteriaPanel& CriteriaPanel() const { return *criteria_; }
+    TResultPane& Results() const { return *results_; }
+    TNotFoundStrip& Strip() const { return *strip_; }
     Ui::FmMain* Form() const { return ui.get(); }
-    vg::TResultModel* Model() const { return model_; }
-    THintManager* Hints() const { return hints_.get(); }
+    vg::TResultModel* Model() const;
+    THintManager* Hints() const;
     QTimer* Timer() { return &Tm; }
 
-    int SortColumn = 0;
-    bool SortAscending = true;
-    bool FirstShow = true;
-    QByteArray FoundSound;
-    QByteArray NotFoundSound;
-    vg::TCriteria Criteria;
+    // True until the first tick of the timer has maximised the window.
+    bool FirstShow() const { return firstShow_; }
+    const QByteArray& FoundSound() const { return foundSound_; }
+    const QByteArray& NotFoundSound() const { return notFoundSound_; }
     // The outcome of the last search, for whoever asks (the tests, the status line).
-    vg::SearchResult LastSearch;
-
+    const vg::SearchResult& LastSearch() const { return lastSearch_; }
     // The explanation of the last empty search, as the strip shows it; none when the strip is hidden.
-    const std::optional<vg::TExplanation>& Explanation() const { return explanation_; }
+    const std::optional<vg::TExplanation>& Explanation() const;
 
 public slots:
     void mnSearchClick();
@@ -71,37 +75,17 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct CriterionGroup {
-        TComboBoxLabel* combo;
-        QLineEdit* field;
-    };
-
     void FormCreate();
-    // The keyboard: a key for every command, criterion, condition list and column.
-    void SetUpKeys();
-    void FocusCriterion(int criterion);
-    void OpenCondition(int criterion);
     // F6: from the criteria to the list, and back to the criterion last worked in.
     void SwitchListAndCriteria();
-    void SelectFirstRow();
+    // The commands keep their captions while they fit; the criteria wrap rather than hide.
     void ArrangeCriterionBars();
-    void ShowSortIndicator();
-    void ShowCount();
-    // The strip under the criteria: why the last search found nothing and what would find something.
-    void ShowExplanation(const vg::SearchResult& result);
-    void HideExplanation();
-    // Shows the strip under the criteria, styled.
-    void ShowStrip();
+    // A text or condition changed: with the switch on, the list follows after a pause.
     void CriteriaEdited();
-    // The change handler of a field: a typed wildcard selects the mask condition.
-    void FieldChanged(int criterion);
-    void AppEventsShowHint(THintData& data, const QString& proposed, const THintInfo& info);
-    void OnHintInit(TNewHW* window, THintData& data);
-    void OnHintPaint(TNewHW* window, QPainter& canvas, const QRect& rect, const THintData& data);
-    void SetColumnCaption(int column, bool marked);
+    // After an empty search: why, and what would find something, in the strip.
+    void ExplainEmptySearch(const vg::SearchResult& result);
     void TellLoadFailure(const std::exception& e);
     // A search or sort stopped by a record that lacks fields.
     void TellDamagedRecord(const QString& what, const std::exception& e);
@@ -120,21 +104,21 @@ private:
     std::unique_ptr<Ui::FmMain> ui;
     TDatabase& database_;
     TFmSplash& progress_;
-    vg::TResultModel* model_ = nullptr;
-    TAnnouncer* announcer_ = nullptr;
     ISoundPlayer* sound_;
-    std::unique_ptr<THintManager> hints_;
-    std::array<CriterionGroup, vg::kCriterionCount> groups_{};
-    int lastCriterion_ = 0;
+    std::unique_ptr<TCriteriaPanel> criteria_;
+    std::unique_ptr<TResultPane> results_;
+    std::unique_ptr<TNotFoundStrip> strip_;
+    std::unique_ptr<TKeyMap> keys_;
+    std::unique_ptr<TWindowHints> hints_;
+    TAnnouncer* announcer_ = nullptr;
+    bool firstShow_ = true;
+    QByteArray foundSound_;
+    QByteArray notFoundSound_;
+    vg::SearchResult lastSearch_;
     bool reloading_ = false;
     // A search as the operator types: no progress window, no sound, no message box.
     bool quiet_ = false;
     QTimer typing_;
-    std::optional<vg::TExplanation> explanation_;
-    std::array<QToolBar*, vg::kCriterionCount> bars_{};
     int commandsWidth_ = 0; // the command toolbar with its captions
     QTimer Tm;
 };
-
-// Shows a count in the counter, widening the counter and its frame to the right when the text needs more room.
-void ShowCounter(QLabel* counter, QWidget* frame, const QString& text);

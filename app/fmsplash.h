@@ -1,5 +1,6 @@
 #pragma once
 
+#include "progress.h"
 #include "results/columnsort.h"
 
 #include <QWidget>
@@ -14,7 +15,7 @@ class QLabel;
 
 // The splash and progress window: two title lines, an info line and a percentage bar. Borderless, always on
 // top, with the hourglass over it. Callers show and hide it.
-class TFmSplash : public QWidget, public vg::ISortProgress {
+class TFmSplash : public QWidget, public IProgress, public vg::ISortProgress {
     Q_OBJECT
 
 public:
@@ -22,11 +23,12 @@ public:
     ~TFmSplash() override;
 
     // Sets the info line; repaints only when the text changes.
-    void SetInfoText(const QString& text);
+    void SetInfoText(const QString& text) override;
     // Shows position of maximum on the bar; repaints only when the percentage changes.
-    void ProgressCallback(int position, int maximum);
+    void ProgressCallback(int position, int maximum) override;
     // Shows the window centred on the screen and paints it at once, as the thread is about to be busy.
-    void ShowNow();
+    void ShowNow() override;
+    void HideNow() override { hide(); }
 
     QString InfoText() const;
     TglProgress* Bar() const;

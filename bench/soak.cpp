@@ -6,6 +6,7 @@
 #include "app/database.h"
 #include "app/fmmain.h"
 #include "app/fmsplash.h"
+#include "app/resultpane.h"
 #include "app/startup.h"
 #include "ui_fmmain.h"
 
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
         }
         ui->mnSearch->trigger();
         window->ListViewColumnClick(static_cast<int>(rng() % 5));
-        if (rng() % 2) window->ListViewColumnClick(window->SortColumn);
+        if (rng() % 2) window->ListViewColumnClick(window->Results().SortColumn());
         if (i % 10 == 0) {
             ui->mnClear->trigger();
             window->ListViewColumnClick(static_cast<int>(rng() % 5));
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
         if (i == 99) first = ResidentKiB();
         if ((i + 1) % 1000 == 0 || i + 1 == cycles)
             std::printf("cycle %ld: resident %ld KiB, %d records listed\n", i + 1, ResidentKiB(),
-                        program.Database().ResultCount);
+                        program.FmMain()->Results().Count());
         std::fflush(stdout);
     }
     const long last = ResidentKiB();

@@ -8,6 +8,7 @@
 #include "app/database.h"
 #include "app/fmmain.h"
 #include "app/fmsplash.h"
+#include "app/resultpane.h"
 #include "app/sound.h"
 #include "app/startup.h"
 #include "ui_fmmain.h"
@@ -91,7 +92,7 @@ void BM_WindowSearch(benchmark::State& state) {
         Form()->mnSearch->trigger(); // runs, refreshes and repaints before it returns
     cpu.Report(state);
     if (list.paints < static_cast<int>(state.iterations())) state.SkipWithError("the list was not repainted");
-    state.counters["listed"] = Program->Database().ResultCount;
+    state.counters["listed"] = Program->FmMain()->Results().Count();
     state.SetLabel(state.range(0) == 2 ? "all fields empty" : texts[state.range(0)].toStdString());
 }
 BENCHMARK(BM_WindowSearch)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
@@ -113,7 +114,7 @@ void BM_WindowTyping(benchmark::State& state) {
     }
     cpu.Report(state);
     if (list.paints < static_cast<int>(state.iterations())) state.SkipWithError("the list was not repainted");
-    state.counters["listed"] = Program->Database().ResultCount;
+    state.counters["listed"] = Program->FmMain()->Results().Count();
 }
 BENCHMARK(BM_WindowTyping)->Unit(benchmark::kMillisecond);
 
@@ -145,7 +146,7 @@ void BM_WindowSortByStreet(benchmark::State& state) {
         cpuMs += (ProcessCpuSeconds() - start) * 1e3;
     }
     state.counters["process_cpu_ms"] = benchmark::Counter(cpuMs, benchmark::Counter::kAvgIterations);
-    state.counters["listed"] = Program->Database().ResultCount;
+    state.counters["listed"] = Program->FmMain()->Results().Count();
 }
 BENCHMARK(BM_WindowSortByStreet)->Unit(benchmark::kMillisecond);
 
@@ -156,7 +157,7 @@ void BM_WindowClear(benchmark::State& state) {
         Form()->mnClear->trigger(); // the reload with the progress window shown, then the list repainted
     cpu.Report(state);
     if (list.paints < static_cast<int>(state.iterations())) state.SkipWithError("the list was not repainted");
-    state.counters["listed"] = Program->Database().ResultCount;
+    state.counters["listed"] = Program->FmMain()->Results().Count();
 }
 BENCHMARK(BM_WindowClear)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,7 @@
 #include "cp1251.h"
 
+#include "utf8.h"
+
 #include <array>
 
 namespace vg::cp1251 {
@@ -53,38 +55,12 @@ std::string ToUtf8(std::string_view bytes) {
 bool FromUtf8(std::string_view utf8, std::string& out) {
     out.clear();
     out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        auto b = static_cast<unsigned char>(utf8[i]);
-        char32_t cp;
-        std::size_t len;
-        if (b < 0x80) {
-            cp = b;
-            len = 1;
-        } else if ((b & 0xE0) == 0xC0) {
-            cp = b & 0x1F;
-            len = 2;
-        } else if ((b & 0xF0) == 0xE0) {
-            cp = b & 0x0F;
-            len = 3;
-        } else if ((b & 0xF8) == 0xF0) {
-            cp = b & 0x07;
-            len = 4;
-        } else {
-            return false;
-        }
-        if (i + len > utf8.size()) return false;
-        for (std::size_t k = 1; k < len; ++k) {
-            auto cont = static_cast<unsigned char>(utf8[i + k]);
-            if ((cont & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (cont & 0x3F);
-        }
-        // Overlong forms are not UTF-8.
-        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000)) return false;
-        int byte = FromUnicode(cp);
+    char32_t cp;
+    for (std::size_t at = 0; at < utf8.size();) {
+        if (!NextUtf8(utf8, at, cp)) return false;
+        const int byte = FromUnicode(cp);
         if (byte < 0) return false;
         out.push_back(static_cast<char>(byte));
-        i += len;
     }
     return true;
 }

@@ -8,11 +8,12 @@
 namespace vg {
 namespace {
 
-std::string Quote(std::string_view cp1251Text) {
-    std::string utf8 = cp1251::ToUtf8(cp1251Text);
-    if (utf8.find_first_of(",\"\r\n") == std::string::npos) return utf8;
+std::string Quote(std::string_view cp1251Text, const CsvDialect& dialect) {
+    std::string text = dialect.encoding == CsvEncoding::Utf8 ? cp1251::ToUtf8(cp1251Text) : std::string(cp1251Text);
+    const char special[] = {dialect.separator, '"', '\r', '\n', '\0'};
+    if (text.find_first_of(special) == std::string::npos) return text;
     std::string out = "\"";
-    for (char c : utf8) {
+    for (char c : text) {
         if (c == '"') out += '"';
         out += c;
     }
@@ -21,67 +22,55 @@ std::string Quote(std::string_view cp1251Text) {
 }
 
 constexpr std::string_view kHeader = "phone,street,house,flat,user";
+constexpr std::string_view kSpreadsheetHeader = "phone;street;house;flat;user";
 constexpr const char* kFieldNames[5] = {"phone", "street", "house", "flat", "user"};
 
 } // namespace
-
-bool IsUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n;
-        std::uint32_t min;
-        std::uint32_t cp;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            n = 1, min = 0x80, cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            n = 2, min = 0x800, cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            n = 3, min = 0x10000, cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (s.size() - i <= n) return false;
-        for (std::size_t k = 1; k <= n; ++k) {
-            auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += n + 1;
-    }
-    return true;
-}
 
 std::string CheckCsvStart(std::string_view start) {
     if (start.substr(0, 3) == "\xEF\xBB\xBF") start.remove_prefix(3);
     std::size_t end = start.find_first_of("\r\n");
     std::string_view line = start.substr(0, end);
-    bool fits = end == std::string_view::npos ? kHeader.substr(0, line.size()) == line : line == kHeader;
-    if (fits) return {};
+    auto fits = [&](std::string_view header) {
+        return end == std::string_view::npos ? header.substr(0, line.size()) == line : line == header;
+    };
+    if (fits(kHeader) || fits(kSpreadsheetHeader)) return {};
     return "line 1: the header must be phone,street,house,flat,user";
 }
 
-std::string DirectoryCsvHeader() {
-    return "phone,street,house,flat,user\r\n";
+std::string CsvField(std::string_view cp1251Text, const CsvDialect& dialect) {
+    return Quote(cp1251Text, dialect);
 }
 
-std::string CsvLine(const DirectoryRecord& r) {
-    return Quote(r.phone) + ',' + Quote(r.street) + ',' + Quote(r.house) + ',' + Quote(r.flat) + ',' + Quote(r.user) +
-           "\r\n";
+std::string DirectoryCsvHeader(const CsvDialect& dialect) {
+    std::string header(kHeader);
+    std::replace(header.begin(), header.end(), ',', dialect.separator);
+    return header + "\r\n";
 }
 
-CsvParseResult ParseDirectoryCsv(std::string_view csv) {
+std::string CsvLine(const DirectoryRecord& r, const CsvDialect& dialect) {
+    const char s = dialect.separator;
+    return Quote(r.phone, dialect) + s + Quote(r.street, dialect) + s + Quote(r.house, dialect) + s +
+           Quote(r.flat, dialect) + s + Quote(r.user, dialect) + "\r\n";
+}
+
+CsvParseResult ParseDirectoryCsv(std::string_view csv, CsvEncoding encoding) {
     CsvParseResult result;
     auto fail = [&](std::size_t line, const std::string& why) {
         result.records.clear();
         result.error = "line " + std::to_string(line) + ": " + why;
         return result;
     };
-    if (csv.substr(0, 3) == "\xEF\xBB\xBF") csv.remove_prefix(3);
+    const bool bom = csv.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom) csv.remove_prefix(3);
+    // The header names the separator. Windows-1251 text is read as the UTF-8 it stands for, byte for byte (0x98,
+    // which the code page leaves unassigned, included), so that every row meets the same checks.
+    const char separator = csv.substr(0, 6) == "phone;" ? ';' : ',';
+    std::string converted;
+    if (!bom && encoding == CsvEncoding::Windows1251) {
+        converted = cp1251::ToUtf8(csv);
+        csv = converted;
+    }
 
     std::size_t pos = 0;
     std::size_t line = 1;
@@ -111,17 +100,17 @@ CsvParseResult ParseDirectoryCsv(std::string_view csv) {
                         field += c;
                     }
                 }
-                if (pos < csv.size() && csv[pos] != ',' && csv[pos] != '\r' && csv[pos] != '\n')
+                if (pos < csv.size() && csv[pos] != separator && csv[pos] != '\r' && csv[pos] != '\n')
                     return fail(rowLine, "text after a quoted field");
             } else {
-                while (pos < csv.size() && csv[pos] != ',' && csv[pos] != '\r' && csv[pos] != '\n') {
+                while (pos < csv.size() && csv[pos] != separator && csv[pos] != '\r' && csv[pos] != '\n') {
                     if (csv[pos] == '"') return fail(rowLine, "a quote inside an unquoted field");
                     field += csv[pos++];
                 }
             }
             fields.push_back(std::move(field));
             field.clear();
-            if (pos < csv.size() && csv[pos] == ',') {
+            if (pos < csv.size() && csv[pos] == separator) {
                 ++pos;
                 continue;
             }
@@ -148,7 +137,7 @@ CsvParseResult ParseDirectoryCsv(std::string_view csv) {
                 return fail(rowLine, "a field holds a zero byte");
             if (!IsUtf8(fields[static_cast<std::size_t>(k)]))
                 return fail(rowLine, std::string("the ") + kFieldNames[k] +
-                                         " is not UTF-8 (a file in Windows-1251 must be converted first)");
+                                         " is not UTF-8 (a file in Windows-1251 is read with --excel)");
             if (!cp1251::FromUtf8(fields[static_cast<std::size_t>(k)], *out[k]))
                 return fail(rowLine, "the text \"" + fields[static_cast<std::size_t>(k)] +
                                          "\" cannot be written in Windows-1251");

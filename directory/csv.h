@@ -1,5 +1,6 @@
 #pragma once
 
+#include "utf8.h"
 #include "writer.h"
 
 #include <string>
@@ -8,10 +9,25 @@
 
 namespace vg {
 
-// The directory as CSV: UTF-8, RFC 4180, header "phone,street,house,flat,user".
-std::string DirectoryCsvHeader();
+// The text's encoding in a directory CSV: UTF-8, or Windows-1251, the directory's own code page, which a
+// Russian-locale spreadsheet saves.
+enum class CsvEncoding { Utf8, Windows1251 };
+
+// How a directory CSV is laid out: RFC 4180 with CR LF line ends, a field quoted when it holds the separator, a
+// quote or a line break; the header "phone,street,house,flat,user" with the dialect's separator.
+struct CsvDialect {
+    char separator = ',';
+    CsvEncoding encoding = CsvEncoding::Utf8;
+};
+// What a Russian-locale spreadsheet saves as CSV: Windows-1251 text separated by ';'.
+inline constexpr CsvDialect kSpreadsheetCsv{';', CsvEncoding::Windows1251};
+
+// The header line, with its CR LF.
+std::string DirectoryCsvHeader(const CsvDialect& dialect = {});
 // One CSV line (with its CR LF) for five Windows-1251 fields.
-std::string CsvLine(const DirectoryRecord& record);
+std::string CsvLine(const DirectoryRecord& record, const CsvDialect& dialect = {});
+// One Windows-1251 field as a CSV line holds it.
+std::string CsvField(std::string_view cp1251Text, const CsvDialect& dialect = {});
 
 struct CsvParseResult {
     std::vector<DirectoryRecord> records;
@@ -22,13 +38,11 @@ struct CsvParseResult {
 // the city's longest (6, 24, 3, 3, 37), they keep one absurd row from costing the window seconds per sort.
 constexpr std::size_t kCsvFieldBytes[5] = {32, 128, 32, 32, 256};
 
-// Parses a directory CSV. Rejects, with the line number: a missing header, a wrong field count, text that is
-// not UTF-8 or that Windows-1251 cannot hold, a field with a line break or a zero byte, a field longer than
-// its limit, a phone that is not bare digits, more records than limits::kRecords.
-CsvParseResult ParseDirectoryCsv(std::string_view csv);
-
-// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsUtf8(std::string_view text);
+// Parses a directory CSV of either dialect: the header's separator (',' or ';') separates every line, and the text
+// is UTF-8 after a UTF-8 byte-order mark, otherwise in `encoding`. Rejects, with the line number: a missing header, a
+// wrong field count, text that is not UTF-8 or that Windows-1251 cannot hold, a field with a line break or a zero byte,
+// a field longer than its limit, a phone that is not bare digits, more records than limits::kRecords.
+CsvParseResult ParseDirectoryCsv(std::string_view csv, CsvEncoding encoding = CsvEncoding::Utf8);
 
 // Why the first bytes of a file cannot start a directory CSV (its header line), or the empty text; lets a
 // reader give up on a file that is no CSV at all before reading the rest of it.

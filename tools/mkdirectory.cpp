@@ -1,59 +1,65 @@
-// Builds the directory file that the program carries: the generated city, or a publisher's own CSV.
+// Builds the directory file that the program carries: the generated city, or a publisher's own CSV, packed
+// exactly as the tool's pack packs it.
 //   mkdirectory generate [--records N] -o FILE
-//   mkdirectory pack CSV -o FILE
+//   mkdirectory pack [--excel] CSV -o FILE
 
 #include "citygen.h"
-#include "directory/csv.h"
 #include "directory/writer.h"
 #include "fileio.h"
+#include "packcsv.h"
+
+#include <getopt.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
 
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: mkdirectory generate [--records N] -o FILE\n"
+                         "       mkdirectory pack [--excel] CSV -o FILE\n");
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    std::string mode = argc > 1 ? argv[1] : "";
-    std::string input, output;
+    if (argc < 2) return Usage();
+    const std::string mode = argv[1];
+    std::string output;
     int records = vg::CityFigures::kRecords;
-    for (int i = 2; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "-o" && i + 1 < argc)
-            output = argv[++i];
-        else if (arg == "--records" && i + 1 < argc)
-            records = std::atoi(argv[++i]);
+    bool excel = false;
+    const option longs[] = {{"output", required_argument, nullptr, 'o'},
+                            {"records", required_argument, nullptr, 'r'},
+                            {"excel", no_argument, nullptr, 'x'},
+                            {}};
+    for (int id; (id = getopt_long(argc - 1, argv + 1, "o:", longs, nullptr)) != -1;) {
+        if (id == 'o')
+            output = optarg;
+        else if (id == 'r')
+            records = std::atoi(optarg);
+        else if (id == 'x')
+            excel = true;
         else
-            input = arg;
+            return Usage();
     }
-    if ((mode != "generate" && mode != "pack") || output.empty() || (mode == "pack" && input.empty()) || records < 1) {
-        std::fprintf(stderr, "usage: mkdirectory generate [--records N] -o FILE\n"
-                             "       mkdirectory pack CSV -o FILE\n");
-        return 2;
-    }
+    const int operands = argc - 1 - optind;
+    if (output.empty() || records < 1 || !(mode == "generate" ? operands == 0 : mode == "pack" && operands == 1))
+        return Usage();
     try {
-        std::string error, bytes;
-        if (mode == "generate") {
-            bytes = vg::PackDirectory(vg::GenerateCity(records));
-        } else {
-            std::string csv;
-            if (!vg::ReadWholeFile(input, csv, error)) {
-                std::fprintf(stderr, "mkdirectory: %s\n", error.c_str());
-                return 1;
-            }
-            auto parsed = vg::ParseDirectoryCsv(csv);
-            if (!parsed.error.empty()) {
-                std::fprintf(stderr, "mkdirectory: %s: %s\n", input.c_str(), parsed.error.c_str());
-                return 1;
-            }
-            bytes = vg::PackDirectory(std::move(parsed.records));
+        std::string error;
+        if (mode == "pack") {
+            if (vg::PackCsv({argv[1 + optind], output, excel ? vg::CsvEncoding::Windows1251 : vg::CsvEncoding::Utf8},
+                            error))
+                return 0;
+        } else if (vg::WriteWholeFile(output, vg::PackDirectory(vg::GenerateCity(records)), error)) {
+            return 0;
         }
-        if (!vg::WriteWholeFile(output, bytes, error)) {
-            std::fprintf(stderr, "mkdirectory: %s\n", error.c_str());
-            return 1;
-        }
+        std::fprintf(stderr, "mkdirectory: %s\n", error.c_str());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mkdirectory: %s\n", e.what());
-        return 1;
     }
-    return 0;
+    return 1;
 }

@@ -1,3 +1,4 @@
+#include "directory/cp1251.h"
 #include "directory/csv.h"
 #include "directory/loader.h"
 #include "testdata.h"
@@ -37,11 +38,11 @@ TEST(Csv, BadRowsAreRejectedWithTheirLineNumbers) {
           Case{head + "1,\"A,1,1,U\n", "line 2: a quoted field is not closed"},
           // Windows-1251 text ("ЛЕНИНА") instead of UTF-8: named by line and field, the bytes not echoed.
           Case{head + "1,A,1,1,U\n\n2,\xCB\xC5\xCD\xC8\xCD\xC0,1,1,U\n",
-               "line 4: the street is not UTF-8 (a file in Windows-1251 must be converted first)"},
+               "line 4: the street is not UTF-8 (a file in Windows-1251 is read with --excel)"},
           Case{head + "1,A,1,1,\xC0\x80\n",
-               "line 2: the user is not UTF-8 (a file in Windows-1251 must be converted first)"},
+               "line 2: the user is not UTF-8 (a file in Windows-1251 is read with --excel)"},
           Case{head + "1,A,1,1,\xED\xA0\x80\n",
-               "line 2: the user is not UTF-8 (a file in Windows-1251 must be converted first)"},
+               "line 2: the user is not UTF-8 (a file in Windows-1251 is read with --excel)"},
           // One byte over each field's limit (Cyrillic letters count one byte each in Windows-1251).
           Case{head + std::string(33, '1') + ",A,1,1,U\n",
                "line 2: the phone is 33 bytes long, more than the limit of 32"},
@@ -91,7 +92,8 @@ TEST(Csv, TheStartOfAFileTellsWhetherItCanBeACsv) {
     };
     for (const Case& k :
          {Case{"", true}, Case{"pho", true}, Case{"phone,street,house,flat,user", true},
-          Case{"phone,street,house,flat,user\r\n1,", true}, Case{"\xEF\xBB\xBFphone,street\n", false},
+          Case{"phone,street,house,flat,user\r\n1,", true}, Case{"phone;street;house;flat;user\r\n", true},
+          Case{"phone;street,house,flat,user\r\n", false}, Case{"\xEF\xBB\xBFphone,street\n", false},
           Case{"\xEF\xBB\xBFphone,street,house,flat,user\n", true}, Case{"phone,street,house,flat,userX\n", false},
           Case{std::string(4096, '\0'), false}, Case{"\x8F\x12phone", false},
           Case{"phone,street,house,flat,user" + std::string(4000, ' '), false}}) {
@@ -103,6 +105,38 @@ TEST(Csv, TheStartOfAFileTellsWhetherItCanBeACsv) {
             EXPECT_EQ(vg::ParseDirectoryCsv(k.start).error, why);
         }
     }
+}
+
+// Both dialects, read and written: the header's separator and the encoding (a byte-order mark means UTF-8) decide
+// how a file reads; every field check holds in Windows-1251 as in UTF-8, and messages quote UTF-8 only.
+TEST(Csv, SpreadsheetDialectReadsAndWritesWithTheSameChecks) {
+    const std::string semi = "phone;street;house;flat;user\r\n", bom = "\xEF\xBB\xBF";
+    struct Case {
+        std::string csv;
+        vg::CsvEncoding encoding;
+        std::string userOrError; // the first record's user (UTF-8), or the error
+    };
+    const auto cp = vg::CsvEncoding::Windows1251, utf = vg::CsvEncoding::Utf8;
+    for (const Case& k : {
+             Case{W(semi + "1;\"А;Б\";2;3;ПЕТРОВ, П.П.\r\n"), cp, "ПЕТРОВ, П.П."},
+             Case{bom + semi + "1;А;2;3;\"ООО \"\"Ё\"\"\"\r\n", cp, "ООО \"Ё\""},
+             Case{bom + semi + "1;А;2;3;Ё\n", utf, "Ё"},
+             Case{W("phone,street,house,flat,user\n1,А;Б,2,3,№5\n"), cp, "№5"},
+             Case{semi + "1;A;2;3;\x98\xB9\r\n", cp, "\xC2\x98№"},
+             Case{W(semi + "1;А;2;3;Ж\r\n"), utf,
+                  "line 2: the street is not UTF-8 (a file in Windows-1251 is read with --excel)"},
+             Case{W(semi + "1;А;2;3;Ж\r\n12-ЖЖ;А;2;3;Ж\r\n"), cp, "line 3: the phone \"12-ЖЖ\" must be bare digits"},
+             Case{semi + "1;A;2;3;" + std::string(257, '\xC6') + "\r\n", cp,
+                  "line 2: the user is 257 bytes long, more than the limit of 256"},
+             Case{semi + std::string("1;A;2;3;\xC6\0\r\n", 11), cp, "line 2: a field holds a zero byte"},
+             Case{semi + "1;A;2;3\r\n", cp, "line 2: expected 5 fields, found 4"},
+         }) {
+        const auto parsed = vg::ParseDirectoryCsv(k.csv, k.encoding);
+        const std::string got = parsed.error.empty() ? vg::cp1251::ToUtf8(parsed.records.at(0).user) : parsed.error;
+        EXPECT_EQ(got, k.userOrError) << k.csv;
+    }
+    EXPECT_EQ(vg::CsvLine({"1", W("А;Б"), "", "2", W("\"Ё\", №5")}, vg::kSpreadsheetCsv),
+              W("1;\"А;Б\";;2;\"\"\"Ё\"\", №5\"\r\n"));
 }
 
 TEST(Csv, PackSortsByKeyAndLoadsBack) {

@@ -1,7 +1,9 @@
 #include "app/application.h"
+#include "app/criteriapanel.h"
 #include "app/database.h"
 #include "app/fmmain.h"
 #include "app/fmsplash.h"
+#include "app/resultpane.h"
 #include "app/sound.h"
 #include "app/startup.h"
 #include "directory/cp1251.h"
@@ -11,6 +13,7 @@
 #include "results/view/resultmodel.h"
 #include "ui_fmmain.h"
 #include "widgets/glprogress.h"
+#include "widgets/newhw.h"
 
 #include <QClipboard>
 #include <QMessageBox>
@@ -52,7 +55,7 @@ private:
     TFmMain* Main() const { return program->FmMain(); }
     TFmSplash* Splash() const { return program->FmSplash(); }
     const vg::TStrContainer& Dir() const { return program->Database().Directory(); }
-    int Count() const { return program->Database().ResultCount; }
+    int Count() const { return Main()->Results().Count(); }
     QString Cell(int row, int column) const {
         return Main()->Model()->data(Main()->Model()->index(row, column), Qt::DisplayRole).toString();
     }
@@ -65,8 +68,8 @@ private:
     }
 
     void Search() { ui->mnSearch->trigger(); }
-    bool LastWasFound() const { return !sound.played.empty() && sound.played.back() == Main()->FoundSound; }
-    bool LastWasNotFound() const { return !sound.played.empty() && sound.played.back() == Main()->NotFoundSound; }
+    bool LastWasFound() const { return !sound.played.empty() && sound.played.back() == Main()->FoundSound(); }
+    bool LastWasNotFound() const { return !sound.played.empty() && sound.played.back() == Main()->NotFoundSound(); }
 
 private slots:
     void initTestCase() {
@@ -115,8 +118,8 @@ private slots:
         QCOMPARE(ui->lbCnt->text(), QStringLiteral("45,129"));
         QCOMPARE(Header(0), QStringLiteral("* Номер тел."));
         QCOMPARE(Header(1), QStringLiteral("Улица"));
-        QCOMPARE(Main()->SortColumn, 0);
-        QVERIFY(Main()->SortAscending);
+        QCOMPARE(Main()->Results().SortColumn(), 0);
+        QVERIFY(Main()->Results().SortAscending());
         // The progress window waits hidden and is never the main window.
         QVERIFY(Splash());
         QVERIFY(!Splash()->isVisible());
@@ -128,23 +131,23 @@ private slots:
         for (const QWidget* window : {static_cast<const QWidget*>(Main()), static_cast<const QWidget*>(Splash())})
             for (int size : {32, 64})
                 QCOMPARE(window->windowIcon().actualSize(QSize(size, size)), QSize(size, size));
-        QVERIFY(!Main()->FoundSound.isEmpty());
-        QVERIFY(!Main()->NotFoundSound.isEmpty());
+        QVERIFY(!Main()->FoundSound().isEmpty());
+        QVERIFY(!Main()->NotFoundSound().isEmpty());
         TWaveFormat format;
         QByteArray samples;
-        QVERIFY(ParseWave(Main()->FoundSound, format, samples));
+        QVERIFY(ParseWave(Main()->FoundSound(), format, samples));
         QCOMPARE(format.sampleRate, 11025);
         QCOMPARE(format.channels, 1);
         QCOMPARE(format.bits, 8);
     }
 
     void windowMaximisesOnceAfterTheFirstShow() {
-        QVERIFY(Main()->FirstShow);
+        QVERIFY(Main()->FirstShow());
         Main()->show();
         QVERIFY(QTest::qWaitForWindowExposed(Main()));
         QVERIFY(Main()->Timer()->isActive());
         QCOMPARE(Main()->Timer()->interval(), 255);
-        QTRY_VERIFY(!Main()->FirstShow);
+        QTRY_VERIFY(!Main()->FirstShow());
         QVERIFY(!Main()->Timer()->isActive());
         Main()->hide();
         Main()->show();
@@ -273,7 +276,7 @@ private slots:
             QCOMPARE(c->currentText(), QStringLiteral("начинается с"));
         QVERIFY(ui->edStreet->text().isEmpty());
         QCOMPARE(Count(), found); // the results stay
-        QCOMPARE(Main()->Criteria.Condition(vg::Field::Street), vg::MatchCondition::NoCondition);
+        QCOMPARE(Main()->CriteriaPanel().Criteria().Condition(vg::Field::Street), vg::MatchCondition::NoCondition);
 
         ui->mnClear->trigger();
         QCOMPARE(Count(), 45129);
@@ -285,13 +288,13 @@ private slots:
 
     void twoClicksOnStreetSortUpThenDown() {
         Main()->ListViewColumnClick(1);
-        QVERIFY(Main()->SortAscending);
+        QVERIFY(Main()->Results().SortAscending());
         for (int r = 1; r < 2000; ++r)
             QVERIFY(vg::StrCompare(Dir().GetItem(r - 1)->Lines()[0], Dir().GetItem(r)->Lines()[0]) <= 0);
         QVERIFY(!Splash()->isVisible());
         QCOMPARE(Splash()->InfoText(), QStringLiteral("Сортировка телефонного справочника ..."));
         Main()->ListViewColumnClick(1);
-        QVERIFY(!Main()->SortAscending);
+        QVERIFY(!Main()->Results().SortAscending());
         QCOMPARE(Header(1), QStringLiteral("* Улица"));
         QCOMPARE(Header(0), QStringLiteral("Номер тел."));
         for (int r = 1; r < 2000; ++r)
@@ -301,7 +304,7 @@ private slots:
 
     void theFirstClickOnThePhoneAfterARefreshSortsDescending() {
         Main()->ListViewColumnClick(0);
-        QVERIFY(!Main()->SortAscending);
+        QVERIFY(!Main()->Results().SortAscending());
         QVERIFY(!Dir().GetKey(0).empty());
         QVERIFY(Dir().GetKey(Dir().Count() - 1).empty()); // no number sorts as 0, last going down
     }
@@ -312,7 +315,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(Main()));
         const int x = header->sectionViewportPosition(4) + 10;
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
-        QCOMPARE(Main()->SortColumn, 4);
+        QCOMPARE(Main()->Results().SortColumn(), 4);
         QCOMPARE(Header(4), QStringLiteral("* Абонент"));
     }
 
@@ -383,7 +386,7 @@ private slots:
         Type(ui->edStreet, QStringLiteral("[0-9"));
         Search();
         QVERIFY(LastWasNotFound());
-        QCOMPARE(Main()->LastSearch.outcome, vg::SearchOutcome::Failed);
+        QCOMPARE(Main()->LastSearch().outcome, vg::SearchOutcome::Failed);
         QCOMPARE(Count(), 45129);
         QVERIFY(!Splash()->isVisible());
         const QStringList messages = CloseMessages();
@@ -519,7 +522,7 @@ private slots:
             QCOMPARE(form->lbCnt->text(), QStringLiteral("2"));
             QCOMPARE(database.Directory().Count(), 2);
             QCOMPARE(player.played.size(), std::size_t{1});
-            QCOMPARE(player.played.back(), window.FoundSound);
+            QCOMPARE(player.played.back(), window.FoundSound());
             QCOMPARE(Count(), 45129); // the program's own directory is untouched
         }
         QCOMPARE(database.Directory().Count(), 2); // the directory outlives its window
@@ -611,7 +614,7 @@ private slots:
 
     void withoutItsSoundModuleTheProgramIsSilent() {
         TWavePlayer player({QStringLiteral("/nowhere/vetlograd09-sound.so"), QStringLiteral("/nowhere/else.so")});
-        player.Play(Main()->FoundSound); // nothing to play it with: no failure, no sound
+        player.Play(Main()->FoundSound()); // nothing to play it with: no failure, no sound
         QVERIFY(!player.Load());
         QVERIFY(player.Failure().contains(QStringLiteral("/nowhere/else.so")));
         // A library that is not the module: found, but without the module's entry.

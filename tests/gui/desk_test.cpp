@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/fmmain.h"
 #include "app/fmsplash.h"
+#include "app/resultpane.h"
 #include "app/startup.h"
 #include "guitest.h"
 #include "results/view/resultmodel.h"
@@ -131,12 +132,12 @@ private slots:
     void ctrlFunctionKeysSortAndReverseWithTheArrowShown() {
         QHeaderView* header = ui->ListView->horizontalHeader();
         Key(Qt::Key_F2, Qt::ControlModifier);
-        QCOMPARE(window->SortColumn, 1);
-        QVERIFY(window->SortAscending);
+        QCOMPARE(window->Results().SortColumn(), 1);
+        QVERIFY(window->Results().SortAscending());
         QCOMPARE(header->sortIndicatorSection(), 1);
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
         Key(Qt::Key_F2, Qt::ControlModifier);
-        QVERIFY(!window->SortAscending);
+        QVERIFY(!window->Results().SortAscending());
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
         QCOMPARE(window->Model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("* Улица"));
         Key(Qt::Key_F5, Qt::ControlModifier);

@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(ui->edStreet->text(), QStringLiteral("ЛЕН")); // the other criteria stay
         QVERIFY(!ui->pnNotFound->isVisible());
         QCOMPARE(sound.played.size(), std::size_t{1});
-        QCOMPARE(sound.played.back(), window->FoundSound);
+        QCOMPARE(sound.played.back(), window->FoundSound());
         // With nothing to take, Ctrl+Enter does nothing.
         QTest::keyClick(ui->edUser, Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(Counter(), first.count);

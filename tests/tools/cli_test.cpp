@@ -1,10 +1,12 @@
 #include "fileio.h"
 #include "resources/builtin_directory.h"
+#include "testdata.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <sys/wait.h>
@@ -28,8 +30,9 @@ protected:
 
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-    Outcome Cmd(const std::string& args) const {
-        std::string command = std::string(VG_CLI) + " " + args + " >" + Path("out") + " 2>" + Path("err");
+    Outcome Cmd(const std::string& args) const { return Shell(std::string(VG_CLI) + " " + args); }
+    Outcome Shell(const std::string& script) const {
+        std::string command = "(" + script + ") >" + Path("out") + " 2>" + Path("err");
         int raw = std::system(command.c_str());
         Outcome r;
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
@@ -37,6 +40,12 @@ protected:
         vg::ReadWholeFile(Path("out"), r.out, error);
         vg::ReadWholeFile(Path("err"), r.err, error);
         return r;
+    }
+
+    std::string Slurp(const std::string& path) const {
+        std::string bytes, error;
+        EXPECT_TRUE(vg::ReadWholeFile(path, bytes, error)) << error;
+        return bytes;
     }
 
     void Write(const std::string& name, const std::string& bytes) const {
@@ -60,6 +69,182 @@ TEST_F(Cli, StatsShowsEveryFigureOfTheBuiltInDirectory) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
 }
 
+// The command line as its users expect it: each row's exit status, the stream that speaks and its first line;
+// every usage error is that line and a pointer to the help, nothing on standard output.
+TEST_F(Cli, CommandLinesAnswerWithTheirStatusStreamAndFirstLine) {
+    Write("c.csv", "phone,street,house,flat,user\n12345,A,1,1,U\n");
+    const std::string csv = Path("c.csv");
+    struct Case {
+        std::string args;
+        int status;
+        const char* first; // of standard output for status 0, else of standard error
+    };
+    const std::string tool = "vetlograd09-cli: ";
+    for (const Case& c : {
+             Case{"--help", 0, "usage: vetlograd09-cli COMMAND [OPTION]... [ARGUMENT]..."},
+             Case{"stats --help", 0, "usage: vetlograd09-cli stats [FILE]"},
+             Case{"dump a b --help", 0, "usage: vetlograd09-cli dump [FILE] [OPTION]..."},
+             Case{"pack -h", 0, "usage: vetlograd09-cli pack CSV -o FILE"},
+             Case{"help search", 0, "usage: vetlograd09-cli search [FILE] [OPTION]..."},
+             Case{"search --phone=eq:12345 --columns=user --format=tsv", 0, "user"},
+             Case{"stats - <" + csv, 1, "vetlograd09-cli: standard input is damaged: "},
+             Case{"search -- --street", 1, "vetlograd09-cli: cannot open --street: No such file or directory"},
+             Case{"stats a b", 2, "stats takes at most one FILE (unexpected 'b')"},
+             Case{"dump a b", 2, "dump takes at most one FILE (unexpected 'b')"},
+             Case{"stats --bogus", 2, "unknown option '--bogus'"},
+             Case{"pack " + csv + " -o a -o b", 2, "-o given twice"},
+             Case{"pack " + csv + " -o", 2, "option '-o' needs FILE"},
+             Case{"pack " + csv, 2, "pack needs -o FILE"},
+             Case{"pack -o x", 2, "pack needs a CSV"},
+             Case{"pack a b -o x", 2, "pack takes one CSV (unexpected 'b')"},
+             Case{"search --desc=yes", 2, "--desc takes no value"},
+             Case{"search --s x", 2, "option '--s' is ambiguous: --street --sort"},
+             Case{"search -x", 2, "unknown option '-x'"},
+             Case{"search --sort", 2, "option '--sort' needs COLUMN"},
+             Case{"search --limit 1e3", 2, "--limit needs a whole number, not '1e3'"},
+             Case{"search --format xml", 2, "unknown format 'xml' (csv, tsv, json)"},
+             Case{"search --columns phone,bogus", 2, "unknown column 'bogus' (phone, street, house, flat, user)"},
+             Case{"search --columns user,user", 2, "column 'user' given twice"},
+             Case{"search --count --count", 2, "--count given twice"},
+             Case{"stats -o x", 2, "unknown option '-o'"},
+             Case{"dump --excel --format tsv", 2, "--excel goes with CSV only"},
+             Case{"frobnicate", 2, "unknown command 'frobnicate'"},
+             Case{"--bogus", 2, "unknown option '--bogus'"},
+             Case{"--version now", 2, "unexpected argument 'now'"},
+         }) {
+        const Outcome r = Cmd(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
+        const std::string& stream = c.status == 0 ? r.out : r.err;
+        const std::string first = stream.substr(0, stream.find('\n'));
+        if (c.status != 2) {
+            EXPECT_EQ(first.substr(0, std::strlen(c.first)), c.first) << c.args;
+            continue;
+        }
+        const std::string command =
+            c.args[0] == '-' || c.args.rfind("frob", 0) == 0 ? "" : c.args.substr(0, c.args.find(' '));
+        EXPECT_EQ(r.err,
+                  tool + c.first + "\nTry 'vetlograd09-cli" + (command.empty() ? "" : " " + command) + " --help'.\n")
+            << c.args;
+        EXPECT_EQ(r.out, "") << c.args;
+    }
+}
+
+// Every option a command's help lists is in the man page, and is what bash completes for the command; the
+// completion offers each option's values.
+TEST_F(Cli, HelpManPageAndCompletionListTheSameOptions) {
+    const std::string man = Slurp(VG_CLI_MAN_PAGE);
+    auto complete = [this](const std::string& line) {
+        return Shell("bash -c 'source " + std::string(VG_CLI_COMPLETION) +
+                     "; COMP_LINE=$0; COMP_POINT=${#0}; _vetlograd09_cli; echo ${COMPREPLY[*]}' '" + line + "'")
+            .out;
+    };
+    for (const char* command : {"stats", "dump", "pack", "search"}) {
+        std::string listed;
+        const std::string help = Cmd(std::string(command) + " --help").out;
+        for (std::size_t at = help.find("\n  "); at != std::string::npos; at = help.find("\n  ", at + 1)) {
+            const std::size_t name = help.find("--", at);
+            if (name > help.find('\n', at + 1)) continue; // a wrapped line of help
+            const std::string option = help.substr(name, help.find_first_of(" \n", name) - name);
+            listed += (listed.empty() ? "" : " ") + option;
+            std::string inMan; // as roff writes it: \-\-name
+            for (char c : option)
+                inMan += c == '-' ? std::string("\\-") : std::string(1, c);
+            EXPECT_NE(man.find(inMan), std::string::npos) << option;
+        }
+        EXPECT_EQ(complete(std::string("vetlograd09-cli ") + command + " --"), listed + "\n") << command;
+    }
+    const std::pair<const char*, const char*> values[] = {
+        {"vetlograd09-cli s", "stats search"},
+        {"vetlograd09-cli search --sort=st", "street"},
+        {"vetlograd09-cli search --street be", "begins:"},
+        {"vetlograd09-cli dump --columns user,p", "user,phone"},
+        {"vetlograd09-cli dump --format ", "csv tsv json"},
+        {"vetlograd09-cli help p", "pack"},
+        {"vetlograd09-cli search --user eq:ИВ", ""},
+    };
+    for (const auto& [line, expected] : values)
+        EXPECT_EQ(complete(line), std::string(expected) + "\n") << line;
+}
+
+// The record options, alike for every command that lists records: exact output for a file with awkward fields.
+TEST_F(Cli, RecordOptionsPrintTheChosenColumnsInEachFormat) {
+    Write("a.csv", "phone,street,house,flat,user\n12345,\"A \"\"Q\"\", B\",1,2,X\\Y\tZ\n23456,Ленина,10,,Иванов\n");
+    ASSERT_EQ(Cmd("pack " + Path("a.csv") + " -o " + Path("a.rcd")).status, 0);
+    const std::string file = Path("a.rcd");
+    const std::pair<std::string, std::string> cases[] = {
+        {"dump " + file + " --format tsv",
+         "phone\tstreet\thouse\tflat\tuser\n12345\tA \"Q\", B\t1\t2\tX\\\\Y\\tZ\n23456\tЛенина\t10\t\tИванов\n"},
+        {"dump " + file + " --format json --columns user,phone",
+         "[\n{\"user\":\"X\\\\Y\\u0009Z\",\"phone\":\"12345\"},\n{\"user\":\"Иванов\",\"phone\":\"23456\"}\n]\n"},
+        {"dump " + file + " --limit 1 --columns street", "street\r\n\"A \"\"Q\"\", B\"\r\n"},
+        {"dump " + file + " --limit 0 --format json", "[\n]\n"},
+        {"dump " + file + " --count --limit 1", "2\n"},
+        {"search " + file + " --phone eq:23456 --columns flat,house", "flat,house\r\n,10\r\n"},
+        {"search " + file + " --user=contains:ИВ --count", "1\n"},
+        {"search " + file + " --user contains:ИВ --count --format json", "1\n"},
+    };
+    for (const auto& [args, out] : cases) {
+        const Outcome r = Cmd(args);
+        EXPECT_EQ(r.status, 0) << args << ": " << r.err;
+        EXPECT_EQ(r.out, out) << args;
+        // The number found goes to standard error unless it is the output.
+        const bool search = args.rfind("search", 0) == 0, counted = args.find("--count") != std::string::npos;
+        EXPECT_EQ(r.err, search && !counted ? "1\n" : "") << args;
+    }
+}
+
+// Ten records as a Russian-locale spreadsheet saves them: Windows-1251, ';', CR LF, a field quoted where it needs
+// it. They pack, and dump back to the same bytes; the same records in UTF-8 (with a byte-order mark and ';', or
+// as dump prints them) pack to the same file; each bad variant names its line and writes nothing.
+TEST_F(Cli, ASpreadsheetsCsvPacksAndDumpsBackInItsDialect) {
+    const std::string utf8 = "phone;street;house;flat;user\r\n"
+                             ";\"ПР. МИРА; КОРП. 2\";;;ДИСПЕТЧЕРСКАЯ\r\n"
+                             ";ЛЕНИНА;1;;\"ООО \"\"РОМАШКА\"\"\"\r\n"
+                             "213456;ЛЕНИНА;15;3;ИВАНОВ ИВАН ИВАНОВИЧ\r\n"
+                             "213457;ЛЕНИНА;15;4;ПЕТРОВ, П.П.\r\n"
+                             "224501;Пос. Лесхоз;2;;Семёнова Алёна\r\n"
+                             "230000;ГАГАРИНА;10А;12;\"АПТЕКА \"\"ЗДОРОВЬЕ\"\" №5\"\r\n"
+                             "31415;СОВЕТСКАЯ;7;;ЁЛКИН А.\r\n"
+                             "4401;ПУШКИНА;3;1;КАФЕ «ВСТРЕЧА»\r\n"
+                             "56789;КИРОВА;100;;Шевченко Т. Г. — нотариус\r\n"
+                             "98765;МИРА;21;45;ООО ТЕХНО\r\n";
+    const std::string excel = vg::test::W(utf8);
+    Write("excel.csv", excel);
+    ASSERT_EQ(Cmd("pack --excel " + Path("excel.csv") + " -o " + Path("ref.rcd")).status, 0);
+    const Outcome back = Cmd("dump --excel " + Path("ref.rcd"));
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(back.out, excel);
+    EXPECT_EQ(Cmd("dump --count " + Path("ref.rcd")).out, "10\n");
+    const std::string plain = Cmd("dump " + Path("ref.rcd")).out;
+    const std::string ref = Slurp(Path("ref.rcd"));
+    std::string badRow = excel;
+    badRow.insert(badRow.find(vg::test::W("31415")), vg::test::W("12-34;ЛЕНИНА;1;1;Ж\r\n"));
+    struct Case {
+        std::string csv, options;
+        const char* error; // after "vetlograd09-cli: FILE: ", or null for a file like ref.rcd
+    };
+    for (const Case& c : {
+             Case{"\xEF\xBB\xBF" + utf8, "", nullptr},
+             Case{"\xEF\xBB\xBF" + utf8, "--excel", nullptr},
+             Case{plain, "", nullptr},
+             Case{excel, "", "line 2: the street is not UTF-8 (a file in Windows-1251 is read with --excel)"},
+             Case{badRow, "--excel", "line 8: the phone \"12-34\" must be bare digits"},
+             Case{excel.substr(0, excel.find(vg::test::W(";45;ООО"))), "--excel",
+                  "line 11: expected 5 fields, found 3"},
+         }) {
+        Write("in.csv", c.csv);
+        std::filesystem::remove(Path("out.rcd"));
+        const Outcome r = Cmd("pack " + c.options + " " + Path("in.csv") + " -o " + Path("out.rcd"));
+        EXPECT_EQ(r.status, c.error ? 1 : 0) << c.options << r.err;
+        if (!c.error) {
+            EXPECT_EQ(Slurp(Path("out.rcd")), ref) << c.options;
+            continue;
+        }
+        EXPECT_EQ(r.err, "vetlograd09-cli: " + Path("in.csv") + ": " + c.error + "; nothing was written\n");
+        EXPECT_FALSE(std::filesystem::exists(Path("out.rcd")));
+    }
+}
+
 TEST_F(Cli, DumpAndPackRoundTripToTheSameBytes) {
     Outcome dump = Cmd("dump");
     ASSERT_EQ(dump.status, 0) << dump.err;
@@ -70,6 +255,10 @@ TEST_F(Cli, DumpAndPackRoundTripToTheSameBytes) {
     std::string bytes, error;
     ASSERT_TRUE(vg::ReadWholeFile(Path("city.rcd"), bytes, error));
     EXPECT_EQ(bytes, std::string(vg::BuiltinDirectory()));
+    // The same through standard input and output.
+    Outcome piped = Cmd("pack - -o - <" + Path("city.csv"));
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, bytes);
 }
 
 TEST_F(Cli, PackRejectsABadRowAndWritesNothing) {

@@ -1,0 +1,124 @@
+#include "resultpane.h"
+
+#include "results/columnsort.h"
+#include "results/rowlogic.h"
+#include "results/view/qtext.h"
+#include "results/view/resultmodel.h"
+#include "ui_fmmain.h"
+
+#include <QAccessible>
+#include <QHeaderView>
+
+TResultPane::TResultPane(Ui::FmMain& form, vg::TStrContainer& container, const QFont& font, QObject* parent)
+    : QObject(parent), container_(container), view_(form.ListView), model_(new vg::TResultModel(this)),
+      counter_(form.lbCnt), counterFrame_(form.Bevel1) {
+    QFont bold = font;
+    bold.setBold(true);
+    counter_->setFont(bold);
+    model_->SetContainer(&container_);
+    model_->SetBaseFont(font);
+    view_->SetResultModel(model_);
+    for (int c = 0; c < vg::kColumnCount; ++c) {
+        const vg::TColumnInfo& column = vg::kColumns[static_cast<std::size_t>(c)];
+        model_->SetCaption(c, QString::fromUtf8(column.caption));
+        view_->setColumnWidth(c, column.width);
+    }
+    // The subscriber column takes whatever width the others leave; widths the operator sets stay for the session.
+    view_->horizontalHeader()->setStretchLastSection(true);
+    view_->horizontalHeader()->setSortIndicatorShown(true);
+    view_->setAccessibleName(QStringLiteral("Список абонентов"));
+    SetColumnCaption(0, true);
+}
+
+void TResultPane::Publish(int count) {
+    count_ = count;
+    ShowCount();
+    model_->SetRowCount(count_);
+    sortAscending_ = true;
+    SetColumnCaption(sortColumn_, false);
+    sortColumn_ = 0;
+    SetColumnCaption(0, true);
+    model_->SetSortColumn(0);
+    ShowSortIndicator();
+    view_->SetEmptyText(QString());
+    view_->viewport()->repaint();
+}
+
+void TResultPane::SortBy(int column, vg::ISortProgress* progress) {
+    if (column == sortColumn_) {
+        sortAscending_ = !sortAscending_;
+    } else {
+        sortAscending_ = true;
+        SetColumnCaption(sortColumn_, false);
+        sortColumn_ = column;
+        SetColumnCaption(column, true);
+    }
+    // However the sort ends, the list shows the order the records are in.
+    struct ShowOrder {
+        TResultPane& pane;
+        ~ShowOrder() {
+            pane.model_->SetSortColumn(pane.sortColumn_);
+            pane.ShowSortIndicator();
+            pane.view_->viewport()->repaint();
+            const QModelIndexList selected = pane.view_->selectionModel()->selectedRows();
+            if (!selected.isEmpty()) pane.view_->scrollTo(selected.first(), QAbstractItemView::EnsureVisible);
+        }
+    } show{*this};
+    vg::SortByColumn(container_, sortColumn_, sortAscending_, progress);
+}
+
+void TResultPane::SelectFirstRow() {
+    if (model_->rowCount() <= 0) return;
+    const QModelIndex first = model_->index(0, 0);
+    view_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view_->scrollToTop();
+}
+
+void TResultPane::FocusList() {
+    view_->setFocus(Qt::ShortcutFocusReason);
+    if (!view_->currentIndex().isValid() && model_->rowCount() > 0) SelectFirstRow();
+}
+
+bool TResultPane::HasFocus() const {
+    return view_->hasFocus();
+}
+
+void TResultPane::SetEmptyText(const QString& text) {
+    view_->SetEmptyText(text);
+}
+
+void TResultPane::SetColumnCaption(int column, bool marked) {
+    QString caption = model_->Caption(column);
+    if (marked) {
+        caption.prepend(QStringLiteral("* "));
+    } else {
+        const qsizetype at = caption.indexOf(QStringLiteral("* "));
+        if (at >= 0) caption.remove(at, 2);
+    }
+    model_->SetCaption(column, caption);
+}
+
+void TResultPane::ShowSortIndicator() {
+    view_->horizontalHeader()->setSortIndicator(sortColumn_, sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void TResultPane::ShowCount() {
+    ShowCounter(counter_, counterFrame_, vg::ToQString(vg::FormatThousands(count_)));
+}
+
+void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {
+    counter->setText(text);
+    // A screen reader reads the number with what it counts, and hears of a new one by the name changing.
+    const QString name = QStringLiteral("Абонентов в списке: ") + text;
+    if (counter->accessibleName() != name) {
+        counter->setAccessibleName(name);
+        QAccessibleEvent changed(counter, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+    // A count wider than the design's counter widens it, and its frame with it, rather than losing digits.
+    const int needed = counter->fontMetrics().horizontalAdvance(text) + 2;
+    if (needed > counter->width()) {
+        counter->resize(needed, counter->height());
+        frame->resize(counter->geometry().right() + 5 - frame->x(), frame->height());
+    }
+}
