@@ -18,13 +18,14 @@ TResultPane::TResultPane(Ui::FmMain& form, vg::TStrContainer& container, const Q
     model_->SetContainer(&container_);
     model_->SetBaseFont(font);
     view_->SetResultModel(model_);
+    std::array<int, vg::kColumnCount> widths{};
     for (int c = 0; c < vg::kColumnCount; ++c) {
         const vg::TColumnInfo& column = vg::kColumns[static_cast<std::size_t>(c)];
         model_->SetCaption(c, QString::fromUtf8(column.caption));
-        view_->setColumnWidth(c, column.width);
+        widths[static_cast<std::size_t>(c)] = column.width;
     }
-    // The subscriber column takes whatever width the others leave; widths the operator sets stay for the session.
-    view_->horizontalHeader()->setStretchLastSection(true);
+    // The subscriber column takes whatever width the others leave, and the others give way to keep it readable.
+    view_->SetDesignWidths(widths);
     view_->horizontalHeader()->setSortIndicatorShown(true);
     view_->setAccessibleName(QStringLiteral("Список абонентов"));
     SetColumnCaption(0, true);

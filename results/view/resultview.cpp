@@ -9,13 +9,17 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <numeric>
 
 namespace vg {
 
 TResultView::TResultView(QWidget* parent) : QTableView(parent) {
     setShowGrid(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setTabKeyNavigation(false);
@@ -27,6 +31,76 @@ TResultView::TResultView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStretchLastSection(true);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TResultView::ColumnClicked);
+    // A width the operator drags is his; the subscriber's is the rest whatever he does.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (fitting_ || column < 0 || column >= kColumnCount - 1) return;
+        operator_[static_cast<std::size_t>(column)] = width;
+        FitColumns();
+    });
+}
+
+void TResultView::SetDesignWidths(const std::array<int, kColumnCount>& widths) {
+    design_ = widths;
+    operator_ = {};
+    FitColumns();
+}
+
+std::array<int, kColumnCount> TResultView::OperatorWidths() const {
+    return operator_;
+}
+
+void TResultView::SetOperatorWidths(const std::array<int, kColumnCount>& widths) {
+    for (int c = 0; c < kColumnCount - 1; ++c) {
+        const int width = widths[static_cast<std::size_t>(c)];
+        operator_[static_cast<std::size_t>(c)] =
+            width > 0 ? std::max(width, horizontalHeader()->minimumSectionSize()) : 0;
+    }
+    FitColumns();
+}
+
+int TResultView::MinimumWidth(int column) const {
+    const QFontMetrics metrics(font());
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 8;
+    switch (column) {
+    case 0: // a six-digit number as shown
+        return metrics.horizontalAdvance(QStringLiteral("00-00-00")) + padding;
+    case 2: // house and flat: five characters, and their captions
+    case 3:
+        return std::max(
+                   metrics.horizontalAdvance(QStringLiteral("00000")),
+                   metrics.horizontalAdvance(QString::fromUtf8(kColumns[static_cast<std::size_t>(column)].caption))) +
+               padding;
+    case 1:
+        return metrics.horizontalAdvance(QStringLiteral("ЛЕНИНГРАДСК")) + padding;
+    default: // a surname with initials, or an organisation's name with its kind
+        return metrics.horizontalAdvance(QStringLiteral("ООО \"ВЕТЛУГА-ТРАНС\", ДИСПЕТЧЕР")) + padding;
+    }
+}
+
+void TResultView::FitColumns() {
+    if (fitting_ || !model()) return;
+    const QScopedValueRollback<bool> guard(fitting_, true);
+    constexpr int last = kColumnCount - 1;
+    std::array<int, kColumnCount> widths{};
+    for (std::size_t c = 0; c < last; ++c)
+        widths[c] = operator_[c] > 0 ? operator_[c] : design_[c];
+    int excess = std::accumulate(widths.begin(), widths.begin() + last, 0) + MinimumWidth(last) - viewport()->width();
+    for (int c : {2, 3, 1, 0}) {
+        const auto k = static_cast<std::size_t>(c);
+        if (excess <= 0) break;
+        if (operator_[k] > 0) continue;
+        const int give = std::clamp(widths[k] - MinimumWidth(c), 0, excess);
+        widths[k] -= give;
+        excess -= give;
+    }
+    for (int c = 0; c < last; ++c)
+        if (horizontalHeader()->sectionSize(c) != widths[static_cast<std::size_t>(c)])
+            horizontalHeader()->resizeSection(c, widths[static_cast<std::size_t>(c)]);
+}
+
+void TResultView::updateGeometries() {
+    QTableView::updateGeometries();
+    FitColumns();
 }
 
 void TResultView::SetResultModel(TResultModel* model) {
@@ -51,9 +125,17 @@ void TResultView::keyboardSearch(const QString& text) {
 }
 
 QString TResultView::SelectedRowText() const {
-    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
-    if (rows.isEmpty() || !model_) return {};
-    return model_->RowTexts(rows.first().row()).join(QLatin1Char('\t'));
+    if (!model_ || !selectionModel()) return {};
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    QString text;
+    for (int row : rows)
+        text += model_->RowTexts(row).join(QLatin1Char('\t')) + QLatin1Char('\n');
+    // One row pastes into one cell line as before, without a line after it.
+    if (rows.size() == 1) text.chop(1);
+    return text;
 }
 
 void TResultView::SetEmptyText(const QString& text) {

@@ -370,15 +370,34 @@ private slots:
         QCOMPARE(ui->ListView->currentIndex().row(), four); // "4-" matches no key: the dashes are only shown
     }
 
-    void ctrlCCopiesTheSelectedRowAsShown() {
-        ui->ListView->selectRow(5137);
+    void ctrlCCopiesTheSelectedRowsAsShown_data() {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("more"); // rows added by Shift+Down; -1: Ctrl+A, the whole list
+        QTest::newRow("one row") << 5137 << 0;
+        QTest::newRow("three rows") << 5137 << 2;
+        QTest::newRow("the whole list") << 0 << -1;
+    }
+
+    void ctrlCCopiesTheSelectedRowsAsShown() {
+        QFETCH(int, first);
+        QFETCH(int, more);
+        ui->ListView->setFocus();
+        ui->ListView->clearSelection();
+        ui->ListView->setCurrentIndex(Main()->Model()->index(first, 0));
+        for (int i = 0; i < more; ++i)
+            QTest::keyClick(ui->ListView, Qt::Key_Down, Qt::ShiftModifier);
+        if (more < 0) QTest::keyClick(ui->ListView, Qt::Key_A, Qt::ControlModifier);
+        const int rows = more < 0 ? Main()->Model()->rowCount() : more + 1;
         QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
-        const QString copied = QApplication::clipboard()->text();
-        QStringList parts = copied.split(QLatin1Char('\t'));
-        QCOMPARE(parts.size(), 5);
-        QCOMPARE(parts[0], Cell(5137, 0));
-        QVERIFY(parts[0].contains(QLatin1Char('-')));
-        QCOMPARE(parts[4], Cell(5137, 4));
+        const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), rows);
+        for (int r : {0, rows / 2, rows - 1}) {
+            const QStringList parts = lines[r].split(QLatin1Char('\t'));
+            QCOMPARE(parts.size(), 5);
+            for (int c : {0, 4})
+                QCOMPARE(parts[c], Cell(first + r, c));
+        }
+        QCOMPARE(QApplication::clipboard()->text().endsWith(QLatin1Char('\n')), rows > 1);
     }
 
     void anInvalidMaskIsReportedAndNeverFound() {

@@ -7,7 +7,9 @@
 #include "app/resultpane.h"
 #include "app/startup.h"
 #include "guitest.h"
+#include "results/rowlogic.h"
 #include "results/view/resultmodel.h"
+#include "results/view/resultview.h"
 #include "ui_fmmain.h"
 
 #include <QAbstractItemView>
@@ -275,21 +277,52 @@ private slots:
         window->resize(866, 520);
     }
 
-    void wideTheSubscriberTakesTheRestAndSetWidthsStay() {
-        window->resize(1600, 700);
-        QTRY_COMPARE(window->width(), 1600);
+    void theSubscriberIsReadableAtEverySize_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<int>("street"); // the operator's width for the street; 0: none
+        QTest::newRow("smallest") << QSize(620, 420) << false << 0;
+        QTest::newRow("design, empty") << QSize(865, 420) << true << 0;
+        QTest::newRow("design") << QSize(865, 420) << false << 0;
+        QTest::newRow("wide") << QSize(1600, 700) << false << 0;
+        QTest::newRow("smallest, the operator's street") << QSize(620, 420) << false << 320;
+    }
+
+    void theSubscriberIsReadableAtEverySize() {
+        QFETCH(QSize, size);
+        QFETCH(bool, empty);
+        QFETCH(int, street);
+        vg::TResultView* view = ui->ListView;
+        QHeaderView* header = view->horizontalHeader();
+        view->SetDesignWidths({100, 275, 100, 100, 335});
+        if (street) header->resizeSection(1, street);
+        if (empty) {
+            Key(Qt::Key_2, Qt::ControlModifier);
+            TypeHere(QStringLiteral("ЯЯЯЯ"));
+            Key(Qt::Key_Return);
+        }
+        window->resize(size);
+        QTRY_COMPARE(window->size(), size);
         QApplication::processEvents();
-        QHeaderView* header = ui->ListView->horizontalHeader();
-        QCOMPARE(header->sectionSize(1), 275);
-        QVERIFY(header->sectionSize(4) > 335);
-        QCOMPARE(header->length(), ui->ListView->viewport()->width());
-        header->resizeSection(1, 320); // the operator widens the street
-        Key(Qt::Key_2, Qt::ControlModifier);
-        TypeHere(QStringLiteral("ЛЕН"));
-        Key(Qt::Key_Return);
+        QCOMPARE(window->Model()->rowCount() == 0, empty);
+        QCOMPARE(header->length(), view->viewport()->width()); // no sideways scrolling
+        QVERIFY(!view->horizontalScrollBar()->isVisible());
+        if (street) // the operator's own width wins: the others give all they can
+            for (int c : {0, 2, 3})
+                QCOMPARE(header->sectionSize(c), view->MinimumWidth(c));
+        else
+            QVERIFY(header->sectionSize(4) >= view->MinimumWidth(4));
+        for (int c = 0; c < 4; ++c)
+            QVERIFY(header->sectionSize(c) >= view->MinimumWidth(c));
+        if (street) QCOMPARE(header->sectionSize(1), street); // the operator's own width wins
+        if (size.width() >= 865 && !street)                   // from the design size up, the design's widths
+            for (int c = 0; c < 4; ++c)
+                QCOMPARE(header->sectionSize(c), vg::kColumns[static_cast<std::size_t>(c)].width);
+        // The choice survives a search, a sort and a refresh.
         Key(Qt::Key_F2, Qt::ControlModifier);
         Key(Qt::Key_F5);
-        QCOMPARE(header->sectionSize(1), 320);
+        if (street) QCOMPARE(header->sectionSize(1), street);
+        view->SetDesignWidths({100, 275, 100, 100, 335});
         window->resize(866, 520);
     }
 
