@@ -2,12 +2,15 @@
 
 #include "criteriapanel.h"
 #include "database.h"
+#include "directory/atomicfile.h"
 #include "fmsplash.h"
 #include "keymap.h"
 #include "notfoundstrip.h"
 #include "resultpane.h"
 #include "results/columnsort.h"
+#include "results/listexport.h"
 #include "results/view/qtext.h"
+#include "settings.h"
 #include "sound.h"
 #include "ui_fmmain.h"
 #include "widgets/announcer.h"
@@ -17,10 +20,15 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSettings>
+#include <QToolBar>
 
 namespace {
 
@@ -109,14 +117,50 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
     typing_.setSingleShot(true);
     typing_.setInterval(150);
     connect(&typing_, &QTimer::timeout, this, &TFmMain::SearchAsTyped);
-    ui->mnSearchAsYouType->setChecked(QSettings().value(QStringLiteral("SearchAsYouType"), false).toBool());
+    ui->mnSearchAsYouType->setChecked(settings::SearchAsYouType.Read());
     connect(ui->mnSearchAsYouType, &QAction::toggled, this, [this](bool on) {
-        QSettings().setValue(QStringLiteral("SearchAsYouType"), on);
+        settings::SearchAsYouType.Write(on);
         if (!on) typing_.stop();
     });
     keys_ = std::make_unique<TKeyMap>(*this, *ui, *criteria_,
                                       TKeyTargets{[this](int column) { ListViewColumnClick(column); },
                                                   [this] { SwitchListAndCriteria(); }, [this] { ApplySuggestion(0); }});
+    // The switch is a real check box that Tab reaches; its key (F9) works from anywhere in the window.
+    auto* asTyped = new QCheckBox(ui->mnSearchAsYouType->text(), ui->TbEquipment);
+    asTyped->setObjectName(QStringLiteral("cbSearchAsYouType"));
+    asTyped->setFocusPolicy(Qt::TabFocus);
+    asTyped->setToolTip(ui->mnSearchAsYouType->toolTip().trimmed());
+    asTyped->setChecked(ui->mnSearchAsYouType->isChecked());
+    ui->TbEquipment->insertWidget(ui->mnSearchAsYouType, asTyped);
+    ui->TbEquipment->removeAction(ui->mnSearchAsYouType);
+    addAction(ui->mnSearchAsYouType);
+    connect(asTyped, &QCheckBox::toggled, ui->mnSearchAsYouType, &QAction::setChecked);
+    connect(ui->mnSearchAsYouType, &QAction::toggled, asTyped, &QCheckBox::setChecked);
+    // The shown list into a file a spreadsheet opens; also from the list's own menu, with the copy.
+    auto* save = new QAction(QStringLiteral("Сохранить список…"), this);
+    save->setObjectName(QStringLiteral("mnSaveList"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    save->setShortcutContext(Qt::ApplicationShortcut);
+    connect(save, &QAction::triggered, this, &TFmMain::SaveListAs);
+    addAction(save);
+    auto* copy = new QAction(QStringLiteral("Копировать"), ui->ListView);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, ui->ListView, &vg::TResultView::CopySelection);
+    ui->ListView->addActions({copy, save});
+    ui->ListView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The criterion toolbars stay put unless the operator unlocks them (their menu); a floating one docks again on
+    // a double click.
+    lockBars_ = new QAction(QStringLiteral("Закрепить панели"), this);
+    lockBars_->setCheckable(true);
+    lockBars_->setChecked(settings::ToolbarsLocked.Read());
+    connect(lockBars_, &QAction::toggled, this, [this](bool locked) {
+        settings::ToolbarsLocked.Write(locked);
+        LockToolbars(locked);
+    });
+    LockToolbars(lockBars_->isChecked());
+    for (QToolBar* bar : CriterionBars())
+        bar->installEventFilter(this);
     ui->edPhone->setFocus(); // where the operator starts typing, never the list
     announcer_ = new TAnnouncer(this);
     hints_ = std::make_unique<TWindowHints>(*ui->Tip);
@@ -166,7 +210,64 @@ void TFmMain::ArrangeCriterionBars() {
 void TFmMain::TmTimer() {
     Tm.stop();
     firstShow_ = false;
-    showMaximized();
+    // Where the operator left the window; restoring keeps it on a screen that is there, and a saved geometry
+    // that cannot be read leaves the first start's maximised window.
+    if (!restoreGeometry(settings::WindowGeometry.Read())) showMaximized();
+    const QStringList widths = settings::ColumnWidths.Read().split(QLatin1Char(','));
+    if (widths.size() == vg::kColumnCount) {
+        std::array<int, vg::kColumnCount> set{};
+        for (int c = 0; c < vg::kColumnCount; ++c)
+            set[static_cast<std::size_t>(c)] = widths[c].toInt();
+        ui->ListView->SetOperatorWidths(set);
+    }
+    // The order the operator last chose; the list is in number order after loading.
+    const int column = std::clamp(settings::SortColumn.Read(), 0, vg::kColumnCount - 1);
+    const bool ascending = settings::SortAscending.Read();
+    if (column != 0) ListViewColumnClick(column);
+    if (!ascending) ListViewColumnClick(column);
+}
+
+void TFmMain::RememberDesk() {
+    settings::WindowGeometry.Write(saveGeometry());
+    QStringList widths;
+    for (int width : ui->ListView->OperatorWidths())
+        widths << QString::number(width);
+    settings::ColumnWidths.Write(widths.join(QLatin1Char(',')));
+}
+
+void TFmMain::closeEvent(QCloseEvent* event) {
+    RememberDesk();
+    QMainWindow::closeEvent(event);
+}
+
+QMenu* TFmMain::createPopupMenu() {
+    QMenu* menu = QMainWindow::createPopupMenu();
+    if (!menu) menu = new QMenu(this);
+    menu->addSeparator();
+    menu->addAction(lockBars_);
+    return menu;
+}
+
+std::array<QToolBar*, vg::kCriterionCount> TFmMain::CriterionBars() const {
+    return {ui->TBPhone, ui->TBToolbar1, ui->TBHouse, ui->TbFlat, ui->TbUser};
+}
+
+void TFmMain::LockToolbars(bool locked) {
+    for (QToolBar* bar : CriterionBars()) {
+        bar->setMovable(!locked);
+        bar->setFloatable(!locked);
+    }
+}
+
+bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
+    // A double click on a floating toolbar puts it back among the others.
+    auto* bar = qobject_cast<QToolBar*>(watched);
+    if (bar && event->type() == QEvent::MouseButtonDblClick && bar->isFloating()) {
+        addToolBar(Qt::TopToolBarArea, bar);
+        ArrangeCriterionBars();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFmMain::mnDoCloseClick() {
@@ -185,6 +286,40 @@ void TFmMain::SwitchListAndCriteria() {
 void TFmMain::RefreshList() {
     strip_->HideExplanation();
     results_->Publish(database_.Directory().Count());
+    results_->SetFoundWith(QStringLiteral("Весь справочник"));
+}
+
+QString TFmMain::DescribeCriteria() const {
+    const vg::TCriteria& criteria = criteria_->Criteria();
+    QStringList said;
+    for (const vg::TCriterionInfo& info : vg::kCriteria)
+        if (criteria.Condition(info.field) != vg::MatchCondition::NoCondition)
+            said << QString::fromStdString(
+                vg::DescribeCriterion(info.field, criteria.Condition(info.field), criteria.Text(info.field)));
+    return said.isEmpty() ? QStringLiteral("Весь справочник") : said.join(QStringLiteral("; "));
+}
+
+bool TFmMain::SaveList(const QString& path, QString& error) {
+    std::string why;
+    if (vg::WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                                vg::ListCsv(database_.Directory(), results_->Count()), why))
+        return true;
+    error = QString::fromStdString(why);
+    return false;
+}
+
+void TFmMain::SaveListAs() {
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить список"),
+                                                      QDir::home().filePath(QStringLiteral("список.csv")),
+                                                      QStringLiteral("Таблица CSV (*.csv)"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (SaveList(path, error)) return;
+    auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(),
+                                QStringLiteral("Список не сохранён.\n%1").arg(error), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("SaveFailureMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void TFmMain::mnClearClick() {
@@ -202,6 +337,8 @@ void TFmMain::mnClearClick() {
 
 void TFmMain::ListViewColumnClick(int column) {
     TKeepFocus keep(this);
+    settings::SortColumn.Write(column);
+    settings::SortAscending.Write(column != results_->SortColumn() ? true : !results_->SortAscending());
     try {
         TBusy busy(progress_, vg::ToQString(vg::SortInfoText()), results_->Count());
         results_->SortBy(column, &progress_);
@@ -288,6 +425,7 @@ void TFmMain::Finish(const vg::SearchResult& result) {
     if (sound_ && !wave.isEmpty() && !quiet_) sound_->Play(wave);
     ExplainEmptySearch(result);
     progress_.HideNow();
+    if (result.outcome != vg::SearchOutcome::Failed) results_->SetFoundWith(DescribeCriteria());
     Announce(result);
 }
 

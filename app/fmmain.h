@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -16,6 +17,7 @@ namespace vg {
 class TResultModel;
 }
 class ISoundPlayer;
+class QToolBar;
 class TAnnouncer;
 class TCriteriaPanel;
 class TDatabase;
@@ -37,6 +39,12 @@ public:
     // The window works on `database` and shows long operations in `progress`; `sound` (none: silent) plays the
     // outcome of a search. It owns none of them, and each must outlive it.
     TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent = nullptr);
+    // Writes the shown list, in its order, to `path` as a spreadsheet's CSV (vg::ListCsv), replacing the file all
+    // at once; false, with the reason in `error`, when nothing was written.
+    bool SaveList(const QString& path, QString& error);
+    // Remembers the window's place, size and state and the operator's column widths for the next start (on
+    // closing); the sort is remembered as it is chosen.
+    void RememberDesk();
     ~TFmMain() override;
 
     // Publishes the container's contents to the list and the counter, puts the sort marker on column 0 and
@@ -75,6 +83,9 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QMenu* createPopupMenu() override;
 
 private:
     void FormCreate();
@@ -90,6 +101,12 @@ private:
     // A search or sort stopped by a record that lacks fields.
     void TellDamagedRecord(const QString& what, const std::exception& e);
     void TellInvalidMask(const vg::SearchResult& result);
+    std::array<QToolBar*, vg::kCriterionCount> CriterionBars() const;
+    void LockToolbars(bool locked);
+    // The set criteria as they read, for the status line; "Весь справочник" when none is set.
+    QString DescribeCriteria() const;
+    // Asks where, and saves the shown list there (SaveList), saying so when it cannot.
+    void SaveListAs();
     // Tells a screen reader what the search found, the keyboard staying where it is.
     void Announce(const vg::SearchResult& result);
 
@@ -111,6 +128,7 @@ private:
     std::unique_ptr<TKeyMap> keys_;
     std::unique_ptr<TWindowHints> hints_;
     TAnnouncer* announcer_ = nullptr;
+    QAction* lockBars_ = nullptr;
     bool firstShow_ = true;
     QByteArray foundSound_;
     QByteArray notFoundSound_;

@@ -17,6 +17,7 @@ TKeyMap::TKeyMap(QWidget& window, Ui::FmMain& form, TCriteriaPanel& criteria, TK
         {form.mnClear, {QKeySequence(Qt::Key_F5)}, {}},
         {form.mnClearFilters, {QKeySequence(Qt::Key_F8)}, {}},
         {form.mnDoClose, {QKeySequence(Qt::Key_F10), QKeySequence(QKeySequence::Quit)}, {}},
+        {form.mnSearchAsYouType, {QKeySequence(Qt::Key_F9)}, {}},
     };
     for (const Command& c : commands)
         Bind(c.action, c.keys, c.more);
@@ -47,7 +48,8 @@ TKeyMap::TKeyMap(QWidget& window, Ui::FmMain& form, TCriteriaPanel& criteria, TK
 
 void TKeyMap::Bind(QAction* action, const QList<QKeySequence>& keys, const QString& more) {
     action->setShortcuts(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
+    // A floating toolbar is a window of its own: the keys work from every window of the program.
+    action->setShortcutContext(Qt::ApplicationShortcut);
     QString named = keys.first().toString(QKeySequence::NativeText);
     if (!more.isEmpty()) named += QStringLiteral(", ") + more;
     QString tip = action->toolTip();
@@ -58,7 +60,7 @@ void TKeyMap::Bind(QAction* action, const QList<QKeySequence>& keys, const QStri
 QAction* TKeyMap::AddKey(const QKeySequence& key, const QString& name, std::function<void()> handler) {
     auto* action = new QAction(name, &window_);
     action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
+    action->setShortcutContext(Qt::ApplicationShortcut);
     QObject::connect(action, &QAction::triggered, &window_, std::move(handler));
     window_.addAction(action);
     return action;

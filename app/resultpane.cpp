@@ -1,5 +1,6 @@
 #include "resultpane.h"
 
+#include "directory/limits.h"
 #include "results/columnsort.h"
 #include "results/rowlogic.h"
 #include "results/view/qtext.h"
@@ -7,11 +8,17 @@
 #include "ui_fmmain.h"
 
 #include <QAccessible>
+#include <QEvent>
 #include <QHeaderView>
 
 TResultPane::TResultPane(Ui::FmMain& form, vg::TStrContainer& container, const QFont& font, QObject* parent)
     : QObject(parent), container_(container), view_(form.ListView), model_(new vg::TResultModel(this)),
-      counter_(form.lbCnt), counterFrame_(form.Bevel1) {
+      counter_(form.lbCnt), counterFrame_(form.Bevel1), foundWith_(new QLabel(form.Bevel1->parentWidget())) {
+    // The status line fills the panel to the right of the counter's frame, whatever the window's width.
+    foundWith_->setObjectName(QStringLiteral("lbFoundWith"));
+    foundWith_->setAccessibleName(QStringLiteral("Список найден по"));
+    foundWith_->setAttribute(Qt::WA_TranslucentBackground);
+    foundWith_->parentWidget()->installEventFilter(this);
     QFont bold = font;
     bold.setBold(true);
     counter_->setFont(bold);
@@ -84,6 +91,27 @@ bool TResultPane::HasFocus() const {
     return view_->hasFocus();
 }
 
+void TResultPane::SetFoundWith(const QString& text) {
+    foundWith_->setToolTip(text);
+    foundWith_->setAccessibleDescription(text);
+    foundWith_->setText(foundWith_->fontMetrics().elidedText(text, Qt::ElideRight, foundWith_->width()));
+}
+
+QString TResultPane::FoundWith() const {
+    return foundWith_->toolTip();
+}
+
+bool TResultPane::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == foundWith_->parentWidget() && event->type() == QEvent::Resize) {
+        const QRect frame = counterFrame_->geometry();
+        const int left = frame.right() + 9;
+        foundWith_->setGeometry(left, counter_->y(), std::max(0, foundWith_->parentWidget()->width() - left - 6),
+                                counter_->height());
+        SetFoundWith(FoundWith());
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void TResultPane::SetEmptyText(const QString& text) {
     view_->SetEmptyText(text);
 }
@@ -104,7 +132,7 @@ void TResultPane::ShowSortIndicator() {
 }
 
 void TResultPane::ShowCount() {
-    ShowCounter(counter_, counterFrame_, vg::ToQString(vg::FormatThousands(count_)));
+    ShowCounter(counter_, counterFrame_, vg::ToQString(vg::GroupedNumber(count_)));
 }
 
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {

@@ -47,6 +47,9 @@ public:
     bool HasFocus() const;
     // What an empty list says in its own area (nothing: empty).
     void SetEmptyText(const QString& text);
+    // The status line beside the counter: what the list was found with ("Абонент начинается с «ПЕТРОВ»").
+    void SetFoundWith(const QString& text);
+    QString FoundWith() const;
 
     vg::TResultModel* Model() const { return model_; }
     vg::TResultView* View() const { return view_; }
@@ -56,12 +59,14 @@ private:
     void SetColumnCaption(int column, bool marked);
     void ShowSortIndicator();
     void ShowCount();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     vg::TStrContainer& container_;
     vg::TResultView* view_;
     vg::TResultModel* model_;
     QLabel* counter_;
     QWidget* counterFrame_;
+    QLabel* foundWith_;
     int count_ = 0;
     int sortColumn_ = 0;
     bool sortAscending_ = true;

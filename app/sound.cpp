@@ -8,7 +8,7 @@
 QStringList DefaultSoundModules() {
     const QString dir = QCoreApplication::applicationDirPath();
     return {dir + QStringLiteral("/vetlograd09-sound.so"),
-            dir + QStringLiteral("/../lib/vetlograd09/vetlograd09-sound.so")};
+            dir + QStringLiteral("/../" VG_SOUND_MODULE_DIR "/vetlograd09-sound.so")};
 }
 
 TWavePlayer::TWavePlayer(QStringList modules) : modules_(std::move(modules)) {}

@@ -28,7 +28,7 @@ using NewWavePlayerFunction = ISoundPlayer* (*)();
 inline constexpr char kNewWavePlayer[] = "vg_new_wave_player";
 
 // Where the program looks for its sound module: beside itself (the build tree), then in its own folder of
-// libraries (an installed program, lib/vetlograd09 next to bin).
+// libraries (an installed program: VG_SOUND_MODULE_DIR, such as lib/x86_64-linux-gnu/vetlograd09, next to bin).
 QStringList DefaultSoundModules();
 
 // Plays on the default audio output through the sound module. The module, and the audio libraries with it,

@@ -27,6 +27,19 @@ public:
 class EZDecompressionError : public Exception {
 public:
     EZDecompressionError() : Exception("error") {}
+
+protected:
+    using Exception::Exception;
+};
+
+// The Adler-32 checksum at the end of the compressed stream does not match what it inflated to: somewhere the
+// content was altered, and no record of it can be trusted.
+class EChecksumError : public EZDecompressionError {
+public:
+    EChecksumError()
+        : EZDecompressionError(
+              "The checksum at the end of the data does not match its content, which was altered somewhere; "
+              "nothing of the file was kept") {}
 };
 
 // The data ended before its layout did.

@@ -3,13 +3,16 @@
 namespace vg {
 
 std::string GroupedNumber(std::int64_t value) {
-    std::string digits = std::to_string(value < 0 ? -value : value);
-    std::string out;
+    const std::uint64_t magnitude =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    const std::string digits = std::to_string(magnitude);
+    // A comma before every group of three digits counted from the right.
+    std::string out = value < 0 ? "-" : "";
     for (std::size_t k = 0; k < digits.size(); ++k) {
         if (k > 0 && (digits.size() - k) % 3 == 0) out += ',';
         out += digits[k];
     }
-    return value < 0 ? "-" + out : out;
+    return out;
 }
 
 void CheckRecordCount(std::int32_t count) {

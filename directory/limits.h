@@ -27,7 +27,8 @@ public:
     using Exception::Exception;
 };
 
-// 1234567 -> "1,234,567".
+// Decimal with a comma between groups of three digits, for every number the program shows or tells:
+// 1234567 -> "1,234,567", -1234 -> "-1,234".
 std::string GroupedNumber(std::int64_t value);
 
 // Each fails with ELimitError when the value passes its limit.

@@ -1,39 +1,69 @@
 #include "loader.h"
 
+#include "errors.h"
 #include "inflate.h"
 #include "limits.h"
 #include "zstream.h"
 
 namespace vg {
-namespace {
 
-// The records from the inflated bytes, which may not pass the inflated limit.
-void LoadInflated(TStrContainer& container, TStream& inflated, const ProgressCallback& progress) {
-    TLimitedStream bounded(inflated, limits::kInflatedBytes, "The inflated directory");
-    container.LoadFromStream(&bounded, progress);
-}
-
-} // namespace
-
-void LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress) {
-    // Inflated whole first when the stream is sound, which is faster by far; the bytes and so the records, the
-    // progress and any failure of the read are the same as the streaming reader's. A damaged stream is left
-    // to the streaming reader, which keeps the records before the damage.
+std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress) {
+    // Inflated whole first when the stream is sound, its checksum verified, which is faster by far; the bytes
+    // and so the records, the progress and any failure of the read are the same as the streaming reader's.
+    // Anything else is left to the streaming reader, which tells damage, cuts and checksums apart.
     TInflated inflated;
     if (InflateWhole(compressed, limits::kInflatedBytes, inflated)) {
         TMemoryStream whole(inflated.View());
-        LoadInflated(container, whole, progress);
-        return;
+        TLimitedStream bounded(whole, limits::kInflatedBytes, "The inflated directory");
+        container.LoadFromStream(&bounded, progress);
+        return static_cast<std::int64_t>(inflated.View().size());
     }
     TMemoryStream source(compressed);
-    LoadDirectory(container, source, progress);
+    return LoadDirectory(container, source, progress);
 }
 
-void LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress) {
+std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress) {
     // Inflated on this thread as the records are built: a read-ahead thread gained nothing measurable once the
     // directory is parsed only at start-up, and nothing at all with the other core busy.
-    TDecompressionStream inflated(compressed);
-    LoadInflated(container, inflated, progress);
+    TDecompressionStream zlib(compressed);
+    TLimitedStream bounded(zlib, limits::kInflatedBytes, "The inflated directory");
+    bool reporterFailed = false;
+    ProgressCallback watch;
+    if (progress)
+        watch = [&](std::int32_t position, std::int32_t maximum) {
+            try {
+                progress(position, maximum);
+            } catch (...) {
+                reporterFailed = true;
+                throw;
+            }
+        };
+    try {
+        container.LoadFromStream(&bounded, watch);
+    } catch (const EChecksumError&) {
+        container.Clear();
+        throw;
+    } catch (const Exception&) {
+        // A record zlib delivered whole was refused: the file says so, or it was altered, which only the checksum
+        // at its end can tell. Damage zlib found, a cut and a failing source are passed on as they are.
+        if (reporterFailed || !zlib.Intact()) throw;
+        try {
+            ReadToTheEnd(bounded, zlib);
+        } catch (const EChecksumError&) {
+            container.Clear();
+            throw;
+        } catch (const Exception&) {
+            // Nothing more is known about the records: the refusal stands.
+        }
+        throw;
+    }
+    try {
+        ReadToTheEnd(bounded, zlib);
+    } catch (const EChecksumError&) {
+        container.Clear();
+        throw;
+    }
+    return bounded.Position();
 }
 
 TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)
@@ -46,6 +76,7 @@ void TDirectoryMaster::Parse(const ProgressCallback& progress) {
     bool reporterFailed = false;
     ProgressCallback watch = [&](std::int32_t position, std::int32_t maximum) {
         count_ = maximum;
+        reported_.push_back(position);
         if (!progress) return;
         try {
             progress(position, maximum);
@@ -61,6 +92,7 @@ void TDirectoryMaster::Parse(const ProgressCallback& progress) {
         if (reporterFailed) {
             master_.Clear();
             count_ = -1;
+            reported_.clear();
             throw;
         }
         failure_ = std::current_exception();
@@ -69,14 +101,10 @@ void TDirectoryMaster::Parse(const ProgressCallback& progress) {
 }
 
 void TDirectoryMaster::Replay(const ProgressCallback& progress) const {
-    // The reports the parse made, figure for figure: (0, Count), then each record read whose index is a
-    // multiple of the step, and the last one.
-    if (!progress || count_ < 1) return;
-    const std::int32_t step = std::max(count_ / 100, 1);
-    progress(0, count_);
-    const std::int32_t read = master_.Count();
-    for (std::int32_t i = 0; i < read; ++i)
-        if (i % step == 0 || i == count_ - 1) progress(i, count_);
+    // The reports the parse made, figure for figure, also for records a failure took away again.
+    if (!progress) return;
+    for (std::int32_t position : reported_)
+        progress(position, count_);
 }
 
 void TDirectoryMaster::Load(TStrContainer& container, const ProgressCallback& progress) {

@@ -7,16 +7,22 @@
 #include <exception>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 namespace vg {
 
 // Fills the container from the compressed directory bytes (a zlib stream of the container's serialised
-// form), inflating as it parses. Progress: (0, Count) first, then every Count div 100 records (every record
-// for fewer than 100) and the last one. Failures are passed on; the records read until then stay. Data
-// beyond the limits of limits.h fails with ELimitError as soon as the limit is passed.
-void LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress = {});
+// form), inflating as it parses, and reads the stream to its end, where its Adler-32 checksum must match.
+// Progress: (0, Count) first, then every Count div 100 records (every record for fewer than 100) and the last
+// one. Failures are passed on. Damage zlib finds within the stream, a stream cut short and a failing source
+// keep the records read before them; a checksum that does not match leaves no record at all (EChecksumError),
+// since the altered bytes may lie anywhere, and so does a malformed record when the checksum then fails. Data
+// beyond the limits of limits.h fails with ELimitError as soon as the limit is passed. Returns the number of
+// bytes the stream inflated to.
+std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed,
+                           const ProgressCallback& progress = {});
 // The same from a stream of compressed bytes (a file read piece by piece).
-void LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress = {});
+std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress = {});
 
 // A directory that never changes while the program runs, parsed once: every load after the first restores
 // the container from the parsed copy instead of inflating and parsing again. A load through it is a
@@ -46,8 +52,9 @@ private:
     Reader read_;
     TStrContainer master_;
     bool parsed_ = false;
-    // What the parse told its progress: Count, once it was read; -1 before.
+    // What the parse told its progress: Count, once it was read (-1 before), and every position reported.
     std::int32_t count_ = -1;
+    std::vector<std::int32_t> reported_;
     std::exception_ptr failure_;
 };
 

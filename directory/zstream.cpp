@@ -55,9 +55,12 @@ void TDecompressionStream::Fill(std::size_t want) {
         int rc = inflate(&z, Z_NO_FLUSH);
         ahead_.resize(old + room - z.avail_out);
         if (rc == Z_STREAM_END) {
-            ended_ = true;
+            ended_ = complete_ = true;
+        } else if (rc == Z_DATA_ERROR && z.msg && std::strcmp(z.msg, "incorrect data check") == 0) {
+            // Every byte was inflated, and they are not the bytes that were compressed.
+            failure_ = std::make_exception_ptr(EChecksumError());
         } else if (rc != Z_OK && rc != Z_BUF_ERROR) {
-            // What zlib inflated before it noticed the damage is good: it is delivered first.
+            // What zlib inflated before it noticed the damage is delivered first.
             failure_ = std::make_exception_ptr(EZDecompressionError());
         }
     }
@@ -95,6 +98,14 @@ bool TDecompressionStream::HasAtLeast(std::size_t count) {
     if (ahead_.size() - aheadPos_ >= count) return true;
     if (failure_) Fail();
     return false;
+}
+
+void ReadToTheEnd(TStream& inflated, const TDecompressionStream& zlib) {
+    char sink[16384];
+    while (inflated.Read(sink, sizeof sink) > 0) {
+    }
+    if (!zlib.Complete())
+        throw EReadError("The directory data ends early: the compressed stream is cut short before its checksum");
 }
 
 } // namespace vg

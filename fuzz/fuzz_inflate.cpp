@@ -1,6 +1,6 @@
 // The inflating reader over a compressed text that is damaged, cut short or read from a source that gives out,
 // read in random pieces: it delivers exactly what zlib, producing one byte at a time, produces before the
-// damage, and only then the failure, every time it is asked for more.
+// damage, and only then the failure (a checksum failure as such), every time it is asked for more.
 #include "directory/errors.h"
 #include "directory/zlibreference.h"
 #include "directory/zstream.h"
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vg::test::TFailingSource source(std::string(held), fails ? held.size() : std::string::npos);
     vg::TDecompressionStream z(source);
     std::string got;
-    bool failed = false;
+    bool failed = false, checksum = false;
     std::string buffer(piece, '\0');
     try {
         for (;;) {
@@ -46,11 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (z.Position() != static_cast<std::int64_t>(got.size())) std::abort();
             if (n == 0) break;
         }
+    } catch (const vg::EChecksumError&) {
+        failed = checksum = true;
     } catch (const vg::Exception&) {
         failed = true;
     }
     if (got != want) std::abort();
     if (failed != failure) std::abort();
+    // A checksum failure is told apart from other damage, and an end that is the stream's from a cut.
+    if (checksum != reference.checksum || z.Complete() != reference.ended) std::abort();
     if (failed) {
         // Asked again, it fails again; asked whether a byte remains, it fails too.
         try {

@@ -44,20 +44,28 @@ constexpr Step kChains[kColumnCount][5] = {
      {Field::Phone, true, true}},
 };
 
-int CompareInt(std::int32_t a, std::int32_t b) {
+template <class Int> int CompareInt(Int a, Int b) {
     return a > b ? 1 : a < b ? -1 : 0;
 }
 
-// Two records by a column's chain, ascending: -1, 0 or 1. A missing line fails as the record's line list does.
-int CompareRecords(const TString& a, const TString& b, int column) {
-    int r = 0;
-    for (const Step& step : kChains[column]) {
-        std::string_view x = FieldOf(a, step.field);
-        std::string_view y = FieldOf(b, step.field);
-        r = step.number ? CompareInt(ToNumber(x), ToNumber(y)) : StrCompare(x, y);
-        if (r != 0 || step.last) break;
+// The column sort's one comparator: two records in the order of a column's chain, ascending, -1, 0 or 1. Each
+// step asks `compareStep` how the two records order by that step's field, until one differs or the chain ends.
+template <class CompareStep> int CompareByChain(const Step (&chain)[5], const CompareStep& compareStep) {
+    for (const Step& step : chain) {
+        const int r = compareStep(step);
+        if (r != 0 || step.last) return r;
     }
-    return r;
+    return 0;
+}
+
+// Two records by a column's chain, read from the records themselves. A missing line fails as the record's line
+// list does.
+int CompareRecords(const TString& a, const TString& b, int column) {
+    return CompareByChain(kChains[column], [&](const Step& step) {
+        const std::string_view x = FieldOf(a, step.field);
+        const std::string_view y = FieldOf(b, step.field);
+        return step.number ? CompareInt(ToNumber(x), ToNumber(y)) : StrCompare(x, y);
+    });
 }
 
 void ReportProgress(ISortProgress* progress, int i, int j, int count) {
@@ -105,18 +113,13 @@ constexpr int NumberSlot(Field f) {
     return f == Field::Phone ? 0 : f == Field::House ? 1 : 2;
 }
 
+// Two records by a column's chain, read from their prepared keys: the same order as CompareRecords.
 template <int Column> int CompareEntries(const Entry& a, const Entry& b) {
-    for (const Step& step : kChains[Column]) {
-        int r;
-        if (step.number)
-            r = CompareInt(a.number[NumberSlot(step.field)], b.number[NumberSlot(step.field)]);
-        else if (step.field == Field::Street)
-            r = a.streetRank < b.streetRank ? -1 : a.streetRank > b.streetRank ? 1 : 0;
-        else
-            r = CompareText(a.user, b.user);
-        if (r != 0 || step.last) return r;
-    }
-    return 0;
+    return CompareByChain(kChains[Column], [&](const Step& step) {
+        if (step.number) return CompareInt(a.number[NumberSlot(step.field)], b.number[NumberSlot(step.field)]);
+        if (step.field == Field::Street) return CompareInt(a.streetRank, b.streetRank);
+        return CompareText(a.user, b.user);
+    });
 }
 
 // Ranks texts: equal texts get equal ranks, and ranks order as StrCompare orders the texts.

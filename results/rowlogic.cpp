@@ -53,18 +53,6 @@ std::string FormatPhone(std::string_view key) {
     return s;
 }
 
-std::string FormatThousands(std::int64_t value) {
-    std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    std::string digits = std::to_string(magnitude);
-    // A comma before every group of three digits counted from the right.
-    std::string out = value < 0 ? "-" : "";
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
 int FindRow(const TStrContainer& container, std::string_view findString, int startIndex, bool wrap, int sortColumn) {
     int count = container.Count();
     if (findString.empty() || count <= 0) return -1;

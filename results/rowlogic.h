@@ -35,8 +35,6 @@ bool IsGroupStart(const TStrContainer& container, int row, int sortColumn);
 
 // 12345 -> 1-23-45, 123456 -> 12-34-56; any other length unchanged.
 std::string FormatPhone(std::string_view key);
-// Decimal with a comma between groups of three digits: 12345 -> 12,345.
-std::string FormatThousands(std::int64_t value);
 
 // The first row from `startIndex` on (wrapping to row 0 when `wrap`) whose value in the sort column begins with
 // `findString`, both upper-cased as the code page upper-cases them (as the search and the sort fold). -1 when

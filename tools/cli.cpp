@@ -20,6 +20,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -349,7 +350,10 @@ int Search(const Invocation& inv) {
     if (file && !OpenDirectory(file)) return 1;
     // Declared before the container, which shares the master's records.
     vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p) {
-        if (!file) return vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+        if (!file) {
+            vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+            return;
+        }
         vg::TFileStream source(*file == "-" ? "/dev/stdin" : *file, vg::limits::kFileBytes); // read piece by piece
         vg::LoadDirectory(c, source, p);
     });
@@ -389,6 +393,9 @@ constexpr std::string_view kFileNote =
     "FILE is a directory file made by pack (- reads standard input); without it, the directory built into the\n"
     "program.\n";
 
+// The commands. One that lists records names kRecordOptions among its groups and prints its container with
+// PrintRecords(container, inv.records): that is all it takes for it to get --format, --count, --limit, --columns
+// and --excel as dump and search have them.
 const Command kCommands[] = {
     {"stats", "[FILE]", "the directory's figures, one 'name: value' a line", "", {}, 0, 1, "FILE", Stats},
     {"dump",
@@ -526,13 +533,13 @@ int Run(int argc, char** argv) {
     if (argc < 2) return Usage({}, "no command");
     const std::string first = argv[1];
     if (first == "--help" || first == "-h" || first == "help") {
-        if (argc > 2 && first == "help") {
-            for (const Command& c : kCommands)
-                if (argv[2] == c.name) return Print(CommandHelp(c));
-            return Usage({}, "unknown command '" + std::string(argv[2]) + "'");
-        }
-        if (argc > 2) return Usage({}, "unexpected argument '" + std::string(argv[2]) + "'");
-        return Print(ToolHelp());
+        const int topic = first == "help" ? 2 : 0; // "help" takes a COMMAND
+        if (argc > std::max(2, topic + 1))
+            return Usage({}, "unexpected argument '" + std::string(argv[std::max(2, topic + 1)]) + "'");
+        if (argc == 2) return Print(ToolHelp());
+        for (const Command& c : kCommands)
+            if (argv[2] == c.name) return Print(CommandHelp(c));
+        return Usage({}, "unknown command '" + std::string(argv[2]) + "'");
     }
     if (first == "--version") {
         if (argc > 2) return Usage({}, "unexpected argument '" + std::string(argv[2]) + "'");

@@ -2,7 +2,7 @@
 
 #include "directory/errors.h"
 #include "directory/limits.h"
-#include "directory/zstream.h"
+#include "directory/loader.h"
 
 #include <algorithm>
 #include <map>
@@ -49,16 +49,11 @@ DirectoryStats MeasureDirectory(std::string_view compressed) {
 
 DirectoryStats MeasureDirectory(TStream& source) {
     DirectoryStats st;
-    TDecompressionStream zlib(source);
-    TLimitedStream inflated(zlib, limits::kInflatedBytes, "The inflated directory");
     TStrContainer container;
-    container.LoadFromStream(&inflated);
-    // The reader stops at the index count; whatever follows counts towards the inflated size too.
-    char sink[4096];
-    while (inflated.Read(sink, sizeof sink) > 0) {
-    }
-    st.inflatedBytes = inflated.Position();
+    // The whole stream, checksum and whatever follows the index count included.
+    st.inflatedBytes = LoadDirectory(container, source);
     // And the bytes after the zlib stream towards the compressed size.
+    char sink[4096];
     while (source.Read(sink, sizeof sink) > 0) {
     }
     st.compressedBytes = source.Position();

@@ -47,7 +47,8 @@ class TNewHW : public QWidget {
 public:
     explicit TNewHW(QWidget* parent = nullptr);
 
-    // The rectangle the hint needs for `hint` within `maxWidth`; empty for an empty or one-blank text.
+    // The rectangle the hint needs for `hint`, its text wrapped at half the screen's width; empty for an empty
+    // or one-blank text. `maxWidth`, the width the caller would allow, is not used: the hint keeps its one wrap.
     QRect CalcHintRect(int maxWidth, const QString& hint, const THintData* data);
     // Shows the hint measured last at `topLeft`.
     void ActivateHint(const QPoint& topLeft, const QRect& rect);

@@ -121,7 +121,10 @@ void TResultView::keyboardSearch(const QString& text) {
     if (row < 0 || row >= model_->rowCount()) return;
     const QModelIndex target = model_->index(row, current.isValid() ? current.column() : 0);
     setCurrentIndex(target);
-    scrollTo(target, QAbstractItemView::EnsureVisible);
+    // The found row with its neighbours below in sight, not on the bottom edge: centred when it would be there.
+    const int below = 3 * rowHeight(row);
+    if (rowViewportPosition(row) < 0 || rowViewportPosition(row) + rowHeight(row) + below > viewport()->height())
+        scrollTo(target, QAbstractItemView::PositionAtCenter);
 }
 
 QString TResultView::SelectedRowText() const {
@@ -165,10 +168,14 @@ void TResultView::paintEvent(QPaintEvent* event) {
     painter.drawText(viewport()->rect(), Qt::AlignCenter, emptyText_);
 }
 
+void TResultView::CopySelection() {
+    const QString text = SelectedRowText();
+    if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+}
+
 void TResultView::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) {
-        const QString text = SelectedRowText();
-        if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+        CopySelection();
         event->accept();
         return;
     }

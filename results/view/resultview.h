@@ -38,6 +38,8 @@ public:
     // The selected rows in the list's order, a line each, the fields tab-separated as the operator sees them: what
     // a spreadsheet pastes into columns.
     QString SelectedRowText() const;
+    // Puts SelectedRowText on the clipboard (Ctrl+C); nothing when no row is selected.
+    void CopySelection();
     // What an empty list says in its own area (nothing when empty); also its accessible description.
     void SetEmptyText(const QString& text);
     QString EmptyText() const { return emptyText_; }

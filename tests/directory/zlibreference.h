@@ -38,8 +38,9 @@ private:
 // out before it notices damage or runs out of input is counted, and nothing after.
 struct TInflatedBytewise {
     std::string bytes;
-    bool damaged = false; // zlib noticed damage
-    bool ended = false;   // the stream ended whole
+    bool damaged = false;  // zlib noticed damage
+    bool checksum = false; // the damage it noticed is a checksum that does not match every byte it produced
+    bool ended = false;    // the stream ended whole
 };
 inline TInflatedBytewise InflateBytewise(std::string_view compressed) {
     TInflatedBytewise out;
@@ -60,6 +61,7 @@ inline TInflatedBytewise InflateBytewise(std::string_view compressed) {
         if (rc == Z_BUF_ERROR) break;
         if (rc != Z_OK) {
             out.damaged = true;
+            out.checksum = z.msg && std::string_view(z.msg) == "incorrect data check";
             break;
         }
     }

@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class AccessibilityTest : public QObject {
@@ -128,6 +129,8 @@ private slots:
 };
 
 int main(int argc, char** argv) {
+    QTemporaryDir config; // what the window remembers stays with the test
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     TApplication app(argc, argv);
     AccessibilityTest test;
     return QTest::qExec(&test, argc, argv);

@@ -11,12 +11,14 @@
 #include "guitest.h"
 #include "results/view/qtext.h"
 #include "results/view/resultmodel.h"
+#include "search/matching.h"
 #include "ui_fmmain.h"
 #include "widgets/glprogress.h"
 #include "widgets/newhw.h"
 
 #include <QClipboard>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -286,7 +288,7 @@ private slots:
         QVERIFY(!Splash()->isVisible());
     }
 
-    void twoClicksOnStreetSortUpThenDown() {
+    void twoClicksOnStreetSortUpThenDownAndANewColumnStartsUp() {
         Main()->ListViewColumnClick(1);
         QVERIFY(Main()->Results().SortAscending());
         for (int r = 1; r < 2000; ++r)
@@ -300,6 +302,13 @@ private slots:
         for (int r = 1; r < 2000; ++r)
             QVERIFY(vg::StrCompare(Dir().GetItem(r - 1)->Lines()[0], Dir().GetItem(r)->Lines()[0]) >= 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);
+        // A new column starts ascending, whatever the direction of the one before.
+        Main()->ListViewColumnClick(2);
+        QVERIFY(Main()->Results().SortAscending());
+        QCOMPARE(ui->ListView->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+        QVERIFY(vg::ToNumber(Dir().GetItem(0)->Lines()[1]) < vg::ToNumber(Dir().GetItem(Count() - 1)->Lines()[1]));
+        for (int r = 1; r < Count(); ++r)
+            QVERIFY(vg::ToNumber(Dir().GetItem(r - 1)->Lines()[1]) <= vg::ToNumber(Dir().GetItem(r)->Lines()[1]));
     }
 
     void theFirstClickOnThePhoneAfterARefreshSortsDescending() {
@@ -598,21 +607,34 @@ private slots:
         QCOMPARE(counter->text(), QStringLiteral("45,129"));
     }
 
-    void aMissingDirectoryEndsStartUpWithAMessage() {
-        // A second program, of a build that carries no directory.
-        source = std::optional<std::string_view>();
+    void aMissingOrAlteredDirectoryEndsStartUpWithAMessage_data() {
+        QTest::addColumn<bool>("missing");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("status");
+        QTest::newRow("a build without a directory") << true << QStringLiteral("RCD") << 2;
+        QTest::newRow("its checksum wrong") << false << QStringLiteral("nothing of the file was kept") << 1;
+    }
+    void aMissingOrAlteredDirectoryEndsStartUpWithAMessage() {
+        QFETCH(bool, missing);
+        QFETCH(QString, text);
+        QFETCH(int, status);
+        // A second program, of a build that carries no directory or one altered in its last compressed byte.
+        static std::string altered;
+        altered = std::string(*BuiltinDirectoryResource());
+        altered[altered.size() - 3] = static_cast<char>(altered[altered.size() - 3] ^ 0x01);
+        source = missing ? std::optional<std::string_view>() : std::optional<std::string_view>(altered);
         std::unique_ptr<TProgram> second = MakeProgram();
         QStringList told;
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&told] { told += CloseMessages(); });
         closer.start(20);
-        int status = 0;
-        QVERIFY(!second->StartUp(status));
+        int exitStatus = 0;
+        QVERIFY(!second->StartUp(exitStatus));
         closer.stop();
         source.reset();
         QCOMPARE(told.size(), 1);
-        QVERIFY(told[0].contains(QStringLiteral("RCD")));
-        QCOMPARE(status, 2);
+        QVERIFY2(told[0].contains(text), qPrintable(told[0]));
+        QCOMPARE(exitStatus, status);
         QVERIFY(!second->FmMain());
         QVERIFY(!second->FmSplash());
         QVERIFY(Main()); // the first program is untouched
@@ -644,6 +666,8 @@ private slots:
 };
 
 int main(int argc, char** argv) {
+    QTemporaryDir config; // what the window remembers stays with the test
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     TApplication app(argc, argv);
     AppTest test;
     return QTest::qExec(&test, argc, argv);

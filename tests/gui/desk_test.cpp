@@ -6,19 +6,23 @@
 #include "app/fmsplash.h"
 #include "app/resultpane.h"
 #include "app/startup.h"
+#include "directory/csv.h"
 #include "guitest.h"
 #include "results/rowlogic.h"
+#include "results/view/qtext.h"
 #include "results/view/resultmodel.h"
 #include "results/view/resultview.h"
 #include "ui_fmmain.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -326,6 +330,60 @@ private slots:
         window->resize(866, 520);
     }
 
+    // The list is saved, in its order, as a spreadsheet's CSV, and the status line says what it was found with.
+    void theShownListIsSavedAndSaysWhatItWasFoundWith() {
+        Key(Qt::Key_2, Qt::ControlModifier);
+        TypeHere(QStringLiteral("ЛЕН"));
+        Key(Qt::Key_Return);
+        QCOMPARE(window->Results().FoundWith(), QStringLiteral("Улица начинается с «ЛЕН»"));
+        Key(Qt::Key_F5, Qt::ControlModifier); // by subscriber
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(window->SaveList(dir.filePath(QStringLiteral("список.csv")), error));
+        QFile file(dir.filePath(QStringLiteral("список.csv")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray csv = file.readAll();
+        QVERIFY(csv.startsWith("\xEF\xBB\xBFphone;street;house;flat;user\r\n"));
+        const vg::CsvParseResult read = vg::ParseDirectoryCsv(std::string_view(csv.constData(), csv.size()));
+        QVERIFY2(read.error.empty(), read.error.c_str());
+        QCOMPARE(static_cast<int>(read.records.size()), Counter());
+        for (int row : {0, Counter() / 2, Counter() - 1})
+            QCOMPARE(vg::ToQString(read.records[static_cast<std::size_t>(row)].user),
+                     window->Model()->data(window->Model()->index(row, 4), Qt::DisplayRole).toString());
+        QVERIFY(!window->SaveList(dir.filePath(QStringLiteral("нет/список.csv")), error));
+        QVERIFY2(error.contains(QStringLiteral("нет")), qPrintable(error));
+        Key(Qt::Key_F5);
+        QCOMPARE(window->Results().FoundWith(), QStringLiteral("Весь справочник"));
+        // The switch of searching as one types: a real check box, its key named in its hint.
+        auto* asTyped = window->findChild<QCheckBox*>(QStringLiteral("cbSearchAsYouType"));
+        QVERIFY(asTyped->toolTip().contains(QStringLiteral("F9")));
+        QVERIFY(asTyped->focusPolicy() & Qt::TabFocus);
+        Key(Qt::Key_F9);
+        QVERIFY(asTyped->isChecked() && ui->mnSearchAsYouType->isChecked());
+        Key(Qt::Key_F9);
+        QVERIFY(!asTyped->isChecked());
+    }
+
+    // Place, size, column widths and sort come back at the next start; toolbars start locked.
+    void theDeskIsAsTheOperatorLeftIt() {
+        window->showNormal();
+        window->setGeometry(40, 50, 700, 450);
+        ui->ListView->horizontalHeader()->resizeSection(1, 150);
+        Key(Qt::Key_F5, Qt::ControlModifier);
+        Key(Qt::Key_F5, Qt::ControlModifier); // by subscriber, descending
+        window->RememberDesk();
+        TProgram next(nullptr);
+        TFmMain* again = vg::test::StartShown(next);
+        QVERIFY(again);
+        QTRY_COMPARE(again->Results().SortColumn(), 4);
+        QVERIFY(!again->Results().SortAscending());
+        QTRY_COMPARE(again->size(), QSize(700, 450));
+        QCOMPARE(again->Form()->ListView->horizontalHeader()->sectionSize(1), 150);
+        QVERIFY(!again->Form()->TBToolbar1->isMovable());
+        ui->ListView->SetDesignWidths({100, 275, 100, 100, 335});
+        window->resize(866, 520);
+    }
+
     void aScreenReaderHearsEveryControlByName() {
         const char* const captions[] = {"Телефон", "Улица", "Здание", "Квартира, офис", "Абонент, организация"};
         for (int k = 0; k < 5; ++k) {
@@ -341,6 +399,7 @@ private slots:
                     combo->text(QAccessible::Name) == Combo(k)->currentText());
         }
         QCOMPARE(AccessibleName(ui->lbCnt), QStringLiteral("Абонентов в списке: ") + ui->lbCnt->text());
+        QCOMPARE(QAccessible::queryAccessibleInterface(ui->lbCnt)->role(), QAccessible::StaticText);
         for (QAction* action : {ui->mnSearch, ui->mnClear, ui->mnClearFilters, ui->mnDoClose}) {
             QWidget* button = ui->TbEquipment->widgetForAction(action);
             QVERIFY(button);
@@ -367,6 +426,9 @@ private slots:
 };
 
 int main(int argc, char** argv) {
+    // What the window remembers goes to a settings folder of the test's own.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     TApplication app(argc, argv);
     DeskTest test;
     return QTest::qExec(&test, argc, argv);

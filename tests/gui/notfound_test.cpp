@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/fmmain.h"
 #include "app/fmsplash.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "guitest.h"
 #include "results/view/resultmodel.h"
@@ -11,7 +12,6 @@
 
 #include <QAccessible>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -140,7 +140,7 @@ private slots:
 
     void theListFollowsTheCriteriaAsTheyAreTyped() {
         ui->mnSearchAsYouType->setChecked(true);
-        QVERIFY(QSettings().value(QStringLiteral("SearchAsYouType")).toBool());
+        QVERIFY(settings::SearchAsYouType.Read());
         Type(ui->edStreet, QStringLiteral("МИРА"));
         QTRY_VERIFY(Counter() > 0 && Counter() < 45129);
         const int mira = Counter();
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(ui->pnNotFound->accessibleDescription().isEmpty());
         // Off again: typing changes only the fields.
         ui->mnSearchAsYouType->setChecked(false);
-        QVERIFY(!QSettings().value(QStringLiteral("SearchAsYouType")).toBool());
+        QVERIFY(!settings::SearchAsYouType.Read());
         ui->mnClearFilters->trigger();
         ui->mnClear->trigger();
         Settle();

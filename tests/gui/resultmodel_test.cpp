@@ -1,10 +1,12 @@
 // The result list's model through the real view: Qt's model tester watches every change, and damaged records
 // (fewer than four lines, none at all) are painted with their missing fields empty.
+#include "directory/errors.h"
 #include "results/columnsort.h"
 #include "results/view/resultmodel.h"
 #include "results/view/resultview.h"
 
 #include <QAbstractItemModelTester>
+#include <QBrush>
 #include <QtTest>
 
 namespace {
@@ -59,16 +61,25 @@ private slots:
                 int original = r->Key() == "12345" ? 0 : r->Key() == "234567" ? 1 : r->Key().empty() ? 2 : 3;
                 QCOMPARE(model.RowTexts(row), expected[original]);
                 for (int column = 0; column < 5; ++column) {
-                    QModelIndex index = model.index(row, column);
-                    model.data(index, Qt::FontRole);
-                    QVERIFY(model.data(index, Qt::BackgroundRole).isValid());
+                    const QModelIndex index = model.index(row, column);
+                    const QVariant font = model.data(index, Qt::FontRole);
+                    const QVariant background = model.data(index, Qt::BackgroundRole);
+                    QVERIFY(background.isValid());
+                    // A group's first row is bold and green, both or neither.
+                    const bool green = background.value<QBrush>().color() == QColor(vg::TResultModel::kGroupStart);
+                    QCOMPARE(font.isValid(), green);
+                    QVERIFY(!font.isValid() || font.value<QFont>().bold());
                 }
             }
-            // A sort by a column the damaged records lack fails; the list is still drawn afterwards.
+            // A sort by any column fails on the damaged records (a record compared with itself, the pivot, reads
+            // every field of the chain); the list is still drawn afterwards.
+            bool failed = false;
             try {
                 vg::SortByColumn(container, sortColumn, true);
-            } catch (const std::exception&) {
+            } catch (const vg::EListError&) {
+                failed = true;
             }
+            QVERIFY(failed);
             model.RowsReordered();
             QVERIFY(!view.grab().isNull());
             // Type-ahead over the damaged rows finds nothing in a field they lack, and does not fail.

@@ -1,7 +1,10 @@
+#include "directory/limits.h"
 #include "results/rowlogic.h"
 #include "testdata.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 namespace {
 
@@ -57,14 +60,15 @@ TEST(Formats, PhoneAndCounter) {
     EXPECT_EQ(vg::FormatPhone("1234"), "1234");
     EXPECT_EQ(vg::FormatPhone("1234567"), "1234567");
     EXPECT_EQ(vg::FormatPhone(""), "");
-    EXPECT_EQ(vg::FormatThousands(0), "0");
-    EXPECT_EQ(vg::FormatThousands(999), "999");
-    EXPECT_EQ(vg::FormatThousands(1000), "1,000");
-    EXPECT_EQ(vg::FormatThousands(12345), "12,345");
-    EXPECT_EQ(vg::FormatThousands(45129), "45,129");
-    EXPECT_EQ(vg::FormatThousands(123456), "123,456");
-    EXPECT_EQ(vg::FormatThousands(1234567), "1,234,567");
-    EXPECT_EQ(vg::FormatThousands(-1234), "-1,234");
+    EXPECT_EQ(vg::GroupedNumber(0), "0");
+    EXPECT_EQ(vg::GroupedNumber(999), "999");
+    EXPECT_EQ(vg::GroupedNumber(1000), "1,000");
+    EXPECT_EQ(vg::GroupedNumber(12345), "12,345");
+    EXPECT_EQ(vg::GroupedNumber(45129), "45,129");
+    EXPECT_EQ(vg::GroupedNumber(123456), "123,456");
+    EXPECT_EQ(vg::GroupedNumber(1234567), "1,234,567");
+    EXPECT_EQ(vg::GroupedNumber(-1234), "-1,234");
+    EXPECT_EQ(vg::GroupedNumber(INT64_MIN), "-9,223,372,036,854,775,808");
 }
 
 TEST(TypeAhead, FindsByRawKeyFoldingCaseAndWraps) {

@@ -1,3 +1,4 @@
+#include "directory/atomicfile.h"
 #include "fileio.h"
 #include "resources/builtin_directory.h"
 #include "testdata.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <sys/wait.h>
+#include <vector>
 
 namespace {
 
@@ -50,7 +52,7 @@ protected:
 
     void Write(const std::string& name, const std::string& bytes) const {
         std::string error;
-        ASSERT_TRUE(vg::WriteWholeFile(Path(name), bytes, error)) << error;
+        ASSERT_TRUE(vg::WriteFileAtomically(Path(name), bytes, error)) << error;
     }
 
 private:
@@ -111,6 +113,8 @@ TEST_F(Cli, CommandLinesAnswerWithTheirStatusStreamAndFirstLine) {
              Case{"frobnicate", 2, "unknown command 'frobnicate'"},
              Case{"--bogus", 2, "unknown option '--bogus'"},
              Case{"--version now", 2, "unexpected argument 'now'"},
+             Case{"help search now", 2, "unexpected argument 'now'"},
+             Case{"help frob", 2, "unknown command 'frob'"},
          }) {
         const Outcome r = Cmd(c.args);
         EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
@@ -120,8 +124,9 @@ TEST_F(Cli, CommandLinesAnswerWithTheirStatusStreamAndFirstLine) {
             EXPECT_EQ(first.substr(0, std::strlen(c.first)), c.first) << c.args;
             continue;
         }
-        const std::string command =
-            c.args[0] == '-' || c.args.rfind("frob", 0) == 0 ? "" : c.args.substr(0, c.args.find(' '));
+        // The tool's own help for its own errors, the command's for a command's.
+        const std::string word = c.args.substr(0, c.args.find(' '));
+        const std::string command = word[0] == '-' || word == "frobnicate" || word == "help" ? "" : word;
         EXPECT_EQ(r.err,
                   tool + c.first + "\nTry 'vetlograd09-cli" + (command.empty() ? "" : " " + command) + " --help'.\n")
             << c.args;
@@ -291,16 +296,26 @@ TEST_F(Cli, StatsOnDamagedDirectoriesGivesAMessageAndStatusOneNeverASignal) {
     std::string random;
     for (int i = 0; i < 5000; ++i)
         random.push_back(static_cast<char>((i * 2654435761u) >> 13));
-    const std::pair<const char*, std::string> cases[] = {
-        {"empty", ""}, {"random", random}, {"truncated", whole.substr(0, 1000)}, {"flipped", flipped}};
-    for (const auto& [name, bytes] : cases) {
+    std::string checksum = whole;
+    checksum[whole.size() - 4] = static_cast<char>(checksum[whole.size() - 4] ^ 0x10); // two bytes pad it
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"empty", "", "is damaged"},
+        {"random", random, "is damaged"},
+        {"truncated", whole.substr(0, 1000), "is damaged"},
+        {"flipped", flipped, "is damaged"},
+        {"checksum", checksum,
+         "checksum is damaged: The checksum at the end of the data does not match its content, "
+         "which was altered somewhere; nothing of the file was kept\n"}};
+    for (const auto& [name, bytes, told] : cases) {
         Write(name, bytes);
         Outcome r = Cmd("stats " + Path(name));
         EXPECT_EQ(r.status, 1) << name << ": " << r.err;
-        EXPECT_NE(r.err.find("is damaged"), std::string::npos) << name << ": " << r.err;
+        EXPECT_NE(r.err.find(told), std::string::npos) << name << ": " << r.err;
         EXPECT_TRUE(r.out.empty()) << name;
     }
 }
+
+std::vector<std::string> Rows(const std::string& csv, int column, const std::function<bool(const std::string&)>& keep);
 
 TEST_F(Cli, SearchPrintsTheMatchesAndTheirNumber) {
     Outcome r = Cmd("search --street begins:ленина --house gt:50 --sort house --desc");
@@ -311,10 +326,17 @@ TEST_F(Cli, SearchPrintsTheMatchesAndTheirNumber) {
         lines += c == '\n';
     EXPECT_GT(lines, 1);
     EXPECT_EQ(r.err, std::to_string(lines - 1) + "\n");
-    // Descending by house: the first row holds the highest number.
-    std::string first = r.out.substr(r.out.find('\n') + 1);
-    first = first.substr(0, first.find('\r'));
-    EXPECT_NE(first.find("ЛЕНИНА"), std::string::npos) << first;
+    // Descending by house: every house above 50, none higher than the one before it, every street ЛЕНИНА.
+    std::vector<int> houses;
+    Rows(r.out, 2, [&houses](const std::string& house) {
+        houses.push_back(std::atoi(house.c_str()));
+        return true;
+    });
+    EXPECT_EQ(static_cast<int>(houses.size()), lines - 1);
+    EXPECT_TRUE(std::is_sorted(houses.rbegin(), houses.rend()));
+    EXPECT_GT(houses.front(), houses.back());
+    EXPECT_GT(houses.back(), 50);
+    EXPECT_EQ(Rows(r.out, 1, [](const std::string& street) { return street == "ЛЕНИНА"; }).size(), houses.size());
 
     Outcome none = Cmd("search --user eq:НИКТО");
     EXPECT_EQ(none.status, 0);
