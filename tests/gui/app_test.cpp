@@ -400,13 +400,8 @@ private slots:
         QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
         const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), rows);
-        for (int r : {0, rows / 2, rows - 1}) {
-            const QStringList parts = lines[r].split(QLatin1Char('\t'));
-            QCOMPARE(parts.size(), 5);
-            for (int c : {0, 4})
-                QCOMPARE(parts[c], Cell(first + r, c));
-        }
-        QCOMPARE(QApplication::clipboard()->text().endsWith(QLatin1Char('\n')), rows > 1);
+        for (int r : {0, rows / 2, rows - 1})
+            QCOMPARE(lines[r], Main()->Model()->RowTexts(first + r).join(QLatin1Char('\t')));
     }
 
     void anInvalidMaskIsReportedAndNeverFound() {
