@@ -2,6 +2,7 @@
 
 #include "directory/loader.h"
 #include "progress.h"
+#include "search/boxsearch.h"
 
 #include <QResource>
 
@@ -77,4 +78,12 @@ const vg::TSearchAdvisor& TDatabase::Advisor() {
         advisor_ = std::make_unique<vg::TSearchAdvisor>(whole);
     }
     return *advisor_;
+}
+
+vg::TExplanation TDatabase::ExplainBox(const vg::TBoxQuery& query) {
+    const vg::TSearchAdvisor& advisor = Advisor(); // makes sure there is a master
+    if (const vg::TStrContainer* whole = master_->Whole()) return vg::ExplainBox(*whole, advisor, query);
+    vg::TStrContainer whole;
+    master_->Load(whole);
+    return vg::ExplainBox(whole, advisor, query);
 }

@@ -15,8 +15,9 @@
 #include <vector>
 
 namespace vg {
+class TBoxQuery;
 class TDirectoryMaster;
-}
+} // namespace vg
 
 class IProgress;
 
@@ -61,6 +62,8 @@ public:
 
     // What explains an empty search, made from the whole directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
+    // Why the box found nothing in the whole directory, and what would find something (ExplainBox).
+    vg::TExplanation ExplainBox(const vg::TBoxQuery& query);
 
 private:
     void Load(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>* positions);

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // One thing the program remembers between runs: its key, its type and its value until the operator sets one.
@@ -40,5 +41,7 @@ inline const TSetting<QString> ColumnWidths{"ColumnWidths", QString()};
 // The column the operator last sorted by, and which way.
 inline constexpr TSetting<int> SortColumn{"SortColumn", 0};
 inline constexpr TSetting<bool> SortAscending{"SortAscending", true};
+// The last searches, newest first, each one line (TSearchRecall::Encode).
+inline const TSetting<QStringList> RecentSearches{"RecentSearches", {}};
 
 } // namespace settings
