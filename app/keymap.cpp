@@ -49,8 +49,7 @@ TKeyMap::TKeyMap(QWidget& window, Ui::FmMain& form, TCriteriaPanel& criteria, TK
 
 void TKeyMap::Bind(QAction* action, const QList<QKeySequence>& keys, const QString& more) {
     action->setShortcuts(keys);
-    // A floating toolbar is a window of its own: the keys work from every window of the program.
-    action->setShortcutContext(Qt::ApplicationShortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
     QString named = keys.first().toString(QKeySequence::NativeText);
     if (!more.isEmpty()) named += QStringLiteral(", ") + more;
     QString tip = action->toolTip();
@@ -61,7 +60,7 @@ void TKeyMap::Bind(QAction* action, const QList<QKeySequence>& keys, const QStri
 QAction* TKeyMap::AddKey(const QKeySequence& key, const QString& name, std::function<void()> handler) {
     auto* action = new QAction(name, &window_);
     action->setShortcut(key);
-    action->setShortcutContext(Qt::ApplicationShortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
     QObject::connect(action, &QAction::triggered, &window_, std::move(handler));
     window_.addAction(action);
     return action;
