@@ -10,10 +10,12 @@
 #include <QAccessible>
 #include <QEvent>
 #include <QHeaderView>
+#include <QResizeEvent>
 
 TResultPane::TResultPane(Ui::FmMain& form, vg::TStrContainer& container, const QFont& font, QObject* parent)
     : QObject(parent), container_(container), view_(form.ListView), model_(new vg::TResultModel(this)),
-      counter_(form.lbCnt), counterFrame_(form.Bevel1), foundWith_(new QLabel(form.Bevel1->parentWidget())) {
+      counter_(form.lbCnt), counterFrame_(form.Bevel1), foundWith_(new QLabel(form.Bevel1->parentWidget())),
+      edition_(form.lbEdition) {
     // The status line fills the panel to the right of the counter's frame, whatever the window's width.
     foundWith_->setObjectName(QStringLiteral("lbFoundWith"));
     foundWith_->setAccessibleName(QStringLiteral("Список найден по"));
@@ -40,6 +42,7 @@ TResultPane::TResultPane(Ui::FmMain& form, vg::TStrContainer& container, const Q
 
 void TResultPane::Publish(int count) {
     count_ = count;
+    incomplete_ = false;
     ShowCount();
     model_->SetRowCount(count_);
     sortAscending_ = true;
@@ -103,8 +106,9 @@ QString TResultPane::FoundWith() const {
 
 bool TResultPane::eventFilter(QObject* watched, QEvent* event) {
     if (watched == foundWith_->parentWidget() && event->type() == QEvent::Resize) {
-        const QRect frame = counterFrame_->geometry();
-        const int left = frame.right() + 9;
+        // After the edition's text when there is one.
+        const QRect before = edition_->text().isEmpty() ? counterFrame_->geometry() : edition_->geometry();
+        const int left = before.right() + 12;
         foundWith_->setGeometry(left, counter_->y(), std::max(0, foundWith_->parentWidget()->width() - left - 6),
                                 counter_->height());
         SetFoundWith(FoundWith());
@@ -132,7 +136,28 @@ void TResultPane::ShowSortIndicator() {
 }
 
 void TResultPane::ShowCount() {
-    ShowCounter(counter_, counterFrame_, vg::ToQString(vg::GroupedNumber(count_)));
+    const QString count = vg::ToQString(vg::GroupedNumber(count_));
+    ShowCounter(counter_, counterFrame_, incomplete_ ? count + QStringLiteral(" — список неполный") : count);
+    counter_->setAccessibleDescription(incomplete_ ? QStringLiteral("Поиск прерван: список неполный") : QString());
+    PlaceEdition();
+}
+
+void TResultPane::MarkIncomplete() {
+    incomplete_ = true;
+    ShowCount();
+}
+
+void TResultPane::ShowEdition(const QString& text) {
+    edition_->setText(text);
+    edition_->setToolTip(text);
+    PlaceEdition();
+}
+
+void TResultPane::PlaceEdition() {
+    edition_->adjustSize();
+    edition_->move(counterFrame_->geometry().right() + 8, edition_->y());
+    QResizeEvent placed(foundWith_->parentWidget()->size(), foundWith_->parentWidget()->size());
+    eventFilter(foundWith_->parentWidget(), &placed);
 }
 
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {

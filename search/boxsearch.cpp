@@ -343,7 +343,7 @@ std::uint64_t TBoxQuery::StreetMatches(std::string_view street) const {
 std::uint64_t TBoxQuery::UserMatches(std::string_view user) const {
     std::uint64_t bits = 0;
     for (std::size_t w = 0; w < words_.size() && w < 64; ++w)
-        if (words_[w].kind == TBoxWord::Kind::Letters &&
+        if (words_[w].kind == TBoxWord::Kind::Letters && !words_[w].streetKind &&
             FindWordStart(user, words_[w].folded) != std::string_view::npos)
             bits |= std::uint64_t{1} << w;
     return bits;
@@ -385,8 +385,9 @@ bool TBoxQuery::LettersMatch(const TBoxWord& word, std::string_view street, std:
                              StreetKind kind) const {
     // "улица" says nothing the directory writes: every street has it.
     if (word.streetKind && (word.street == StreetKind::None || word.street == kind)) return true;
+    // A kind word names a street's kind or is a word of the street ("НАБЕРЕЖНАЯ"), never of a subscriber.
     return (!word.initials && FindWordStart(street, word.folded) != std::string_view::npos) ||
-           FindWordStart(user, word.folded) != std::string_view::npos;
+           (!word.streetKind && FindWordStart(user, word.folded) != std::string_view::npos);
 }
 
 bool TBoxQuery::GroupMatches(const TBoxGroup& group, const TString& record) const {
@@ -462,7 +463,7 @@ TFieldSpans TBoxQuery::Spans(const TString& record) const {
         if (word.kind != TBoxWord::Kind::Letters) continue;
         bool found = false;
         for (auto [f, field] : {std::pair{&s, Field::Street}, std::pair{&u, Field::User}}) {
-            if (word.initials && field == Field::Street) continue;
+            if ((word.initials && field == Field::Street) || (word.streetKind && field == Field::User)) continue;
             for (std::size_t at = FindWordStart(f->text, word.folded); at != std::string_view::npos;
                  at = FindWordStart(f->text, word.folded, at + 1)) {
                 mark(spans[Index(field)], *f, at, word.folded.size());
@@ -584,8 +585,14 @@ TExplanation ExplainBox(const TStrContainer& directory, const TSearchAdvisor& ad
         if (seen || changed.Empty()) continue;
         const std::int32_t found = CountBoxWords(directory, changed).together;
         if (found == 0) continue;
-        out.suggestions.push_back({c.kind, Field::User, MatchCondition::NoCondition, c.text,
-                                   "«" + cp1251::ToUtf8(c.text) + "»", c.reason, found});
+        out.suggestions.push_back({c.kind,
+                                   Field::User,
+                                   MatchCondition::NoCondition,
+                                   c.text,
+                                   "«" + cp1251::ToUtf8(c.text) + "»",
+                                   c.reason,
+                                   found,
+                                   {}});
     }
     return out;
 }
