@@ -65,8 +65,6 @@ public:
     // Reads one record; a failure while its text is read leaves it without lines and is not passed on.
     void LoadFromStream(TStream* stream);
 
-    std::int32_t Tag = 0;
-
 private:
     void Assign(std::string_view key, const std::string_view* lines, std::size_t count);
     // Splits `text` into lines straight into the record's storage: CR LF, a lone CR and a lone LF each end a
@@ -83,6 +81,10 @@ private:
     std::uint32_t keyLen_ = 0;
     std::uint32_t textLen_ = 0;
     std::uint32_t lineCount_ = 0;
+
+public:
+    // Last, beside the lengths: a record takes 88 bytes, not 96 with the padding a first member would need.
+    std::int32_t Tag = 0;
 };
 
 // A string index: (text, value) entries, unsorted, duplicates allowed.
