@@ -209,7 +209,12 @@ void TFmMain::FormCreate() {
 void TFmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     ArrangeCriterionBars();
-    if (firstShow_) Tm.start();
+    if (firstShow_) {
+        // The list as the operator left it before any key of theirs can reach it: restored at the timer's
+        // tick, a sort chosen in the meantime would be clicked again and turned round.
+        RestoreListDesk();
+        Tm.start();
+    }
 }
 
 void TFmMain::resizeEvent(QResizeEvent* event) {
@@ -232,6 +237,9 @@ void TFmMain::TmTimer() {
     // Where the operator left the window; restoring keeps it on a screen that is there, and a saved geometry
     // that cannot be read leaves the first start's maximised window.
     if (!restoreGeometry(settings::WindowGeometry.Read())) showMaximized();
+}
+
+void TFmMain::RestoreListDesk() {
     const QStringList widths = settings::ColumnWidths.Read().split(QLatin1Char(','));
     if (widths.size() == vg::kColumnCount) {
         std::array<int, vg::kColumnCount> set{};
@@ -239,11 +247,11 @@ void TFmMain::TmTimer() {
             set[static_cast<std::size_t>(c)] = widths[c].toInt();
         ui->ListView->SetOperatorWidths(set);
     }
-    // The order the operator last chose; the list is in number order after loading.
+    // The order the operator last chose, clicked only as far as the list is not in it yet.
     const int column = std::clamp(settings::SortColumn.Read(), 0, vg::kColumnCount - 1);
     const bool ascending = settings::SortAscending.Read();
-    if (column != 0) ListViewColumnClick(column);
-    if (!ascending) ListViewColumnClick(column);
+    if (column != results_->SortColumn()) ListViewColumnClick(column);
+    if (ascending != results_->SortAscending()) ListViewColumnClick(column);
 }
 
 void TFmMain::RememberDesk() {

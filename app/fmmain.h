@@ -105,6 +105,8 @@ protected:
 
 private:
     void FormCreate();
+    // The operator's column widths and sort from the last run, on the first show.
+    void RestoreListDesk();
     // F6: from the criteria to the list, and back to the criterion last worked in.
     void SwitchListAndCriteria();
     // The commands keep their captions while they fit; the criteria wrap rather than hide.
