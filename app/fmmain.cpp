@@ -209,12 +209,7 @@ void TFmMain::FormCreate() {
 void TFmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     ArrangeCriterionBars();
-    if (firstShow_) {
-        // The list as the operator left it before any key of theirs can reach it: restored at the timer's
-        // tick, a sort chosen in the meantime would be clicked again and turned round.
-        RestoreListDesk();
-        Tm.start();
-    }
+    if (firstShow_) Tm.start();
 }
 
 void TFmMain::resizeEvent(QResizeEvent* event) {

@@ -48,6 +48,9 @@ public:
     // Remembers the window's place, size and state and the operator's column widths for the next start (on
     // closing); the sort is remembered as it is chosen.
     void RememberDesk();
+    // Puts back the operator's column widths and sort of the last run; start-up does so before the window shows,
+    // so that no key of the operator's comes before it (a sort chosen earlier would be clicked again, turned round).
+    void RestoreListDesk();
     ~TFmMain() override;
 
     // Publishes the container's contents to the list and the counter, puts the sort marker on column 0 and
@@ -105,8 +108,6 @@ protected:
 
 private:
     void FormCreate();
-    // The operator's column widths and sort from the last run, on the first show.
-    void RestoreListDesk();
     // F6: from the criteria to the list, and back to the criterion last worked in.
     void SwitchListAndCriteria();
     // The commands keep their captions while they fit; the criteria wrap rather than hide.

@@ -381,29 +381,22 @@ private slots:
         QCOMPARE(ui->ListView->currentIndex().row(), four); // "4-" matches no key: the dashes are only shown
     }
 
-    void ctrlCCopiesTheSelectedRowsAsShown_data() {
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("more"); // rows added by Shift+Down; -1: Ctrl+A, the whole list
-        QTest::newRow("one row") << 5137 << 0;
-        QTest::newRow("three rows") << 5137 << 2;
-        QTest::newRow("the whole list") << 0 << -1;
-    }
-
     void ctrlCCopiesTheSelectedRowsAsShown() {
-        QFETCH(int, first);
-        QFETCH(int, more);
-        ui->ListView->setFocus();
-        ui->ListView->clearSelection();
-        ui->ListView->setCurrentIndex(Main()->Model()->index(first, 0));
-        for (int i = 0; i < more; ++i)
-            QTest::keyClick(ui->ListView, Qt::Key_Down, Qt::ShiftModifier);
-        if (more < 0) QTest::keyClick(ui->ListView, Qt::Key_A, Qt::ControlModifier);
-        const int rows = more < 0 ? Main()->Model()->rowCount() : more + 1;
-        QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
-        const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), rows);
-        for (int r : {0, rows / 2, rows - 1})
-            QCOMPARE(lines[r], Main()->Model()->RowTexts(first + r).join(QLatin1Char('\t')));
+        // The first row, and the rows added by Shift+Down; -1: Ctrl+A, the whole list.
+        for (const auto& [first, more] : {std::pair{5137, 0}, std::pair{5137, 2}, std::pair{0, -1}}) {
+            ui->ListView->setFocus();
+            ui->ListView->clearSelection();
+            ui->ListView->setCurrentIndex(Main()->Model()->index(first, 0));
+            for (int i = 0; i < more; ++i)
+                QTest::keyClick(ui->ListView, Qt::Key_Down, Qt::ShiftModifier);
+            if (more < 0) QTest::keyClick(ui->ListView, Qt::Key_A, Qt::ControlModifier);
+            const int rows = more < 0 ? Main()->Model()->rowCount() : more + 1;
+            QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
+            const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), rows);
+            for (int r : {0, rows / 2, rows - 1})
+                QCOMPARE(lines[r], Main()->Model()->RowTexts(first + r).join(QLatin1Char('\t')));
+        }
     }
 
     void anInvalidMaskIsReportedAndNeverFound() {
