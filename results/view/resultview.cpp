@@ -1,6 +1,7 @@
 #include "resultview.h"
 
 #include "qtext.h"
+#include "resultaccessible.h"
 #include "resultmodel.h"
 #include "results/rowlogic.h"
 
@@ -17,6 +18,7 @@
 namespace vg {
 
 TResultView::TResultView(QWidget* parent) : QTableView(parent) {
+    TResultAccessible::Install();
     setShowGrid(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
