@@ -26,10 +26,26 @@ TDatabase::~TDatabase() {
 }
 
 void TDatabase::LoadDatabase(IProgress* progress, bool Quiet) {
+    Load(progress, Quiet, nullptr);
+}
+
+void TDatabase::LoadDatabase(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>& positions) {
+    Load(progress, Quiet, &positions);
+}
+
+const vg::TPreparedDirectory* TDatabase::Prepared() const {
+    if (!prepared_) return nullptr;
+    std::optional<std::string_view> bytes = source_();
+    if (!bytes || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) return nullptr;
+    return prepared_.get();
+}
+
+void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>* positions) {
     std::optional<std::string_view> bytes = source_();
     if (!bytes) throw EDirectoryMissing();
     if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
         directory_.Clear(); // nothing may keep the old master's records
+        prepared_.reset();
         master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
         masterBytes_ = *bytes;
         advisor_.reset(); // it explains the old directory
@@ -39,7 +55,12 @@ void TDatabase::LoadDatabase(IProgress* progress, bool Quiet) {
     try {
         vg::ProgressCallback report;
         if (progress) report = [progress](std::int32_t pos, std::int32_t max) { progress->ProgressCallback(pos, max); };
-        master_->Load(directory_, report);
+        if (positions)
+            master_->LoadOnly(directory_, *positions, report);
+        else
+            master_->Load(directory_, report);
+        // Prepared once the directory is whole: part of the load at start-up, and never again.
+        if (!prepared_ && master_->Whole()) prepared_ = std::make_unique<vg::TPreparedDirectory>(*master_->Whole());
     } catch (...) {
         // An always-on-top window must not stay over the desktop after a failed load.
         if (!Quiet && progress) progress->HideNow();

@@ -2,6 +2,7 @@
 
 #include "directory/errors.h"
 #include "directory/strcontainer.h"
+#include "search/prepared.h"
 #include "search/suggest.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace vg {
 class TDirectoryMaster;
@@ -50,15 +52,24 @@ public:
     // anything is touched. The directory is parsed once; every later load restores the container from that
     // parsed copy, with the same records, order, progress reports and failure as a parse.
     void LoadDatabase(IProgress* progress, bool Quiet);
+    // The same, but the container gets only the whole directory's records at `positions` (of Prepared), in
+    // that order.
+    void LoadDatabase(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>& positions);
+    // The whole directory prepared for searching, made as soon as it has been parsed whole; null before, after
+    // a failed parse, and when the source hands out other bytes than were parsed.
+    const vg::TPreparedDirectory* Prepared() const;
 
     // What explains an empty search, made from the whole directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
 
 private:
+    void Load(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>* positions);
+
     DirectorySource source_;
     // The parsed copy and the bytes it was parsed from; made again when the source hands out other bytes.
     std::string_view masterBytes_;
     std::unique_ptr<vg::TDirectoryMaster> master_;
     vg::TStrContainer directory_{0}; // after the master: it shares the master's records
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
+    std::unique_ptr<vg::TPreparedDirectory> prepared_; // of the master's records
 };

@@ -257,6 +257,17 @@ void TFmMain::Reload() {
     reloading_ = false;
 }
 
+const vg::TPreparedDirectory* TFmMain::Prepared() {
+    return database_.Prepared();
+}
+
+void TFmMain::ReloadOnly(const std::vector<std::uint32_t>& positions) {
+    lastSearch_ = vg::SearchResult{};
+    reloading_ = true;
+    database_.LoadDatabase(quiet_ ? nullptr : &progress_, true, positions);
+    reloading_ = false;
+}
+
 void TFmMain::SetInfoText(std::string_view text) {
     if (!quiet_) progress_.SetInfoText(vg::ToQString(text));
 }

@@ -92,6 +92,8 @@ private:
 
     // The search as the run sees this window.
     void Reload() override;
+    const vg::TPreparedDirectory* Prepared() override;
+    void ReloadOnly(const std::vector<std::uint32_t>& positions) override;
     vg::TCriteria ReadCriteria() override;
     void SetInfoText(std::string_view text) override;
     void ProgressCallback(std::int32_t position, std::int32_t maximum) override;

@@ -1,6 +1,10 @@
-// Load, search and sort on the built-in directory and on a million generated records, with the same queries
-// run by SQLite in memory beside them. Each benchmark also reports process_cpu_ms: the CPU time of the whole
-// process (every thread) per iteration of the measured work.
+// Load, search and sort on the built-in directory and on generated directories of a million and (when
+// VG_BENCH_10M is set, see Huge(): ten million take minutes and several GB to make) ten million records, with the same
+// queries run by SQLite in memory beside them in each of its best forms: a plain table, a B-tree index on the folded
+// column and an FTS5 trigram table, every index built before the timing. Every SQLite answer is checked row by row and
+// in its order against the search's (and every SQLite ORDER BY against the sort's); a benchmark whose rows
+// differ fails. Each benchmark also reports process_cpu_ms: the CPU time of the whole process (every thread)
+// per iteration of the measured work.
 //   build-bench/bench/core_bench [--benchmark_filter=...]
 
 #include "citygen.h"
@@ -9,18 +13,23 @@
 #include "directory/writer.h"
 #include "resources/builtin_directory.h"
 #include "results/columnsort.h"
+#include "search/prepared.h"
 #include "search/searchrun.h"
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -30,20 +39,47 @@ std::string W(const char* utf8) {
     return out;
 }
 
-const std::string& Million() {
-    static const std::string bytes = vg::PackDirectory(vg::GenerateCity(1000000));
-    return bytes;
+// The directories: 0 the city, 1 a million records, 2 ten million.
+constexpr int kSizes[] = {0, 1000000, 10000000};
+
+// VG_BENCH_10M=1 generates the ten million records in the process; VG_BENCH_10M=FILE reads them from a file
+// made once by `mkdirectory generate --records 10000000 -o FILE`.
+const char* Huge() {
+    const char* wanted = std::getenv("VG_BENCH_10M");
+    return wanted && *wanted ? wanted : nullptr;
 }
 
 std::string_view Directory(int which) {
-    return which == 0 ? vg::BuiltinDirectory() : std::string_view(Million());
+    if (which == 0) return vg::BuiltinDirectory();
+    static std::string bytes[3];
+    if (!bytes[which].empty()) return bytes[which];
+    if (which == 2 && std::string(Huge()) != "1") {
+        std::ifstream file(Huge(), std::ios::binary);
+        bytes[which].assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        if (bytes[which].empty()) throw std::runtime_error(std::string("cannot read ") + Huge());
+    } else {
+        bytes[which] = vg::PackDirectory(vg::GenerateCity(kSizes[which]));
+    }
+    return bytes[which];
 }
 
-// The directory as the program holds it: parsed once, every reload restoring from the parsed copy.
-vg::TDirectoryMaster& Master(int which) {
-    static vg::TDirectoryMaster* masters[2] = {nullptr, nullptr};
-    if (!masters[which]) masters[which] = new vg::TDirectoryMaster(Directory(which)); // for the whole run
-    return *masters[which];
+// The directory as the program holds it: parsed once, every reload restoring from the parsed copy, prepared
+// for searching once it is parsed.
+struct Held {
+    vg::TDirectoryMaster master;
+    std::unique_ptr<vg::TPreparedDirectory> prepared;
+    explicit Held(std::string_view bytes) : master(bytes) {
+        vg::TStrContainer first;
+        master.Load(first);
+        first.Clear();
+        prepared = std::make_unique<vg::TPreparedDirectory>(*master.Whole());
+    }
+};
+
+Held& Hold(int which) {
+    static Held* held[3] = {nullptr, nullptr, nullptr};
+    if (!held[which]) held[which] = new Held(Directory(which)); // for the whole run
+    return *held[which];
 }
 
 // CPU time of the whole process, every thread, over the parts of an iteration that are measured.
@@ -65,113 +101,188 @@ private:
     double total_ = 0;
 };
 
+// The SQLite forms of a query: a plain table scanned, a B-tree index on the folded column, an FTS5 trigram table.
+enum Form { kPlain, kIndex, kTrigram, kFormCount };
+const char* const kFormNames[] = {"plain", "btree", "trigram"};
+
 struct Query {
     const char* name;
     vg::Field criterion;
     vg::MatchCondition condition;
     const char* text;
-    const char* sql; // the same test in SQL
+    // The same test in SQL for each form: ?1 is the text, ?2 the least text above every one that begins with it.
+    // Null: the form cannot serve the query better than the plain table.
+    const char* sql[kFormCount];
 };
 
-// vg_number(x) in SQL is the program's own reading of a number (ToNumber): "12А" is 0, not 12.
+// vg_number(x) in SQL is the program's own reading of a number (ToNumber): "12А" is 0, not 12. The FTS5 table
+// `t` holds the folded street and subscriber, its rowid that of the row of `d`.
 const Query kQueries[] = {
-    {"street_begins", vg::Field::Street, vg::MatchCondition::BeginsWith, "ЛЕН", "substr(street_u, 1, length(?1)) = ?1"},
-    {"user_contains", vg::Field::User, vg::MatchCondition::Contains, "ИВАН", "instr(user_u, ?1) > 0"},
-    {"house_greater", vg::Field::House, vg::MatchCondition::Greater, "50", "vg_number(house) > vg_number(?1)"},
-    {"street_mask", vg::Field::Street, vg::MatchCondition::FitsMask, "*СК*Я", "street_u GLOB ?1 || '*'"},
+    {"street_begins",
+     vg::Field::Street,
+     vg::MatchCondition::BeginsWith,
+     "ЛЕН",
+     {"substr(street_u, 1, length(?1)) = ?1", "street_u >= ?1 AND street_u < ?2", nullptr}},
+    {"user_contains",
+     vg::Field::User,
+     vg::MatchCondition::Contains,
+     "ИВАН",
+     {"instr(user_u, ?1) > 0", nullptr, "rowid IN (SELECT rowid FROM t WHERE t.user_u MATCH '\"' || ?1 || '\"')"}},
+    {"house_greater",
+     vg::Field::House,
+     vg::MatchCondition::Greater,
+     "50",
+     {"vg_number(house) > vg_number(?1)", "vg_number(house) > vg_number(?1)", nullptr}},
+    {"street_mask",
+     vg::Field::Street,
+     vg::MatchCondition::FitsMask,
+     "*СК*Я",
+     {"street_u GLOB ?1 || '*'", nullptr, nullptr}},
 };
+constexpr int kQueryCount = static_cast<int>(std::size(kQueries));
 
 class Host : public vg::ISearchHost {
 public:
-    Host(vg::TStrContainer& c, vg::TDirectoryMaster& master, const Query& q) : c_(c), master_(master) {
+    Host(vg::TStrContainer& c, Held& held, const Query& q, bool prepared) : c_(c), held_(held), prepared_(prepared) {
         inputs_[vg::Index(q.criterion)] = {W(q.text), vg::ItemOf(q.condition)};
     }
-    void Reload() override { master_.Load(c_); }
+    void Reload() override { held_.master.Load(c_); }
+    const vg::TPreparedDirectory* Prepared() override { return prepared_ ? held_.prepared.get() : nullptr; }
+    void ReloadOnly(const std::vector<std::uint32_t>& positions) override { held_.master.LoadOnly(c_, positions); }
     vg::TCriteria ReadCriteria() override { return vg::ReadCriteria(inputs_); }
 
 private:
     vg::TStrContainer& c_;
-    vg::TDirectoryMaster& master_;
+    Held& held_;
+    bool prepared_;
     std::array<vg::TCriterionInput, vg::kCriterionCount> inputs_{};
 };
 
-// Our count for a query, for the SQLite side to match.
-int OurCount(int which, int query) {
-    static std::map<std::pair<int, int>, int> counts;
-    auto found = counts.find({which, query});
-    if (found != counts.end()) return found->second;
-    vg::TStrContainer c;
-    Host host(c, Master(which), kQueries[query]);
-    const int count = vg::RunSearch(c, host).count;
-    counts[{which, query}] = count;
-    return count;
+// A row's five fields, in UTF-8 as SQLite holds them, hashed; a list of rows as their hashes in order.
+using Rows = std::vector<std::uint64_t>;
+
+std::uint64_t HashRow(const std::string* fields) {
+    std::uint64_t h = 1469598103934665603ULL;
+    for (int k = 0; k < 5; ++k) {
+        for (unsigned char c : fields[k])
+            h = (h ^ c) * 1099511628211ULL;
+        h = (h ^ 0x1F) * 1099511628211ULL; // the field's end
+    }
+    return h;
 }
 
-long ResidentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return resident * sysconf(_SC_PAGESIZE) / 1024;
+Rows RowsOf(const vg::TStrContainer& c) {
+    Rows rows;
+    rows.reserve(static_cast<std::size_t>(c.Count()));
+    for (int i = 0; i < c.Count(); ++i) {
+        const vg::DirectoryRecord r = vg::ToRecord(*c.GetItem(i));
+        const std::string fields[5] = {vg::cp1251::ToUtf8(r.phone), vg::cp1251::ToUtf8(r.street),
+                                       vg::cp1251::ToUtf8(r.house), vg::cp1251::ToUtf8(r.flat),
+                                       vg::cp1251::ToUtf8(r.user)};
+        rows.push_back(HashRow(fields));
+    }
+    return rows;
 }
 
-// Resident memory that loading the directory adds, measured once, before anything else has warmed the heap.
-long LoadedResidentKiB(int which) {
-    static long measured[2] = {-1, -1};
+// Empty when the rows are the same in the same order; otherwise where they first differ.
+std::string Difference(const Rows& theirs, const Rows& ours) {
+    for (std::size_t i = 0; i < std::min(theirs.size(), ours.size()); ++i)
+        if (theirs[i] != ours[i]) return "row " + std::to_string(i) + " differs from the search's";
+    if (theirs.size() != ours.size())
+        return std::to_string(theirs.size()) + " rows, the search " + std::to_string(ours.size());
+    return {};
+}
+
+// The search's rows for a query, both ways: over the prepared directory and by walking every record.
+const Rows& OurRows(int which, int query) {
+    static std::map<std::pair<int, int>, Rows> rows;
+    auto found = rows.find({which, query});
+    if (found != rows.end()) return found->second;
+    Rows both[2];
+    for (int prepared = 0; prepared < 2; ++prepared) {
+        vg::TStrContainer c;
+        Host host(c, Hold(which), kQueries[query], prepared == 1);
+        vg::RunSearch(c, host);
+        both[prepared] = RowsOf(c);
+    }
+    if (both[0] != both[1]) throw std::logic_error("the prepared search and the walk keep different rows");
+    return rows[{which, query}] = std::move(both[1]);
+}
+
+std::size_t HeapBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// The heap a parsed and prepared directory holds, per record: the records, the master's list of them, the
+// prepared columns and the container the window shows, filled with the whole directory.
+double BytesPerRecord(int which) {
+    static double measured[3] = {-1, -1, -1};
     if (measured[which] < 0) {
         std::string_view bytes = Directory(which);
-        const long before = ResidentKiB();
-        static vg::TStrContainer* keep[2] = {nullptr, nullptr};
-        keep[which] = new vg::TStrContainer(); // kept: the figure is for a loaded directory
-        vg::LoadDirectory(*keep[which], bytes);
-        measured[which] = ResidentKiB() - before;
+        const std::size_t before = HeapBytes();
+        auto* held = new Held(bytes);
+        auto* shown = new vg::TStrContainer();
+        held->master.Load(*shown);
+        measured[which] = static_cast<double>(HeapBytes() - before) / shown->Count();
+        shown->Clear();
+        delete shown;
+        delete held;
     }
     return measured[which];
 }
 
+// Loading as the program does at start-up: the directory inflated, parsed and prepared for searching.
 void BM_Load(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
-    const long resident = which == 0 ? LoadedResidentKiB(which) : 0;
     std::string_view bytes = Directory(which);
+    const double perRecord = BytesPerRecord(which);
     int records = 0;
     ProcessCpu cpu;
     cpu.Start();
     for (auto _ : state) {
+        vg::TDirectoryMaster master(bytes);
         vg::TStrContainer c;
-        vg::LoadDirectory(c, bytes);
+        master.Load(c);
+        vg::TPreparedDirectory prepared(*master.Whole());
         records = c.Count();
+        c.Clear();
     }
     cpu.Stop();
     cpu.Report(state);
-    // A million records are generated in this process first, which leaves the heap warm: only the built-in
-    // directory's figure says what a load adds.
-    if (which == 0) state.counters["resident_KiB"] = static_cast<double>(resident);
     state.counters["records"] = records;
+    state.counters["bytes_per_record"] = perRecord;
 }
-BENCHMARK(BM_Load)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// One search as the program runs it, the reload included: over the prepared directory (range 2 = 1) or
+// walking every record (0), the reference the prepared search is checked against.
 void BM_Search(benchmark::State& state) {
-    vg::TDirectoryMaster& master = Master(static_cast<int>(state.range(0)));
-    const Query& q = kQueries[state.range(1)];
-    state.SetLabel(q.name);
+    const int which = static_cast<int>(state.range(0));
+    Held& held = Hold(which);
+    const int query = static_cast<int>(state.range(1));
+    const Query& q = kQueries[query];
+    const bool prepared = state.range(2) == 1;
+    state.SetLabel(std::string(q.name) + (prepared ? "" : "/walk"));
     vg::TStrContainer c;
-    master.Load(c); // the program's first load, at start-up
+    held.master.Load(c); // the program's first load, at start-up
     int found = 0;
     ProcessCpu cpu;
     cpu.Start();
     for (auto _ : state) {
-        Host host(c, master, q);
-        found = vg::RunSearch(c, host).count; // the reload included
+        Host host(c, held, q, prepared);
+        found = vg::RunSearch(c, host).count;
     }
     cpu.Stop();
     cpu.Report(state);
     state.counters["found"] = found;
+    const std::string difference = Difference(RowsOf(c), OurRows(which, query));
+    if (!difference.empty()) state.SkipWithError(difference.c_str());
 }
-BENCHMARK(BM_Search)->ArgsProduct({{0, 1}, {0, 1, 2, 3}})->Unit(benchmark::kMillisecond);
 
 // The same records in an in-memory SQLite table, as UTF-8 text, queried with the same tests. The search folds
 // the case of a text field (a few records are in lower case), so SQLite gets the text fields upper-cased as
 // the program upper-cases them, in columns of their own made once (street_u, user_u): the fastest it can be
-// given, and the same rows.
+// given, and the same rows. Every form's index is made once, before any timing.
 class Sqlite {
 public:
     explicit Sqlite(std::string_view bytes) {
@@ -185,13 +296,14 @@ public:
         vg::TStrContainer c;
         vg::LoadDirectory(c, bytes);
         for (int i = 0; i < c.Count(); ++i) {
-            const vg::TString* r = c.GetItem(i);
-            std::string_view f[5] = {r->Key(), r->Lines()[0], r->Lines()[1], r->Lines()[2], r->Lines()[3]};
-            std::string text[7];
-            for (int k = 0; k < 5; ++k)
-                text[k] = vg::cp1251::ToUtf8(f[k]);
-            text[5] = vg::cp1251::ToUtf8(vg::cp1251::Upper(f[1]));
-            text[6] = vg::cp1251::ToUtf8(vg::cp1251::Upper(f[4]));
+            const vg::DirectoryRecord r = vg::ToRecord(*c.GetItem(i));
+            std::string text[7] = {vg::cp1251::ToUtf8(r.phone),
+                                   vg::cp1251::ToUtf8(r.street),
+                                   vg::cp1251::ToUtf8(r.house),
+                                   vg::cp1251::ToUtf8(r.flat),
+                                   vg::cp1251::ToUtf8(r.user),
+                                   vg::cp1251::ToUtf8(vg::cp1251::Upper(r.street)),
+                                   vg::cp1251::ToUtf8(vg::cp1251::Upper(r.user))};
             for (int k = 0; k < 7; ++k)
                 sqlite3_bind_text(ins, k + 1, text[k].data(), static_cast<int>(text[k].size()), SQLITE_TRANSIENT);
             sqlite3_step(ins);
@@ -204,62 +316,116 @@ public:
     Sqlite(const Sqlite&) = delete;
     Sqlite& operator=(const Sqlite&) = delete;
 
-    // Fetches every matching row, as the list would need them.
-    int Select(const Query& q) {
-        std::string sql = std::string("SELECT phone, street, house, flat, user FROM d WHERE ") + q.sql;
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-        sqlite3_bind_text(st, 1, q.text, -1, SQLITE_TRANSIENT);
-        int rows = 0;
-        while (sqlite3_step(st) == SQLITE_ROW)
-            ++rows;
-        sqlite3_finalize(st);
-        return rows;
+    // Builds what a form needs, once.
+    void Prepare(Form form) {
+        if (form == kIndex && !indexed_) {
+            Exec("CREATE INDEX d_street_u ON d(street_u)");
+            Exec("CREATE INDEX d_house_n ON d(vg_number(house))");
+            indexed_ = true;
+        }
+        if (form == kTrigram && !trigrams_) {
+            Exec("CREATE VIRTUAL TABLE t USING fts5(street_u, user_u, content='d', tokenize='trigram case_sensitive "
+                 "1')");
+            Exec("INSERT INTO t(t) VALUES('rebuild')");
+            trigrams_ = true;
+        }
     }
 
-    int Order(const char* order) {
-        std::string sql = std::string("SELECT * FROM d ORDER BY ") + order;
+    // Fetches every matching row in the directory's order, as the list would need them; their hashes are kept
+    // when `rows` is given.
+    int Select(const Query& q, Form form, Rows* rows = nullptr) {
+        std::string sql =
+            std::string("SELECT phone, street, house, flat, user FROM d WHERE ") + q.sql[form] + " ORDER BY rowid";
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
             throw std::runtime_error(sqlite3_errmsg(db_));
-        int rows = 0;
-        while (sqlite3_step(st) == SQLITE_ROW)
-            ++rows;
+        std::string text = q.text;
+        std::string above = text;
+        above.back() = static_cast<char>(above.back() + 1); // the last byte of a capital letter is below 0xBF
+        sqlite3_bind_text(st, 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 2, above.data(), static_cast<int>(above.size()), SQLITE_TRANSIENT);
+        const int count = Fetch(st, rows);
         sqlite3_finalize(st);
-        return rows;
+        return count;
+    }
+
+    // With `keys`, the hashes of the sort keys of the rows in their order instead of the rows'.
+    int Order(const char* order, Rows* keys = nullptr) {
+        std::string sql =
+            std::string("SELECT ") + (keys ? order : "phone, street, house, flat, user") + " FROM d ORDER BY " + order;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
+        const int count = Fetch(st, keys);
+        sqlite3_finalize(st);
+        return count;
     }
 
 private:
+    static int Fetch(sqlite3_stmt* st, Rows* rows) {
+        int count = 0;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            ++count;
+            if (!rows) continue;
+            std::string fields[5];
+            for (int k = 0; k < sqlite3_column_count(st); ++k) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, k));
+                if (text) fields[k].assign(text, static_cast<std::size_t>(sqlite3_column_bytes(st, k)));
+            }
+            rows->push_back(HashRow(fields));
+        }
+        return count;
+    }
     // The field's digits read as the program reads them; the text is UTF-8, but a number is ASCII either way.
     static void Number(sqlite3_context* context, int, sqlite3_value** args) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
         const int size = sqlite3_value_bytes(args[0]);
         sqlite3_result_int(context, text ? vg::ToNumber(std::string_view(text, static_cast<std::size_t>(size))) : 0);
     }
-    void Exec(const char* sql) { sqlite3_exec(db_, sql, nullptr, nullptr, nullptr); }
+    void Exec(const char* sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+            const std::string message = error ? error : "unknown";
+            sqlite3_free(error);
+            throw std::runtime_error(std::string(sql) + ": " + message);
+        }
+    }
     sqlite3* db_ = nullptr;
+    bool indexed_ = false;
+    bool trigrams_ = false;
 };
+
+Sqlite& Database(int which) {
+    static Sqlite* databases[3] = {nullptr, nullptr, nullptr};
+    if (!databases[which]) databases[which] = new Sqlite(Directory(which)); // for the whole run
+    return *databases[which];
+}
 
 void BM_SqliteSearch(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
-    Sqlite db(Directory(which));
-    const Query& q = kQueries[state.range(1)];
-    state.SetLabel(q.name);
+    const int query = static_cast<int>(state.range(1));
+    const auto form = static_cast<Form>(state.range(2));
+    const Query& q = kQueries[query];
+    state.SetLabel(std::string(q.name) + "/" + kFormNames[form]);
+    if (!q.sql[form]) {
+        state.SkipWithError("this form does not serve this query");
+        return;
+    }
+    Sqlite& db = Database(which);
+    db.Prepare(form);
     int found = 0;
     ProcessCpu cpu;
     cpu.Start();
     for (auto _ : state)
-        found = db.Select(q);
+        found = db.Select(q, form);
     cpu.Stop();
     cpu.Report(state);
     state.counters["found"] = found;
-    const int ours = OurCount(which, static_cast<int>(state.range(1)));
-    if (found != ours)
-        state.SkipWithError(
-            ("SQLite found " + std::to_string(found) + " rows, the search " + std::to_string(ours)).c_str());
+    Rows rows;
+    db.Select(q, form, &rows);
+    const std::string difference = Difference(rows, OurRows(which, query));
+    if (!difference.empty()) state.SkipWithError(("SQLite: " + difference).c_str());
 }
-BENCHMARK(BM_SqliteSearch)->ArgsProduct({{0, 1}, {0, 1, 2, 3}})->Unit(benchmark::kMillisecond);
 
 const char* const kColumns[] = {"phone", "street", "house", "flat", "user"};
 // The same chains in SQL: the numbers through vg_number, the texts upper-cased as the sort folds them.
@@ -271,15 +437,45 @@ const char* const kOrders[] = {
     "user_u, street_u, vg_number(house), vg_number(flat), vg_number(phone)",
 };
 
+// The hashes of each record's sort keys as the chain in SQL reads them, in the container's order.
+Rows KeysOf(const vg::TStrContainer& c, std::string_view chain) {
+    std::vector<std::pair<int, bool>> steps; // (field, as a number)
+    for (std::size_t at = 0; at < chain.size();) {
+        std::size_t end = chain.find(", ", at);
+        if (end == std::string_view::npos) end = chain.size();
+        std::string_view step = chain.substr(at, end - at);
+        const bool number = step.rfind("vg_number(", 0) == 0;
+        if (number) step = step.substr(10, step.size() - 11);
+        if (!number) step = step.substr(0, step.size() - 2); // "_u"
+        for (int k = 0; k < 5; ++k)
+            if (step == kColumns[k]) steps.emplace_back(k, number);
+        at = end == chain.size() ? end : end + 2;
+    }
+    Rows keys;
+    for (int i = 0; i < c.Count(); ++i) {
+        const vg::DirectoryRecord r = vg::ToRecord(*c.GetItem(i));
+        const std::string* fields[5] = {&r.phone, &r.street, &r.house, &r.flat, &r.user};
+        std::string key[5];
+        for (std::size_t k = 0; k < steps.size(); ++k) {
+            const std::string& field = *fields[steps[k].first];
+            key[k] =
+                steps[k].second ? std::to_string(vg::ToNumber(field)) : vg::cp1251::ToUtf8(vg::cp1251::Upper(field));
+        }
+        keys.push_back(HashRow(key));
+    }
+    return keys;
+}
+
 void BM_Sort(benchmark::State& state) {
-    vg::TDirectoryMaster& master = Master(static_cast<int>(state.range(0)));
-    int column = static_cast<int>(state.range(1));
+    const int which = static_cast<int>(state.range(0));
+    Held& held = Hold(which);
+    const int column = static_cast<int>(state.range(1));
     state.SetLabel(kColumns[column]);
     vg::TStrContainer c;
     ProcessCpu cpu;
     for (auto _ : state) {
         state.PauseTiming();
-        master.Load(c); // the stored order, as after a search or a clear
+        held.master.Load(c); // the stored order, as after a search or a clear
         state.ResumeTiming();
         cpu.Start();
         vg::SortByColumn(c, column, true);
@@ -288,11 +484,10 @@ void BM_Sort(benchmark::State& state) {
     cpu.Report(state);
     state.counters["records"] = c.Count();
 }
-BENCHMARK(BM_Sort)->ArgsProduct({{0}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Sort)->ArgsProduct({{1}, {0, 1, 4}})->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_SqliteSort(benchmark::State& state) {
-    Sqlite db(Directory(static_cast<int>(state.range(0))));
+    const int which = static_cast<int>(state.range(0));
+    Sqlite& db = Database(which);
     const int column = static_cast<int>(state.range(1));
     state.SetLabel(kColumns[column]);
     int rows = 0;
@@ -303,10 +498,55 @@ void BM_SqliteSort(benchmark::State& state) {
     cpu.Stop();
     cpu.Report(state);
     state.counters["records"] = rows;
+    // The sort's arrangement, key by key: records the chain cannot tell apart may stand in either order.
+    Rows theirs;
+    db.Order(kOrders[column], &theirs);
+    vg::TStrContainer c;
+    Hold(which).master.Load(c);
+    vg::SortByColumn(c, column, true);
+    const std::string difference = Difference(theirs, KeysOf(c, kOrders[column]));
+    if (!difference.empty()) state.SkipWithError(("SQLite: " + difference).c_str());
 }
-BENCHMARK(BM_SqliteSort)->ArgsProduct({{0}, {1}})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SqliteSort)->ArgsProduct({{1}, {1}})->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void Register() {
+    const int directories = Huge() ? 3 : 2;
+    for (int which = 0; which < directories; ++which) {
+        const bool big = which > 0;
+        benchmark::RegisterBenchmark("BM_Load", BM_Load)->Arg(which)->Unit(benchmark::kMillisecond);
+        for (int query = 0; query < kQueryCount; ++query) {
+            for (int prepared = 1; prepared >= 0; --prepared)
+                if (prepared == 1 || which < 2)
+                    benchmark::RegisterBenchmark("BM_Search", BM_Search)
+                        ->Args({which, query, prepared})
+                        ->Unit(benchmark::kMillisecond);
+            for (int form = 0; form < kFormCount; ++form)
+                if (kQueries[query].sql[form])
+                    benchmark::RegisterBenchmark("BM_SqliteSearch", BM_SqliteSearch)
+                        ->Args({which, query, form})
+                        ->Unit(benchmark::kMillisecond);
+        }
+        for (int column = 0; column < 5; ++column) {
+            if (big && column != 1) continue;
+            auto* sort =
+                benchmark::RegisterBenchmark("BM_Sort", BM_Sort)->Args({which, column})->Unit(benchmark::kMillisecond);
+            auto* sqlite = benchmark::RegisterBenchmark("BM_SqliteSort", BM_SqliteSort)
+                               ->Args({which, column})
+                               ->Unit(benchmark::kMillisecond);
+            if (big) {
+                sort->Iterations(2);
+                sqlite->Iterations(2);
+            }
+        }
+    }
+}
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    Register();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

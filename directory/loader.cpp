@@ -119,4 +119,11 @@ void TDirectoryMaster::Load(TStrContainer& container, const ProgressCallback& pr
     if (failure_) std::rethrow_exception(failure_);
 }
 
+void TDirectoryMaster::LoadOnly(TStrContainer& container, const std::vector<std::uint32_t>& positions,
+                                const ProgressCallback& progress) {
+    if (!Whole()) throw Exception("The directory is not loaded whole: it cannot be loaded in part.");
+    container.RestoreOnly(master_, positions);
+    Replay(progress);
+}
+
 } // namespace vg

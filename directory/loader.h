@@ -44,6 +44,12 @@ public:
     // Fills the container, which shares the master's records: the master must outlive its content.
     void Load(TStrContainer& container, const ProgressCallback& progress = {});
     bool Parsed() const { return parsed_; }
+    // The whole directory once it has been parsed without a failure; null before, or after a failure.
+    const TStrContainer* Whole() const { return parsed_ && !failure_ ? &master_ : nullptr; }
+    // As Load once the directory is whole, but the container gets only the records at `positions` (of Whole),
+    // in that order; the progress reports are the load's.
+    void LoadOnly(TStrContainer& container, const std::vector<std::uint32_t>& positions,
+                  const ProgressCallback& progress = {});
 
 private:
     void Parse(const ProgressCallback& progress);

@@ -339,6 +339,20 @@ void TStrContainer::RestoreFrom(const TStrContainer& master) {
         *indexes_[j] = *master.indexes_[j];
 }
 
+void TStrContainer::RestoreOnly(const TStrContainer& master, const std::vector<std::uint32_t>& positions) {
+    if (&master == this) return;
+    for (std::uint32_t from : positions)
+        if (from >= master.records_.size()) throw EListError(from);
+    Clear();
+    HeaderValue = master.HeaderValue;
+    records_.reserve(positions.size());
+    for (std::uint32_t from : positions)
+        records_.emplace_back(master.records_[from].get(), TRecordDeleter{TRecordDeleter::Owner::Borrowed});
+    const std::size_t shared = std::min(indexes_.size(), master.indexes_.size());
+    for (std::size_t j = 0; j < shared; ++j)
+        *indexes_[j] = *master.indexes_[j];
+}
+
 TStrIndex& TStrContainer::Index(int j) {
     if (j < 0 || j >= IndexCount()) throw EListError(j);
     return *indexes_[static_cast<std::size_t>(j)];

@@ -191,6 +191,9 @@ public:
     // Replaces the whole content with `master`'s, sharing its records instead of copying them: the master must
     // stay unchanged and alive while this container holds them. Indexes and HeaderValue are copied.
     void RestoreFrom(const TStrContainer& master);
+    // The same with only `master`'s records at `positions`, in that order; a position out of range fails with
+    // EListError before anything changes.
+    void RestoreOnly(const TStrContainer& master, const std::vector<std::uint32_t>& positions);
 
     int IndexCount() const { return static_cast<int>(indexes_.size()); }
     TStrIndex& Index(int j);

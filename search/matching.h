@@ -25,6 +25,9 @@ public:
     // Fails with EMaskException for an invalid mask under FitsMask or NotFitsMask.
     TCriterionTest(std::string_view criterion, MatchCondition condition, bool numeric);
     bool operator()(std::string_view field) const;
+    MatchCondition Condition() const { return condition_; }
+    // The criterion as the fields are compared with it.
+    const std::string& Folded() const { return criterion_; }
 
 private:
     std::string criterion_;

@@ -2,7 +2,9 @@
 
 #include "directory/cp1251.h"
 #include "matching.h"
+#include "prepared.h"
 
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -21,6 +23,7 @@ TRecordFilter::TRecordFilter(const TCriteria& criteria) {
         } catch (const EMaskException& e) {
             throw ECriterionMaskException(e, static_cast<int>(info.field));
         }
+        conditions_[Index(info.field)] = criteria.Condition(info.field);
         if (criteria.Condition(info.field) != MatchCondition::NoCondition) set_.push_back(info.field);
     }
 }
@@ -42,7 +45,21 @@ bool TRecordFilter::operator()(const TString& record) const {
     return all;
 }
 
-SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
+namespace {
+
+// The search's report of an invalid mask.
+void DescribeMaskFailure(const TCriteria& criteria, const ECriterionMaskException& e, SearchResult& result) {
+    result.outcome = SearchOutcome::Failed;
+    result.criterion = e.Criterion();
+    const auto k = static_cast<std::size_t>(result.criterion);
+    // A record filled without the typed texts reports in the prepared one.
+    result.mask = criteria.Origins[k].empty() ? criteria.Texts[k] : criteria.Typed[k];
+    result.position = TypedPosition(criteria.Origins[k], e.Position());
+    result.reason = e.Reason();
+    result.message = e.what();
+}
+
+SearchResult WalkEveryRecord(TStrContainer& container, ISearchHost& host) {
     SearchResult result;
     host.Reload();
     if (container.Count() <= 0) return result;
@@ -68,14 +85,7 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
         try {
             filter.emplace(criteria);
         } catch (const ECriterionMaskException& e) {
-            result.outcome = SearchOutcome::Failed;
-            result.criterion = e.Criterion();
-            const auto k = static_cast<std::size_t>(result.criterion);
-            // A record filled without the typed texts reports in the prepared one.
-            result.mask = criteria.Origins[k].empty() ? criteria.Texts[k] : criteria.Typed[k];
-            result.position = TypedPosition(criteria.Origins[k], e.Position());
-            result.reason = e.Reason();
-            result.message = e.what();
+            DescribeMaskFailure(criteria, e, result);
             finish();
             return result;
         }
@@ -91,6 +101,68 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
     }
     finish();
     return result;
+}
+
+// The same search over the prepared directory: the records kept are picked first and only they are reloaded;
+// the reports are the walk's, and a failure of the walk comes at the same record with the same records kept.
+SearchResult SelectPrepared(TStrContainer& container, ISearchHost& host, const TPreparedDirectory& prepared) {
+    SearchResult result;
+    TCriteria criteria = host.ReadCriteria();
+    std::optional<TRecordFilter> filter;
+    try {
+        filter.emplace(criteria);
+    } catch (const ECriterionMaskException& e) {
+        // Nothing is searched: the whole directory stays.
+        host.Reload();
+        host.SetInfoText(SearchInfoText());
+        host.ProgressCallback(0, container.Count());
+        host.ShowProgress();
+        DescribeMaskFailure(criteria, e, result);
+        result.count = container.Count();
+        host.Finish(result);
+        return result;
+    }
+    TSelection selection = prepared.Select(*filter);
+    host.ReloadOnly(selection.positions);
+    const std::int32_t total = prepared.Count();
+    host.SetInfoText(SearchInfoText());
+    host.ProgressCallback(0, total);
+    host.ShowProgress();
+    auto finish = [&]() {
+        result.count = container.Count();
+        result.outcome = result.count > 0 ? SearchOutcome::Found : SearchOutcome::NotFound;
+        host.Finish(result);
+    };
+    std::int32_t untested = total - 1; // every record above it has been tested
+    try {
+        // The walk reports after each record whose position is a multiple of 150, counting the records done.
+        for (std::int32_t n = (total - 1) / 150 * 150; n > selection.stop; n -= 150) {
+            untested = n - 1;
+            host.ProgressCallback(total - n, total);
+        }
+        untested = selection.stop;
+        // Reading the record short of lines fails as it does in the walk.
+        if (selection.stop >= 0) (void)(*filter)(*prepared.Whole().GetItem(selection.stop));
+    } catch (...) {
+        // The walk would have kept every record it had not tested yet.
+        std::vector<std::uint32_t> kept(static_cast<std::size_t>(untested + 1));
+        std::iota(kept.begin(), kept.end(), 0u);
+        for (std::uint32_t i : selection.positions)
+            if (static_cast<std::int32_t>(i) > untested) kept.push_back(i);
+        if (kept.size() != selection.positions.size()) host.ReloadOnly(kept);
+        finish();
+        throw;
+    }
+    finish();
+    return result;
+}
+
+} // namespace
+
+SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
+    const TPreparedDirectory* prepared = host.Prepared();
+    if (!prepared || prepared->Count() <= 0) return WalkEveryRecord(container, host);
+    return SelectPrepared(container, host, *prepared);
 }
 
 } // namespace vg

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vg {
 
@@ -30,12 +31,20 @@ struct SearchResult {
     std::string message;
 };
 
+class TPreparedDirectory;
+
 // What a search needs from whoever runs it: the window, or a command-line tool.
 class ISearchHost {
 public:
     virtual ~ISearchHost() = default;
     // Refills the container with the whole directory, without showing the loader's progress.
     virtual void Reload() = 0;
+    // The whole directory prepared for searching, when the host keeps it: the search then picks the records it
+    // keeps from it and reloads only those, through ReloadOnly. Null: the search reloads every record and
+    // removes those that fail.
+    virtual const TPreparedDirectory* Prepared() { return nullptr; }
+    // As Reload, but the container gets only the prepared directory's records at `positions`, in that order.
+    virtual void ReloadOnly(const std::vector<std::uint32_t>& /*positions*/) {}
     virtual TCriteria ReadCriteria() = 0;
     // The progress window: its info text (Windows-1251), a report, and showing it.
     virtual void SetInfoText(std::string_view /*text*/) {}
@@ -51,7 +60,8 @@ std::string SearchInfoText();
 // Reloads the whole directory, reads the criteria and deletes from the container every record that fails any
 // of them (all five tests are evaluated), walking from the last record to the first and reporting progress
 // every 150 records. An invalid mask makes the search fail before any record is deleted. Other failures are
-// passed on after Finish has run.
+// passed on after Finish has run. With a prepared directory the container ends the same, with the same
+// reports, but only the records kept are reloaded.
 SearchResult RunSearch(TStrContainer& container, ISearchHost& host);
 
 // Tests one record against prepared criteria tests.
@@ -60,8 +70,13 @@ public:
     // Fails with ECriterionMaskException naming the first criterion whose mask is invalid.
     explicit TRecordFilter(const TCriteria& criteria);
     bool operator()(const TString& record) const;
+    const TCriterionTest& Test(Field field) const { return tests_[Index(field)]; }
+    MatchCondition Condition(Field field) const { return conditions_[Index(field)]; }
+    // The criteria that are set, in field order.
+    const std::vector<Field>& Set() const { return set_; }
 
 private:
+    std::array<MatchCondition, kCriterionCount> conditions_{};
     std::vector<TCriterionTest> tests_;
     std::vector<Field> set_; // the criteria that are set, in field order
 };

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numeric>
-#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -296,23 +295,34 @@ private:
         int repeated = Scaled(CityFigures::kRepeatedNumbers, n_);
         int triples = repeated * 40 / 585;
         int copies = repeated + triples; // extra records that share a repeated number
-        std::set<std::string> used;
-        std::size_t fiveUsed = 0;
+        // The numbers given so far, by value: every number is written without leading zeros, so its value
+        // names it. One bit each, up to the eight-digit numbers.
+        std::vector<bool> used(100000000, false);
+        std::size_t fiveUsed = 0, sevenUsed = 0;
         auto fresh = [&](int digits, int exchange) {
-            // A city far larger than Ветлоград runs out of five-digit numbers: it gets seven-digit ones.
+            // A city far larger than Ветлоград runs out of five-digit numbers: it gets seven-digit ones, and
+            // once half of those are taken (past about 4.5 million subscribers) eight-digit ones, so that a
+            // free number is always found within a few draws.
             if (digits == 5 && fiveUsed > 50000) digits = 7;
+            if (digits == 7 && sevenUsed >= 4000000) digits = 8;
             if (digits == 5) ++fiveUsed;
+            if (digits == 7) ++sevenUsed;
             for (int attempt = 0;; ++attempt) {
-                std::string number;
-                if (digits == 7)
-                    number = std::to_string(rng_.Range(2000000, 9999999));
+                int number;
+                if (digits == 8)
+                    number = rng_.Range(20000000, 99999999);
+                else if (digits == 7)
+                    number = rng_.Range(2000000, 9999999);
                 else if (digits == 6)
-                    number = std::to_string(200000 + rng_.Range(10000, 99999));
+                    number = 200000 + rng_.Range(10000, 99999);
                 else if (attempt < 20)
-                    number = std::to_string(exchange * 1000 + rng_.Below(1000));
+                    number = exchange * 1000 + rng_.Below(1000);
                 else
-                    number = std::to_string(rng_.Range(20000, 79999));
-                if (used.insert(number).second) return number;
+                    number = rng_.Range(20000, 79999);
+                if (!used[static_cast<std::size_t>(number)]) {
+                    used[static_cast<std::size_t>(number)] = true;
+                    return std::to_string(number);
+                }
             }
         };
         std::size_t pos = static_cast<std::size_t>(empty);

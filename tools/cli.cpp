@@ -20,6 +20,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -392,6 +393,9 @@ constexpr std::string_view kFileNote =
     "FILE is a directory file made by pack (- reads standard input); without it, the directory built into the\n"
     "program.\n";
 
+// The commands. One that lists records names kRecordOptions among its groups and prints its container with
+// PrintRecords(container, inv.records): that is all it takes for it to get --format, --count, --limit, --columns
+// and --excel as dump and search have them.
 const Command kCommands[] = {
     {"stats", "[FILE]", "the directory's figures, one 'name: value' a line", "", {}, 0, 1, "FILE", Stats},
     {"dump",
@@ -529,13 +533,13 @@ int Run(int argc, char** argv) {
     if (argc < 2) return Usage({}, "no command");
     const std::string first = argv[1];
     if (first == "--help" || first == "-h" || first == "help") {
-        if (argc > 2 && first == "help") {
-            for (const Command& c : kCommands)
-                if (argv[2] == c.name) return Print(CommandHelp(c));
-            return Usage({}, "unknown command '" + std::string(argv[2]) + "'");
-        }
-        if (argc > 2) return Usage({}, "unexpected argument '" + std::string(argv[2]) + "'");
-        return Print(ToolHelp());
+        const int topic = first == "help" ? 2 : 0; // "help" takes a COMMAND
+        if (argc > std::max(2, topic + 1))
+            return Usage({}, "unexpected argument '" + std::string(argv[std::max(2, topic + 1)]) + "'");
+        if (argc == 2) return Print(ToolHelp());
+        for (const Command& c : kCommands)
+            if (argv[2] == c.name) return Print(CommandHelp(c));
+        return Usage({}, "unknown command '" + std::string(argv[2]) + "'");
     }
     if (first == "--version") {
         if (argc > 2) return Usage({}, "unexpected argument '" + std::string(argv[2]) + "'");

@@ -16,13 +16,4 @@ using StartCheck = std::function<std::string(std::string_view start)>;
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
                    std::int64_t limit = std::int64_t{1} << 30, const StartCheck& checkStart = {});
 
-// Writes a whole file through a temporary of its own beside it (created exclusively, the mode of a new file
-// under the umask), synced before it replaces `path` and the folder synced after, so that a failure or an
-// interruption (SIGINT, SIGTERM, SIGHUP) never leaves half a file nor a temporary behind. An existing `path`
-// that is not a regular file is refused.
-bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string& error);
-
-// Whether both paths name one existing file (the same device and inode).
-bool SameFile(const std::string& a, const std::string& b);
-
 } // namespace vg

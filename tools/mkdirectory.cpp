@@ -4,6 +4,7 @@
 //   mkdirectory pack [--excel] CSV -o FILE
 
 #include "citygen.h"
+#include "directory/atomicfile.h"
 #include "directory/writer.h"
 #include "fileio.h"
 #include "packcsv.h"
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
             if (vg::PackCsv({argv[1 + optind], output, excel ? vg::CsvEncoding::Windows1251 : vg::CsvEncoding::Utf8},
                             error))
                 return 0;
-        } else if (vg::WriteWholeFile(output, vg::PackDirectory(vg::GenerateCity(records)), error)) {
+        } else if (vg::WriteFileAtomically(output, vg::PackDirectory(vg::GenerateCity(records)), error)) {
             return 0;
         }
         std::fprintf(stderr, "mkdirectory: %s\n", error.c_str());

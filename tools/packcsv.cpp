@@ -1,5 +1,6 @@
 #include "packcsv.h"
 
+#include "directory/atomicfile.h"
 #include "directory/limits.h"
 #include "directory/writer.h"
 #include "fileio.h"
@@ -31,8 +32,9 @@ bool PackCsv(const PackRequest& request, std::string& error) {
     const bool fromStdin = request.csv == "-", toStdout = request.output == "-";
     const std::string input = fromStdin ? "/dev/stdin" : request.csv;
     const std::string shown = fromStdin ? "standard input" : request.csv;
-    if (!toStdout && SameFile(input, request.output)) {
-        error = request.output + " is the CSV itself; nothing was written";
+    if (!toStdout && WouldReplace(request.output, input, error)) {
+        if (error.empty()) error = request.output + " is the CSV itself";
+        error += "; nothing was written";
         return false;
     }
     std::string csv;
@@ -47,7 +49,7 @@ bool PackCsv(const PackRequest& request, std::string& error) {
     }
     csv = {};
     const std::string packed = PackDirectory(std::move(parsed.records));
-    return toStdout ? WriteStandardOutput(packed, error) : WriteWholeFile(request.output, packed, error);
+    return toStdout ? WriteStandardOutput(packed, error) : WriteFileAtomically(request.output, packed, error);
 }
 
 } // namespace vg

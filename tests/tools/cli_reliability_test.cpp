@@ -90,13 +90,15 @@ public:
         return r;
     }
     Outcome Cli(const std::string& args, const std::string& env = "") const { return Sh("exec $CLI " + args, env); }
-    // The same with the fault shim preloaded.
-    Outcome Faulty(const std::string& args, const std::string& faults) const {
+    // The same with the fault shim preloaded; FaultySh exports it to a whole script, which runs in the folder.
+    Outcome Faulty(const std::string& args, const std::string& faults) const { return Cli(args, Shim(faults)); }
+    Outcome FaultySh(const std::string& script, const std::string& faults) const {
+        return Sh("export " + Shim(faults) + "; cd " + dir_.string() + " && " + script);
+    }
+    static std::string Shim(const std::string& faults) {
         const char* asan = std::getenv("ASAN_OPTIONS");
-        std::string env = "LD_PRELOAD=" + std::string(VG_FAULTSHIM) +
-                          " ASAN_OPTIONS=" + (asan ? std::string(asan) + ":" : "") + "verify_asan_link_order=0 " +
-                          faults;
-        return Cli(args, env);
+        return "LD_PRELOAD=" + std::string(VG_FAULTSHIM) + " ASAN_OPTIONS=" + (asan ? std::string(asan) + ":" : "") +
+               "verify_asan_link_order=0 " + faults;
     }
 
     void Write(const std::string& name, const std::string& bytes) const {
@@ -192,14 +194,68 @@ TEST_F(CliAttack, AFailedWriteSyncOrCloseOfTheOutputKeepsTheOldFileAndLeavesNoTe
 }
 
 TEST_F(CliAttack, AnInterruptedPackLeavesNoTemporaryAndTheOldFile) {
+    // Every signal that ends the tool takes the temporary along (no core file either); an ignored one, as under
+    // nohup, stays ignored and the pack completes.
+    std::string csv = "phone,street,house,flat,user\r\n";
+    for (int i = 0; i < 300; ++i)
+        csv += std::to_string(10000 + i * 7919 % 90000) + ",STREET " + std::to_string(i * 37) + ",1,2,U\r\n";
+    Write("city.csv", csv);
+    struct Case {
+        std::string before; // shell commands before the tool starts
+        int signal;         // raised at its first write; 0: none
+        int status;
+    };
+    std::vector<Case> cases = {{"ulimit -f 1;", 0, 128 + SIGXFSZ}, {"trap '' HUP;", SIGHUP, 0}};
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGXFSZ, SIGPIPE, SIGRTMIN + 3})
+        cases.push_back({"", signal, 128 + signal});
+    for (const Case& c : cases) {
+        const std::string what = c.before + " signal " + std::to_string(c.signal);
+        Write("city.rcd", "the old file");
+        Outcome r = FaultySh("ulimit -c 0; " + c.before + " exec $CLI pack city.csv -o city.rcd",
+                             "VG_SIGNAL_ON_WRITE=" + std::to_string(c.signal));
+        EXPECT_EQ(r.status, c.status) << what << ": " << r.err;
+        EXPECT_EQ(Slurp(Path("city.rcd")) == "the old file", c.status != 0) << what;
+        EXPECT_EQ(Names(), (std::vector<std::string>{"city.csv", "city.rcd"})) << what;
+    }
+}
+
+// Where pack's output lands and what it keeps: through links to their final target, never over what is not a
+// regular file, with the replaced file's mode and owner, refusing what it cannot examine.
+TEST_F(CliAttack, PackReplacesOnlyTheFinalTargetOfItsOutputAndKeepsItsModeAndOwner) {
     Write("city.csv", SmallCsv());
-    Write("city.rcd", "the old file");
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        Outcome r = Faulty("pack " + Path("city.csv") + " -o " + Path("city.rcd"),
-                           "VG_SIGNAL_ON_WRITE=" + std::to_string(signal));
-        EXPECT_EQ(r.status, 128 + signal);
-        EXPECT_EQ(Slurp(Path("city.rcd")), "the old file") << signal;
-        EXPECT_EQ(Names(), (std::vector<std::string>{"city.csv", "city.rcd"})) << signal;
+    ASSERT_EQ(Cli("pack " + Path("city.csv") + " -o " + Path("want.rcd")).status, 0);
+    struct Case {
+        const char* run;    // in the test's folder, which has city.csv, want.rcd and sub/old.rcd ("old")
+        const char* faults; // for the shim
+        const char* told;   // the start of the message; empty: success
+        const char* check;  // a shell test afterwards
+    };
+    for (const Case& c : {
+             Case{"ln -s sub/old.rcd a; ln -s a b; $PACK b", "", "", "test -L a -a -L b && cmp sub/old.rcd want.rcd"},
+             Case{"ln -s sub/new.rcd d; $PACK d", "", "", "test -L d && cmp sub/new.rcd want.rcd"},
+             Case{"$PACK /dev/stdout >sub/old.rcd", "", "", "test -L /dev/stdout && cmp sub/old.rcd want.rcd"},
+             Case{"{ $PACK /dev/stdout; echo $? >sub/st; } | cat; exit $(cat sub/st)", "",
+                  "/dev/stdout exists and is not a regular file", "true"},
+             Case{"mkfifo sub/fifo; ln -s sub/fifo f; $PACK f", "", "f exists and is not a regular file",
+                  "test -p sub/fifo -a -L f"},
+             Case{"ln -s sub l; $PACK l", "", "l exists and is not a regular file", "test -d sub -a -L l"},
+             Case{"chown 1234:2345 sub/old.rcd; chmod 2640 sub/old.rcd; $PACK sub/old.rcd", "", "",
+                  "test \"$(stat -c '%a %u %g' sub/old.rcd)\" = '2640 1234 2345' && cmp sub/old.rcd want.rcd"},
+             Case{"chmod 777 sub; chown 1234 sub/old.rcd; chmod 666 sub/old.rcd; "
+                  "setpriv --reuid=65534 --regid=65534 --clear-groups $PACK sub/old.rcd",
+                  "", "cannot keep the owner of sub/old.rcd", "test $(stat -c %u sub/old.rcd) = 1234"},
+             Case{"$PACK sub/old.rcd", "VG_FAIL_STAT=sub/old.rcd", "cannot examine sub/old.rcd: ", "true"},
+             Case{"$PACK sub/old.rcd", "VG_FAIL_STAT=city.csv", "cannot examine city.csv: ", "true"},
+         }) {
+        Sh("cd " + dir_.string() + " && rm -rf sub a b d f l && mkdir sub && echo old >sub/old.rcd");
+        Outcome r = FaultySh(std::string("PACK=\"$CLI pack city.csv -o\"; ") + c.run, c.faults);
+        EXPECT_EQ(r.status, *c.told ? 1 : 0) << c.run << ": " << r.err;
+        const std::string told = *c.told ? "vetlograd09-cli: " + std::string(c.told) : "";
+        EXPECT_EQ(r.err.substr(0, *c.told ? told.size() : std::string::npos), told) << c.run;
+        EXPECT_TRUE(!*c.told || Slurp(Path("sub/old.rcd")) == "old\n") << c.run;
+        const std::string check = std::string(c.check) + " && ! ls -A . sub | grep tmp";
+        EXPECT_EQ(Sh("cd " + dir_.string() + " && " + check).status, 0) << c.run << ": " << c.check;
+        EXPECT_EQ(Slurp(Path("city.csv")), SmallCsv()) << c.run;
     }
 }
 

@@ -1,3 +1,4 @@
+#include "directory/atomicfile.h"
 #include "fileio.h"
 #include "resources/builtin_directory.h"
 #include "testdata.h"
@@ -51,7 +52,7 @@ protected:
 
     void Write(const std::string& name, const std::string& bytes) const {
         std::string error;
-        ASSERT_TRUE(vg::WriteWholeFile(Path(name), bytes, error)) << error;
+        ASSERT_TRUE(vg::WriteFileAtomically(Path(name), bytes, error)) << error;
     }
 
 private:
@@ -112,6 +113,8 @@ TEST_F(Cli, CommandLinesAnswerWithTheirStatusStreamAndFirstLine) {
              Case{"frobnicate", 2, "unknown command 'frobnicate'"},
              Case{"--bogus", 2, "unknown option '--bogus'"},
              Case{"--version now", 2, "unexpected argument 'now'"},
+             Case{"help search now", 2, "unexpected argument 'now'"},
+             Case{"help frob", 2, "unknown command 'frob'"},
          }) {
         const Outcome r = Cmd(c.args);
         EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
@@ -121,8 +124,9 @@ TEST_F(Cli, CommandLinesAnswerWithTheirStatusStreamAndFirstLine) {
             EXPECT_EQ(first.substr(0, std::strlen(c.first)), c.first) << c.args;
             continue;
         }
-        const std::string command =
-            c.args[0] == '-' || c.args.rfind("frob", 0) == 0 ? "" : c.args.substr(0, c.args.find(' '));
+        // The tool's own help for its own errors, the command's for a command's.
+        const std::string word = c.args.substr(0, c.args.find(' '));
+        const std::string command = word[0] == '-' || word == "frobnicate" || word == "help" ? "" : word;
         EXPECT_EQ(r.err,
                   tool + c.first + "\nTry 'vetlograd09-cli" + (command.empty() ? "" : " " + command) + " --help'.\n")
             << c.args;

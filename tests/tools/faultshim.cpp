@@ -5,9 +5,11 @@
 //   VG_FAIL_FSYNC=1         fsync() fails with EIO
 //   VG_FAIL_CLOSE=1         close() of a file open for writing closes it and fails with EIO
 //   VG_SIGNAL_ON_WRITE=S    the first write() raises signal S instead of writing
+//   VG_FAIL_STAT=SUFFIX     stat() and lstat() of a path ending in SUFFIX fail with EIO, whatever it is
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,6 +32,13 @@ bool Regular(int fd) {
 }
 
 long long readSoFar, writtenSoFar;
+
+bool StatFails(const char* path) {
+    const char* suffix = getenv("VG_FAIL_STAT");
+    if (!suffix || !*suffix || !path) return false;
+    const std::size_t n = strlen(path), k = strlen(suffix);
+    return n >= k && strcmp(path + n - k, suffix) == 0;
+}
 
 } // namespace
 
@@ -84,6 +93,16 @@ int close(int fd) {
         return -1;
     }
     return rc;
+}
+
+int stat(const char* path, struct stat* st) {
+    static auto next = Next<int (*)(const char*, struct stat*)>("stat");
+    return StatFails(path) ? (errno = EIO, -1) : next(path, st);
+}
+
+int lstat(const char* path, struct stat* st) {
+    static auto next = Next<int (*)(const char*, struct stat*)>("lstat");
+    return StatFails(path) ? (errno = EIO, -1) : next(path, st);
 }
 
 } // extern "C"

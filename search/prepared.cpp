@@ -1,0 +1,273 @@
+#include "prepared.h"
+
+#include "matching.h"
+#include "searchrun.h"
+
+#include "directory/cp1251.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <numeric>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace vg {
+namespace {
+
+std::uint64_t HashText(std::string_view text) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ text.size();
+    std::size_t k = 0;
+    for (; k + 8 <= text.size(); k += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, text.data() + k, 8);
+        h = (h ^ v) * 0xBF58476D1CE4E5B9ULL;
+        h ^= h >> 31;
+    }
+    std::uint64_t tail = 0;
+    if (k < text.size()) std::memcpy(&tail, text.data() + k, text.size() - k);
+    h = (h ^ tail) * 0x94D049BB133111EBULL;
+    return h ^ (h >> 29);
+}
+
+// The first occurrence of `needle` (not empty) in [from, end), or null. The needle's first and last bytes are
+// compared sixteen positions at a time, and only where both agree is the rest compared.
+const char* Find(const char* from, const char* end, std::string_view needle) {
+    const std::size_t n = needle.size();
+    if (n == 1) return static_cast<const char*>(std::memchr(from, needle[0], static_cast<std::size_t>(end - from)));
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(needle[0]);
+    const __m128i last = _mm_set1_epi8(needle[n - 1]);
+    for (; end - from >= static_cast<std::ptrdiff_t>(n - 1 + 16); from += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n - 1));
+        auto both =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (both != 0) {
+            const int at = __builtin_ctz(both);
+            if (std::memcmp(from + at + 1, needle.data() + 1, n - 2) == 0) return from + at;
+            both &= both - 1;
+        }
+    }
+#endif
+    if (end - from < static_cast<std::ptrdiff_t>(n)) return nullptr;
+    return static_cast<const char*>(memmem(from, static_cast<std::size_t>(end - from), needle.data(), n));
+}
+
+std::string_view TextOf(const TString& record, Field field) {
+    return field == Field::Phone ? record.Key() : record.Lines().Get(static_cast<int>(field) - 1);
+}
+
+} // namespace
+
+// ---- TFieldColumn ----
+
+TFieldColumn::TFieldColumn(const TStrContainer& whole, Field field, std::int32_t count) {
+    // Open addressing: a slot holds a distinct text's number plus one, and the upper half of its hash so that a
+    // probe compares texts only when the hashes agree.
+    std::vector<std::uint64_t> slots(256, 0);
+    std::size_t mask = slots.size() - 1;
+    auto rehash = [&]() {
+        std::vector<std::uint64_t> grown(slots.size() * 2, 0);
+        const std::size_t grownMask = grown.size() - 1;
+        for (std::uint64_t slot : slots) {
+            if (slot == 0) continue;
+            std::size_t at = static_cast<std::size_t>(HashText(Text((slot & 0xFFFFFFFFu) - 1))) & grownMask;
+            while (grown[at] != 0)
+                at = (at + 1) & grownMask;
+            grown[at] = slot;
+        }
+        slots.swap(grown);
+        mask = grownMask;
+    };
+    narrow_.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::string_view text = TextOf(*whole.GetItem(i), field);
+        const std::uint64_t hash = HashText(text);
+        const std::uint64_t tag = hash & ~std::uint64_t{0xFFFFFFFFu};
+        std::size_t at = static_cast<std::size_t>(hash) & mask;
+        std::uint32_t code = 0;
+        for (;; at = (at + 1) & mask) {
+            const std::uint64_t slot = slots[at];
+            if (slot == 0) {
+                code = static_cast<std::uint32_t>(ends_.size());
+                texts_.append(text);
+                ends_.push_back(static_cast<std::uint32_t>(texts_.size()));
+                slots[at] = tag | (code + 1);
+                if (ends_.size() * 2 > slots.size()) rehash();
+                break;
+            }
+            if ((slot & ~std::uint64_t{0xFFFFFFFFu}) == tag && Text((slot & 0xFFFFFFFFu) - 1) == text) {
+                code = static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1);
+                break;
+            }
+        }
+        if (wide_.empty() && code > std::numeric_limits<std::uint16_t>::max()) {
+            wide_.reserve(static_cast<std::size_t>(count));
+            wide_.assign(narrow_.begin(), narrow_.end());
+            std::vector<std::uint16_t>().swap(narrow_);
+        }
+        if (wide_.empty())
+            narrow_.push_back(static_cast<std::uint16_t>(code));
+        else
+            wide_.push_back(code);
+    }
+    texts_.shrink_to_fit();
+    ends_.shrink_to_fit();
+    folded_.reserve(texts_.size() + ends_.size() + 1);
+    foldedStarts_.reserve(ends_.size());
+    for (std::size_t code = 0; code < Distinct(); ++code) {
+        folded_ += '\n';
+        foldedStarts_.push_back(static_cast<std::uint32_t>(folded_.size()));
+        folded_ += cp1251::Upper(Text(code));
+    }
+    folded_ += '\n';
+}
+
+std::vector<unsigned char> TFieldColumn::Occurrences(std::string_view criterion, bool atStart) const {
+    std::vector<unsigned char> found(Distinct(), 0);
+    std::string needle;
+    if (atStart) needle += '\n';
+    needle += criterion;
+    const char* const begin = folded_.data();
+    const char* const end = begin + folded_.size();
+    const char* from = begin;
+    while (const char* hit = Find(from, end, needle)) {
+        const auto at = static_cast<std::uint32_t>(hit - begin) + (atStart ? 1u : 0u);
+        const auto code = static_cast<std::size_t>(std::upper_bound(foldedStarts_.begin(), foldedStarts_.end(), at) -
+                                                   foldedStarts_.begin() - 1);
+        found[code] = 1;
+        // On to the next text: one occurrence settles this one.
+        from = code + 1 < foldedStarts_.size() ? begin + foldedStarts_[code + 1] - (atStart ? 1 : 0) : end;
+    }
+    return found;
+}
+
+std::vector<unsigned char> TFieldColumn::Verdicts(const TCriterionTest& test) const {
+    // A text criterion is looked for in every distinct text at once; a criterion holding a line feed could
+    // span two of them, so it is tested text by text as is every other condition.
+    const std::string& criterion = test.Folded();
+    if (!criterion.empty() && criterion.find('\n') == std::string::npos) {
+        switch (test.Condition()) {
+        case MatchCondition::BeginsWith:
+            return Occurrences(criterion, true);
+        case MatchCondition::Contains:
+            return Occurrences(criterion, false);
+        case MatchCondition::NotContains: {
+            std::vector<unsigned char> verdicts = Occurrences(criterion, false);
+            for (unsigned char& verdict : verdicts)
+                verdict ^= 1;
+            return verdicts;
+        }
+        default:
+            break;
+        }
+    }
+    std::vector<unsigned char> verdicts(Distinct());
+    for (std::size_t code = 0; code < verdicts.size(); ++code)
+        verdicts[code] = test(Text(code)) ? 1 : 0;
+    return verdicts;
+}
+
+void TFieldColumn::Select(const std::vector<unsigned char>& verdicts, std::uint32_t begin, std::uint32_t end,
+                          std::vector<std::uint32_t>& out) const {
+    WithCodes([&](const auto& codes) {
+        // Every position is written and the count moves on only for a kept one: no branch to mispredict. The
+        // room is not cleared first: only what is kept is read back.
+        const std::unique_ptr<std::uint32_t[]> room(new std::uint32_t[end - begin + 1]);
+        std::uint32_t* const to = room.get();
+        const unsigned char* const verdict = verdicts.data();
+        const auto* const code = codes.data();
+        std::size_t kept = 0;
+        for (std::uint32_t i = begin; i < end; ++i) {
+            to[kept] = i;
+            kept += verdict[code[i]];
+        }
+        out.insert(out.end(), to, to + kept);
+    });
+}
+
+void TFieldColumn::Filter(const std::vector<unsigned char>& verdicts, std::vector<std::uint32_t>& positions,
+                          std::size_t from) const {
+    WithCodes([&](const auto& codes) {
+        std::size_t kept = from;
+        for (std::size_t k = from; k < positions.size(); ++k) {
+            const std::uint32_t i = positions[k];
+            positions[kept] = i;
+            kept += verdicts[codes[i]];
+        }
+        positions.resize(kept);
+    });
+}
+
+std::size_t TFieldColumn::MemoryBytes() const {
+    return texts_.capacity() + ends_.capacity() * sizeof(std::uint32_t) + folded_.capacity() +
+           foldedStarts_.capacity() * sizeof(std::uint32_t) + narrow_.capacity() * sizeof(std::uint16_t) +
+           wide_.capacity() * sizeof(std::uint32_t);
+}
+
+// ---- TPreparedDirectory ----
+
+TPreparedDirectory::TPreparedDirectory(const TStrContainer& whole) : whole_(whole), count_(whole.Count()) {
+    for (std::int32_t i = count_ - 1; i >= 0 && lastShort_ < 0; --i)
+        if (whole.GetItem(i)->Lines().Count() < kFieldCount - 1) lastShort_ = i;
+    columns_.reserve(kFieldCount - 1);
+    for (Field field : {Field::Street, Field::House, Field::Flat, Field::User})
+        columns_.emplace_back(whole, field, count_);
+}
+
+TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {
+    TSelection selection;
+    selection.stop = lastShort_;
+    // The walk runs from the last record down and stops with a failure at the last record short of lines:
+    // it keeps every record before that one and that one itself.
+    const auto begin = static_cast<std::uint32_t>(lastShort_ + 1);
+    const auto end = static_cast<std::uint32_t>(count_);
+    std::vector<std::uint32_t>& out = selection.positions;
+    out.resize(begin);
+    std::iota(out.begin(), out.end(), 0u);
+    const std::size_t kept = out.size();
+    bool first = true;
+    // Every record from `begin` on has every field, so that only the criteria that are set can fail: each
+    // narrows what the ones before it kept.
+    for (Field field : filter.Set()) {
+        if (field == Field::Phone) continue;
+        const TFieldColumn& column = columns_[Index(field) - 1];
+        const std::vector<unsigned char> verdicts = column.Verdicts(filter.Test(field));
+        if (first) {
+            column.Select(verdicts, begin, end, out);
+            first = false;
+        } else {
+            column.Filter(verdicts, out, kept);
+        }
+    }
+    const bool phone = filter.Condition(Field::Phone) != MatchCondition::NoCondition;
+    if (first && !phone) {
+        out.resize(end);
+        std::iota(out.begin() + static_cast<std::ptrdiff_t>(kept), out.end(), begin);
+    } else if (phone) {
+        const TCriterionTest& test = filter.Test(Field::Phone);
+        auto passes = [&](std::uint32_t i) { return test(whole_.GetItem(static_cast<int>(i))->Key()); };
+        if (first) {
+            for (std::uint32_t i = begin; i < end; ++i)
+                if (passes(i)) out.push_back(i);
+        } else {
+            std::size_t to = kept;
+            for (std::size_t k = kept; k < out.size(); ++k)
+                if (passes(out[k])) out[to++] = out[k];
+            out.resize(to);
+        }
+    }
+    return selection;
+}
+
+std::size_t TPreparedDirectory::MemoryBytes() const {
+    std::size_t bytes = sizeof *this + columns_.capacity() * sizeof(TFieldColumn);
+    for (const TFieldColumn& column : columns_)
+        bytes += column.MemoryBytes();
+    return bytes;
+}
+
+} // namespace vg

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "directory/fields.h"
+#include "directory/strcontainer.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vg {
+
+class TCriterionTest;
+class TRecordFilter;
+
+// One field of every record, held as which of the field's distinct texts each record has: a criterion is
+// tested once per distinct text and then looked up once per record. A directory's streets, houses and flats
+// number a few hundred whatever its size, its subscribers a sixth of its records.
+class TFieldColumn {
+public:
+    // The field of records [0, count) of `whole`; a record without it holds the empty text.
+    TFieldColumn(const TStrContainer& whole, Field field, std::int32_t count);
+
+    std::size_t Distinct() const { return ends_.size(); }
+    std::string_view Text(std::size_t code) const {
+        const std::uint32_t begin = code == 0 ? 0 : ends_[code - 1];
+        return {texts_.data() + begin, ends_[code] - begin};
+    }
+    // The test's verdict on every distinct text, 1 where it passes.
+    std::vector<unsigned char> Verdicts(const TCriterionTest& test) const;
+    // Keeps the positions in [begin, end) whose record passes, ascending, appended to `out`.
+    void Select(const std::vector<unsigned char>& verdicts, std::uint32_t begin, std::uint32_t end,
+                std::vector<std::uint32_t>& out) const;
+    // Removes from `positions`, from its element `from` on, those whose record fails; the others keep their order.
+    void Filter(const std::vector<unsigned char>& verdicts, std::vector<std::uint32_t>& positions,
+                std::size_t from) const;
+    std::size_t MemoryBytes() const;
+
+private:
+    template <class F> decltype(auto) WithCodes(F&& f) const {
+        return narrow_.empty() && !wide_.empty() ? f(wide_) : f(narrow_);
+    }
+
+    // The texts' occurrences of a folded criterion, one verdict per text: at their start only, or anywhere.
+    std::vector<unsigned char> Occurrences(std::string_view criterion, bool atStart) const;
+
+    std::string texts_;               // the distinct texts back to back, in their first record's order
+    std::vector<std::uint32_t> ends_; // where each distinct text ends in texts_
+    // Per record, its text's number: 16 bits while the field has at most 65,536 distinct texts.
+    std::vector<std::uint16_t> narrow_;
+    std::vector<std::uint32_t> wide_;
+    // The distinct texts folded as the search compares them, each after a line feed (which no line holds) and
+    // the last one before one more: a criterion is looked for in all of them at once.
+    std::string folded_;
+    std::vector<std::uint32_t> foldedStarts_;
+};
+
+// Which records a search keeps, in the directory's order, and where its walk stops.
+struct TSelection {
+    std::vector<std::uint32_t> positions;
+    // The record short of lines where the walk from the last record down stops with a failure; -1: none.
+    // Every record before it is kept.
+    std::int32_t stop = -1;
+};
+
+// The whole directory prepared for searching: its streets, houses, flats and subscribers as columns of
+// distinct texts. The selection is exactly the walk's: every field is tested by the same criterion test as
+// the walk's, on the same text; the phone, nearly one per record, is read from the record itself.
+class TPreparedDirectory {
+public:
+    // `whole` must stay alive and unchanged as long as this.
+    explicit TPreparedDirectory(const TStrContainer& whole);
+    TPreparedDirectory(const TPreparedDirectory&) = delete;
+    TPreparedDirectory& operator=(const TPreparedDirectory&) = delete;
+
+    std::int32_t Count() const { return count_; }
+    const TStrContainer& Whole() const { return whole_; }
+    // The records the walk from the last record to the first keeps, and where it stops.
+    TSelection Select(const TRecordFilter& filter) const;
+    // What the columns take besides the records.
+    std::size_t MemoryBytes() const;
+
+private:
+    const TStrContainer& whole_;
+    std::int32_t count_;
+    std::int32_t lastShort_ = -1;       // the last record with fewer lines than fields
+    std::vector<TFieldColumn> columns_; // Street, House, Flat, User
+};
+
+} // namespace vg
