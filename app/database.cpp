@@ -2,6 +2,7 @@
 
 #include "directory/loader.h"
 #include "progress.h"
+#include "search/boxsearch.h"
 
 #include <QResource>
 
@@ -21,9 +22,7 @@ QString LoadingText() {
 TDatabase::TDatabase(DirectorySource source)
     : source_(source ? std::move(source) : DirectorySource(BuiltinDirectoryResource)) {}
 
-TDatabase::~TDatabase() {
-    directory_.Clear(); // its records belong to the master
-}
+TDatabase::~TDatabase() = default;
 
 void TDatabase::LoadDatabase(IProgress* progress, bool Quiet) {
     Load(progress, Quiet, nullptr);
@@ -44,7 +43,7 @@ void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uin
     std::optional<std::string_view> bytes = source_();
     if (!bytes) throw EDirectoryMissing();
     if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
-        directory_.Clear(); // nothing may keep the old master's records
+        directory_.Clear(); // the old directory's records go before the new one is parsed
         prepared_.reset();
         master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
         masterBytes_ = *bytes;
@@ -77,7 +76,14 @@ const vg::TSearchAdvisor& TDatabase::Advisor() {
         vg::TStrContainer whole;
         master_->Load(whole);
         advisor_ = std::make_unique<vg::TSearchAdvisor>(whole);
-        whole.Clear(); // its records belong to the master
     }
     return *advisor_;
+}
+
+vg::TExplanation TDatabase::ExplainBox(const vg::TBoxQuery& query) {
+    const vg::TSearchAdvisor& advisor = Advisor(); // makes sure there is a master
+    if (const vg::TStrContainer* whole = master_->Whole()) return vg::ExplainBox(*whole, advisor, query);
+    vg::TStrContainer whole;
+    master_->Load(whole);
+    return vg::ExplainBox(whole, advisor, query);
 }

@@ -15,8 +15,9 @@
 #include <vector>
 
 namespace vg {
+class TBoxQuery;
 class TDirectoryMaster;
-}
+} // namespace vg
 
 class IProgress;
 
@@ -61,6 +62,8 @@ public:
 
     // What explains an empty search, made from the whole directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
+    // Why the box found nothing in the whole directory, and what would find something (ExplainBox).
+    vg::TExplanation ExplainBox(const vg::TBoxQuery& query);
 
 private:
     void Load(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>* positions);
@@ -69,7 +72,7 @@ private:
     // The parsed copy and the bytes it was parsed from; made again when the source hands out other bytes.
     std::string_view masterBytes_;
     std::unique_ptr<vg::TDirectoryMaster> master_;
-    vg::TStrContainer directory_{0}; // after the master: it shares the master's records
+    vg::TStrContainer directory_{0}; // shares the records of the master it was last loaded from
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
     std::unique_ptr<vg::TPreparedDirectory> prepared_; // of the master's records
 };

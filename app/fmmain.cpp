@@ -1,5 +1,6 @@
 #include "fmmain.h"
 
+#include "boxpanel.h"
 #include "criteriapanel.h"
 #include "database.h"
 #include "fmsplash.h"
@@ -18,6 +19,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -82,6 +85,8 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
     setFont(base);
 
     criteria_ = std::make_unique<TCriteriaPanel>(*ui, *this);
+    box_ = new TBoxPanel(*this, ui->TBPhone);
+    recall_ = std::make_unique<TSearchRecall>();
     results_ = std::make_unique<TResultPane>(*ui, database_.Directory(), base);
     strip_ = std::make_unique<TNotFoundStrip>(*ui);
     for (QToolBar* bar : findChildren<QToolBar*>())
@@ -98,6 +103,14 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
         typing_.stop();
         ui->mnSearch->trigger();
     });
+    connect(box_, &TBoxPanel::Edited, this, &TFmMain::BoxEdited);
+    connect(box_, &TBoxPanel::SearchRequested, this, [this] {
+        typing_.stop();
+        ui->mnSearch->trigger();
+    });
+    box_->Field()->installEventFilter(this);
+    for (int k = 0; k < vg::kCriterionCount; ++k)
+        criteria_->Field(k)->installEventFilter(this);
     connect(strip_.get(), &TNotFoundStrip::SuggestionChosen, this, &TFmMain::ApplySuggestion);
 
     Tm.setInterval(255);
@@ -115,8 +128,10 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
     });
     keys_ = std::make_unique<TKeyMap>(*this, *ui, *criteria_,
                                       TKeyTargets{[this](int column) { ListViewColumnClick(column); },
-                                                  [this] { SwitchListAndCriteria(); }, [this] { ApplySuggestion(0); }});
-    ui->edPhone->setFocus(); // where the operator starts typing, never the list
+                                                  [this] { SwitchListAndCriteria(); }, [this] { ApplySuggestion(0); },
+                                                  [this] { box_->Focus(); }});
+    box_->SetKeyName(QStringLiteral("F2"));
+    box_->Field()->setFocus(); // where the operator starts typing, never the list
     hints_ = std::make_unique<TWindowHints>(*ui->Tip);
     FormCreate();
 }
@@ -211,7 +226,75 @@ void TFmMain::ListViewColumnClick(int column) {
 // ---- the criteria ----
 
 void TFmMain::DoClearFilter() {
+    const TSearchState before = State();
+    putting_ = true;
     criteria_->Clear();
+    box_->Put({});
+    putting_ = false;
+    CriteriaEdited();
+    if (!before.Empty()) cleared_ = before;
+}
+
+TSearchState TFmMain::State() const {
+    TSearchState state;
+    state.box = box_->Text();
+    for (int k = 0; k < vg::kCriterionCount; ++k) {
+        state.texts[static_cast<std::size_t>(k)] = criteria_->Text(k);
+        state.conditions[static_cast<std::size_t>(k)] = criteria_->Condition(k)->currentIndex();
+    }
+    return state;
+}
+
+void TFmMain::PutState(const TSearchState& state) {
+    putting_ = true;
+    box_->Put(state.box);
+    for (int k = 0; k < vg::kCriterionCount; ++k) {
+        // The text first: a wildcard in it would otherwise choose the condition.
+        criteria_->Field(k)->setText(state.texts[static_cast<std::size_t>(k)]);
+        criteria_->Condition(k)->setCurrentIndex(state.conditions[static_cast<std::size_t>(k)]);
+    }
+    putting_ = false;
+    cleared_.reset();
+    if (ui->mnSearchAsYouType->isChecked()) typing_.start();
+}
+
+bool TFmMain::RecallSearch(int direction) {
+    const TSearchState now = State();
+    for (const TSearchState* s = recall_->Step(direction); s; s = recall_->Step(direction))
+        if (!(*s == now)) {
+            const TSearchState recalled = *s;
+            PutState(recalled);
+            FocusWhereTyped(recalled);
+            return true;
+        }
+    return false;
+}
+
+void TFmMain::FocusWhereTyped(const TSearchState& state) {
+    for (int k = 0; k < vg::kCriterionCount && state.box.isEmpty(); ++k)
+        if (!state.texts[static_cast<std::size_t>(k)].isEmpty()) {
+            criteria_->FocusCriterion(k);
+            return;
+        }
+    box_->Focus();
+}
+
+bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = press->modifiers() & ~Qt::KeypadModifier;
+        if (mods == Qt::AltModifier && (press->key() == Qt::Key_Up || press->key() == Qt::Key_Down)) {
+            RecallSearch(press->key() == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+        if (cleared_ && press->matches(QKeySequence::Undo)) {
+            const TSearchState back = *cleared_;
+            PutState(back);
+            FocusWhereTyped(back);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 vg::TCriteria TFmMain::ReadCriteria() {
@@ -219,6 +302,21 @@ vg::TCriteria TFmMain::ReadCriteria() {
 }
 
 void TFmMain::CriteriaEdited() {
+    if (putting_) return;
+    cleared_.reset();
+    if (!box_->Text().isEmpty()) box_->Put({});
+    if (ui->mnSearchAsYouType->isChecked()) typing_.start();
+}
+
+void TFmMain::BoxEdited() {
+    if (putting_) return;
+    cleared_.reset();
+    const TSearchState state = State();
+    if (std::any_of(state.texts.begin(), state.texts.end(), [](const QString& t) { return !t.isEmpty(); })) {
+        putting_ = true;
+        criteria_->Clear();
+        putting_ = false;
+    }
     if (ui->mnSearchAsYouType->isChecked()) typing_.start();
 }
 
@@ -228,7 +326,15 @@ void TFmMain::mnSearchClick() {
     {
         TKeepFocus keep(this);
         try {
-            lastSearch_ = vg::RunSearch(database_.Directory(), *this);
+            const QString box = box_->Text().trimmed();
+            if (!quiet_) recall_->Record(State());
+            if (box.isEmpty()) {
+                boxQuery_.reset();
+                lastSearch_ = vg::RunSearch(database_.Directory(), *this);
+            } else {
+                boxQuery_.emplace(vg::ToCp1251ForSearch(box));
+                lastSearch_ = vg::RunBoxSearch(database_.Directory(), *this, *boxQuery_);
+            }
         } catch (const EDirectoryMissing&) {
             throw;
         } catch (const std::exception& e) {
@@ -298,9 +404,11 @@ void TFmMain::Finish(const vg::SearchResult& result) {
 // ---- when nothing is found ----
 
 void TFmMain::ExplainEmptySearch(const vg::SearchResult& result) {
-    if (result.outcome != vg::SearchOutcome::NotFound || !criteria_->AnySet()) return;
+    if (result.outcome != vg::SearchOutcome::NotFound) return;
+    if (!boxQuery_ && !criteria_->AnySet()) return;
     try {
-        strip_->ShowExplanation(database_.Advisor().Explain(criteria_->Criteria()));
+        strip_->ShowExplanation(boxQuery_ ? database_.ExplainBox(*boxQuery_)
+                                          : database_.Advisor().Explain(criteria_->Criteria()));
     } catch (const std::exception& e) {
         // Only a help: without it the operator still has the empty list and the sound.
         std::fprintf(stderr, "vetlograd09: no explanation: %s\n", e.what());
@@ -311,6 +419,14 @@ void TFmMain::ApplySuggestion(int index) {
     const std::optional<vg::TExplanation>& explanation = strip_->Explanation();
     if (!explanation || index < 0 || static_cast<std::size_t>(index) >= explanation->suggestions.size()) return;
     const vg::TSuggestion suggestion = explanation->suggestions[static_cast<std::size_t>(index)];
+    if (boxQuery_) {
+        // The box's suggestions are whole box texts.
+        box_->Put(vg::ToQString(suggestion.text));
+        typing_.stop();
+        box_->Focus();
+        ui->mnSearch->trigger();
+        return;
+    }
     criteria_->Put(suggestion.field, suggestion.text, suggestion.condition);
     typing_.stop();
     criteria_->FocusCriterion(static_cast<int>(suggestion.field));

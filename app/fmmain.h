@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recall.h"
+#include "search/boxsearch.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
 
@@ -16,6 +18,7 @@ namespace vg {
 class TResultModel;
 }
 class ISoundPlayer;
+class TBoxPanel;
 class TCriteriaPanel;
 class TDatabase;
 class TFmSplash;
@@ -42,7 +45,9 @@ public:
     // hides the strip.
     void RefreshList();
 
+    TBoxPanel& Box() const { return *box_; }
     TCriteriaPanel& CriteriaPanel() const { return *criteria_; }
+    TSearchRecall& Recall() const { return *recall_; }
     TResultPane& Results() const { return *results_; }
     TNotFoundStrip& Strip() const { return *strip_; }
     Ui::FmMain* Form() const { return ui.get(); }
@@ -72,6 +77,8 @@ public slots:
     void TmTimer();
 
 protected:
+    // Alt+Up and Alt+Down in the box or a criterion field recall a search; Ctrl+Z right after F8 undoes it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -81,8 +88,17 @@ private:
     void SwitchListAndCriteria();
     // The commands keep their captions while they fit; the criteria wrap rather than hide.
     void ArrangeCriterionBars();
-    // A text or condition changed: with the switch on, the list follows after a pause.
+    // A text or condition changed: with the switch on, the list follows after a pause. The box and the
+    // criteria replace each other: typing into one empties the other.
     void CriteriaEdited();
+    void BoxEdited();
+    // The box and every criterion as they stand, and put back.
+    TSearchState State() const;
+    void PutState(const TSearchState& state);
+    // Puts the search `direction` steps back (1) or forward (-1) in the recall; false past either end.
+    bool RecallSearch(int direction);
+    // Into the box when the state has a box text, else into its first criterion with a text.
+    void FocusWhereTyped(const TSearchState& state);
     // After an empty search: why, and what would find something, in the strip.
     void ExplainEmptySearch(const vg::SearchResult& result);
     void TellLoadFailure(const std::exception& e);
@@ -105,6 +121,13 @@ private:
     TFmSplash& progress_;
     ISoundPlayer* sound_;
     std::unique_ptr<TCriteriaPanel> criteria_;
+    TBoxPanel* box_ = nullptr; // a child of the window
+    std::unique_ptr<TSearchRecall> recall_;
+    // The box's words the last search ran with; none after a criteria search.
+    std::optional<vg::TBoxQuery> boxQuery_;
+    // What F8 cleared, until anything else is typed.
+    std::optional<TSearchState> cleared_;
+    bool putting_ = false; // the fields are being filled by the window, not typed
     std::unique_ptr<TResultPane> results_;
     std::unique_ptr<TNotFoundStrip> strip_;
     std::unique_ptr<TKeyMap> keys_;

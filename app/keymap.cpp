@@ -37,6 +37,7 @@ TKeyMap::TKeyMap(QWidget& window, Ui::FmMain& form, TCriteriaPanel& criteria, TK
             QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_F1 + c)),
             QStringLiteral("Сортировать: %1").arg(QString::fromUtf8(vg::kColumns[static_cast<std::size_t>(c)].caption)),
             [this, c] { targets_.sortColumn(c); });
+    AddKey(QKeySequence(Qt::Key_F2), QStringLiteral("Что сказал абонент"), [this] { targets_.focusBox(); });
     AddKey(QKeySequence(Qt::Key_F6), QStringLiteral("Список или поле поиска"),
            [this] { targets_.switchListAndCriteria(); });
     QAction* apply = AddKey(QKeySequence(Qt::CTRL | Qt::Key_Return), QStringLiteral("Принять первое предложение"),

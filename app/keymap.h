@@ -17,6 +17,7 @@ struct TKeyTargets {
     std::function<void(int column)> sortColumn;
     std::function<void()> switchListAndCriteria;
     std::function<void()> applyFirstSuggestion;
+    std::function<void()> focusBox;
 };
 
 // The window's keyboard, in one place: a key for every command, criterion, condition list and column, and the

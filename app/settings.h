@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // One thing the program remembers between runs: its key, its type and its value until the operator sets one.
@@ -31,5 +32,7 @@ namespace settings {
 
 // Whether the list follows the criteria as they are typed.
 inline constexpr TSetting<bool> SearchAsYouType{"SearchAsYouType", false};
+// The last searches, newest first, each one line (TSearchRecall::Encode).
+inline const TSetting<QStringList> RecentSearches{"RecentSearches", {}};
 
 } // namespace settings

@@ -13,6 +13,8 @@
 #include "directory/writer.h"
 #include "resources/builtin_directory.h"
 #include "results/columnsort.h"
+#include "search/boxsearch.h"
+#include "search/folding.h"
 #include "search/prepared.h"
 #include "search/searchrun.h"
 
@@ -115,8 +117,9 @@ struct Query {
     const char* sql[kFormCount];
 };
 
-// vg_number(x) in SQL is the program's own reading of a number (ToNumber): "12А" is 0, not 12. The FTS5 table
-// `t` holds the folded street and subscriber, its rowid that of the row of `d`.
+// vg_number(x) in SQL is the program's own reading of a phone number (ToNumber); the collation vg_address orders
+// a house or flat as the program reads it, as an address (CompareAddress: 52А above 50, 8 below 8А). The FTS5
+// table `t` holds the folded street and subscriber, its rowid that of the row of `d`.
 const Query kQueries[] = {
     {"street_begins",
      vg::Field::Street,
@@ -132,7 +135,7 @@ const Query kQueries[] = {
      vg::Field::House,
      vg::MatchCondition::Greater,
      "50",
-     {"vg_number(house) > vg_number(?1)", "vg_number(house) > vg_number(?1)", nullptr}},
+     {"house COLLATE vg_address > ?1", "house COLLATE vg_address > ?1", nullptr}},
     {"street_mask",
      vg::Field::Street,
      vg::MatchCondition::FitsMask,
@@ -280,8 +283,9 @@ void BM_Search(benchmark::State& state) {
 }
 
 // The same records in an in-memory SQLite table, as UTF-8 text, queried with the same tests. The search folds
-// the case of a text field (a few records are in lower case), so SQLite gets the text fields upper-cased as
-// the program upper-cases them, in columns of their own made once (street_u, user_u): the fastest it can be
+// a text field (case, Ё, quotation marks, blanks), so SQLite gets the text fields folded as the program folds
+// them (FoldForMatch), in columns of their own made once (street_u, user_u), and upper-cased as the sort compares
+// them (street_s, user_s); a house or flat compares through the collation vg_address: the fastest it can be
 // given, and the same rows. Every form's index is made once, before any timing.
 class Sqlite {
 public:
@@ -289,22 +293,26 @@ public:
         sqlite3_open(":memory:", &db_);
         sqlite3_create_function(db_, "vg_number", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &Number, nullptr,
                                 nullptr);
-        Exec("CREATE TABLE d(phone TEXT, street TEXT, house TEXT, flat TEXT, user TEXT, street_u TEXT, user_u TEXT)");
+        sqlite3_create_collation(db_, "vg_address", SQLITE_UTF8, nullptr, &Address);
+        Exec("CREATE TABLE d(phone TEXT, street TEXT, house TEXT, flat TEXT, user TEXT, street_u TEXT, user_u TEXT, "
+             "street_s TEXT, user_s TEXT)");
         Exec("BEGIN");
         sqlite3_stmt* ins = nullptr;
-        sqlite3_prepare_v2(db_, "INSERT INTO d VALUES(?,?,?,?,?,?,?)", -1, &ins, nullptr);
+        sqlite3_prepare_v2(db_, "INSERT INTO d VALUES(?,?,?,?,?,?,?,?,?)", -1, &ins, nullptr);
         vg::TStrContainer c;
         vg::LoadDirectory(c, bytes);
         for (int i = 0; i < c.Count(); ++i) {
             const vg::DirectoryRecord r = vg::ToRecord(*c.GetItem(i));
-            std::string text[7] = {vg::cp1251::ToUtf8(r.phone),
+            std::string text[9] = {vg::cp1251::ToUtf8(r.phone),
                                    vg::cp1251::ToUtf8(r.street),
                                    vg::cp1251::ToUtf8(r.house),
                                    vg::cp1251::ToUtf8(r.flat),
                                    vg::cp1251::ToUtf8(r.user),
+                                   vg::cp1251::ToUtf8(vg::FoldForMatch(vg::FoldKind::Words, r.street)),
+                                   vg::cp1251::ToUtf8(vg::FoldForMatch(vg::FoldKind::Words, r.user)),
                                    vg::cp1251::ToUtf8(vg::cp1251::Upper(r.street)),
                                    vg::cp1251::ToUtf8(vg::cp1251::Upper(r.user))};
-            for (int k = 0; k < 7; ++k)
+            for (int k = 0; k < 9; ++k)
                 sqlite3_bind_text(ins, k + 1, text[k].data(), static_cast<int>(text[k].size()), SQLITE_TRANSIENT);
             sqlite3_step(ins);
             sqlite3_reset(ins);
@@ -320,7 +328,7 @@ public:
     void Prepare(Form form) {
         if (form == kIndex && !indexed_) {
             Exec("CREATE INDEX d_street_u ON d(street_u)");
-            Exec("CREATE INDEX d_house_n ON d(vg_number(house))");
+            Exec("CREATE INDEX d_house_a ON d(house COLLATE vg_address)");
             indexed_ = true;
         }
         if (form == kTrigram && !trigrams_) {
@@ -376,6 +384,13 @@ private:
         }
         return count;
     }
+    // Two houses or flats in the program's order of addresses.
+    static int Address(void*, int an, const void* a, int bn, const void* b) {
+        std::string x, y;
+        vg::cp1251::FromUtf8(std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(an)), x);
+        vg::cp1251::FromUtf8(std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(bn)), y);
+        return vg::CompareAddress(x, y);
+    }
     // The field's digits read as the program reads them; the text is UTF-8, but a number is ASCII either way.
     static void Number(sqlite3_context* context, int, sqlite3_value** args) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
@@ -427,28 +442,183 @@ void BM_SqliteSearch(benchmark::State& state) {
     if (!difference.empty()) state.SkipWithError(("SQLite: " + difference).c_str());
 }
 
+// ---- the one box ----
+
+// What a caller says, and the same word matching in SQL: a word of letters begins a word of the street or the
+// subscriber (?w: the word after a blank, in texts folded as the box folds them and with every character but a
+// letter or digit made a blank), a number beside a word is a house or a flat, dictated digits begin the phone.
+struct BoxQuery {
+    const char* name;
+    const char* text;
+    const char* sql;
+};
+const BoxQuery kBoxQueries[] = {
+    {"surname_street", "иванова ленина",
+     "(instr(street_w, ' ИВАНОВА') OR instr(user_w, ' ИВАНОВА')) AND (instr(street_w, ' ЛЕНИНА') OR instr(user_w, "
+     "' ЛЕНИНА'))"},
+    {"surname_street_house", "коновалова гагарина 6",
+     "(instr(street_w, ' КОНОВАЛОВА') OR instr(user_w, ' КОНОВАЛОВА')) AND (instr(street_w, ' ГАГАРИНА') OR "
+     "instr(user_w, ' ГАГАРИНА')) AND (house_n = 6 OR flat_n = 6)"},
+    {"dictated_phone", "21 39 18", "phone_d LIKE '213918%'"},
+    {"street_house_flat", "ленина 8 21",
+     "(instr(street_w, ' ЛЕНИНА') OR instr(user_w, ' ЛЕНИНА')) AND ((house_n = 8 AND flat_n = 21) OR phone_d LIKE "
+     "'821%')"},
+    {"surname", "петров", "instr(street_w, ' ПЕТРОВ') OR instr(user_w, ' ПЕТРОВ')"},
+};
+
+class BoxHost : public vg::ISearchHost {
+public:
+    BoxHost(vg::TStrContainer& c, Held& held) : c_(c), held_(held) {}
+    void Reload() override { held_.master.Load(c_); }
+    const vg::TPreparedDirectory* Prepared() override { return held_.prepared.get(); }
+    void ReloadOnly(const std::vector<std::uint32_t>& positions) override { held_.master.LoadOnly(c_, positions); }
+    vg::TCriteria ReadCriteria() override { return {}; }
+
+private:
+    vg::TStrContainer& c_;
+    Held& held_;
+};
+
+// The records the box keeps, by their place in the directory.
+const std::vector<std::uint32_t>& BoxRows(int which, int query) {
+    static std::map<std::pair<int, int>, std::vector<std::uint32_t>> rows;
+    auto found = rows.find({which, query});
+    if (found != rows.end()) return found->second;
+    const vg::TStrContainer& whole = *Hold(which).master.Whole();
+    const vg::TBoxQuery box(W(kBoxQueries[query].text));
+    std::vector<std::uint32_t> kept;
+    for (int i = 0; i < whole.Count(); ++i)
+        if (box(*whole.GetItem(i))) kept.push_back(static_cast<std::uint32_t>(i));
+    return rows[{which, query}] = std::move(kept);
+}
+
+void BM_Box(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    Held& held = Hold(which);
+    const BoxQuery& q = kBoxQueries[state.range(1)];
+    state.SetLabel(q.name);
+    vg::TStrContainer c;
+    held.master.Load(c);
+    int found = 0;
+    ProcessCpu cpu;
+    cpu.Start();
+    for (auto _ : state) {
+        BoxHost host(c, held);
+        found = vg::RunBoxSearch(c, host, vg::TBoxQuery(W(q.text))).count; // the words read, the records reloaded
+    }
+    cpu.Stop();
+    cpu.Report(state);
+    state.counters["found"] = found;
+    const std::vector<std::uint32_t>& scan = BoxRows(which, static_cast<int>(state.range(1)));
+    if (static_cast<std::size_t>(found) != scan.size()) state.SkipWithError("the prepared box and its scan differ");
+}
+BENCHMARK(BM_Box)->ArgsProduct({{0, 1}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);
+
+// The box's words for SQLite: the phone's digits, the street and subscriber folded with every other character
+// a blank, a house's and a flat's address number. The rows it selects are checked against the box's, one by one.
+class BoxSqlite {
+public:
+    explicit BoxSqlite(const vg::TStrContainer& whole) {
+        sqlite3_open(":memory:", &db_);
+        sqlite3_exec(db_,
+                     "CREATE TABLE b(id INTEGER PRIMARY KEY, phone_d TEXT, street_w TEXT, user_w TEXT, house_n "
+                     "INTEGER, flat_n INTEGER); BEGIN",
+                     nullptr, nullptr, nullptr);
+        sqlite3_stmt* ins = nullptr;
+        sqlite3_prepare_v2(db_, "INSERT INTO b VALUES(?,?,?,?,?,?)", -1, &ins, nullptr);
+        auto words = [](std::string_view text) {
+            std::string folded(1, ' ');
+            folded += vg::FoldForMatch(vg::FoldKind::Words, text);
+            for (char& c : folded) {
+                const auto u = static_cast<unsigned char>(c);
+                const bool alnum = (u >= '0' && u <= '9') || vg::cp1251::Upper(u) != u || vg::cp1251::Lower(u) != u;
+                if (!alnum) c = ' ';
+            }
+            return vg::cp1251::ToUtf8(folded);
+        };
+        for (int i = 0; i < whole.Count(); ++i) {
+            const vg::TString* r = whole.GetItem(i);
+            const std::string text[3] = {vg::FoldForMatch(vg::FoldKind::Digits, r->Key()), words(r->Lines()[0]),
+                                         words(r->Lines()[3])};
+            sqlite3_bind_int(ins, 1, i);
+            for (int k = 0; k < 3; ++k)
+                sqlite3_bind_text(ins, k + 2, text[k].data(), static_cast<int>(text[k].size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(ins, 5, vg::ReadAddressNumber(r->Lines()[1]).number);
+            sqlite3_bind_int64(ins, 6, vg::ReadAddressNumber(r->Lines()[2]).number);
+            sqlite3_step(ins);
+            sqlite3_reset(ins);
+        }
+        sqlite3_finalize(ins);
+        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ~BoxSqlite() { sqlite3_close(db_); }
+    BoxSqlite(const BoxSqlite&) = delete;
+    BoxSqlite& operator=(const BoxSqlite&) = delete;
+
+    std::vector<std::uint32_t> Select(const BoxQuery& q) {
+        const std::string sql = std::string("SELECT id FROM b WHERE ") + q.sql + " ORDER BY id";
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
+        std::vector<std::uint32_t> rows;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            rows.push_back(static_cast<std::uint32_t>(sqlite3_column_int(st, 0)));
+        sqlite3_finalize(st);
+        return rows;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+void BM_SqliteBox(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    BoxSqlite db(*Hold(which).master.Whole());
+    const BoxQuery& q = kBoxQueries[state.range(1)];
+    state.SetLabel(q.name);
+    std::vector<std::uint32_t> rows;
+    ProcessCpu cpu;
+    cpu.Start();
+    for (auto _ : state)
+        rows = db.Select(q);
+    cpu.Stop();
+    cpu.Report(state);
+    state.counters["found"] = static_cast<double>(rows.size());
+    if (rows != BoxRows(which, static_cast<int>(state.range(1))))
+        state.SkipWithError("SQLite and the box selected different rows");
+}
+BENCHMARK(BM_SqliteBox)->ArgsProduct({{0, 1}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);
+
 const char* const kColumns[] = {"phone", "street", "house", "flat", "user"};
-// The same chains in SQL: the numbers through vg_number, the texts upper-cased as the sort folds them.
+// The same chains in SQL: the phone through vg_number, a house or flat as an address, the texts upper-cased as
+// the sort compares them.
 const char* const kOrders[] = {
-    "vg_number(phone), user_u, street_u, vg_number(house), vg_number(flat)",
-    "street_u, vg_number(house), vg_number(flat), user_u",
-    "vg_number(house), street_u, vg_number(flat), user_u, vg_number(phone)",
-    "vg_number(flat), vg_number(house), street_u, user_u, vg_number(phone)",
-    "user_u, street_u, vg_number(house), vg_number(flat), vg_number(phone)",
+    "vg_number(phone), user_s, street_s, house COLLATE vg_address, flat COLLATE vg_address",
+    "street_s, house COLLATE vg_address, flat COLLATE vg_address, user_s",
+    "house COLLATE vg_address, street_s, flat COLLATE vg_address, user_s, vg_number(phone)",
+    "flat COLLATE vg_address, house COLLATE vg_address, street_s, user_s, vg_number(phone)",
+    "user_s, street_s, house COLLATE vg_address, flat COLLATE vg_address, vg_number(phone)",
 };
 
 // The hashes of each record's sort keys as the chain in SQL reads them, in the container's order.
 Rows KeysOf(const vg::TStrContainer& c, std::string_view chain) {
-    std::vector<std::pair<int, bool>> steps; // (field, as a number)
+    std::vector<std::pair<int, int>> steps; // (field, 0 text, 1 number, 2 address)
     for (std::size_t at = 0; at < chain.size();) {
         std::size_t end = chain.find(", ", at);
         if (end == std::string_view::npos) end = chain.size();
         std::string_view step = chain.substr(at, end - at);
-        const bool number = step.rfind("vg_number(", 0) == 0;
-        if (number) step = step.substr(10, step.size() - 11);
-        if (!number) step = step.substr(0, step.size() - 2); // "_u"
+        int kind = 0;
+        if (step.rfind("vg_number(", 0) == 0) {
+            kind = 1;
+            step = step.substr(10, step.size() - 11);
+        } else if (step.find(" COLLATE vg_address") != std::string_view::npos) {
+            kind = 2;
+            step = step.substr(0, step.find(' '));
+        } else {
+            step = step.substr(0, step.size() - 2); // "_s"
+        }
         for (int k = 0; k < 5; ++k)
-            if (step == kColumns[k]) steps.emplace_back(k, number);
+            if (step == kColumns[k]) steps.emplace_back(k, kind);
         at = end == chain.size() ? end : end + 2;
     }
     Rows keys;
@@ -458,8 +628,10 @@ Rows KeysOf(const vg::TStrContainer& c, std::string_view chain) {
         std::string key[5];
         for (std::size_t k = 0; k < steps.size(); ++k) {
             const std::string& field = *fields[steps[k].first];
-            key[k] =
-                steps[k].second ? std::to_string(vg::ToNumber(field)) : vg::cp1251::ToUtf8(vg::cp1251::Upper(field));
+            // An address is selected as it is stored (the city writes equal addresses alike).
+            key[k] = steps[k].second == 1   ? std::to_string(vg::ToNumber(field))
+                     : steps[k].second == 2 ? vg::cp1251::ToUtf8(field)
+                                            : vg::cp1251::ToUtf8(vg::cp1251::Upper(field));
         }
         keys.push_back(HashRow(key));
     }

@@ -5,6 +5,7 @@
 //   QT_QPA_PLATFORM=offscreen build-bench/bench/window_bench
 
 #include "app/application.h"
+#include "app/boxpanel.h"
 #include "app/database.h"
 #include "app/fmmain.h"
 #include "app/fmsplash.h"
@@ -117,6 +118,27 @@ void BM_WindowTyping(benchmark::State& state) {
     state.counters["listed"] = Program->FmMain()->Results().Count();
 }
 BENCHMARK(BM_WindowTyping)->Unit(benchmark::kMillisecond);
+
+// The same while typing into the box: what the caller said, its last word growing and shrinking by a letter.
+void BM_WindowBoxTyping(benchmark::State& state) {
+    Form()->mnClearFilters->trigger();
+    Form()->mnClear->trigger();
+    PaintWatch list(Form()->ListView->viewport());
+    ProcessCpu cpu;
+    const QString texts[] = {QStringLiteral("иванова лени"), QStringLiteral("иванова лен")};
+    long n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Window()->Box().Put(texts[n++ % 2]);
+        state.ResumeTiming();
+        Window()->SearchAsTyped();
+    }
+    cpu.Report(state);
+    if (list.paints < static_cast<int>(state.iterations())) state.SkipWithError("the list was not repainted");
+    state.counters["listed"] = Program->FmMain()->Results().Count();
+    Window()->Box().Put({});
+}
+BENCHMARK(BM_WindowBoxTyping)->Unit(benchmark::kMillisecond);
 
 // An empty search through the window with its strip: each criterion's count and the suggestions.
 void BM_WindowNothingFound(benchmark::State& state) {

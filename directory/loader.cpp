@@ -70,7 +70,8 @@ TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)
     : TDirectoryMaster([compressed](TStrContainer& c, const ProgressCallback& p) { LoadDirectory(c, compressed, p); },
                        indexCount) {}
 
-TDirectoryMaster::TDirectoryMaster(Reader read, int indexCount) : read_(std::move(read)), master_(indexCount) {}
+TDirectoryMaster::TDirectoryMaster(Reader read, int indexCount)
+    : read_(std::move(read)), shared_(std::make_shared<TStrContainer>(indexCount)) {}
 
 void TDirectoryMaster::Parse(const ProgressCallback& progress) {
     bool reporterFailed = false;
@@ -111,9 +112,9 @@ void TDirectoryMaster::Load(TStrContainer& container, const ProgressCallback& pr
     if (!parsed_) {
         container.Clear();
         Parse(progress);
-        container.RestoreFrom(master_);
+        container.RestoreFrom(shared_);
     } else {
-        container.RestoreFrom(master_);
+        container.RestoreFrom(shared_);
         Replay(progress);
     }
     if (failure_) std::rethrow_exception(failure_);
@@ -122,7 +123,7 @@ void TDirectoryMaster::Load(TStrContainer& container, const ProgressCallback& pr
 void TDirectoryMaster::LoadOnly(TStrContainer& container, const std::vector<std::uint32_t>& positions,
                                 const ProgressCallback& progress) {
     if (!Whole()) throw Exception("The directory is not loaded whole: it cannot be loaded in part.");
-    container.RestoreOnly(master_, positions);
+    container.RestoreOnly(shared_, positions);
     Replay(progress);
 }
 

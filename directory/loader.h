@@ -41,7 +41,8 @@ public:
     TDirectoryMaster(const TDirectoryMaster&) = delete;
     TDirectoryMaster& operator=(const TDirectoryMaster&) = delete;
 
-    // Fills the container, which shares the master's records: the master must outlive its content.
+    // Fills the container with the master's records, which it shares: they stay valid as long as the
+    // container holds them, also when the master is gone.
     void Load(TStrContainer& container, const ProgressCallback& progress = {});
     bool Parsed() const { return parsed_; }
     // The whole directory once it has been parsed without a failure; null before, or after a failure.
@@ -56,7 +57,9 @@ private:
     void Replay(const ProgressCallback& progress) const;
 
     Reader read_;
-    TStrContainer master_;
+    // The parsed records, owned with every container that holds them.
+    std::shared_ptr<TStrContainer> shared_;
+    TStrContainer& master_ = *shared_;
     bool parsed_ = false;
     // What the parse told its progress: Count, once it was read (-1 before), and every position reported.
     std::int32_t count_ = -1;

@@ -261,6 +261,7 @@ void* TRecordStore::Allocate() {
 void TStrContainer::Clear() {
     records_.clear();
     store_.Reset();
+    lender_.reset(); // after the records that belong to it
     ClearIndexes();
 }
 
@@ -327,30 +328,33 @@ void TStrContainer::Arrange(const std::vector<std::uint32_t>& order) {
     records_.swap(arranged);
 }
 
-void TStrContainer::RestoreFrom(const TStrContainer& master) {
-    if (&master == this) return;
+void TStrContainer::RestoreFrom(std::shared_ptr<const TStrContainer> master) {
+    if (!master || master.get() == this) return;
     Clear();
-    HeaderValue = master.HeaderValue;
-    records_.reserve(master.records_.size());
-    for (std::size_t i = 0; i < master.records_.size(); ++i)
-        records_.emplace_back(master.records_[i].get(), TRecordDeleter{TRecordDeleter::Owner::Borrowed});
-    const std::size_t shared = std::min(indexes_.size(), master.indexes_.size());
+    HeaderValue = master->HeaderValue;
+    records_.reserve(master->records_.size());
+    for (const TRecordPtr& record : master->records_)
+        records_.emplace_back(record.get(), TRecordDeleter{TRecordDeleter::Owner::Borrowed});
+    const std::size_t shared = std::min(indexes_.size(), master->indexes_.size());
     for (std::size_t j = 0; j < shared; ++j)
-        *indexes_[j] = *master.indexes_[j];
+        *indexes_[j] = *master->indexes_[j];
+    lender_ = std::move(master);
 }
 
-void TStrContainer::RestoreOnly(const TStrContainer& master, const std::vector<std::uint32_t>& positions) {
-    if (&master == this) return;
+void TStrContainer::RestoreOnly(std::shared_ptr<const TStrContainer> master,
+                                const std::vector<std::uint32_t>& positions) {
+    if (!master || master.get() == this) return;
     for (std::uint32_t from : positions)
-        if (from >= master.records_.size()) throw EListError(from);
+        if (from >= master->records_.size()) throw EListError(from);
     Clear();
-    HeaderValue = master.HeaderValue;
+    HeaderValue = master->HeaderValue;
     records_.reserve(positions.size());
     for (std::uint32_t from : positions)
-        records_.emplace_back(master.records_[from].get(), TRecordDeleter{TRecordDeleter::Owner::Borrowed});
-    const std::size_t shared = std::min(indexes_.size(), master.indexes_.size());
+        records_.emplace_back(master->records_[from].get(), TRecordDeleter{TRecordDeleter::Owner::Borrowed});
+    const std::size_t shared = std::min(indexes_.size(), master->indexes_.size());
     for (std::size_t j = 0; j < shared; ++j)
-        *indexes_[j] = *master.indexes_[j];
+        *indexes_[j] = *master->indexes_[j];
+    lender_ = std::move(master);
 }
 
 TStrIndex& TStrContainer::Index(int j) {

@@ -188,12 +188,14 @@ public:
     // every position once; otherwise nothing moves and EListError names the first position that is out of
     // range or repeated.
     void Arrange(const std::vector<std::uint32_t>& order);
-    // Replaces the whole content with `master`'s, sharing its records instead of copying them: the master must
-    // stay unchanged and alive while this container holds them. Indexes and HeaderValue are copied.
-    void RestoreFrom(const TStrContainer& master);
+    // Replaces the whole content with `master`'s, sharing its records instead of copying them, and shares the
+    // ownership of `master` until Clear or the next restore: the records stay valid as long as this container
+    // holds them, whatever becomes of the master's other owners. The master must own every record it holds
+    // and stay unchanged while it is shared. Indexes and HeaderValue are copied.
+    void RestoreFrom(std::shared_ptr<const TStrContainer> master);
     // The same with only `master`'s records at `positions`, in that order; a position out of range fails with
     // EListError before anything changes.
-    void RestoreOnly(const TStrContainer& master, const std::vector<std::uint32_t>& positions);
+    void RestoreOnly(std::shared_ptr<const TStrContainer> master, const std::vector<std::uint32_t>& positions);
 
     int IndexCount() const { return static_cast<int>(indexes_.size()); }
     TStrIndex& Index(int j);
@@ -204,6 +206,7 @@ private:
     void Check(int i) const;
     TRecordStore store_; // before records_: the records go first
     std::vector<TRecordPtr> records_;
+    std::shared_ptr<const TStrContainer> lender_; // what the borrowed records belong to
     std::vector<std::unique_ptr<TStrIndex>> indexes_;
 };
 

@@ -1,6 +1,6 @@
 // Masks: parsing and testing never fail but for EMaskException, which names a reason and a position inside the
-// mask; MaskFits agrees with the matching routines under both mask conditions and with any condition code; and
-// letter case never matters, in the mask, the criterion or the field.
+// mask as typed; MaskFits on the folded field and mask agrees with the matching routines under both mask
+// conditions and with any condition code; and letter case never matters, in the mask, the criterion or the field.
 #include "directory/cp1251.h"
 #include "search/oneshot.h"
 
@@ -16,23 +16,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string mask = rest.substr(0, cut);
     const std::string text = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
     const std::string upperText = vg::cp1251::Upper(text);
-    bool valid = true;
-    bool fits = false;
-    try {
-        fits = vg::test::MaskFits(text, mask + "*");
-        if (vg::test::MaskFits(upperText, mask + "*") != fits) std::abort();
-        if (vg::test::MaskFits(text, vg::cp1251::Upper(mask) + "*") != fits) std::abort();
-    } catch (const vg::EMaskException& e) {
-        valid = false;
-        if (e.Position() < 1 || static_cast<std::size_t>(e.Position()) > mask.size() + 2) std::abort();
-        if (e.Reason() == vg::MaskError::None) std::abort();
+    // The matching folds field and mask alike before the mask is asked: a street's way, or a house's.
+    bool valid[2] = {true, true};
+    bool fits[2] = {false, false};
+    const vg::FoldKind kinds[2] = {vg::FoldKind::Words, vg::FoldKind::Address};
+    for (int k = 0; k < 2; ++k) {
+        const std::string folded = vg::FoldForMatch(kinds[k], text), foldedMask = vg::FoldForMatch(kinds[k], mask);
+        try {
+            fits[k] = vg::test::MaskFits(folded, foldedMask + "*");
+            if (vg::test::MaskFits(vg::cp1251::Upper(folded), vg::cp1251::Lower(foldedMask) + "*") != fits[k])
+                std::abort();
+        } catch (const vg::EMaskException& e) {
+            valid[k] = false;
+            if (e.Reason() == vg::MaskError::None) std::abort();
+        }
     }
     try {
         bool viaText = vg::test::MatchText(text, mask, vg::MatchCondition::FitsMask);
+        if (!valid[0] || viaText != fits[0]) std::abort();
+    } catch (const vg::EMaskException& e) {
+        if (valid[0] || e.Position() < 1 || static_cast<std::size_t>(e.Position()) > mask.size() + 2) std::abort();
+    }
+    try {
         bool viaNumber = vg::test::MatchNumber(text, mask, vg::MatchCondition::NotFitsMask);
-        if (!valid || viaText != fits || viaNumber == fits) std::abort();
-    } catch (const vg::EMaskException&) {
-        if (valid) std::abort();
+        if (!valid[1] || viaNumber == fits[1]) std::abort();
+    } catch (const vg::EMaskException& e) {
+        if (valid[1] || e.Position() < 1 || static_cast<std::size_t>(e.Position()) > mask.size() + 2) std::abort();
     }
     try {
         bool t = vg::test::MatchText(text, mask, condition);

@@ -2,6 +2,7 @@
 
 #include "directory/cp1251.h"
 #include "directory/errors.h"
+#include "search/folding.h"
 #include "search/matching.h"
 
 #include <algorithm>
@@ -48,6 +49,11 @@ template <class Int> int CompareInt(Int a, Int b) {
     return a > b ? 1 : a < b ? -1 : 0;
 }
 
+// A number step: the phone through ToNumber, a house or flat as an address number is read.
+int CompareNumbers(Field field, std::string_view x, std::string_view y) {
+    return field == Field::Phone ? CompareInt(ToNumber(x), ToNumber(y)) : CompareAddress(x, y);
+}
+
 // The column sort's one comparator: two records in the order of a column's chain, ascending, -1, 0 or 1. Each
 // step asks `compareStep` how the two records order by that step's field, until one differs or the chain ends.
 template <class CompareStep> int CompareByChain(const Step (&chain)[5], const CompareStep& compareStep) {
@@ -64,7 +70,7 @@ int CompareRecords(const TString& a, const TString& b, int column) {
     return CompareByChain(kChains[column], [&](const Step& step) {
         const std::string_view x = FieldOf(a, step.field);
         const std::string_view y = FieldOf(b, step.field);
-        return step.number ? CompareInt(ToNumber(x), ToNumber(y)) : StrCompare(x, y);
+        return step.number ? CompareNumbers(step.field, x, y) : StrCompare(x, y);
     });
 }
 
@@ -98,25 +104,41 @@ inline int CompareText(const TextKey& a, const TextKey& b) {
     return a.size == b.size ? 0 : a.size < b.size ? -1 : 1;
 }
 
-// One record's sort keys: the numbers converted and the texts upper-cased once, instead of in every compare.
+// A house or flat number read once: the rest is a view into the record, compared only when the numbers tie.
+struct AddressKey {
+    std::uint32_t number = 0;
+    std::uint32_t restSize = 0;
+    const char* rest = nullptr;
+};
+
+inline AddressKey KeyOf(std::string_view text) {
+    const TAddressNumber a = ReadAddressNumber(text);
+    return {a.number, static_cast<std::uint32_t>(a.rest.size()), a.rest.data()};
+}
+
+inline int CompareKeys(const AddressKey& a, const AddressKey& b) {
+    return CompareAddress(TAddressNumber{a.number, {a.rest, a.restSize}},
+                          TAddressNumber{b.number, {b.rest, b.restSize}});
+}
+
+// One record's sort keys: the numbers read and the texts upper-cased once, instead of in every compare.
 // A city has few streets and many records on each: a street is its rank among the city's streets, so that
 // equal streets compare in one step.
 struct Entry {
     TextKey user;
-    std::int32_t number[3];   // Phone, House, Flat
+    std::int32_t phone;
+    AddressKey house, flat;
     std::uint32_t streetRank; // equal streets equal ranks, ordered as StrCompare orders the streets
     std::uint32_t record;     // position before the sort
     bool damaged;             // fewer than four lines: compared through the record itself, failing as it would
 };
 
-constexpr int NumberSlot(Field f) {
-    return f == Field::Phone ? 0 : f == Field::House ? 1 : 2;
-}
-
 // Two records by a column's chain, read from their prepared keys: the same order as CompareRecords.
 template <int Column> int CompareEntries(const Entry& a, const Entry& b) {
     return CompareByChain(kChains[Column], [&](const Step& step) {
-        if (step.number) return CompareInt(a.number[NumberSlot(step.field)], b.number[NumberSlot(step.field)]);
+        if (step.field == Field::Phone) return CompareInt(a.phone, b.phone);
+        if (step.number)
+            return step.field == Field::House ? CompareKeys(a.house, b.house) : CompareKeys(a.flat, b.flat);
         if (step.field == Field::Street) return CompareInt(a.streetRank, b.streetRank);
         return CompareText(a.user, b.user);
     });
@@ -244,9 +266,9 @@ void SortByColumn(TStrContainer& container, int column, bool ascending, ISortPro
         Entry& e = entries[static_cast<std::size_t>(i)];
         e.record = static_cast<std::uint32_t>(i);
         e.damaged = lines.Count() < 4;
-        e.number[0] = ToNumber(record.Key());
-        e.number[1] = ToNumber(lines.Get(1));
-        e.number[2] = ToNumber(lines.Get(2));
+        e.phone = ToNumber(record.Key());
+        e.house = KeyOf(lines.Get(1));
+        e.flat = KeyOf(lines.Get(2));
         e.streetRank = streets.Add(upper.Key(lines.Get(0)));
         e.user = upper.Key(lines.Get(3));
     }

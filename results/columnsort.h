@@ -19,10 +19,10 @@ public:
 // The list's columns are the record's fields, in their order.
 inline constexpr int kColumnCount = kFieldCount;
 
-// Compares records i (being placed) and j (the pivot) by the sort column's chain of fields, numbers through
-// ToNumber and texts through StrCompare, reversed when not ascending. Indexes out of range compare equal.
-// With a visible progress window, every compare whose first index is a multiple of 150 moves the bar
-// forward to the pivot's share of the records.
+// Compares records i (being placed) and j (the pivot) by the sort column's chain of fields: the phone through
+// ToNumber, a house or flat as an address number (CompareAddress: 8 < 8А < 8/1 < 9) and texts through StrCompare,
+// reversed when not ascending. Indexes out of range compare equal. With a visible progress window, every compare whose
+// first index is a multiple of 150 moves the bar forward to the pivot's share of the records.
 int CompareByColumn(const TStrContainer* container, int column, int i, int j, bool ascending,
                     ISortProgress* progress = nullptr);
 

@@ -1,6 +1,7 @@
 #include "criteria.h"
 
 #include "directory/cp1251.h"
+#include "folding.h"
 
 #include <algorithm>
 
@@ -74,7 +75,9 @@ TCriteria ReadCriteria(const std::array<TCriterionInput, kCriterionCount>& input
     for (Field field : kFields) {
         const TCriterionInput& in = inputs[Index(field)];
         TPreparedCriterion p = PrepareCriterion(field, in.text);
-        if (!p.text.empty()) criteria.Conditions[Index(field)] = ConditionAt(in.selected);
+        // A text of nothing the matching compares, such as a phone of separators alone, sets no criterion.
+        if (!FoldForMatch(FoldKindOf(field), p.text).empty())
+            criteria.Conditions[Index(field)] = ConditionAt(in.selected);
         criteria.Texts[Index(field)] = std::move(p.text);
         criteria.Origins[Index(field)] = std::move(p.origin);
         criteria.Typed[Index(field)] = in.text;

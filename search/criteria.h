@@ -66,7 +66,8 @@ std::string PrepareCriterionText(Field criterion, std::string_view fieldText);
 // The 1-based position in the typed text of a 1-based position in the prepared text: a position past the
 // prepared text (such as that of the '*' the search appends to a mask) lies just after its last character.
 int TypedPosition(const std::vector<std::uint32_t>& origin, int preparedPosition);
-// Fills the criteria record from the five groups, Phone to User.
+// Fills the criteria record from the five groups, Phone to User. A group sets its criterion when its combo has an
+// item selected and its prepared text keeps something once folded for matching (FoldForMatch).
 TCriteria ReadCriteria(const std::array<TCriterionInput, kCriterionCount>& inputs);
 // The condition list's item after the field's text changed: a '?' or '*' selects FitsMask unless a mask
 // condition is already selected.

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "conditions.h"
+#include "folding.h"
 #include "mask.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,14 +18,16 @@ std::int32_t ToNumber(std::string_view text);
 // As ToNumber, but says whether the text was a valid number.
 bool TryToNumber(std::string_view text, std::int32_t& value);
 
-// One criterion prepared for testing many fields: a mask is parsed once, the criterion's number read once.
-// Texts compare upper-cased, criterion and field alike, as the code page upper-cases them (so a street stored
-// as "Пос. Лесхоз" is found by what the list shows), in ordinal byte order; on a numeric field the order
-// conditions compare ToNumber values instead. The field itself is never copied.
+// One criterion prepared for testing many fields: folded once, a mask parsed once, an address number read once.
+// The field and the criterion are compared as FoldForMatch of the field's kind folds them both, in ordinal byte
+// order; on a house or flat the order conditions ("равно" to "меньше или равно") compare address numbers
+// instead (NotEqual stays a text test on every field). The field itself is never changed; a test may be used
+// from several threads at once.
 class TCriterionTest {
 public:
-    // Fails with EMaskException for an invalid mask under FitsMask or NotFitsMask.
-    TCriterionTest(std::string_view criterion, MatchCondition condition, bool numeric);
+    // Fails with EMaskException for an invalid mask under FitsMask or NotFitsMask, the position counted in the
+    // criterion as given.
+    TCriterionTest(std::string_view criterion, MatchCondition condition, FoldKind kind);
     bool operator()(std::string_view field) const;
     MatchCondition Condition() const { return condition_; }
     // The criterion as the fields are compared with it.
@@ -32,9 +36,11 @@ public:
 private:
     std::string criterion_;
     MatchCondition condition_;
-    bool numeric_;
-    std::int32_t number_ = 0;
+    FoldKind kind_;
+    std::uint32_t number_ = 0; // the address number of a house or flat criterion
+    std::string rest_;
     std::optional<TMask> mask_;
+    std::array<bool, 256> joins_{}; // a field with one of these is folded before "содержит" says no
 };
 
 } // namespace vg

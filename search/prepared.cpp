@@ -1,5 +1,8 @@
 #include "prepared.h"
 
+#include "boxsearch.h"
+
+#include "folding.h"
 #include "matching.h"
 #include "searchrun.h"
 
@@ -121,7 +124,7 @@ TFieldColumn::TFieldColumn(const TStrContainer& whole, Field field, std::int32_t
     for (std::size_t code = 0; code < Distinct(); ++code) {
         folded_ += '\n';
         foldedStarts_.push_back(static_cast<std::uint32_t>(folded_.size()));
-        folded_ += cp1251::Upper(Text(code));
+        folded_ += FoldForMatch(FoldKindOf(field), Text(code));
     }
     folded_ += '\n';
 }
@@ -261,6 +264,41 @@ TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {
         }
     }
     return selection;
+}
+
+std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TBoxQuery& query) const {
+    if (lastShort_ >= 0 || query.Words().size() > 64 || query.Groups().size() > 64) return std::nullopt;
+    // Per distinct text, the words (streets, subscribers) or the groups of numbers (houses, flats) it matches.
+    auto masks = [](const TFieldColumn& column, auto&& of) {
+        std::vector<std::uint64_t> out(column.Distinct());
+        for (std::size_t code = 0; code < out.size(); ++code)
+            out[code] = of(code);
+        return out;
+    };
+    const TFieldColumn& streets = columns_[Index(Field::Street) - 1];
+    const TFieldColumn& houses = columns_[Index(Field::House) - 1];
+    const TFieldColumn& flats = columns_[Index(Field::Flat) - 1];
+    const TFieldColumn& users = columns_[Index(Field::User) - 1];
+    const bool letters = query.LetterWords() != 0, numbers = !query.Groups().empty();
+    std::vector<std::uint64_t> street, user, house, flat;
+    if (letters) {
+        street = masks(streets, [&](std::size_t c) { return query.StreetMatches(streets.Folded(c)); });
+        user = masks(users, [&](std::size_t c) { return query.UserMatches(users.Folded(c)); });
+    }
+    if (numbers) {
+        house = masks(houses, [&](std::size_t c) { return query.HouseMatches(houses.Text(c)); });
+        flat = masks(flats, [&](std::size_t c) { return query.FlatMatches(flats.Text(c)); });
+    }
+    std::vector<std::uint32_t> kept;
+    const std::uint64_t allLetters = query.LetterWords();
+    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
+        if (letters && ((street[streets.CodeOf(i)] | user[users.CodeOf(i)]) & allLetters) != allLetters) continue;
+        if (numbers && !query.GroupsMatch(house[houses.CodeOf(i)], flat[flats.CodeOf(i)],
+                                          query.PhoneMatches(whole_.GetItem(static_cast<int>(i))->Key())))
+            continue;
+        kept.push_back(i);
+    }
+    return kept;
 }
 
 std::size_t TPreparedDirectory::MemoryBytes() const {

@@ -4,12 +4,14 @@
 #include "directory/strcontainer.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vg {
 
+class TBoxQuery;
 class TCriterionTest;
 class TRecordFilter;
 
@@ -35,6 +37,15 @@ public:
     void Filter(const std::vector<unsigned char>& verdicts, std::vector<std::uint32_t>& positions,
                 std::size_t from) const;
     std::size_t MemoryBytes() const;
+    // A distinct text folded as the search compares it (FoldForMatch of the field's kind), and a record's text.
+    std::string_view Folded(std::size_t code) const {
+        const std::uint32_t begin = foldedStarts_[code];
+        const std::size_t end = code + 1 < foldedStarts_.size() ? foldedStarts_[code + 1] - 1 : folded_.size() - 1;
+        return {folded_.data() + begin, end - begin};
+    }
+    std::uint32_t CodeOf(std::uint32_t record) const {
+        return narrow_.empty() && !wide_.empty() ? wide_[record] : narrow_[record];
+    }
 
 private:
     template <class F> decltype(auto) WithCodes(F&& f) const {
@@ -77,6 +88,10 @@ public:
     const TStrContainer& Whole() const { return whole_; }
     // The records the walk from the last record to the first keeps, and where it stops.
     TSelection Select(const TRecordFilter& filter) const;
+    // The records every word of the box matches, in the directory's order, as TBoxQuery's test on each record
+    // decides: each word is tested once per distinct street, subscriber, house and flat. None when the box
+    // holds more than 64 words or the directory a record short of lines: the walk decides then.
+    std::optional<std::vector<std::uint32_t>> SelectBox(const TBoxQuery& query) const;
     // What the columns take besides the records.
     std::size_t MemoryBytes() const;
 

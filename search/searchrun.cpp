@@ -1,5 +1,6 @@
 #include "searchrun.h"
 
+#include "boxsearch.h"
 #include "directory/cp1251.h"
 #include "matching.h"
 #include "prepared.h"
@@ -19,7 +20,7 @@ std::string SearchInfoText() {
 TRecordFilter::TRecordFilter(const TCriteria& criteria) {
     for (const TCriterionInfo& info : kCriteria) {
         try {
-            tests_.emplace_back(criteria.Text(info.field), criteria.Condition(info.field), info.numeric);
+            tests_.emplace_back(criteria.Text(info.field), criteria.Condition(info.field), FoldKindOf(info.field));
         } catch (const EMaskException& e) {
             throw ECriterionMaskException(e, static_cast<int>(info.field));
         }
@@ -157,7 +158,54 @@ SearchResult SelectPrepared(TStrContainer& container, ISearchHost& host, const T
     return result;
 }
 
+// The box's walk over every record, as the criteria's: the records the words do not all match are deleted.
+SearchResult WalkBox(TStrContainer& container, ISearchHost& host, const TBoxQuery& query) {
+    SearchResult result;
+    host.Reload();
+    if (container.Count() <= 0) return result;
+    const std::int32_t total = container.Count();
+    host.SetInfoText(SearchInfoText());
+    host.ProgressCallback(0, total);
+    host.ShowProgress();
+    std::vector<char> doomed(static_cast<std::size_t>(total), 0);
+    auto finish = [&]() {
+        container.DeleteMarked(doomed);
+        result.count = container.Count();
+        result.outcome = result.count > 0 ? SearchOutcome::Found : SearchOutcome::NotFound;
+        host.Finish(result);
+    };
+    try {
+        for (std::int32_t n = total - 1; n >= 0; --n) {
+            if (!query(*container.GetItem(n))) doomed[static_cast<std::size_t>(n)] = 1;
+            if (n % 150 == 0) host.ProgressCallback(total - n, total);
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+    return result;
+}
+
 } // namespace
+
+SearchResult RunBoxSearch(TStrContainer& container, ISearchHost& host, const TBoxQuery& query) {
+    const TPreparedDirectory* prepared = host.Prepared();
+    std::optional<std::vector<std::uint32_t>> kept;
+    if (prepared && prepared->Count() > 0) kept = prepared->SelectBox(query);
+    if (!kept) return WalkBox(container, host, query);
+    host.ReloadOnly(*kept);
+    const std::int32_t total = prepared->Count();
+    host.SetInfoText(SearchInfoText());
+    host.ProgressCallback(0, total);
+    host.ShowProgress();
+    host.ProgressCallback(total, total);
+    SearchResult result;
+    result.count = container.Count();
+    result.outcome = result.count > 0 ? SearchOutcome::Found : SearchOutcome::NotFound;
+    host.Finish(result);
+    return result;
+}
 
 SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
     const TPreparedDirectory* prepared = host.Prepared();

@@ -18,7 +18,6 @@ struct TSearchAdvisor::Data {
     struct Column {
         std::vector<std::string> values;
         std::vector<std::uint32_t> ids;
-        bool hasYo = false;    // some value holds Ё or ё
         bool hasLatin = false; // some value holds a Latin letter
     };
     // A name near names are taken from, upper-cased, with the number of records that hold it.
@@ -41,7 +40,6 @@ namespace {
 
 using Data = TSearchAdvisor::Data;
 
-constexpr std::size_t kYoVariants = 4;
 constexpr std::size_t kNearCandidates = 12;
 constexpr std::size_t kShortestWord = 3;
 
@@ -68,8 +66,6 @@ std::string_view ReasonOf(SuggestionKind kind) {
     switch (kind) {
     case SuggestionKind::Layout:
         return "другая раскладка клавиатуры";
-    case SuggestionKind::Yo:
-        return "Е и Ё";
     case SuggestionKind::Looser:
         return "условие шире";
     case SuggestionKind::NearName:
@@ -197,7 +193,7 @@ private:
         std::vector<std::vector<char>> passes(n);
         for (std::size_t k = 0; k < n; ++k) {
             const Field field = set_[k];
-            const TCriterionTest test(criteria_.Text(field), criteria_.Condition(field), InfoOf(field).numeric);
+            const TCriterionTest test(criteria_.Text(field), criteria_.Condition(field), FoldKindOf(field));
             const auto& values = data_.columns[Index(field)].values;
             passes[k].resize(values.size());
             for (std::size_t v = 0; v < values.size(); ++v)
@@ -233,7 +229,7 @@ private:
         const Field field = set_[k];
         std::optional<TCriterionTest> test;
         try {
-            test.emplace(text, condition, InfoOf(field).numeric);
+            test.emplace(text, condition, FoldKindOf(field));
         } catch (const EMaskException&) {
             return 0;
         }
@@ -286,11 +282,6 @@ private:
                 Offer(k, SuggestionKind::Layout, variants::LatinToCyrillicKeys(text, mask), condition);
             if (cyrillic && !latin && column.hasLatin)
                 Offer(k, SuggestionKind::Layout, variants::CyrillicToLatinKeys(text), condition);
-            if (variants::YoToYe(text) != text)
-                Offer(k, SuggestionKind::Yo, variants::YoToYe(text), condition);
-            else if (column.hasYo)
-                for (const std::string& variant : variants::YeToYoVariants(text, kYoVariants))
-                    Offer(k, SuggestionKind::Yo, variant, condition);
         }
         ProposeLooser(k);
         if (alone == 0 && IsPositive(condition) && !mask && (field == Field::Street || field == Field::User))
@@ -400,7 +391,6 @@ TSearchAdvisor::TSearchAdvisor(const TStrContainer& directory) : data_(std::make
         Data::Column& column = data_->columns[Index(field)];
         if (field != Field::Phone) column.values = std::move(seen[Index(field)].texts);
         for (const std::string& value : column.values) {
-            column.hasYo = column.hasYo || variants::HasYo(value);
             column.hasLatin = column.hasLatin || variants::HasLatinLetter(value);
         }
         if (field == Field::Street || field == Field::User) CollectNames(column, field, data_->names[Index(field)]);

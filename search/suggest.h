@@ -17,7 +17,6 @@ namespace vg {
 // The kinds, in the order suggestions rank.
 enum class SuggestionKind : std::uint8_t {
     Layout,   // the text typed under the other keyboard layout
-    Yo,       // Е for Ё, or Ё for Е
     Looser,   // a condition that lets more through: "содержит" for "начинается с", and the like
     NearName, // a street or surname of the directory a typing slip away
 };

@@ -41,9 +41,6 @@ const KeyTables& Keys() {
     return tables;
 }
 
-bool IsYe(unsigned char c) {
-    return c == 0xC5 || c == 0xE5; // Е е
-}
 bool IsYo(unsigned char c) {
     return c == 0xA8 || c == 0xB8; // Ё ё
 }
@@ -78,31 +75,6 @@ bool HasCyrillicLetter(std::string_view text) {
         const auto b = static_cast<unsigned char>(c);
         return b >= 0xC0 || IsYo(b);
     });
-}
-
-bool HasYo(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return IsYo(static_cast<unsigned char>(c)); });
-}
-
-std::string YoToYe(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        const auto b = static_cast<unsigned char>(c);
-        if (IsYo(b)) c = static_cast<char>(b == 0xA8 ? 0xC5 : 0xE5);
-    }
-    return out;
-}
-
-std::vector<std::string> YeToYoVariants(std::string_view text, std::size_t limit) {
-    std::vector<std::string> variants;
-    for (std::size_t i = 0; i < text.size() && variants.size() < limit; ++i) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        if (!IsYe(b)) continue;
-        std::string variant(text);
-        variant[i] = static_cast<char>(b == 0xC5 ? 0xA8 : 0xB8);
-        variants.push_back(std::move(variant));
-    }
-    return variants;
 }
 
 namespace {

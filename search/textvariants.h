@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-// Texts an operator may have meant instead of the one typed: the other keyboard layout, Е for Ё and back, and
-// how far a text is from a word. All Windows-1251.
+// Texts an operator may have meant instead of the one typed: the other keyboard layout, and how far a text is
+// from a word. All Windows-1251.
 namespace vg::variants {
 
 // The text as the same keys give it under the Russian layout (ЙЦУКЕН over QWERTY), upper-cased: Latin letters,
@@ -19,13 +19,6 @@ std::string CyrillicToLatinKeys(std::string_view text);
 
 bool HasLatinLetter(std::string_view text);
 bool HasCyrillicLetter(std::string_view text);
-// Ё or ё.
-bool HasYo(std::string_view text);
-
-// Ё (either case) becomes Е; the rest stays.
-std::string YoToYe(std::string_view text);
-// One variant per Е (either case) with that one Е made Ё, left to right, at most `limit` of them.
-std::vector<std::string> YeToYoVariants(std::string_view text, std::size_t limit);
 
 // The edit distance between two texts (insertions, deletions, substitutions and swaps of neighbours, each
 // costing 1); limit + 1 when it exceeds `limit`.

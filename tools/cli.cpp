@@ -15,6 +15,7 @@
 #include "resources/builtin_directory.h"
 #include "resources/version.h"
 #include "results/columnsort.h"
+#include "search/boxsearch.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
 
@@ -26,6 +27,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -102,6 +104,7 @@ enum OptionId : int {
     kOptLimit,
     kOptColumns,
     kOptExcel,
+    kOptFile,
     kOptCriterion, // the first of one for each field, in the fields' order
 };
 
@@ -131,6 +134,15 @@ constexpr OptionInfo kCriteriaOptions[] = {
      "when nothing is found: what each criterion alone finds, and changes that would find something "
      "(on standard error)"},
 };
+// What find takes besides the record options.
+constexpr OptionInfo kFindOptions[] = {
+    {"file", 0, kOptFile, "FILE",
+     "the directory file made by pack (- reads standard input); without it, the built-in one"},
+    {"sort", 0, kOptSort, "COLUMN", "sort by phone, street, house, flat or user, as the window's list does"},
+    {"desc", 0, kOptDesc, nullptr, "sort in descending order"},
+    {"explain", 0, kOptExplain, nullptr,
+     "when nothing is found: what each word alone finds, and texts that would find something (on standard error)"},
+};
 // What every command that lists records takes; such a command lists this group and prints with PrintRecords.
 constexpr OptionInfo kRecordOptions[] = {
     {"format", 0, kOptFormat, "FORMAT", "csv (the default), tsv or json"},
@@ -150,6 +162,7 @@ static_assert(CriteriaOptionsFollowTheFields());
 // Everything a command line said.
 struct Invocation {
     std::vector<std::string> operands;
+    std::optional<std::string> file; // find's --file
     std::optional<std::string> output;
     std::array<vg::TCriterionInput, vg::kCriterionCount> criteria{};
     int sortColumn = -1;
@@ -197,6 +210,9 @@ void TakeOption(Invocation& inv, int id, const std::string& value) {
     switch (id) {
     case kOptOutput:
         inv.output = value;
+        return;
+    case kOptFile:
+        inv.file = value;
         return;
     case kOptDesc:
         inv.descending = true;
@@ -389,6 +405,57 @@ int Search(const Invocation& inv) {
     return 0;
 }
 
+// The words of the box, as the window's box takes them: the operands joined by blanks, in Windows-1251.
+int Find(const Invocation& inv) {
+    std::string typed;
+    for (const std::string& word : inv.operands) {
+        if (!vg::IsUtf8(word)) throw UsageError{"the text is not UTF-8"};
+        std::string cp1251;
+        if (!vg::cp1251::FromUtf8(word, cp1251))
+            throw UsageError{"the text '" + word + "' cannot be written in Windows-1251"};
+        typed += (typed.empty() ? "" : " ") + cp1251;
+    }
+    const vg::TBoxQuery query(typed);
+    if (query.Empty()) throw UsageError{"find needs a word to look for"};
+    const std::optional<std::string>& file = inv.file;
+    if (file && !OpenDirectory(file)) return 1;
+    vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p) {
+        if (!file) {
+            vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+            return;
+        }
+        vg::TFileStream source(*file == "-" ? "/dev/stdin" : *file, vg::limits::kFileBytes);
+        vg::LoadDirectory(c, source, p);
+    });
+    vg::TStrContainer container;
+    CliSearch host(container, master, inv.criteria);
+    vg::SearchResult result;
+    try {
+        result = vg::RunBoxSearch(container, host, query);
+        if (inv.sortColumn >= 0) vg::SortByColumn(container, inv.sortColumn, !inv.descending);
+    } catch (const std::exception& e) {
+        return LoadFailed(file, e);
+    }
+    int status = PrintRecords(container, inv.records);
+    if (status != 0) return status;
+    if (!inv.records.countOnly) std::fprintf(stderr, "%d\n", container.Count());
+    if (inv.explain && result.outcome == vg::SearchOutcome::NotFound) {
+        vg::TExplanation explanation;
+        try {
+            host.Reload();
+            const vg::TSearchAdvisor advisor(container);
+            explanation = vg::ExplainBox(container, advisor, query);
+        } catch (const std::exception& e) {
+            return LoadFailed(file, e);
+        }
+        std::string out = "explain: " + vg::FormatCounts(explanation) + "\n";
+        for (const vg::TSuggestion& s : explanation.suggestions)
+            out += "suggest: " + vg::cp1251::ToUtf8(s.text) + "  # " + vg::FormatSuggestion(s) + "\n";
+        std::fputs(out.c_str(), stderr);
+    }
+    return 0;
+}
+
 constexpr std::string_view kFileNote =
     "FILE is a directory file made by pack (- reads standard input); without it, the directory built into the\n"
     "program.\n";
@@ -429,6 +496,19 @@ const Command kCommands[] = {
      1,
      "FILE",
      Search},
+    {"find",
+     "[OPTION]... TEXT...",
+     "the records every word of TEXT finds, as the window's box finds them; their number on standard error",
+     "TEXT is what the caller says, in any order: a surname with or without initials, a street with or without\n"
+     "its kind (улица, пр., пер., ...), a house and a flat (д. 8 кв. 21), an organisation, or a number dictated\n"
+     "in any grouping (21 39 18). A word of letters begins a word of the street or the subscriber; digits begin\n"
+     "the phone, and a number of up to four digits beside a word is a house or a flat. With --count, no number\n"
+     "on standard error.\n",
+     {kFindOptions, kRecordOptions},
+     1,
+     SIZE_MAX,
+     "TEXT",
+     Find},
 };
 
 std::string OptionLines(std::span<const std::span<const OptionInfo>> groups) {

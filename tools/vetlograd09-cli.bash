@@ -15,7 +15,7 @@ _vetlograd09_cli() {
     local conditions="begins: contains: not-contains: eq: gt: ge: lt: le: mask: not-mask: ne:"
     local records="--format --count --limit --columns --excel"
     if ((cword == 1)); then
-        mapfile -t COMPREPLY < <(compgen -W "stats dump pack search help --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "stats dump pack search find help --help --version" -- "$cur")
         return
     fi
     local options
@@ -24,8 +24,9 @@ _vetlograd09_cli() {
     dump) options="$records --help" ;;
     pack) options="--output --excel --help" ;;
     search) options="--phone --street --house --flat --user --sort --desc --explain $records --help" ;;
+    find) options="--file --sort --desc --explain $records --help" ;;
     help)
-        ((cword == 2)) && mapfile -t COMPREPLY < <(compgen -W "stats dump pack search" -- "$cur")
+        ((cword == 2)) && mapfile -t COMPREPLY < <(compgen -W "stats dump pack search find" -- "$cur")
         return
         ;;
     *) return ;;
@@ -53,10 +54,12 @@ _vetlograd09_cli() {
         compopt -o nospace 2>/dev/null
         ;;
     --limit) return ;;
-    -o | --output) mapfile -t values < <(compgen -f -- "$cur") ;;
+    -o | --output | --file) mapfile -t values < <(compgen -f -- "$cur") ;;
     *)
         if [[ $cur == -* ]]; then
             mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+        elif [[ ${words[1]} == find ]]; then
+            return # what the caller said
         else
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         fi

@@ -170,6 +170,18 @@ TEST(DirectoryMaster, AReloadAfterASortOrASearchRestoresTheStoredOrder) {
     c.Delete(5);
     EXPECT_EQ(other.Count(), 45129);
     EXPECT_TRUE(Same(Records(other), stored));
+
+    // A container outlives the master it was restored from, the master's memory taken by another one meanwhile.
+    vg::TStrContainer survivor;
+    {
+        vg::TDirectoryMaster gone(vg::BuiltinDirectory());
+        gone.Load(survivor);
+    }
+    vg::TDirectoryMaster next(vg::BuiltinDirectory());
+    vg::TStrContainer third;
+    next.Load(third);
+    vg::SortByColumn(third, 4, false);
+    EXPECT_TRUE(Same(Records(survivor), stored));
 }
 
 TEST(DirectoryMaster, AReporterThatFailsLeavesTheNextLoadToParseAgain) {

@@ -2,6 +2,7 @@
 #include "directory/cp1251.h"
 #include "directory/errors.h"
 #include "results/columnsort.h"
+#include "search/folding.h"
 #include "search/matching.h"
 #include "testdata.h"
 
@@ -53,7 +54,7 @@ std::vector<int> Tags(const vg::TStrContainer& c) {
 // ---- the reference: the chains written out again, and today's quick sort over them ----
 
 // Per column, which field (0 Phone, 1 Street, 2 House, 3 Flat, 4 User) each step takes; House, Flat and
-// Phone are numbers, Street and User texts.
+// Phone are numbers (the phone through ToNumber, house and flat as addresses), Street and User texts.
 const std::vector<std::vector<int>> kRefChains = {
     {0, 4, 1, 2, 3}, // Phone: Phone, User, Street, House, Flat
     {1, 2, 3, 4},    // Street: Street, House, Flat, User (no Phone)
@@ -65,7 +66,8 @@ bool IsNumber(int field) {
     return field == 0 || field == 2 || field == 3;
 }
 
-// A record's fields as the chains see them: numbers, and texts upper-cased; a line the record lacks is absent.
+// A record's fields as the chains see them: the phone's number, the house and flat as stored, and texts
+// upper-cased; a line the record lacks is absent.
 struct RefRecord {
     std::array<std::int64_t, 5> number{};
     std::array<std::string, 5> text{};
@@ -84,8 +86,10 @@ RefRecord Prepare(const vg::TString& r) {
             continue;
         }
         out.present[static_cast<std::size_t>(f)] = true;
-        if (IsNumber(f))
-            out.number[static_cast<std::size_t>(f)] = vg::ToNumber(text);
+        if (f == 0)
+            out.number[0] = vg::ToNumber(text);
+        else if (IsNumber(f))
+            out.text[static_cast<std::size_t>(f)] = text;
         else
             for (char c : text)
                 out.text[static_cast<std::size_t>(f)].push_back(
@@ -99,8 +103,10 @@ int RefCompare(const RefRecord& a, const RefRecord& b, int column) {
         const auto k = static_cast<std::size_t>(f);
         if (!a.present[k] || !b.present[k]) throw vg::EListError(f - 1);
         int r;
-        if (IsNumber(f)) {
+        if (f == 0) {
             r = a.number[k] < b.number[k] ? -1 : a.number[k] > b.number[k] ? 1 : 0;
+        } else if (IsNumber(f)) {
+            r = vg::CompareAddress(a.text[k], b.text[k]);
         } else { // std::string compares its bytes as unsigned, the shorter of two equal starts first
             const int t = a.text[k].compare(b.text[k]);
             r = t < 0 ? -1 : t > 0 ? 1 : 0;
@@ -177,7 +183,7 @@ std::vector<int> ReferenceArrangement(const vg::TStrContainer& c, int column, bo
 std::vector<vg::DirectoryRecord> Sample() {
     return {
         {"22222", W("МИРА"), "10", "1", W("ПЕТРОВ П.")},  // 0
-        {"", W("ЛЕНИНА"), W("12А"), "", W("ИВАНОВ И.")},  // 1: no number, house not a number
+        {"", W("ЛЕНИНА"), W("12А"), "", W("ИВАНОВ И.")},  // 1: no number, a lettered house
         {"11111", W("ленина"), "9", "2", W("ёжиков е.")}, // 2: lower case
         {"33333", W("ЛЕНИНА"), "9", "10", "smith j."},    // 3
         {"44444", W("ЛЕНИНА"), "9", "10", "SMITH K."},    // 4
@@ -197,11 +203,12 @@ void PrintTo(const Arrangement& a, std::ostream* os) {
 
 class SortedSample : public ::testing::TestWithParam<Arrangement> {};
 
-// The chains, stated as the arrangements they give: numbers as numbers ("5555" before "11111", "12А" as 0),
+// The chains, stated as the arrangements they give: numbers as numbers ("5555" before "11111"), houses and flats
+// as addresses ("12А" after "10", "9/9" after "2" and before "10"),
 // texts upper-cased in byte order ('"' < Latin < Ё < А..Я), each tie going to the next step.
 INSTANTIATE_TEST_SUITE_P(Table, SortedSample,
-                         ::testing::Values(Arrangement{0, {1, 5, 2, 0, 3, 4, 6}}, Arrangement{1, {5, 1, 6, 2, 3, 4, 0}},
-                                           Arrangement{2, {5, 1, 6, 2, 3, 4, 0}}, Arrangement{3, {5, 1, 0, 2, 3, 4, 6}},
+                         ::testing::Values(Arrangement{0, {1, 5, 2, 0, 3, 4, 6}}, Arrangement{1, {5, 6, 2, 3, 4, 1, 0}},
+                                           Arrangement{2, {5, 6, 2, 3, 4, 0, 1}}, Arrangement{3, {1, 0, 2, 5, 3, 4, 6}},
                                            Arrangement{4, {5, 3, 4, 2, 1, 0, 6}}));
 
 TEST_P(SortedSample, EachColumnArrangesByItsChainBothWays) {

@@ -10,13 +10,14 @@
 
 namespace vg::test {
 
-// A text field (Phone, Street, User).
-inline bool MatchText(std::string_view field, std::string_view criterion, MatchCondition condition) {
-    return TCriterionTest(criterion, condition, false)(field);
+// A text field: Street or User, or with FoldKind::Digits the Phone.
+inline bool MatchText(std::string_view field, std::string_view criterion, MatchCondition condition,
+                      FoldKind kind = FoldKind::Words) {
+    return TCriterionTest(criterion, condition, kind)(field);
 }
-// A numeric field (House, Flat): the order conditions compare ToNumber values.
+// A house or flat: the order conditions compare address numbers.
 inline bool MatchNumber(std::string_view field, std::string_view criterion, MatchCondition condition) {
-    return TCriterionTest(criterion, condition, true)(field);
+    return TCriterionTest(criterion, condition, FoldKind::Address)(field);
 }
 // Parses the mask and tests one text against it.
 inline bool MaskFits(std::string_view text, std::string_view mask) {

@@ -1,4 +1,5 @@
 #include "directory/cp1251.h"
+#include "search/boxsearch.h"
 #include "search/prepared.h"
 #include "search/searchrun.h"
 #include "testdata.h"
@@ -14,7 +15,7 @@ using vg::test::W;
 // One directory, searched by walking every record or through its prepared form; records what the host sees.
 class Host : public vg::ISearchHost {
 public:
-    Host(vg::TStrContainer& c, const vg::TStrContainer& whole, const vg::TPreparedDirectory* prepared)
+    Host(vg::TStrContainer& c, std::shared_ptr<const vg::TStrContainer> whole, const vg::TPreparedDirectory* prepared)
         : c_(c), whole_(whole), prepared_(prepared) {}
     void Reload() override { c_.RestoreFrom(whole_); }
     const vg::TPreparedDirectory* Prepared() override { return prepared_; }
@@ -28,7 +29,7 @@ public:
 
 private:
     vg::TStrContainer& c_;
-    const vg::TStrContainer& whole_;
+    std::shared_ptr<const vg::TStrContainer> whole_;
     const vg::TPreparedDirectory* prepared_;
 };
 
@@ -59,7 +60,8 @@ TEST(PreparedSearch, KeepsWhatTheWalkKeeps) {
     records[9] = {};
     for (int damage = 0; damage < 4; ++damage) {
         // Records short of lines (none, one, two of them, 50 and 100 from the end) or with a line too many.
-        vg::TStrContainer whole;
+        const auto shared = std::make_shared<vg::TStrContainer>();
+        vg::TStrContainer& whole = *shared;
         for (std::size_t i = 0; i < records.size(); ++i) {
             const vg::DirectoryRecord& r = records[i];
             std::vector<std::string> lines{r.street, r.house, r.flat, r.user};
@@ -73,7 +75,7 @@ TEST(PreparedSearch, KeepsWhatTheWalkKeeps) {
         const vg::TPreparedDirectory prepared(whole);
         for (int round = 0; round < 300; ++round) {
             vg::TStrContainer walked, picked;
-            Host walk(walked, whole, nullptr), fast(picked, whole, &prepared);
+            Host walk(walked, shared, nullptr), fast(picked, shared, &prepared);
             for (int set = 0; set < 1 + static_cast<int>(rng() % 2); ++set) {
                 const auto field = static_cast<std::size_t>(rng() % vg::kFieldCount);
                 walk.inputs[field] = {Criterion(rng, whole), static_cast<int>(rng() % vg::kConditionCount)};
@@ -100,6 +102,52 @@ TEST(PreparedSearch, KeepsWhatTheWalkKeeps) {
             for (int i = 0; i < walked.Count(); ++i)
                 ASSERT_EQ(walked.GetItem(i), picked.GetItem(i)) << "row " << i;
         }
+    }
+}
+
+// Box texts a caller might say, built from the directory's own words (cut short, case changed), houses, flats,
+// phones in groups, street kinds and markers; through the box's walk and the prepared directory: the same rows.
+TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
+    std::mt19937 rng(17);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+    const auto shared = std::make_shared<vg::TStrContainer>();
+    vg::TStrContainer& whole = *shared;
+    vg::test::Fill(whole, vg::test::BuiltinRecords(13, 3000));
+    const vg::TPreparedDirectory prepared(whole);
+    const std::string extras[] = {W("улица"), W("пр."), W("переулок"), W("шоссе"), W("д."), W("кв."),
+                                  "8",        "21-39",  W("н."),       "\"",       "8/1",   W("12А")};
+    for (int round = 0; round < 600; ++round) {
+        std::string text;
+        for (std::size_t n = 1 + pick(3); n > 0; --n) {
+            const vg::TString& r = *whole.GetItem(static_cast<int>(pick(static_cast<std::size_t>(whole.Count()))));
+            const std::size_t kind = pick(5);
+            std::string word =
+                kind == 4 ? extras[pick(std::size(extras))]
+                          : std::string(kind == 3 ? r.Key()
+                                                  : r.Lines().Get(kind == 0   ? 0
+                                                                  : kind == 1 ? 3
+                                                                              : 1 + static_cast<int>(pick(2))));
+            if (kind < 2 && !word.empty()) { // one word of the street or the subscriber, cut short
+                std::size_t at = pick(word.size());
+                at = word.rfind(' ', at) == std::string::npos ? 0 : word.rfind(' ', at) + 1;
+                word = word.substr(at, 1 + pick(word.size() - at));
+            }
+            if (kind == 3 && word.size() > 2) word = word.substr(0, 2 + pick(word.size() - 1)).insert(2, "-");
+            for (char& c : word)
+                if (pick(3) == 0) c = static_cast<char>(vg::cp1251::Lower(static_cast<unsigned char>(c)));
+            text += word + ' ';
+        }
+        const vg::TBoxQuery query(text);
+        vg::TStrContainer walked, picked;
+        Host walk(walked, shared, nullptr), fast(picked, shared, &prepared);
+        const vg::SearchResult a = vg::RunBoxSearch(walked, walk, query);
+        const vg::SearchResult b = vg::RunBoxSearch(picked, fast, query);
+        SCOPED_TRACE(vg::cp1251::ToUtf8(text));
+        ASSERT_EQ(a.outcome, b.outcome);
+        ASSERT_EQ(a.count, b.count);
+        ASSERT_EQ(walked.Count(), picked.Count());
+        for (int i = 0; i < walked.Count(); ++i)
+            ASSERT_EQ(walked.GetItem(i), picked.GetItem(i)) << "row " << i;
     }
 }
 

@@ -68,22 +68,6 @@ TEST(KeyboardLayouts, TellLatinFromCyrillic) {
     EXPECT_FALSE(variants::HasCyrillicLetter("VETA 5-7"));
 }
 
-TEST(YeAndYo, YoBecomesYeInEitherCase) {
-    EXPECT_EQ(variants::YoToYe(W("ФЁДОРОВ")), W("ФЕДОРОВ"));
-    EXPECT_EQ(variants::YoToYe(W("Ёлкин ёж")), W("Елкин еж"));
-    EXPECT_EQ(variants::YoToYe(W("МИРА")), W("МИРА"));
-    EXPECT_TRUE(variants::HasYo(W("ёж")));
-    EXPECT_FALSE(variants::HasYo(W("ЕЖ")));
-}
-
-TEST(YeAndYo, EachYeInTurnBecomesYo) {
-    EXPECT_EQ(variants::YeToYoVariants(W("ФЕДОРОВ"), 4), std::vector<std::string>{W("ФЁДОРОВ")});
-    EXPECT_EQ(variants::YeToYoVariants(W("ЕЛЕНа е"), 4),
-              (std::vector<std::string>{W("ЁЛЕНа е"), W("ЕЛЁНа е"), W("ЕЛЕНа ё")}));
-    EXPECT_EQ(variants::YeToYoVariants(W("ЕЛЕНА"), 1), std::vector<std::string>{W("ЁЛЕНА")});
-    EXPECT_TRUE(variants::YeToYoVariants(W("МИРА"), 4).empty());
-}
-
 struct Distance {
     const char* a;
     const char* b;

@@ -143,7 +143,7 @@ TEST_F(Cli, HelpManPageAndCompletionListTheSameOptions) {
                      "; COMP_LINE=$0; COMP_POINT=${#0}; _vetlograd09_cli; echo ${COMPREPLY[*]}' '" + line + "'")
             .out;
     };
-    for (const char* command : {"stats", "dump", "pack", "search"}) {
+    for (const char* command : {"stats", "dump", "pack", "search", "find"}) {
         std::string listed;
         const std::string help = Cmd(std::string(command) + " --help").out;
         for (std::size_t at = help.find("\n  "); at != std::string::npos; at = help.find("\n  ", at + 1)) {
