@@ -17,7 +17,7 @@ constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb"
 
 } // namespace
 
-bool AnswerCommandLine(int argc, char** argv, int& status) {
+bool AnswerCommandLine(int argc, char** argv, int& status, QString& file) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -25,6 +25,10 @@ bool AnswerCommandLine(int argc, char** argv, int& status) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The telephone directory of Vetlograd."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A directory file to show (as 'vetlograd09-cli pack' writes it) "
+                                                "instead of the last one opened."),
+                                 QStringLiteral("[FILE]"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     for (const char* name : kQtValueOptions) {
@@ -41,8 +45,8 @@ bool AnswerCommandLine(int argc, char** argv, int& status) {
     QString error;
     if (!parser.parse(arguments))
         error = parser.errorText();
-    else if (!parser.positionalArguments().isEmpty())
-        error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst());
+    else if (parser.positionalArguments().size() > 1)
+        error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(1));
     if (!error.isEmpty()) {
         std::fprintf(stderr, "vetlograd09: %s\nTry 'vetlograd09 --help'.\n", qPrintable(error));
         status = 2;
@@ -61,5 +65,6 @@ bool AnswerCommandLine(int argc, char** argv, int& status) {
         status = 0;
         return false;
     }
+    file = parser.positionalArguments().value(0);
     return true;
 }

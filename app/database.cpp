@@ -4,6 +4,8 @@
 #include "progress.h"
 #include "search/boxsearch.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QResource>
 
 EDirectoryMissing::EDirectoryMissing()
@@ -34,20 +36,23 @@ void TDatabase::LoadDatabase(IProgress* progress, bool Quiet, const std::vector<
 
 const vg::TPreparedDirectory* TDatabase::Prepared() const {
     if (!prepared_) return nullptr;
+    if (!edition_.BuiltIn()) return prepared_.get(); // a file is read once
     std::optional<std::string_view> bytes = source_();
     if (!bytes || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) return nullptr;
     return prepared_.get();
 }
 
 void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uint32_t>* positions) {
-    std::optional<std::string_view> bytes = source_();
-    if (!bytes) throw EDirectoryMissing();
-    if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
-        directory_.Clear(); // the old directory's records go before the new one is parsed
-        prepared_.reset();
-        master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
-        masterBytes_ = *bytes;
-        advisor_.reset(); // it explains the old directory
+    if (edition_.BuiltIn()) {
+        std::optional<std::string_view> bytes = source_();
+        if (!bytes) throw EDirectoryMissing();
+        if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
+            directory_.Clear(); // the old directory's records go before the new one is parsed
+            prepared_.reset();
+            master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
+            masterBytes_ = *bytes;
+            advisor_.reset(); // it explains the old directory
+        }
     }
     if (progress) progress->SetInfoText(LoadingText());
     if (!Quiet && progress) progress->ShowNow();
@@ -65,7 +70,28 @@ void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uin
         if (!Quiet && progress) progress->HideNow();
         throw;
     }
+    if (!positions) edition_.records = directory_.Count();
     if (!Quiet && progress) progress->HideNow();
+}
+
+void TDatabase::OpenEdition(const QString& path, const vg::ProgressCallback& progress) {
+    const QFileInfo info(path);
+    const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
+    auto master = std::make_unique<vg::TDirectoryMaster>(
+        [file](vg::TStrContainer& c, const vg::ProgressCallback& p) { vg::LoadDirectoryFile(c, file, p); });
+    {
+        vg::TStrContainer whole(0); // the parse, and any failure, before anything here changes
+        master->Load(whole, progress);
+    }
+    directory_.Clear(); // the old directory's records go with their master
+    prepared_.reset();
+    master_ = std::move(master);
+    masterBytes_ = {};
+    advisor_.reset(); // it explains the old directory
+    edition_ = {info.absoluteFilePath(), info.lastModified()};
+    master_->Load(directory_);
+    edition_.records = directory_.Count();
+    if (master_->Whole()) prepared_ = std::make_unique<vg::TPreparedDirectory>(*master_->Whole());
 }
 
 const vg::TSearchAdvisor& TDatabase::Advisor() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "directory/errors.h"
+#include "directory/progress.h"
 #include "directory/strcontainer.h"
 #include "search/prepared.h"
 #include "search/suggest.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -34,6 +36,14 @@ std::optional<std::string_view> BuiltinDirectoryResource();
 
 QString LoadingText();
 
+// Which directory the windows show: the one built into the program, or a directory file.
+struct TEdition {
+    QString path;             // the file, absolute; empty for the built-in directory
+    QDateTime time;           // the file's time when it was opened
+    std::int32_t records = 0; // the whole directory's, once loaded
+    bool BuiltIn() const { return path.isEmpty(); }
+};
+
 // The directory the windows work on: the one container, which is at once the loaded directory and the current
 // result set, and where it is reloaded from. Whoever owns it keeps it alive longer than every window that
 // shows it.
@@ -60,6 +70,13 @@ public:
     // a failed parse, and when the source hands out other bytes than were parsed.
     const vg::TPreparedDirectory* Prepared() const;
 
+    // Makes the directory file at `path` the directory from now on. It is parsed whole, with `progress`'s
+    // reports, into a copy of its own first: a file that cannot be read or is damaged fails with the loader's
+    // failure and nothing here changes. Otherwise the container holds the whole new directory, and every later
+    // load restores it from that parsed copy; the file is not read again.
+    void OpenEdition(const QString& path, const vg::ProgressCallback& progress = {});
+    const TEdition& Edition() const { return edition_; }
+
     // What explains an empty search, made from the whole directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
     // Why the box found nothing in the whole directory, and what would find something (ExplainBox).
@@ -75,4 +92,5 @@ private:
     vg::TStrContainer directory_{0}; // shares the records of the master it was last loaded from
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
     std::unique_ptr<vg::TPreparedDirectory> prepared_; // of the master's records
+    TEdition edition_;
 };

@@ -3,6 +3,8 @@
 #include "boxpanel.h"
 #include "criteriapanel.h"
 #include "database.h"
+#include "editions.h"
+#include "failuretext.h"
 #include "fmsplash.h"
 #include "keymap.h"
 #include "notfoundstrip.h"
@@ -19,6 +21,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -93,6 +97,7 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
         bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     commandsWidth_ = ui->TbEquipment->sizeHint().width();
 
+    connect(ui->mnOpen, &QAction::triggered, this, &TFmMain::mnOpenClick);
     connect(ui->mnSearch, &QAction::triggered, this, &TFmMain::mnSearchClick);
     connect(ui->mnClear, &QAction::triggered, this, &TFmMain::mnClearClick);
     connect(ui->mnClearFilters, &QAction::triggered, this, &TFmMain::DoClearFilter);
@@ -206,11 +211,55 @@ void TFmMain::mnClearClick() {
         database_.LoadDatabase(&progress_, false);
     } catch (const std::exception& e) {
         RefreshList();
+        results_->MarkIncomplete();
         TellLoadFailure(e);
         return;
     }
     RefreshList();
     results_->SelectFirstRow();
+}
+
+// ---- editions ----
+
+void TFmMain::mnOpenClick() {
+    const QString current = database_.Edition().path;
+    QFileDialog dialog(this, QStringLiteral("Открыть справочник"),
+                       current.isEmpty() ? QString() : QFileInfo(current).absolutePath(),
+                       QStringLiteral("Справочники (*.rcd);;Все файлы (*)"));
+    dialog.setObjectName(QStringLiteral("OpenEditionDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    OpenEdition(dialog.selectedFiles().constFirst());
+}
+
+bool TFmMain::OpenEdition(const QString& path) {
+    typing_.stop();
+    {
+        TKeepFocus keep(this);
+        try {
+            TBusy busy(progress_, LoadingText(), 100);
+            database_.OpenEdition(path, [this](std::int32_t position, std::int32_t maximum) {
+                progress_.ProgressCallback(position, maximum);
+            });
+        } catch (const std::exception& e) {
+            TellRefusedEdition(path, e);
+            return false;
+        }
+    }
+    settings::Edition.Write(database_.Edition().path);
+    RefreshList();
+    results_->SelectFirstRow();
+    ShowEdition();
+    return true;
+}
+
+void TFmMain::ShowEdition(const QString& note) {
+    const TEdition& edition = database_.Edition();
+    setWindowTitle(QStringLiteral("09-Ветлоград — %1").arg(EditionName(edition.path)));
+    QString status = EditionStatus(edition);
+    if (!note.isEmpty()) status += QStringLiteral(". ") + note;
+    results_->ShowEdition(status);
 }
 
 void TFmMain::ListViewColumnClick(int column) {
@@ -339,7 +388,8 @@ void TFmMain::mnSearchClick() {
             throw;
         } catch (const std::exception& e) {
             progress_.HideNow();
-            RefreshList(); // the list shows what the container holds now
+            RefreshList(); // the list shows what the container holds now, and says it is not all
+            results_->MarkIncomplete();
             if (reloading_)
                 TellLoadFailure(e);
             else
@@ -428,6 +478,8 @@ void TFmMain::ApplySuggestion(int index) {
         return;
     }
     criteria_->Put(suggestion.field, suggestion.text, suggestion.condition);
+    for (vg::Field field : suggestion.cleared)
+        criteria_->Put(field, {}, vg::MatchCondition::NoCondition);
     typing_.stop();
     criteria_->FocusCriterion(static_cast<int>(suggestion.field));
     ui->mnSearch->trigger();
@@ -470,10 +522,11 @@ void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
 }
 
 void TFmMain::TellDamagedRecord(const QString& what, const std::exception& e) {
+    std::fprintf(stderr, "vetlograd09: %s\n", e.what());
     auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(),
-                                QStringLiteral("%1: в справочнике повреждена запись.\n%2\n\n"
+                                QStringLiteral("%1: %2.\n\n"
                                                "Список показывает записи в том порядке, в каком они остались.")
-                                    .arg(what, QString::fromUtf8(e.what())),
+                                    .arg(what, DamagedRecordReason(e)),
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("DamagedRecordMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -481,12 +534,28 @@ void TFmMain::TellDamagedRecord(const QString& what, const std::exception& e) {
 }
 
 void TFmMain::TellLoadFailure(const std::exception& e) {
+    std::fprintf(stderr, "vetlograd09: the directory could not be loaded: %s\n", e.what());
     auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(),
-                                QStringLiteral("Справочник не удалось загрузить: данные повреждены.\n%1\n\n"
+                                QStringLiteral("Справочник не удалось загрузить: %1.\n\n"
                                                "В списке остались прочитанные записи.")
-                                    .arg(QString::fromUtf8(e.what())),
+                                    .arg(LoadFailureReason(e)),
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("LoadFailureMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void TFmMain::TellRefusedEdition(const QString& path, const std::exception& e) {
+    std::fprintf(stderr, "vetlograd09: %s: %s\n", qPrintable(path), e.what());
+    auto* box =
+        new QMessageBox(QMessageBox::Critical, windowTitle(),
+                        QStringLiteral("Справочник «%1» не открыт: %2.\n\nВ окне остался %3.")
+                            .arg(QFileInfo(path).fileName(), LoadFailureReason(e),
+                                 database_.Edition().BuiltIn()
+                                     ? EditionName(QString())
+                                     : QStringLiteral("справочник «%1»").arg(EditionName(database_.Edition().path))),
+                        QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("EditionRefusedMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

@@ -44,6 +44,13 @@ public:
     // Publishes the container's contents to the list and the counter, puts the sort marker on column 0 and
     // hides the strip.
     void RefreshList();
+    // Makes the directory file at `path` the one the window works on, through the progress window, and
+    // remembers it for the next start. A file that cannot be read or is damaged is refused with the reason
+    // and the directory on screen stays. True when it was opened.
+    bool OpenEdition(const QString& path);
+    // Names the edition shown in the title and the status line, with `note` (what start-up could not open)
+    // after it.
+    void ShowEdition(const QString& note = {});
 
     TBoxPanel& Box() const { return *box_; }
     TCriteriaPanel& CriteriaPanel() const { return *criteria_; }
@@ -65,6 +72,8 @@ public:
     const std::optional<vg::TExplanation>& Explanation() const;
 
 public slots:
+    // "Открыть справочник…": a directory file chosen in a file dialog.
+    void mnOpenClick();
     void mnSearchClick();
     // The pause after typing is over: the list follows the criteria, quietly.
     void SearchAsTyped();
@@ -102,6 +111,7 @@ private:
     // After an empty search: why, and what would find something, in the strip.
     void ExplainEmptySearch(const vg::SearchResult& result);
     void TellLoadFailure(const std::exception& e);
+    void TellRefusedEdition(const QString& path, const std::exception& e);
     // A search or sort stopped by a record that lacks fields.
     void TellDamagedRecord(const QString& what, const std::exception& e);
     void TellInvalidMask(const vg::SearchResult& result);

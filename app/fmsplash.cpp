@@ -3,7 +3,6 @@
 #include "directory/progress.h"
 #include "ui_fmsplash.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -45,11 +44,12 @@ void TFmSplash::SetInfoText(const QString& text) {
     ui->LbInf->setText(text);
     ui->LbInf->adjustSize();
     ui->LbInf->repaint();
+    Advance();
 }
 
 void TFmSplash::ProgressCallback(int position, int maximum) {
     const int percent = vg::ProgressPercent(position, maximum);
-    if (percent != ui->Bar->Percent()) ui->Bar->SetPercent(percent);
+    if (percent != ui->Bar->Percent()) SetPercent(percent);
 }
 
 int TFmSplash::Percent() const {
@@ -57,19 +57,59 @@ int TFmSplash::Percent() const {
 }
 void TFmSplash::SetPercent(int percent) {
     ui->Bar->SetPercent(percent);
+    Advance();
 }
 
 void TFmSplash::ShowNow() {
+    if (isVisible()) return;
+    if (showDelay_ > 0) {
+        pending_ = true;
+        clock_.start();
+        return;
+    }
+    Reveal();
+}
+
+void TFmSplash::setVisible(bool visible) {
+    if (!visible) pending_ = false;
+    QWidget::setVisible(visible);
+}
+
+void TFmSplash::Advance() {
+    // Called only when the text or the percentage changed: at most about a hundred times in an operation.
+    if (pending_) {
+        if (clock_.elapsed() >= showDelay_) Reveal();
+    } else if (isVisible() && !(windowHandle() && windowHandle()->isExposed())) {
+        TakeWindowEvents();
+    }
+}
+
+void TFmSplash::Reveal() {
+    pending_ = false;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
     show();
-    // The thread is about to be busy: let the window system map the window before painting it, or every
-    // paint until the thread is free again would go nowhere. Mapped is the widget's own word for it: the
-    // platform window of a window shown before may still say "exposed" from then. Only window-system events
-    // are handled; the operator's input waits.
-    QElapsedTimer waited;
-    waited.start();
-    while (!testAttribute(Qt::WA_Mapped) && waited.elapsed() < 500)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    TakeWindowEvents();
     repaint();
+}
+
+namespace {
+
+// Holds timer events back while the window system's events are taken in the middle of an operation: a timer's
+// handler (a search as the operator types, for one) must not run inside the operation. A timer whose event is
+// held back fires again after its interval.
+class THoldTimers : public QObject {
+public:
+    THoldTimers() { QCoreApplication::instance()->installEventFilter(this); }
+    ~THoldTimers() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
+};
+
+} // namespace
+
+void TFmSplash::TakeWindowEvents() {
+    // Once, without waiting: the thread is busy, and the window comes up at a later report if the window
+    // manager has not mapped it yet. The operator's input waits for the operation's end.
+    THoldTimers hold;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
 }

@@ -13,6 +13,7 @@ TKeyMap::TKeyMap(QWidget& window, Ui::FmMain& form, TCriteriaPanel& criteria, TK
         QString more; // keys the hint names besides, handled elsewhere
     };
     const Command commands[] = {
+        {form.mnOpen, {QKeySequence(Qt::CTRL | Qt::Key_O)}, {}},
         {form.mnSearch, {QKeySequence(Qt::Key_F3)}, QStringLiteral("Enter")}, // Enter in a criterion searches too
         {form.mnClear, {QKeySequence(Qt::Key_F5)}, {}},
         {form.mnClearFilters, {QKeySequence(Qt::Key_F8)}, {}},

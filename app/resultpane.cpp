@@ -11,7 +11,7 @@
 
 TResultPane::TResultPane(Ui::FmMain& form, vg::TStrContainer& container, const QFont& font, QObject* parent)
     : QObject(parent), container_(container), view_(form.ListView), model_(new vg::TResultModel(this)),
-      counter_(form.lbCnt), counterFrame_(form.Bevel1) {
+      counter_(form.lbCnt), counterFrame_(form.Bevel1), edition_(form.lbEdition) {
     QFont bold = font;
     bold.setBold(true);
     counter_->setFont(bold);
@@ -33,6 +33,7 @@ TResultPane::TResultPane(Ui::FmMain& form, vg::TStrContainer& container, const Q
 
 void TResultPane::Publish(int count) {
     count_ = count;
+    incomplete_ = false;
     ShowCount();
     model_->SetRowCount(count_);
     sortAscending_ = true;
@@ -104,7 +105,26 @@ void TResultPane::ShowSortIndicator() {
 }
 
 void TResultPane::ShowCount() {
-    ShowCounter(counter_, counterFrame_, vg::ToQString(vg::GroupedNumber(count_)));
+    const QString count = vg::ToQString(vg::GroupedNumber(count_));
+    ShowCounter(counter_, counterFrame_, incomplete_ ? count + QStringLiteral(" — список неполный") : count);
+    counter_->setAccessibleDescription(incomplete_ ? QStringLiteral("Поиск прерван: список неполный") : QString());
+    PlaceEdition();
+}
+
+void TResultPane::MarkIncomplete() {
+    incomplete_ = true;
+    ShowCount();
+}
+
+void TResultPane::ShowEdition(const QString& text) {
+    edition_->setText(text);
+    edition_->setToolTip(text);
+    PlaceEdition();
+}
+
+void TResultPane::PlaceEdition() {
+    edition_->adjustSize();
+    edition_->move(counterFrame_->geometry().right() + 8, edition_->y());
 }
 
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {

@@ -32,6 +32,12 @@ public:
     void Publish(int count);
     // The number of records last published.
     int Count() const { return count_; }
+    // The counter says that the list holds only part of what it should: a search or a reload stopped half-way.
+    // The next Publish takes it back.
+    void MarkIncomplete();
+    bool Incomplete() const { return incomplete_; }
+    // Which directory the list comes from, beside the counter.
+    void ShowEdition(const QString& text);
 
     int SortColumn() const { return sortColumn_; }
     bool SortAscending() const { return sortAscending_; }
@@ -56,13 +62,17 @@ private:
     void SetColumnCaption(int column, bool marked);
     void ShowSortIndicator();
     void ShowCount();
+    // The edition's text right of the counter's frame, which may have widened.
+    void PlaceEdition();
 
     vg::TStrContainer& container_;
     vg::TResultView* view_;
     vg::TResultModel* model_;
     QLabel* counter_;
     QWidget* counterFrame_;
+    QLabel* edition_;
     int count_ = 0;
+    bool incomplete_ = false;
     int sortColumn_ = 0;
     bool sortAscending_ = true;
 };

@@ -5,6 +5,10 @@
 #include <QStringList>
 #include <QVariant>
 
+// Writes a setting at once. When the settings cannot be written, says so on stderr, once in a run: what the
+// operator chose then lasts only until the program ends.
+void WriteSetting(const char* key, const QVariant& value);
+
 // One thing the program remembers between runs: its key, its type and its value until the operator sets one.
 // Every setting is declared once, below, and read and written only through its declaration, so that a key is
 // spelt in one place and read as the type it was written as.
@@ -21,7 +25,7 @@ public:
         QVariant converted = stored;
         return converted.convert(QMetaType::fromType<T>()) ? converted.value<T>() : fallback_;
     }
-    void Write(const T& value) const { QSettings().setValue(QLatin1String(key_), QVariant::fromValue(value)); }
+    void Write(const T& value) const { WriteSetting(key_, QVariant::fromValue(value)); }
 
 private:
     const char* key_;
@@ -32,6 +36,8 @@ namespace settings {
 
 // Whether the list follows the criteria as they are typed.
 inline constexpr TSetting<bool> SearchAsYouType{"SearchAsYouType", false};
+// The directory file opened last, opened again at the next start; empty for the built-in directory.
+inline const TSetting<QString> Edition{"Edition", QString()};
 // The last searches, newest first, each one line (TSearchRecall::Encode).
 inline const TSetting<QStringList> RecentSearches{"RecentSearches", {}};
 

@@ -1,8 +1,13 @@
 #include "startup.h"
 
+#include "directory/loader.h"
+#include "editions.h"
+#include "failuretext.h"
 #include "fmmain.h"
 #include "fmsplash.h"
+#include "settings.h"
 
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -18,7 +23,12 @@ void Fatal(const QString& text) {
 
 } // namespace
 
-TProgram::TProgram(ISoundPlayer* sound, DirectorySource source) : sound_(sound), database_(std::move(source)) {}
+QString SystemEditionPath() {
+    return QStringLiteral(VG_SYSTEM_EDITION);
+}
+
+TProgram::TProgram(ISoundPlayer* sound, DirectorySource source, TStartEditions editions)
+    : sound_(sound), editions_(std::move(editions)), database_(std::move(source)) {}
 
 TProgram::~TProgram() {
     ShutDown();
@@ -30,7 +40,7 @@ bool TProgram::StartUp(int& status) {
     splash_->ProgressCallback(0, 100);
     splash_->ShowNow();
     try {
-        database_.LoadDatabase(splash_.get(), false);
+        if (!OpenStartEdition()) database_.LoadDatabase(splash_.get(), false);
     } catch (const EDirectoryMissing& e) {
         Fatal(QString::fromUtf8(e.what()));
         status = 2;
@@ -45,10 +55,47 @@ bool TProgram::StartUp(int& status) {
     splash_.reset();
     // The progress window of every later long operation; hidden until one starts.
     splash_ = std::make_unique<TFmSplash>();
+    splash_->SetShowDelay(TFmSplash::kShowDelayMs); // fast work shows no window
     main_ = std::make_unique<TFmMain>(database_, *splash_, sound_);
     main_->RefreshList();
+    main_->ShowEdition(startNote_);
     status = 0;
     return true;
+}
+
+bool TProgram::OpenStartEdition() {
+    QStringList notes;
+    auto open = [&](const QString& path) {
+        try {
+            database_.OpenEdition(path, [this](std::int32_t position, std::int32_t maximum) {
+                splash_->ProgressCallback(position, maximum);
+            });
+            splash_->hide();
+            return true;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "vetlograd09: %s: %s\n", qPrintable(path), e.what());
+            notes << QStringLiteral("справочник «%1» не открыт: %2").arg(EditionName(path), LoadFailureReason(e));
+            return false;
+        }
+    };
+    bool opened = false;
+    const QString remembered = editions_.remember ? settings::Edition.Read() : QString();
+    if (!editions_.file.isEmpty()) {
+        opened = open(editions_.file);
+        if (opened && editions_.remember) settings::Edition.Write(database_.Edition().path);
+    } else if (!remembered.isEmpty()) {
+        if (QFileInfo::exists(remembered))
+            opened = open(remembered);
+        else
+            notes << QStringLiteral("справочник «%1» не найден").arg(remembered);
+    }
+    const QString& system = editions_.systemEdition;
+    if (!opened && !system.isEmpty() && QFileInfo::exists(system)) opened = open(system);
+    if (!notes.isEmpty()) {
+        startNote_ = notes.join(QStringLiteral("; ")) + QLatin1Char('.');
+        startNote_[0] = startNote_[0].toUpper();
+    }
+    return opened;
 }
 
 void TProgram::ShutDown() {

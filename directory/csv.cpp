@@ -25,6 +25,32 @@ constexpr std::string_view kHeader = "phone,street,house,flat,user";
 constexpr std::string_view kSpreadsheetHeader = "phone;street;house;flat;user";
 constexpr const char* kFieldNames[5] = {"phone", "street", "house", "flat", "user"};
 
+// A field as a message quotes it: its first 24 characters between quotes, every control character, quote,
+// backslash and byte that is not UTF-8 escaped, "..." after a longer text; nothing of it reaches a terminal raw.
+std::string Shown(std::string_view text) {
+    std::string out = "\"";
+    std::size_t pos = 0;
+    for (int shown = 0; pos < text.size() && shown < 24; ++shown) {
+        const auto c = static_cast<unsigned char>(text[pos]);
+        std::size_t n = c < 0x80                ? 1
+                        : c >= 0xC2 && c < 0xE0 ? 2
+                        : c >= 0xE0 && c < 0xF0 ? 3
+                        : c >= 0xF0 && c < 0xF5 ? 4
+                                                : 0;
+        if (n > 1 && (pos + n > text.size() || !IsUtf8(text.substr(pos, n)))) n = 0;
+        if (n == 0 || c < 0x20 || c == 0x7F || c == '"' || c == '\\') {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += c == '"' || c == '\\' ? std::string{'\\', static_cast<char>(c)}
+                                         : std::string{'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+            ++pos;
+        } else {
+            out.append(text.substr(pos, n));
+            pos += n;
+        }
+    }
+    return out + (pos < text.size() ? "\"..." : "\"");
+}
+
 } // namespace
 
 std::string CheckCsvStart(std::string_view start) {
@@ -72,9 +98,20 @@ CsvParseResult ParseDirectoryCsv(std::string_view csv, CsvEncoding encoding) {
         csv = converted;
     }
 
+    bool header = true;
+    // A field is refused as soon as it is surely too long: a Windows-1251 character is at most three UTF-8 bytes.
+    auto most = [](std::size_t k) { return 3 * (k < 5 ? limits::kFieldBytes[k] : limits::kLineBytes); };
+    auto tooLong = [&](std::size_t rowLine, std::size_t k) {
+        if (header) return fail(rowLine, "the header must be phone,street,house,flat,user");
+        return fail(rowLine, std::string("the ") + (k < 5 ? kFieldNames[k] : "field " + std::to_string(k + 1)) +
+                                 " is longer than the limit of " +
+                                 std::to_string(k < 5 ? limits::kFieldBytes[k] : limits::kLineBytes) + " bytes");
+    };
+    // What the records inflate to in the packed file: the count, the header value and the index count, and per
+    // record its three words, its key and its four lines with CR LF each.
+    std::int64_t inflated = 12;
     std::size_t pos = 0;
     std::size_t line = 1;
-    bool header = true;
     while (pos < csv.size()) {
         std::size_t rowLine = line;
         std::vector<std::string> fields;
@@ -99,6 +136,7 @@ CsvParseResult ParseDirectoryCsv(std::string_view csv, CsvEncoding encoding) {
                         if (c == '\r' || c == '\n') lineBreakInField = true;
                         field += c;
                     }
+                    if (field.size() > most(fields.size())) return tooLong(rowLine, fields.size());
                 }
                 if (pos < csv.size() && csv[pos] != separator && csv[pos] != '\r' && csv[pos] != '\n')
                     return fail(rowLine, "text after a quoted field");
@@ -106,6 +144,7 @@ CsvParseResult ParseDirectoryCsv(std::string_view csv, CsvEncoding encoding) {
                 while (pos < csv.size() && csv[pos] != separator && csv[pos] != '\r' && csv[pos] != '\n') {
                     if (csv[pos] == '"') return fail(rowLine, "a quote inside an unquoted field");
                     field += csv[pos++];
+                    if (field.size() > most(fields.size())) return tooLong(rowLine, fields.size());
                 }
             }
             fields.push_back(std::move(field));
@@ -139,14 +178,19 @@ CsvParseResult ParseDirectoryCsv(std::string_view csv, CsvEncoding encoding) {
                 return fail(rowLine, std::string("the ") + kFieldNames[k] +
                                          " is not UTF-8 (a file in Windows-1251 is read with --excel)");
             if (!cp1251::FromUtf8(fields[static_cast<std::size_t>(k)], *out[k]))
-                return fail(rowLine, "the text \"" + fields[static_cast<std::size_t>(k)] +
-                                         "\" cannot be written in Windows-1251");
+                return fail(rowLine, "the text " + Shown(fields[static_cast<std::size_t>(k)]) +
+                                         " cannot be written in Windows-1251");
             if (out[k]->size() > kCsvFieldBytes[k])
                 return fail(rowLine, std::string("the ") + kFieldNames[k] + " is " + std::to_string(out[k]->size()) +
                                          " bytes long, more than the limit of " + std::to_string(kCsvFieldBytes[k]));
         }
         if (!std::all_of(r.phone.begin(), r.phone.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return fail(rowLine, "the phone \"" + fields[0] + "\" must be bare digits");
+            return fail(rowLine, "the phone " + Shown(fields[0]) + " must be bare digits");
+        inflated += static_cast<std::int64_t>(12 + r.phone.size() + r.street.size() + r.house.size() + r.flat.size() +
+                                              r.user.size() + 8);
+        if (inflated > limits::kInflatedBytes)
+            return fail(rowLine, "the records would inflate to more than the limit of " +
+                                     GroupedNumber(limits::kInflatedBytes) + " bytes");
         result.records.push_back(std::move(r));
     }
     if (header) return fail(1, "the file is empty; the header must be phone,street,house,flat,user");

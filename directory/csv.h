@@ -1,5 +1,6 @@
 #pragma once
 
+#include "limits.h"
 #include "utf8.h"
 #include "writer.h"
 
@@ -34,14 +35,16 @@ struct CsvParseResult {
     std::string error; // empty on success; otherwise names the line
 };
 
-// The longest field a directory takes, in Windows-1251 bytes: phone, street, house, flat, user. Far above
-// the city's longest (6, 24, 3, 3, 37), they keep one absurd row from costing the window seconds per sort.
-constexpr std::size_t kCsvFieldBytes[5] = {32, 128, 32, 32, 256};
+// The longest field a directory takes, in Windows-1251 bytes: phone, street, house, flat, user, as the reader
+// takes them (limits::kFieldBytes). Far above the city's longest (6, 24, 3, 3, 37).
+inline constexpr const std::size_t (&kCsvFieldBytes)[5] = limits::kFieldBytes;
 
 // Parses a directory CSV of either dialect: the header's separator (',' or ';') separates every line, and the text
 // is UTF-8 after a UTF-8 byte-order mark, otherwise in `encoding`. Rejects, with the line number: a missing header, a
 // wrong field count, text that is not UTF-8 or that Windows-1251 cannot hold, a field with a line break or a zero byte,
-// a field longer than its limit, a phone that is not bare digits, more records than limits::kRecords.
+// a field longer than its limit (found while the field is read), a phone that is not bare digits, more records than
+// limits::kRecords, records that would inflate to more than limits::kInflatedBytes: exactly what the reader would
+// refuse in the packed file. A bad field is quoted by at most its first 24 characters, escaped.
 CsvParseResult ParseDirectoryCsv(std::string_view csv, CsvEncoding encoding = CsvEncoding::Utf8);
 
 // Why the first bytes of a file cannot start a directory CSV (its header line), or the empty text; lets a

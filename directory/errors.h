@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -15,6 +16,13 @@ public:
 class EListError : public Exception {
 public:
     explicit EListError(long long index);
+    long long Index() const { return index_; }
+
+protected:
+    EListError(long long index, const std::string& message) : Exception(message), index_(index) {}
+
+private:
+    long long index_;
 };
 
 // An operation the stream does not offer, such as asking a decompression stream for its length.
@@ -46,6 +54,21 @@ public:
 class EReadError : public Exception {
 public:
     using Exception::Exception;
+};
+
+// A record of the container lacks a line that a search or a sort reads: which record, by its position in the
+// container (from 0) and its phone, and which line. The message names all three and keeps the cause's text.
+class ERecordError : public EListError {
+public:
+    ERecordError(std::int32_t position, std::string phone, const EListError& cause);
+    std::int32_t Position() const { return position_; }
+    const std::string& Phone() const { return phone_; }
+    int MissingLine() const { return line_; }
+
+private:
+    std::int32_t position_;
+    std::string phone_;
+    int line_;
 };
 
 } // namespace vg

@@ -12,12 +12,15 @@ namespace vg {
 
 TFileStream::TFileStream(const std::string& path, std::int64_t limit) : path_(path), limit_(limit) {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw EFileError("cannot open " + path + ": " + std::strerror(errno));
+    if (fd_ < 0) {
+        const int err = errno;
+        throw EFileError("cannot open " + path + ": " + std::strerror(err), err);
+    }
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         int err = errno;
         ::close(fd_);
-        throw EFileError("cannot read " + path + ": " + std::strerror(err));
+        throw EFileError("cannot read " + path + ": " + std::strerror(err), err);
     }
     if (S_ISREG(st.st_mode)) {
         size_ = st.st_size;
@@ -39,7 +42,10 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
     while (done < count) {
         ssize_t n = ::read(fd_, out + done, count - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw EFileError("cannot read " + path_ + ": " + std::strerror(errno));
+        if (n < 0) {
+            const int err = errno;
+            throw EFileError("cannot read " + path_ + ": " + std::strerror(err), err);
+        }
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
         position_ += n;

@@ -8,10 +8,14 @@
 
 namespace vg {
 
-// The file could not be opened or read: the data may be sound, the system said no.
+// The file could not be opened or read: the data may be sound, the system said no; Errno() says why.
 class EFileError : public Exception {
 public:
-    using Exception::Exception;
+    EFileError(const std::string& message, int error) : Exception(message), errno_(error) {}
+    int Errno() const { return errno_; }
+
+private:
+    int errno_;
 };
 
 // Reads a file front to back in the caller's pieces, never holding it whole. Opening fails with EFileError

@@ -30,6 +30,15 @@ void CheckRecordLengths(std::int32_t keyLen, std::int32_t textLen) {
                           GroupedNumber(limits::kTextBytes));
 }
 
+void CheckLineLength(std::uint32_t line, std::size_t length) {
+    static constexpr const char* kLineNames[4] = {"street", "house", "flat", "user"};
+    const std::size_t limit = line < 4 ? limits::kFieldBytes[line + 1] : limits::kLineBytes;
+    if (length <= limit) return;
+    throw ELimitError("A record's " + (line < 4 ? std::string(kLineNames[line]) : "line " + std::to_string(line + 1)) +
+                      " is " + GroupedNumber(static_cast<std::int64_t>(length)) +
+                      " bytes long, more than the limit of " + GroupedNumber(static_cast<std::int64_t>(limit)));
+}
+
 void FailTooManyLines() {
     throw ELimitError("A record has more than " + GroupedNumber(limits::kLines) + " lines, the limit");
 }

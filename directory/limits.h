@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "stream.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,10 +16,15 @@ namespace limits {
 constexpr std::int64_t kFileBytes = std::int64_t{256} << 20;   // a compressed directory file
 constexpr std::int64_t kInflatedBytes = std::int64_t{1} << 30; // the directory inflated
 constexpr std::int32_t kRecords = 10'000'000;                  // Count
-constexpr std::int32_t kKeyBytes = 1024;                       // KeyLen
-constexpr std::int32_t kTextBytes = 64 * 1024;                 // TextLen
-constexpr std::uint32_t kLines = 256;                          // lines of one record
-constexpr std::int64_t kCsvBytes = std::int64_t{1} << 30;      // a CSV given to pack
+// The longest text of each field in Windows-1251 bytes, the same for pack and the reader: phone (the key),
+// street, house, flat, user. None is longer than a search criterion holds (80 characters), so that the whole
+// text of any field can be searched for.
+constexpr std::size_t kFieldBytes[5] = {32, 80, 32, 32, 80};
+constexpr std::size_t kLineBytes = 80;                    // a line after the record's four fields
+constexpr std::int32_t kKeyBytes = 32;                    // KeyLen: the phone's limit
+constexpr std::uint32_t kLines = 16;                      // lines of one record
+constexpr std::int32_t kTextBytes = 16 * (80 + 2);        // TextLen: every line at its longest, with CR LF
+constexpr std::int64_t kCsvBytes = std::int64_t{1} << 30; // a CSV given to pack
 } // namespace limits
 
 // Data beyond one of the limits above; the message names the limit.
@@ -35,6 +41,8 @@ std::string GroupedNumber(std::int64_t value);
 void CheckRecordCount(std::int32_t count);
 void CheckRecordLengths(std::int32_t keyLen, std::int32_t textLen);
 [[noreturn]] void FailTooManyLines();
+// Fails when line `line` (0: the street) of a record is longer than its field's limit.
+void CheckLineLength(std::uint32_t line, std::size_t length);
 
 // Passes another stream's bytes on and fails with ELimitError once more than `limit` of them have been read.
 class TLimitedStream : public TStream {

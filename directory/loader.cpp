@@ -1,6 +1,7 @@
 #include "loader.h"
 
 #include "errors.h"
+#include "filestream.h"
 #include "inflate.h"
 #include "limits.h"
 #include "zstream.h"
@@ -64,6 +65,19 @@ std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const 
         throw;
     }
     return bounded.Position();
+}
+
+std::int64_t LoadDirectoryFile(TStrContainer& container, const std::string& path, const ProgressCallback& progress) {
+    // Read whole, then inflated whole: the file is small beside what it inflates to, and the whole-stream
+    // inflater is the fast one.
+    std::string bytes;
+    {
+        TFileStream file(path, limits::kFileBytes);
+        char buffer[64 * 1024];
+        while (std::size_t n = file.Read(buffer, sizeof buffer))
+            bytes.append(buffer, n);
+    }
+    return LoadDirectory(container, bytes, progress);
 }
 
 TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)

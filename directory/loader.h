@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +24,11 @@ std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed
                            const ProgressCallback& progress = {});
 // The same from a stream of compressed bytes (a file read piece by piece).
 std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress = {});
+// The same from a directory file (as `vetlograd09-cli pack` writes it), read whole first: it is at most
+// limits::kFileBytes long. A file that cannot be opened or read fails with EFileError before the container is
+// touched, a longer one with ELimitError.
+std::int64_t LoadDirectoryFile(TStrContainer& container, const std::string& path,
+                               const ProgressCallback& progress = {});
 
 // A directory that never changes while the program runs, parsed once: every load after the first restores
 // the container from the parsed copy instead of inflating and parsing again. A load through it is a

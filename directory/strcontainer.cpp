@@ -11,7 +11,25 @@
 
 namespace vg {
 
-EListError::EListError(long long index) : Exception("List index out of bounds (" + std::to_string(index) + ")") {}
+EListError::EListError(long long index)
+    : Exception("List index out of bounds (" + std::to_string(index) + ")"), index_(index) {}
+
+namespace {
+
+// A phone as a message may quote it: digits only, as a phone is; a damaged key is not echoed.
+std::string QuotedPhone(const std::string& phone) {
+    if (phone.empty()) return " (no phone)";
+    const bool digits =
+        phone.size() <= 16 && std::all_of(phone.begin(), phone.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return digits ? " (phone " + phone + ")" : " (its phone is not digits)";
+}
+
+} // namespace
+
+ERecordError::ERecordError(std::int32_t position, std::string phone, const EListError& cause)
+    : EListError(cause.Index(), "record " + GroupedNumber(std::int64_t{position} + 1) + QuotedPhone(phone) +
+                                    " lacks line " + std::to_string(cause.Index() + 1) + ": " + cause.what()),
+      position_(position), phone_(std::move(phone)), line_(static_cast<int>(cause.Index())) {}
 
 namespace {
 
@@ -168,6 +186,7 @@ void TString::AssignText(std::string_view key, std::string_view text) {
             if (more.empty()) more.assign(inlineLines, inlineLines + kInline);
             more.push_back(line);
         }
+        CheckLineLength(static_cast<std::uint32_t>(count), line.size());
         if (++count > limits::kLines) FailTooManyLines();
     });
     if (count <= kInline)

@@ -74,6 +74,18 @@ int CompareRecords(const TString& a, const TString& b, int column) {
     });
 }
 
+// The same for records a and b of the container; the one that lacks a line the chain reads is named.
+int CompareRecordsAt(const TStrContainer& container, std::int32_t a, std::int32_t b, int column) {
+    const TString& x = *container.GetItem(a);
+    const TString& y = *container.GetItem(b);
+    try {
+        return CompareRecords(x, y, column);
+    } catch (const EListError& e) {
+        const std::int32_t which = x.Lines().Count() <= e.Index() ? a : b;
+        throw ERecordError(which, std::string(container.GetItem(which)->Key()), e);
+    }
+}
+
 void ReportProgress(ISortProgress* progress, int i, int j, int count) {
     if (progress && i % 150 == 0 && progress->Visible()) {
         int p = RoundedShare(j, count);
@@ -230,8 +242,8 @@ void SortEntries(std::vector<Entry>& entries, const TStrContainer& container, bo
         if constexpr (Column < 0) {
             r = 0;
         } else if (a.damaged || b.damaged) {
-            r = CompareRecords(*container.GetItem(static_cast<int>(a.record)),
-                               *container.GetItem(static_cast<int>(b.record)), Column);
+            r = CompareRecordsAt(container, static_cast<std::int32_t>(a.record), static_cast<std::int32_t>(b.record),
+                                 Column);
         } else {
             r = CompareEntries<Column>(a, b);
         }
@@ -249,7 +261,7 @@ int CompareByColumn(const TStrContainer* container, int column, int i, int j, bo
     if (!container || i < 0 || j < 0 || i >= container->Count() || j >= container->Count()) return 0;
     if (column < 0 || column >= kColumnCount) return 0;
     ReportProgress(progress, i, j, container->Count());
-    int r = CompareRecords(*container->GetItem(i), *container->GetItem(j), column);
+    int r = CompareRecordsAt(*container, i, j, column);
     if (!ascending) NegateOrder(r);
     return r;
 }

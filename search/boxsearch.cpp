@@ -585,8 +585,14 @@ TExplanation ExplainBox(const TStrContainer& directory, const TSearchAdvisor& ad
         if (seen || changed.Empty()) continue;
         const std::int32_t found = CountBoxWords(directory, changed).together;
         if (found == 0) continue;
-        out.suggestions.push_back({c.kind, Field::User, MatchCondition::NoCondition, c.text,
-                                   "«" + cp1251::ToUtf8(c.text) + "»", c.reason, found});
+        out.suggestions.push_back({c.kind,
+                                   Field::User,
+                                   MatchCondition::NoCondition,
+                                   c.text,
+                                   "«" + cp1251::ToUtf8(c.text) + "»",
+                                   c.reason,
+                                   found,
+                                   {}});
     }
     return out;
 }

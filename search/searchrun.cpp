@@ -2,6 +2,7 @@
 
 #include "boxsearch.h"
 #include "directory/cp1251.h"
+#include "directory/errors.h"
 #include "matching.h"
 #include "prepared.h"
 
@@ -93,7 +94,11 @@ SearchResult WalkEveryRecord(TStrContainer& container, ISearchHost& host) {
         for (std::int32_t n = total - 1; n >= 0; --n) {
             const TString* record = container.GetItem(n);
             ++processed;
-            if (!(*filter)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
+            try {
+                if (!(*filter)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
+            } catch (const EListError& e) {
+                throw ERecordError(n, std::string(record->Key()), e);
+            }
             if (n % 150 == 0) host.ProgressCallback(processed, total);
         }
     } catch (...) {
@@ -143,7 +148,14 @@ SearchResult SelectPrepared(TStrContainer& container, ISearchHost& host, const T
         }
         untested = selection.stop;
         // Reading the record short of lines fails as it does in the walk.
-        if (selection.stop >= 0) (void)(*filter)(*prepared.Whole().GetItem(selection.stop));
+        if (selection.stop >= 0) {
+            const TString& record = *prepared.Whole().GetItem(selection.stop);
+            try {
+                (void)(*filter)(record);
+            } catch (const EListError& e) {
+                throw ERecordError(selection.stop, std::string(record.Key()), e);
+            }
+        }
     } catch (...) {
         // The walk would have kept every record it had not tested yet.
         std::vector<std::uint32_t> kept(static_cast<std::size_t>(untested + 1));

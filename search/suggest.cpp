@@ -1,12 +1,14 @@
 #include "suggest.h"
 
 #include "directory/cp1251.h"
+#include "folding.h"
 #include "matching.h"
 #include "searchrun.h"
 #include "textvariants.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <functional>
 #include <optional>
 #include <tuple>
@@ -70,6 +72,14 @@ std::string_view ReasonOf(SuggestionKind kind) {
         return "условие шире";
     case SuggestionKind::NearName:
         return "похожее написание";
+    case SuggestionKind::StreetForm:
+        return "улица, как её называют";
+    case SuggestionKind::SetAsMask:
+        return "набор как маска";
+    case SuggestionKind::WrongField:
+        return "другое поле";
+    case SuggestionKind::Drop:
+        return "меньше условий";
     }
     return {};
 }
@@ -139,11 +149,14 @@ void CollectNames(const Data::Column& column, Field field, Data::Names& names) {
         ++records[id];
     NameTally heads, words, wholes;
     for (std::size_t v = 0; v < column.values.size(); ++v) {
-        const std::string whole = PrepareCriterionText(field, column.values[v]);
+        const std::string whole = FoldForMatch(FoldKindOf(field), column.values[v]);
         if (LetterCount(whole) < kShortestWord) continue;
         const std::string_view view = whole;
         wholes.Add(view, records[v]);
-        heads.Add(field == Field::User ? view.substr(0, view.find(' ')) : view, records[v]);
+        // A name begins with its surname, or with all of it when the initials are typed as well.
+        heads.Add(view, records[v]);
+        if (field == Field::User && view.find(' ') != std::string_view::npos)
+            heads.Add(view.substr(0, view.find(' ')), records[v]);
         std::size_t i = 0;
         while (i < view.size()) {
             while (i < view.size() && !IsLetter(static_cast<unsigned char>(view[i])))
@@ -181,6 +194,7 @@ public:
         if (out.together == 0 && !set_.empty()) {
             for (std::size_t k = 0; k < set_.size(); ++k)
                 Propose(k, out.criteria[k].count);
+            ProposeDrop();
             Rank(out);
         }
         return out;
@@ -190,7 +204,8 @@ private:
     // Each set criterion against each distinct value once, then one pass over the records.
     void Count(TExplanation& out) {
         const std::size_t n = set_.size();
-        std::vector<std::vector<char>> passes(n);
+        std::vector<std::vector<char>>& passes = passes_;
+        passes.assign(n, {});
         for (std::size_t k = 0; k < n; ++k) {
             const Field field = set_[k];
             const TCriterionTest test(criteria_.Text(field), criteria_.Condition(field), FoldKindOf(field));
@@ -200,6 +215,7 @@ private:
                 passes[k][v] = test(values[v]) ? 1 : 0;
         }
         tallies_.assign(n, std::vector<std::int32_t>());
+        combinations_.assign(std::size_t{1} << n, 0);
         for (std::size_t k = 0; k < n; ++k)
             tallies_[k].assign(data_.columns[Index(set_[k])].values.size(), 0);
         std::vector<std::int32_t> alone(n, 0);
@@ -210,6 +226,7 @@ private:
             for (std::size_t k = 0; k < n; ++k)
                 passed |= static_cast<unsigned>(passes[k][data_.columns[Index(set_[k])].ids[r]]) << k;
             together += passed == all;
+            ++combinations_[passed];
             for (std::size_t k = 0; k < n; ++k) {
                 alone[k] += (passed >> k) & 1u;
                 // Every other criterion holds: what this one lets through is what a change to it would find.
@@ -283,9 +300,137 @@ private:
             if (cyrillic && !latin && column.hasLatin)
                 Offer(k, SuggestionKind::Layout, variants::CyrillicToLatinKeys(text), condition);
         }
+        if (field == Field::Street && IsPositive(condition) && !mask) ProposeStreetForms(k);
+        if (!mask && text.find('[') != std::string::npos && text.find_first_of("*?") == std::string::npos) {
+            // A set typed under another condition: as a mask, fitting anywhere unless it was to begin the field.
+            Offer(k, SuggestionKind::SetAsMask, condition == MatchCondition::BeginsWith ? text : "*" + text,
+                  MatchCondition::FitsMask);
+        }
+        if (alone == 0 && IsPositive(condition)) ProposeOtherFields(k);
         ProposeLooser(k);
         if (alone == 0 && IsPositive(condition) && !mask && (field == Field::Street || field == Field::User))
             ProposeNear(k);
+    }
+
+    // The street as the directory writes it, from the way a caller says it: its words in the other order, and
+    // its kind (улица, проспект, ...) in the directory's own form, or left out.
+    void ProposeStreetForms(std::size_t k) {
+        const std::string typed = FoldForMatch(FoldKind::Words, criteria_.Text(set_[k]));
+        for (const std::string& form : StreetForms(typed))
+            Offer(k, SuggestionKind::StreetForm, form, criteria_.Condition(set_[k]));
+    }
+
+    // The text in another field, where it finds something: a surname typed into the phone or the street, a
+    // number into the subscriber. The field it was typed into is emptied.
+    void ProposeOtherFields(std::size_t k) {
+        const Field from = set_[k];
+        const std::string& text = criteria_.Text(from);
+        const bool digits = std::all_of(text.begin(), text.end(), [](char c) {
+            return (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '(' || c == ')' || c == '.';
+        });
+        const bool letters = LetterCount(text) > 0;
+        for (Field to : kFields) {
+            if (to == from) continue;
+            const bool fits = to == Field::Phone ? digits : to == Field::Street || to == Field::User ? letters : false;
+            if (!fits) continue;
+            TCriteria changed = criteria_;
+            changed.Conditions[Index(from)] = MatchCondition::NoCondition;
+            changed.Texts[Index(from)].clear();
+            const MatchCondition condition =
+                to == Field::Phone ? MatchCondition::BeginsWith : criteria_.Condition(from);
+            changed.Conditions[Index(to)] = condition;
+            changed.Texts[Index(to)] = text;
+            AddChanged(SuggestionKind::WrongField, changed, to, {from}, DescribeCriterion(to, condition, text));
+        }
+    }
+
+    // The fewest criteria to leave out so that the others find something: every removal of that size that does.
+    void ProposeDrop() {
+        if (set_.size() < 2) return;
+        const unsigned all = (1u << set_.size()) - 1;
+        for (int size = 1; size < static_cast<int>(set_.size()); ++size) {
+            const std::size_t before = candidates_.size();
+            for (unsigned drop = 1; drop < all; ++drop) {
+                if (std::popcount(drop) != size) continue;
+                std::int32_t found = 0;
+                for (unsigned m = 0; m <= all; ++m)
+                    if ((m | drop) == all) found += combinations_[m];
+                if (found == 0) continue;
+                TCriteria changed = criteria_;
+                std::vector<Field> cleared;
+                std::string description = "без";
+                for (std::size_t j = 0; j < set_.size(); ++j) {
+                    if (!((drop >> j) & 1u)) continue;
+                    changed.Conditions[Index(set_[j])] = MatchCondition::NoCondition;
+                    changed.Texts[Index(set_[j])].clear();
+                    cleared.push_back(set_[j]);
+                    description += std::string(cleared.size() > 1 ? ", «" : " «") + std::string(Caption(set_[j])) + "»";
+                }
+                Candidate c;
+                c.suggestion.kind = SuggestionKind::Drop;
+                c.suggestion.field = cleared.front();
+                c.suggestion.description = std::move(description);
+                c.suggestion.reason = std::string(ReasonOf(SuggestionKind::Drop));
+                c.suggestion.count = found;
+                c.suggestion.cleared.assign(cleared.begin() + 1, cleared.end());
+                candidates_.push_back(std::move(c));
+            }
+            if (candidates_.size() > before) return;
+        }
+    }
+
+    // A change to more than one criterion, counted by a pass over the records.
+    void AddChanged(SuggestionKind kind, const TCriteria& changed, Field field, std::vector<Field> cleared,
+                    std::string description) {
+        const std::int32_t found = CountCriteria(changed);
+        if (found == 0) return;
+        Candidate c;
+        c.suggestion.kind = kind;
+        c.suggestion.field = field;
+        c.suggestion.condition = changed.Condition(field);
+        c.suggestion.text = changed.Text(field);
+        c.suggestion.description = std::move(description);
+        c.suggestion.reason = std::string(ReasonOf(kind));
+        c.suggestion.count = found;
+        c.suggestion.cleared = std::move(cleared);
+        candidates_.push_back(std::move(c));
+    }
+
+    // What the search finds with these criteria: each criterion's verdict on every distinct value (those left as
+    // they were, as counted already), then one pass over the records. 0 for an invalid mask.
+    std::int32_t CountCriteria(const TCriteria& changed) const {
+        std::vector<std::vector<char>> fresh;
+        fresh.reserve(kFieldCount);
+        std::vector<std::pair<const std::vector<char>*, const std::vector<std::uint32_t>*>> tests;
+        for (Field field : kFields) {
+            const MatchCondition condition = changed.Condition(field);
+            if (condition == MatchCondition::NoCondition) continue;
+            const Data::Column& column = data_.columns[Index(field)];
+            const auto same = std::find(set_.begin(), set_.end(), field);
+            if (same != set_.end() && condition == criteria_.Condition(field) &&
+                changed.Text(field) == criteria_.Text(field)) {
+                tests.emplace_back(&passes_[static_cast<std::size_t>(same - set_.begin())], &column.ids);
+                continue;
+            }
+            std::optional<TCriterionTest> test;
+            try {
+                test.emplace(changed.Text(field), condition, FoldKindOf(field));
+            } catch (const EMaskException&) {
+                return 0;
+            }
+            std::vector<char>& verdicts = fresh.emplace_back(column.values.size());
+            for (std::size_t v = 0; v < column.values.size(); ++v)
+                verdicts[v] = (*test)(column.values[v]) ? 1 : 0;
+            tests.emplace_back(&verdicts, &column.ids);
+        }
+        std::int32_t found = 0;
+        for (std::int32_t r = 0; r < data_.records; ++r) {
+            bool all = true;
+            for (const auto& [verdicts, ids] : tests)
+                all = all && (*verdicts)[(*ids)[static_cast<std::size_t>(r)]];
+            found += all;
+        }
+        return found;
     }
 
     void ProposeLooser(std::size_t k) {
@@ -312,7 +457,7 @@ private:
     // Names of the directory a slip or two away from the typed text, the nearest and most common first.
     void ProposeNear(std::size_t k) {
         const Field field = set_[k];
-        const std::string& text = criteria_.Text(field);
+        const std::string text = FoldForMatch(FoldKindOf(field), criteria_.Text(field));
         if (LetterCount(text) < kShortestWord) return;
         const int limit = text.size() < 5 ? 1 : 2;
         const MatchCondition condition = criteria_.Condition(field);
@@ -361,6 +506,8 @@ private:
     std::vector<Field> set_;
     std::vector<std::vector<std::int32_t>> tallies_; // per set criterion and value: records all others let through
     std::vector<std::pair<std::uint32_t, std::int32_t>> open_; // the current criterion's non-zero tallies
+    std::vector<std::vector<char>> passes_;                    // per set criterion and distinct value: passes
+    std::vector<std::int32_t> combinations_; // per set of criteria passed (a bit each): the records passing those
     std::vector<Candidate> candidates_;
 };
 
@@ -417,6 +564,10 @@ TCriteria Apply(const TCriteria& criteria, const TSuggestion& suggestion) {
     TCriteria changed = criteria;
     changed.Conditions[Index(suggestion.field)] = suggestion.condition;
     changed.Texts[Index(suggestion.field)] = suggestion.text;
+    for (Field field : suggestion.cleared) {
+        changed.Conditions[Index(field)] = MatchCondition::NoCondition;
+        changed.Texts[Index(field)].clear();
+    }
     return changed;
 }
 
@@ -431,6 +582,63 @@ std::string FormatCounts(const TExplanation& explanation) {
     for (const TCriterionCount& c : explanation.criteria)
         out += c.description + ": " + std::to_string(c.count) + " · ";
     return out + "вместе: " + std::to_string(explanation.together);
+}
+
+std::vector<std::string> StreetForms(std::string_view street) {
+    // A kind as callers say it and as the directory writes it, folded: the word spelt out, its abbreviations.
+    struct Kind {
+        std::string_view directory; // UTF-8; empty: the directory writes the street without it
+        std::array<std::string_view, 3> said;
+    };
+    static constexpr Kind kKinds[] = {
+        {"", {"УЛИЦА", "УЛ.", "УЛ"}},          {"ПР.", {"ПРОСПЕКТ", "ПР.", "ПР-Т"}},
+        {"ПЕР.", {"ПЕРЕУЛОК", "ПЕР.", "ПЕР"}}, {"ПОС.", {"ПОСЕЛОК", "ПОС.", "П."}},
+        {"ШОССЕ", {"ШОССЕ", "Ш.", ""}},        {"ТУПИК", {"ТУПИК", "ТУП.", ""}},
+        {"ПЛ.", {"ПЛОЩАДЬ", "ПЛ.", "ПЛ"}},
+    };
+    auto w = [](std::string_view utf8) {
+        std::string out;
+        cp1251::FromUtf8(utf8, out);
+        return FoldForMatch(FoldKind::Words, out);
+    };
+    // The words of the street: a dot ends a word as a blank does.
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : street) {
+        if (c == ' ' || c == '.') {
+            if (c == '.') word += c;
+            if (!word.empty()) words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) words.push_back(std::move(word));
+    std::vector<std::string> out;
+    auto add = [&](std::string form) {
+        if (!form.empty() && form != street && std::find(out.begin(), out.end(), form) == out.end())
+            out.push_back(std::move(form));
+    };
+    if (words.size() < 2) return out;
+    // The kind said first or last; the rest is the name.
+    for (int last = 0; last < 2; ++last) {
+        const std::string& said = last ? words.back() : words.front();
+        for (const Kind& kind : kKinds) {
+            if (std::none_of(kind.said.begin(), kind.said.end(),
+                             [&](std::string_view s) { return !s.empty() && w(s) == said; }))
+                continue;
+            std::string name;
+            for (std::size_t i = last ? 0 : 1; i < words.size() - (last ? 1 : 0); ++i)
+                name += (name.empty() ? "" : " ") + words[i];
+            const std::string directory = w(kind.directory);
+            // ПР. ЛЕНИНА and ШОССЕ МОСКОВСКОЕ: the kind first, after a dot with no blank as folded.
+            add(directory.empty() ? name : directory + (directory.back() == '.' ? "" : " ") + name);
+            add(directory.empty() ? name : name + " " + directory);
+        }
+    }
+    // Two words the other way round.
+    if (words.size() == 2) add(words[1] + (words[0].back() == '.' ? "" : " ") + words[0]);
+    return out;
 }
 
 std::string FormatSuggestion(const TSuggestion& suggestion) {

@@ -16,9 +16,13 @@ namespace vg {
 
 // The kinds, in the order suggestions rank.
 enum class SuggestionKind : std::uint8_t {
-    Layout,   // the text typed under the other keyboard layout
-    Looser,   // a condition that lets more through: "содержит" for "начинается с", and the like
-    NearName, // a street or surname of the directory a typing slip away
+    Layout,     // the text typed under the other keyboard layout
+    StreetForm, // a street as it is said: its words the other way round, its kind spelt out or abbreviated
+    SetAsMask,  // a character set typed without '*' or '?', taken as a mask
+    WrongField, // a text that finds nothing in its field, in the field where it finds something
+    Looser,     // a condition that lets more through: "содержит" for "начинается с", and the like
+    NearName,   // a street or name of the directory a typing slip away, initials included
+    Drop,       // fewer criteria: the smallest removal that finds something
 };
 
 // What one set criterion alone would find.
@@ -35,8 +39,9 @@ struct TSuggestion {
     MatchCondition condition = MatchCondition::NoCondition; // to select; the criterion's own if only the text changes
     std::string text;        // Windows-1251, to put into the field as it is (already prepared)
     std::string description; // UTF-8, the changed criterion as it reads: "Улица начинается с «ЛЕНИНА»"
-    std::string reason;     // UTF-8, why it is offered: "другая раскладка клавиатуры", ...
-    std::int32_t count = 0; // what the search with this change finds, every other criterion as it is
+    std::string reason;         // UTF-8, why it is offered: "другая раскладка клавиатуры", ...
+    std::int32_t count = 0;     // what the search with this change finds, every other criterion as it is
+    std::vector<Field> cleared; // criteria emptied besides: the field a text moves from, the criteria dropped
 };
 
 struct TExplanation {
@@ -49,11 +54,15 @@ struct TExplanation {
     static constexpr std::size_t kMaxSuggestions = 5;
 };
 
-// The criteria as they become when the suggestion is taken.
+// The criteria as they become when the suggestion is taken: an empty text with NoCondition empties its field.
 TCriteria Apply(const TCriteria& criteria, const TSuggestion& suggestion);
 
 // The counts in one line: "Улица начинается с «ЛЕН»: 728 · Абонент содержит «ИВАНОВ»: 312 · вместе: 0".
 std::string FormatCounts(const TExplanation& explanation);
+// The forms the directory may write a street in that is typed as `street` (folded for matching, FoldForMatch):
+// its two words the other way round ("МОСКОВСКОЕ ШОССЕ": "ШОССЕ МОСКОВСКОЕ"), and a kind spelt out or abbreviated
+// put in the directory's own form ("ПРОСПЕКТ ЛЕНИНА": "ПР.ЛЕНИНА"; "УЛИЦА ЛЕНИНА": "ЛЕНИНА"). Windows-1251.
+std::vector<std::string> StreetForms(std::string_view street);
 // One suggestion in one line: "Улица начинается с «ЛЕНИНА» (похожее написание): 720".
 std::string FormatSuggestion(const TSuggestion& suggestion);
 // A criterion as it reads, UTF-8: its caption (up to a comma), the condition and the text in «».

@@ -203,6 +203,11 @@ void TakeCriterion(Invocation& inv, int field, const std::string& value) {
     if (!vg::IsUtf8(value)) throw UsageError{"the " + word + " text is not UTF-8"};
     if (!vg::cp1251::FromUtf8(value.substr(colon + 1), in.text))
         throw UsageError{"the " + word + " text '" + value.substr(colon + 1) + "' cannot be written in Windows-1251"};
+    // Never cut: a criterion holds no more than the window's field, and every stored field fits in it.
+    if (in.text.size() > vg::kCriterionCapacity)
+        throw UsageError{"the " + word + " text is " + std::to_string(in.text.size()) +
+                         " characters long, more than the " + std::to_string(vg::kCriterionCapacity) +
+                         " a criterion holds"};
     in.selected = vg::ItemOf(named);
 }
 
@@ -348,10 +353,15 @@ private:
     const std::array<vg::TCriterionInput, vg::kCriterionCount>& inputs_;
 };
 
-// The suggestion as the tool's own option: "--street begins:ЛЕНИНА".
+// The suggestion as the tool's own options: "--street begins:ЛЕНИНА"; a criterion emptied reads "without --phone".
 std::string AsOption(const vg::TSuggestion& s) {
-    return "--" + std::string(vg::InfoOf(s.field).word) + " " + std::string(vg::InfoOf(s.condition).word) + ":" +
-           vg::cp1251::ToUtf8(s.text);
+    std::string out = s.condition == vg::MatchCondition::NoCondition
+                          ? "without --" + std::string(vg::InfoOf(s.field).word)
+                          : "--" + std::string(vg::InfoOf(s.field).word) + " " +
+                                std::string(vg::InfoOf(s.condition).word) + ":" + vg::cp1251::ToUtf8(s.text);
+    for (vg::Field field : s.cleared)
+        out += " without --" + std::string(vg::InfoOf(field).word);
+    return out;
 }
 
 void PrintExplanation(const vg::TExplanation& explanation) {

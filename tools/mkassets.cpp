@@ -130,6 +130,26 @@ QImage ClearCriteria() {
     return img;
 }
 
+QImage Open() {
+    QImage img = Canvas(18, 18);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A directory's page rising out of an open yellow folder.
+    p.setPen(QPen(QColor(150, 110, 20), 1));
+    p.setBrush(QColor(230, 185, 70));
+    p.drawPolygon(QPolygonF{{0.5, 4.5}, {5.5, 4.5}, {7, 6.5}, {15.5, 6.5}, {15.5, 16.5}, {0.5, 16.5}});
+    p.setPen(QPen(QColor(110, 120, 140), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 1.5, 10, 11));
+    p.setPen(QPen(QColor(120, 150, 190), 1));
+    for (int y = 4; y <= 10; y += 3)
+        p.drawLine(QPointF(6.5, y + 0.5), QPointF(12.5, y + 0.5));
+    p.setPen(QPen(QColor(150, 110, 20), 1));
+    p.setBrush(QColor(250, 210, 100));
+    p.drawPolygon(QPolygonF{{2.5, 9.5}, {17.5, 9.5}, {15.5, 16.5}, {0.5, 16.5}});
+    return img;
+}
+
 QImage Exit() {
     QImage img = Canvas(18, 18);
     QPainter p(&img);
@@ -255,6 +275,7 @@ int main(int argc, char** argv) {
     Save(ClearResults(), "clear-results.png");
     Save(ClearCriteria(), "clear-criteria.png");
     Save(Exit(), "exit.png");
+    Save(Open(), "open.png");
     Save(Icon(32), "vetlograd09-32.png");
     Save(Icon(256), "vetlograd09.png");
     Wave("FOUND.wav", {{784, 0.12}, {1047, 0.22}}, 0.01);    // G5, C6: rising, found

@@ -46,8 +46,8 @@ TEST(Csv, BadRowsAreRejectedWithTheirLineNumbers) {
           // One byte over each field's limit (Cyrillic letters count one byte each in Windows-1251).
           Case{head + std::string(33, '1') + ",A,1,1,U\n",
                "line 2: the phone is 33 bytes long, more than the limit of 32"},
-          Case{head + "1," + W(std::string(129, 'X')) + ",1,1,U\n",
-               "line 2: the street is 129 bytes long, more than the limit of 128"},
+          Case{head + "1," + W(std::string(81, 'X')) + ",1,1,U\n",
+               "line 2: the street is 81 bytes long, more than the limit of 80"},
           Case{head + "1,A," + std::string(33, '9') + ",1,U\n",
                "line 2: the house is 33 bytes long, more than the limit of 32"},
           Case{head + "1,A,1," + std::string(33, '9') + ",U\n",
@@ -55,12 +55,17 @@ TEST(Csv, BadRowsAreRejectedWithTheirLineNumbers) {
           Case{head + "1,A,1,1," +
                    [] {
                        std::string s;
-                       for (int i = 0; i < 257; ++i)
+                       for (int i = 0; i < 81; ++i)
                            s += "Ж";
                        return s;
                    }() +
                    "\n",
-               "line 2: the user is 257 bytes long, more than the limit of 256"}}) {
+               "line 2: the user is 81 bytes long, more than the limit of 80"},
+          // A field of megabytes is refused as soon as it is surely too long; a bad one is quoted short and escaped.
+          Case{head + "1,A,1," + std::string(5'000'000, '9') + ",U\n",
+               "line 2: the flat is longer than the limit of 32 bytes"},
+          Case{head + "1\x1B[2J" + std::string(20, '7') + ",A,1,1,U\n",
+               "line 2: the phone \"1\\x1B[2J7777777777777777777\"... must be bare digits"}}) {
         auto parsed = vg::ParseDirectoryCsv(k.csv);
         EXPECT_EQ(parsed.error, k.error);
         EXPECT_TRUE(parsed.records.empty());
@@ -69,17 +74,17 @@ TEST(Csv, BadRowsAreRejectedWithTheirLineNumbers) {
 
 TEST(Csv, BlankLinesBetweenRowsAreSkippedAndFieldsAtTheirLimitsPass) {
     std::string user;
-    for (int i = 0; i < 256; ++i)
+    for (int i = 0; i < 80; ++i)
         user += "Ж";
     std::string csv = "phone,street,house,flat,user\r\n\r\n1,A,1,1,U\n\n\r\n" + std::string(32, '2') + "," +
-                      std::string(128, 'S') + "," + std::string(32, '3') + "," + std::string(32, '4') + "," + user +
+                      std::string(80, 'S') + "," + std::string(32, '3') + "," + std::string(32, '4') + "," + user +
                       "\r\n\n";
     auto parsed = vg::ParseDirectoryCsv(csv);
     ASSERT_EQ(parsed.error, "");
     ASSERT_EQ(parsed.records.size(), 2u);
     EXPECT_EQ(parsed.records[0].user, "U");
     EXPECT_EQ(parsed.records[1].phone, std::string(32, '2'));
-    EXPECT_EQ(parsed.records[1].user, std::string(256, '\xC6'));
+    EXPECT_EQ(parsed.records[1].user, std::string(80, '\xC6'));
     // A row after blank lines keeps its own line number in messages.
     EXPECT_EQ(vg::ParseDirectoryCsv("phone,street,house,flat,user\n\n\n1,A\n").error,
               "line 4: expected 5 fields, found 2");
@@ -126,8 +131,8 @@ TEST(Csv, SpreadsheetDialectReadsAndWritesWithTheSameChecks) {
              Case{W(semi + "1;А;2;3;Ж\r\n"), utf,
                   "line 2: the street is not UTF-8 (a file in Windows-1251 is read with --excel)"},
              Case{W(semi + "1;А;2;3;Ж\r\n12-ЖЖ;А;2;3;Ж\r\n"), cp, "line 3: the phone \"12-ЖЖ\" must be bare digits"},
-             Case{semi + "1;A;2;3;" + std::string(257, '\xC6') + "\r\n", cp,
-                  "line 2: the user is 257 bytes long, more than the limit of 256"},
+             Case{semi + "1;A;2;3;" + std::string(81, '\xC6') + "\r\n", cp,
+                  "line 2: the user is 81 bytes long, more than the limit of 80"},
              Case{semi + std::string("1;A;2;3;\xC6\0\r\n", 11), cp, "line 2: a field holds a zero byte"},
              Case{semi + "1;A;2;3\r\n", cp, "line 2: expected 5 fields, found 4"},
          }) {

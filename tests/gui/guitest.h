@@ -55,7 +55,14 @@ inline QStringList CloseMessages() {
 // The headless platform hands the keyboard to every window it shows and to none when a box closes; on a desktop
 // the main window has it back at once. Activates the window again and says whether it is active.
 inline bool Reactivate(QWidget* window) {
-    if (!window->isActiveWindow()) window->activateWindow();
+    if (!window->isActiveWindow()) {
+        // It may keep the focus on a window shown again that counts as inactive: another window moves it away.
+        QWidget other;
+        other.show();
+        (void)QTest::qWaitForWindowExposed(&other);
+        other.close();
+        window->activateWindow();
+    }
     return QTest::qWaitFor([window] { return window->isActiveWindow(); }, 2000);
 }
 

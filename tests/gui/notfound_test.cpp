@@ -153,7 +153,7 @@ private slots:
         // Enter still runs the whole search, with its sound.
         QTest::keyClick(ui->edHouse, Qt::Key_Return);
         QCOMPARE(sound.played.size(), std::size_t{1});
-        QVERIFY(progressShown > 0);
+        QCOMPARE(program->FmSplash()->InfoText(), QStringLiteral("Поиск в базе данных ...")); // too fast to show
         Settle();
         ui->edUser->setFocus();
         // An unfinished mask is said in the strip, not in a box.

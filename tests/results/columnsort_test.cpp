@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <utility>
@@ -333,6 +334,32 @@ TEST(SortByColumn, ArrangesAMillionRecordsExactlyAsTodaysSort) {
     }
 }
 
+// 60,000 records whose houses put the largest at the middle of every range the quick sort takes, which once
+// took it n²/2 compares and as many nested calls: sorted by house, in n log n compares.
+TEST(SortByColumn, ARangeArrangedAgainstTheMiddlePivotIsSortedInNLogNCompares) {
+    const int n = 60000;
+    std::vector<int> ids(n), house(n);
+    std::iota(ids.begin(), ids.end(), 0);
+    for (int m = n - 1; m >= 0; --m) { // the pivot of 0..m is the largest there and moves to m
+        house[ids[m / 2]] = m + 1;
+        std::swap(ids[m / 2], ids[m]);
+    }
+    std::vector<vg::DirectoryRecord> recs;
+    for (int h : house)
+        recs.push_back({"12345", "S", std::to_string(h), "1", "U"});
+    vg::TStrContainer c;
+    FillTagged(c, recs);
+    vg::SortByColumn(c, 2, true);
+    for (int i = 0; i < n; ++i)
+        ASSERT_EQ(c.GetItem(i)->Lines()[1], std::to_string(i + 1)) << i;
+    long long compares = 0;
+    auto compare = [&](int i, int p) { return ++compares, house[i] - house[p]; };
+    auto exchange = [&](int i, int j) { std::swap(house[i], house[j]); };
+    vg::detail::PivotQuickSort(0, n - 1, compare, exchange);
+    EXPECT_TRUE(std::is_sorted(house.begin(), house.end()));
+    EXPECT_LT(compares, 10LL * n * 16); // n²/2 = 1,800,000,000 without the bound
+}
+
 TEST(SortByColumn, ProgressOnlyWhenVisibleAndTinyListsStayAsTheyAre) {
     vg::TStrContainer c;
     vg::test::Fill(c, vg::test::BuiltinRecords(15, 3000));
@@ -376,10 +403,15 @@ TEST(SortByColumn, AShortRecordFailsWhereTodaysSortFailsAndKeepsTheOrderReached)
         std::optional<std::string> gotFailure;
         try {
             vg::SortByColumn(c, column, round % 2 == 0);
-        } catch (const vg::EListError& e) {
+        } catch (const vg::ERecordError& e) {
             gotFailure = e.what();
+            EXPECT_EQ(e.Position(), static_cast<std::int32_t>(shortAt)) << "round " << round; // the short one
+            EXPECT_EQ(e.Phone(), recs[shortAt].phone) << "round " << round;
         }
-        EXPECT_EQ(gotFailure, wantFailure) << "round " << round;
+        EXPECT_EQ(gotFailure.has_value(), wantFailure.has_value()) << "round " << round;
+        if (gotFailure && wantFailure) {
+            EXPECT_TRUE(gotFailure->ends_with(": " + *wantFailure)) << *gotFailure;
+        }
         EXPECT_EQ(Tags(c), reference) << "round " << round;
     }
 }

@@ -240,7 +240,14 @@ TEST(SearchRun, AFailureDuringTheWalkStillFinishesAndKeepsWhatWasRemoved) {
     Host host(c, vg::test::Compressed(recs));
     host.corrupt = true; // record 7 has one line only
     host.inputs[vg::Index(vg::Field::User)] = {"EVEN", vg::ItemOf(vg::MatchCondition::Equal)};
-    EXPECT_THROW(vg::RunSearch(c, host), vg::EListError);
+    try {
+        vg::RunSearch(c, host);
+        ADD_FAILURE() << "the damaged record went unnoticed";
+    } catch (const vg::ERecordError& e) { // the record is named: its place, its phone, the line it lacks
+        EXPECT_EQ(e.Position(), 7);
+        EXPECT_EQ(e.Phone(), "10007");
+        EXPECT_STREQ(e.what(), "record 8 (phone 10007) lacks line 2: List index out of bounds (1)");
+    }
     EXPECT_EQ(host.finishes, 1);
     // Records 9 and 8 were examined before the damaged one: 9 (odd) is gone, the rest stay.
     EXPECT_EQ(c.Count(), 9);

@@ -60,6 +60,8 @@ private:
 // The window's fields after a suggestion is taken: its text in its field, its condition selected.
 Inputs Taken(Inputs inputs, const vg::TSuggestion& s) {
     inputs[vg::Index(s.field)] = {s.text, vg::ItemOf(s.condition)};
+    for (Field field : s.cleared)
+        inputs[vg::Index(field)] = {};
     return inputs;
 }
 
@@ -276,6 +278,57 @@ INSTANTIATE_TEST_SUITE_P(City, BestSuggestion,
                          [](const ::testing::TestParamInfo<SuggestionCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// Calls as callers phrase them, on the city's directory: the record meant (its subscriber as stored) is found
+// by the criteria as typed, or by one of the suggestions, each counted as the search counts it.
+TEST(Suggestions, EveryCallerPhrasingFindsTheRecordMeant) {
+    struct Call {
+        std::vector<Typed> typed;
+        const char* user; // UTF-8
+    };
+    const Call calls[] = {
+        {{{Field::Phone, MatchCondition::BeginsWith, "21 39 18"}}, ""},
+        {{{Field::Phone, MatchCondition::Equal, "(21) 39-18"}}, ""},
+        {{{Field::User, MatchCondition::Equal, "иванова н. ф."}}, "ИВАНОВА Н.Ф."},
+        {{{Field::User, MatchCondition::Equal, "кинотеатр родина"}}, "КИНОТЕАТР \"РОДИНА\""},
+        {{{Field::User, MatchCondition::Contains, "«Родина»"}}, "КИНОТЕАТР \"РОДИНА\""},
+        {{{Field::User, MatchCondition::BeginsWith, "киселёв"}}, "КИСЕЛЕВ"},
+        {{{Field::Street, MatchCondition::BeginsWith, "московское шоссе"}}, ""},
+        {{{Field::Street, MatchCondition::Equal, "проспект ленина"}}, ""},
+        {{{Field::Street, MatchCondition::BeginsWith, "улица чапаева"}}, ""},
+        {{{Field::Street, MatchCondition::BeginsWith, "пос. лесхоз"}}, ""},
+        {{{Field::Phone, MatchCondition::BeginsWith, "иванова"}}, "ИВАНОВА"},
+        {{{Field::Street, MatchCondition::BeginsWith, "кинотеатр"}}, "КИНОТЕАТР"},
+        {{{Field::User, MatchCondition::BeginsWith, "213918"}}, ""},
+        {{{Field::Phone, MatchCondition::BeginsWith, "[2-3]1"}}, ""},
+        {{{Field::User, MatchCondition::Equal, "иванова н.х."}}, "ИВАНОВА Н."},
+        {{{Field::Street, MatchCondition::BeginsWith, "ТАЛАЛИХИНА"},
+          {Field::User, MatchCondition::BeginsWith, "кинотеатр"},
+          {Field::Flat, MatchCondition::Equal, "15"}},
+         "КИНОТЕАТР"},
+        {{{Field::House, MatchCondition::Equal, "52а"}}, ""},
+    };
+    Search search(vg::BuiltinDirectory());
+    const vg::TSearchAdvisor advisor(vg::test::BuiltinContainer());
+    for (const Call& call : calls) {
+        const Inputs inputs = InputsOf(call.typed);
+        SCOPED_TRACE(call.typed.front().text);
+        const vg::TExplanation e = advisor.Explain(vg::ReadCriteria(inputs));
+        std::vector<Inputs> ways = {inputs};
+        for (const vg::TSuggestion& s : e.suggestions)
+            ways.push_back(Taken(inputs, s));
+        bool found = false;
+        for (const Inputs& way : ways) {
+            vg::TStrContainer c;
+            vg::LoadDirectory(c, vg::BuiltinDirectory());
+            const vg::TRecordFilter filter(vg::ReadCriteria(way));
+            for (int i = 0; i < c.Count() && !found; ++i)
+                found = filter(*c.GetItem(i)) && c.GetItem(i)->Lines()[3].starts_with(W(call.user));
+        }
+        EXPECT_TRUE(found);
+        ExpectTheSearchAgrees(search, inputs, e);
+    }
+}
 
 // Typing slips on a generated city: every explanation must agree with the search, whatever it proposes.
 TEST(Suggestions, EveryCountIsTheCountOfTheSearchItWouldRun) {

@@ -378,7 +378,7 @@ std::vector<Attack> Attacks() {
                                                      : std::string(1'000'000, '\n');
                                    }));
          },
-         "A record's text is 50,000,000 bytes long, more than the limit of 65,536"},
+         "A record's text is 50,000,000 bytes long, more than the limit of 1,312"},
         {"a key of a gigabyte",
          [=](CliAttack& t) {
              return "search " +
@@ -390,7 +390,7 @@ std::vector<Attack> Attacks() {
                                  })) +
                     " --phone begins:7";
          },
-         "A record's key is 1,073,741,824 bytes long, more than the limit of 1,024"},
+         "A record's key is 1,073,741,824 bytes long, more than the limit of 32"},
         {"a sparse directory of two gigabytes", [=](CliAttack& t) { return "stats " + sparse(t, "sparse.rcd"); },
          "sparse.rcd is 2,147,483,648 bytes long, more than the limit of 268,435,456 bytes"},
         {"dev zero as a directory", [](CliAttack&) { return std::string("dump /dev/zero"); },
@@ -409,7 +409,7 @@ std::vector<Attack> Attacks() {
              return "pack " + file(t, "big.csv", t.SmallCsv() + "34567,C,3,3," + std::string(5'000'000, 'Z') + "\r\n") +
                     " -o " + t.Path("out.rcd");
          },
-         "line 4: the user is 5000000 bytes long, more than the limit of 256; nothing was written"},
+         "line 4: the user is longer than the limit of 80 bytes; nothing was written"},
     };
 }
 

@@ -317,6 +317,26 @@ TEST_F(Cli, StatsOnDamagedDirectoriesGivesAMessageAndStatusOneNeverASignal) {
 
 std::vector<std::string> Rows(const std::string& csv, int column, const std::function<bool(const std::string&)>& keep);
 
+// Every field at its limit, packed and found whole with eq; a criterion longer than one holds is refused with its
+// limit, never cut.
+TEST_F(Cli, EveryFieldAtItsLimitIsFoundWholeAndALongerCriterionIsRefused) {
+    const std::string phone(32, '1'), street(80, 'S'), house(32, '2'), user(79, 'U');
+    Write("long.csv", "phone,street,house,flat,user\r\n" + phone + "," + street + "," + house + "," + house + "," +
+                          user + "X\r\n2," + street + ",1,1," + user + "Y\r\n");
+    ASSERT_EQ(Cmd("pack " + Path("long.csv") + " -o " + Path("long.rcd")).status, 0);
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"--street eq:" + street, 0, "2\n"},
+        {"--user eq:" + user + "X", 0, "1\n"},
+        {"--phone eq:" + phone + " --house eq:" + house + " --flat eq:" + house, 0, "1\n"},
+        {"--user eq:" + user + "XZ", 2, "the user text is 81 characters long, more than the 80 a criterion holds"},
+    };
+    for (const auto& [criteria, status, err] : cases) {
+        const Outcome r = Cmd("search " + Path("long.rcd") + " " + criteria);
+        EXPECT_EQ(r.status, status) << criteria << ": " << r.err;
+        EXPECT_NE(r.err.find(err), std::string::npos) << criteria << ": " << r.err;
+    }
+}
+
 TEST_F(Cli, SearchPrintsTheMatchesAndTheirNumber) {
     Outcome r = Cmd("search --street begins:ленина --house gt:50 --sort house --desc");
     ASSERT_EQ(r.status, 0) << r.err;
