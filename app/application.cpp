@@ -23,9 +23,10 @@ public:
 
 // The windows are designed for Tahoma. Debian's fonts-wine carries one with Cyrillic, though it keeps it out of
 // the system's font list; where it is missing, a narrow font takes its place so that the design sizes still hold.
-// Only the regular face: its bold face hardly differs at 12 pixels, and the bold rows must stand out.
+// Both faces: a bold made up from the regular one draws some letters apart ("Ы" as "Ь" and "I").
 void LoadWindowFont() {
-    QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
+    for (const char* face : {"tahoma.ttf", "tahomabd.ttf"})
+        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + QLatin1StringView(face));
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),
                                {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
                                 QStringLiteral("DejaVu Sans")});

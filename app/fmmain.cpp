@@ -3,6 +3,7 @@
 #include "boxpanel.h"
 #include "criteriapanel.h"
 #include "database.h"
+#include "directory/atomicfile.h"
 #include "editions.h"
 #include "failuretext.h"
 #include "fmsplash.h"
@@ -10,23 +11,31 @@
 #include "notfoundstrip.h"
 #include "resultpane.h"
 #include "results/columnsort.h"
+#include "results/listexport.h"
 #include "results/view/qtext.h"
+#include "results/view/resultmodel.h"
 #include "settings.h"
 #include "sound.h"
 #include "ui_fmmain.h"
+#include "widgets/announcer.h"
 #include "windowhints.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QToolBar>
 
 namespace {
 
@@ -137,6 +146,43 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
                                                   [this] { box_->Focus(); }});
     box_->SetKeyName(QStringLiteral("F2"));
     box_->Field()->setFocus(); // where the operator starts typing, never the list
+    // The switch is a real check box that Tab reaches; its key (F9) works from anywhere in the window.
+    auto* asTyped = new QCheckBox(ui->mnSearchAsYouType->text(), ui->TbEquipment);
+    asTyped->setObjectName(QStringLiteral("cbSearchAsYouType"));
+    asTyped->setFocusPolicy(Qt::TabFocus);
+    asTyped->setToolTip(ui->mnSearchAsYouType->toolTip().trimmed());
+    asTyped->setChecked(ui->mnSearchAsYouType->isChecked());
+    ui->TbEquipment->insertWidget(ui->mnSearchAsYouType, asTyped);
+    ui->TbEquipment->removeAction(ui->mnSearchAsYouType);
+    addAction(ui->mnSearchAsYouType);
+    connect(asTyped, &QCheckBox::toggled, ui->mnSearchAsYouType, &QAction::setChecked);
+    connect(ui->mnSearchAsYouType, &QAction::toggled, asTyped, &QCheckBox::setChecked);
+    // The shown list into a file a spreadsheet opens; also from the list's own menu, with the copy.
+    auto* save = new QAction(QStringLiteral("Сохранить список…"), this);
+    save->setObjectName(QStringLiteral("mnSaveList"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    save->setShortcutContext(Qt::ApplicationShortcut);
+    connect(save, &QAction::triggered, this, &TFmMain::SaveListAs);
+    addAction(save);
+    auto* copy = new QAction(QStringLiteral("Копировать"), ui->ListView);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, ui->ListView, &vg::TResultView::CopySelection);
+    ui->ListView->addActions({copy, save});
+    ui->ListView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The criterion toolbars stay put unless the operator unlocks them (their menu); a floating one docks again on
+    // a double click.
+    lockBars_ = new QAction(QStringLiteral("Закрепить панели"), this);
+    lockBars_->setCheckable(true);
+    lockBars_->setChecked(settings::ToolbarsLocked.Read());
+    connect(lockBars_, &QAction::toggled, this, [this](bool locked) {
+        settings::ToolbarsLocked.Write(locked);
+        LockToolbars(locked);
+    });
+    LockToolbars(lockBars_->isChecked());
+    for (QToolBar* bar : CriterionBars())
+        bar->installEventFilter(this);
+    announcer_ = new TAnnouncer(this);
     hints_ = std::make_unique<TWindowHints>(*ui->Tip);
     FormCreate();
 }
@@ -184,7 +230,56 @@ void TFmMain::ArrangeCriterionBars() {
 void TFmMain::TmTimer() {
     Tm.stop();
     firstShow_ = false;
-    showMaximized();
+    // Where the operator left the window; restoring keeps it on a screen that is there, and a saved geometry
+    // that cannot be read leaves the first start's maximised window.
+    if (!restoreGeometry(settings::WindowGeometry.Read())) showMaximized();
+}
+
+void TFmMain::RestoreListDesk() {
+    const QStringList widths = settings::ColumnWidths.Read().split(QLatin1Char(','));
+    if (widths.size() == vg::kColumnCount) {
+        std::array<int, vg::kColumnCount> set{};
+        for (int c = 0; c < vg::kColumnCount; ++c)
+            set[static_cast<std::size_t>(c)] = widths[c].toInt();
+        ui->ListView->SetOperatorWidths(set);
+    }
+    // The order the operator last chose, clicked only as far as the list is not in it yet.
+    const int column = std::clamp(settings::SortColumn.Read(), 0, vg::kColumnCount - 1);
+    const bool ascending = settings::SortAscending.Read();
+    if (column != results_->SortColumn()) ListViewColumnClick(column);
+    if (ascending != results_->SortAscending()) ListViewColumnClick(column);
+}
+
+void TFmMain::RememberDesk() {
+    settings::WindowGeometry.Write(saveGeometry());
+    QStringList widths;
+    for (int width : ui->ListView->OperatorWidths())
+        widths << QString::number(width);
+    settings::ColumnWidths.Write(widths.join(QLatin1Char(',')));
+}
+
+void TFmMain::closeEvent(QCloseEvent* event) {
+    RememberDesk();
+    QMainWindow::closeEvent(event);
+}
+
+QMenu* TFmMain::createPopupMenu() {
+    QMenu* menu = QMainWindow::createPopupMenu();
+    if (!menu) menu = new QMenu(this);
+    menu->addSeparator();
+    menu->addAction(lockBars_);
+    return menu;
+}
+
+std::array<QToolBar*, vg::kCriterionCount> TFmMain::CriterionBars() const {
+    return {ui->TBPhone, ui->TBToolbar1, ui->TBHouse, ui->TbFlat, ui->TbUser};
+}
+
+void TFmMain::LockToolbars(bool locked) {
+    for (QToolBar* bar : CriterionBars()) {
+        bar->setMovable(!locked);
+        bar->setFloatable(!locked);
+    }
 }
 
 void TFmMain::mnDoCloseClick() {
@@ -200,9 +295,44 @@ void TFmMain::SwitchListAndCriteria() {
 
 // ---- the list ----
 
-void TFmMain::RefreshList() {
+void TFmMain::RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight) {
     strip_->HideExplanation();
+    results_->Model()->SetHighlight(std::move(highlight));
     results_->Publish(database_.Directory().Count());
+    results_->SetFoundWith(QStringLiteral("Весь справочник"));
+}
+
+QString TFmMain::DescribeCriteria() const {
+    const vg::TCriteria& criteria = criteria_->Criteria();
+    QStringList said;
+    for (const vg::TCriterionInfo& info : vg::kCriteria)
+        if (criteria.Condition(info.field) != vg::MatchCondition::NoCondition)
+            said << QString::fromStdString(
+                vg::DescribeCriterion(info.field, criteria.Condition(info.field), criteria.Text(info.field)));
+    return said.isEmpty() ? QStringLiteral("Весь справочник") : said.join(QStringLiteral("; "));
+}
+
+bool TFmMain::SaveList(const QString& path, QString& error) {
+    std::string why;
+    if (vg::WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                                vg::ListCsv(database_.Directory(), results_->Count()), why))
+        return true;
+    error = QString::fromStdString(why);
+    return false;
+}
+
+void TFmMain::SaveListAs() {
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить список"),
+                                                      QDir::home().filePath(QStringLiteral("список.csv")),
+                                                      QStringLiteral("Таблица CSV (*.csv)"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (SaveList(path, error)) return;
+    auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(),
+                                QStringLiteral("Список не сохранён.\n%1").arg(error), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("SaveFailureMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void TFmMain::mnClearClick() {
@@ -264,6 +394,8 @@ void TFmMain::ShowEdition(const QString& note) {
 
 void TFmMain::ListViewColumnClick(int column) {
     TKeepFocus keep(this);
+    settings::SortColumn.Write(column);
+    settings::SortAscending.Write(column != results_->SortColumn() ? true : !results_->SortAscending());
     try {
         TBusy busy(progress_, vg::ToQString(vg::SortInfoText()), results_->Count());
         results_->SortBy(column, &progress_);
@@ -280,6 +412,7 @@ void TFmMain::DoClearFilter() {
     criteria_->Clear();
     box_->Put({});
     putting_ = false;
+    results_->Model()->SetHighlight(nullptr); // the list stays, but no longer answers what is typed
     CriteriaEdited();
     if (!before.Empty()) cleared_ = before;
 }
@@ -329,6 +462,13 @@ void TFmMain::FocusWhereTyped(const TSearchState& state) {
 }
 
 bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
+    // A double click on a floating toolbar puts it back among the others.
+    auto* bar = qobject_cast<QToolBar*>(watched);
+    if (bar && event->type() == QEvent::MouseButtonDblClick && bar->isFloating()) {
+        addToolBar(Qt::TopToolBarArea, bar);
+        ArrangeCriterionBars();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto* press = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = press->modifiers() & ~Qt::KeypadModifier;
@@ -402,7 +542,11 @@ void TFmMain::mnSearchClick() {
 
 void TFmMain::SearchAsTyped() {
     quiet_ = true;
-    mnSearchClick();
+    // An unfinished mask leaves the last result in the list; the strip says what is unfinished.
+    if (const std::optional<vg::SearchResult> invalid = vg::InvalidMask(ReadCriteria()))
+        TellInvalidMask(*invalid);
+    else
+        mnSearchClick();
     quiet_ = false;
 }
 
@@ -438,7 +582,12 @@ void TFmMain::ShowProgress() {
 
 void TFmMain::Finish(const vg::SearchResult& result) {
     lastSearch_ = result;
-    RefreshList();
+    std::shared_ptr<const vg::IMatchSpans> highlight;
+    if (boxQuery_ && !boxQuery_->Empty())
+        highlight = std::make_shared<vg::TBoxSpans>(*boxQuery_);
+    else if (!boxQuery_ && criteria_->AnySet())
+        highlight = std::make_shared<vg::TCriteriaSpans>(criteria_->Criteria());
+    RefreshList(std::move(highlight));
     // The operator reads the answer from the top; Down goes on to the second row and Ctrl+C copies the first.
     results_->SelectFirstRow();
     results_->SetEmptyText(result.outcome == vg::SearchOutcome::NotFound ? QStringLiteral("Ничего не найдено")
@@ -449,6 +598,23 @@ void TFmMain::Finish(const vg::SearchResult& result) {
     if (sound_ && !wave.isEmpty() && !quiet_) sound_->Play(wave);
     ExplainEmptySearch(result);
     progress_.HideNow();
+    if (result.outcome != vg::SearchOutcome::Failed) results_->SetFoundWith(DescribeCriteria());
+    Announce(result);
+}
+
+void TFmMain::Announce(const vg::SearchResult& result) {
+    if (result.outcome == vg::SearchOutcome::Failed) return; // the mask's fault is told on its own
+    QString said;
+    if (results_->Count() > 0) {
+        said = QStringLiteral("Найдено ") + ui->lbCnt->text();
+    } else {
+        said = QStringLiteral("Ничего не найдено");
+        const std::optional<vg::TExplanation>& explanation = strip_->Explanation();
+        if (explanation && !explanation->suggestions.empty())
+            said += QStringLiteral(". Ctrl+Enter: ") +
+                    QString::fromStdString(vg::FormatSuggestion(explanation->suggestions.front()));
+    }
+    announcer_->Announce(said);
 }
 
 // ---- when nothing is found ----
@@ -507,6 +673,7 @@ void TFmMain::TellInvalidMask(const vg::SearchResult& result) {
     if (quiet_) {
         // While the operator types, a mask is often unfinished: say so in the strip, never in a box.
         strip_->ShowText(text);
+        announcer_->Announce(text);
         return;
     }
     // The operator mends the mask where it goes wrong.

@@ -2,12 +2,14 @@
 
 #include "recall.h"
 #include "search/boxsearch.h"
+#include "search/highlight.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -18,6 +20,8 @@ namespace vg {
 class TResultModel;
 }
 class ISoundPlayer;
+class QToolBar;
+class TAnnouncer;
 class TBoxPanel;
 class TCriteriaPanel;
 class TDatabase;
@@ -39,11 +43,20 @@ public:
     // The window works on `database` and shows long operations in `progress`; `sound` (none: silent) plays the
     // outcome of a search. It owns none of them, and each must outlive it.
     TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent = nullptr);
+    // Writes the shown list, in its order, to `path` as a spreadsheet's CSV (vg::ListCsv), replacing the file all
+    // at once; false, with the reason in `error`, when nothing was written.
+    bool SaveList(const QString& path, QString& error);
+    // Remembers the window's place, size and state and the operator's column widths for the next start (on
+    // closing); the sort is remembered as it is chosen.
+    void RememberDesk();
+    // Puts back the operator's column widths and sort of the last run; start-up does so before the window shows,
+    // so that no key of the operator's comes before it (a sort chosen earlier would be clicked again, turned round).
+    void RestoreListDesk();
     ~TFmMain() override;
 
     // Publishes the container's contents to the list and the counter, puts the sort marker on column 0 and
-    // hides the strip.
-    void RefreshList();
+    // hides the strip; `highlight` is what the search that filled the container matched (none: nothing).
+    void RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight = {});
     // Makes the directory file at `path` the one the window works on, through the progress window, and
     // remembers it for the next start. A file that cannot be read or is damaged is refused with the reason
     // and the directory on screen stays. True when it was opened.
@@ -86,10 +99,13 @@ public slots:
     void TmTimer();
 
 protected:
-    // Alt+Up and Alt+Down in the box or a criterion field recall a search; Ctrl+Z right after F8 undoes it.
+    // Alt+Up and Alt+Down in the box or a criterion field recall a search; Ctrl+Z right after F8 undoes it. A
+    // double click on a floating criterion toolbar docks it.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    QMenu* createPopupMenu() override;
 
 private:
     void FormCreate();
@@ -115,6 +131,14 @@ private:
     // A search or sort stopped by a record that lacks fields.
     void TellDamagedRecord(const QString& what, const std::exception& e);
     void TellInvalidMask(const vg::SearchResult& result);
+    std::array<QToolBar*, vg::kCriterionCount> CriterionBars() const;
+    void LockToolbars(bool locked);
+    // The set criteria as they read, for the status line; "Весь справочник" when none is set.
+    QString DescribeCriteria() const;
+    // Asks where, and saves the shown list there (SaveList), saying so when it cannot.
+    void SaveListAs();
+    // Tells a screen reader what the search found, the keyboard staying where it is.
+    void Announce(const vg::SearchResult& result);
 
     // The search as the run sees this window.
     void Reload() override;
@@ -142,6 +166,8 @@ private:
     std::unique_ptr<TNotFoundStrip> strip_;
     std::unique_ptr<TKeyMap> keys_;
     std::unique_ptr<TWindowHints> hints_;
+    TAnnouncer* announcer_ = nullptr;
+    QAction* lockBars_ = nullptr;
     bool firstShow_ = true;
     QByteArray foundSound_;
     QByteArray notFoundSound_;

@@ -25,6 +25,13 @@ TFmSplash::TFmSplash(QWidget* parent)
     ui->lbVersion->setPalette(blue);
     ui->EsLabel1->setPalette(blue);
     ui->LbInf->setAttribute(Qt::WA_TranslucentBackground);
+    NameByInfo();
+}
+
+void TFmSplash::NameByInfo() {
+    // A screen reader names the window by what it says the program is doing.
+    setWindowTitle(ui->LbInf->text());
+    setAccessibleName(ui->LbInf->text());
 }
 
 TFmSplash::~TFmSplash() = default;
@@ -42,6 +49,7 @@ QLabel* TFmSplash::InfoLabel() const {
 void TFmSplash::SetInfoText(const QString& text) {
     if (ui->LbInf->text() == text) return;
     ui->LbInf->setText(text);
+    NameByInfo();
     ui->LbInf->adjustSize();
     ui->LbInf->repaint();
     Advance();

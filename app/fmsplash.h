@@ -48,6 +48,7 @@ public:
     void SetPercent(int percent) override;
 
 private:
+    void NameByInfo();
     // Shows the window if its delay has passed; while it is shown but not yet on the screen, takes the window
     // system's events once, so that it comes up as soon as the window manager maps it.
     void Advance();

@@ -18,6 +18,7 @@ TKeyMap::TKeyMap(QWidget& window, Ui::FmMain& form, TCriteriaPanel& criteria, TK
         {form.mnClear, {QKeySequence(Qt::Key_F5)}, {}},
         {form.mnClearFilters, {QKeySequence(Qt::Key_F8)}, {}},
         {form.mnDoClose, {QKeySequence(Qt::Key_F10), QKeySequence(QKeySequence::Quit)}, {}},
+        {form.mnSearchAsYouType, {QKeySequence(Qt::Key_F9)}, {}},
     };
     for (const Command& c : commands)
         Bind(c.action, c.keys, c.more);

@@ -49,6 +49,7 @@ void TNotFoundStrip::ShowStrip() {
 void TNotFoundStrip::HideExplanation() {
     explanation_.reset();
     strip_->hide();
+    strip_->setAccessibleDescription(QString());
     why_->clear();
     while (QLayoutItem* item = suggestions_->takeAt(0)) {
         delete item->widget();

@@ -7,25 +7,34 @@
 #include "results/view/resultmodel.h"
 #include "ui_fmmain.h"
 
+#include <QAccessible>
+#include <QEvent>
 #include <QHeaderView>
+#include <QResizeEvent>
 
 TResultPane::TResultPane(Ui::FmMain& form, vg::TStrContainer& container, const QFont& font, QObject* parent)
     : QObject(parent), container_(container), view_(form.ListView), model_(new vg::TResultModel(this)),
-      counter_(form.lbCnt), counterFrame_(form.Bevel1), edition_(form.lbEdition) {
+      counter_(form.lbCnt), counterFrame_(form.Bevel1), foundWith_(new QLabel(form.Bevel1->parentWidget())),
+      edition_(form.lbEdition) {
+    // The status line fills the panel to the right of the counter's frame, whatever the window's width.
+    foundWith_->setObjectName(QStringLiteral("lbFoundWith"));
+    foundWith_->setAccessibleName(QStringLiteral("Список найден по"));
+    foundWith_->setAttribute(Qt::WA_TranslucentBackground);
+    foundWith_->parentWidget()->installEventFilter(this);
     QFont bold = font;
     bold.setBold(true);
     counter_->setFont(bold);
-    counter_->setAccessibleName(QStringLiteral("Абонентов в списке"));
     model_->SetContainer(&container_);
     model_->SetBaseFont(font);
     view_->SetResultModel(model_);
+    std::array<int, vg::kColumnCount> widths{};
     for (int c = 0; c < vg::kColumnCount; ++c) {
         const vg::TColumnInfo& column = vg::kColumns[static_cast<std::size_t>(c)];
         model_->SetCaption(c, QString::fromUtf8(column.caption));
-        view_->setColumnWidth(c, column.width);
+        widths[static_cast<std::size_t>(c)] = column.width;
     }
-    // The subscriber column takes whatever width the others leave; widths the operator sets stay for the session.
-    view_->horizontalHeader()->setStretchLastSection(true);
+    // The subscriber column takes whatever width the others leave, and the others give way to keep it readable.
+    view_->SetDesignWidths(widths);
     view_->horizontalHeader()->setSortIndicatorShown(true);
     view_->setAccessibleName(QStringLiteral("Список абонентов"));
     SetColumnCaption(0, true);
@@ -85,6 +94,28 @@ bool TResultPane::HasFocus() const {
     return view_->hasFocus();
 }
 
+void TResultPane::SetFoundWith(const QString& text) {
+    foundWith_->setToolTip(text);
+    foundWith_->setAccessibleDescription(text);
+    foundWith_->setText(foundWith_->fontMetrics().elidedText(text, Qt::ElideRight, foundWith_->width()));
+}
+
+QString TResultPane::FoundWith() const {
+    return foundWith_->toolTip();
+}
+
+bool TResultPane::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == foundWith_->parentWidget() && event->type() == QEvent::Resize) {
+        // After the edition's text when there is one.
+        const QRect before = edition_->text().isEmpty() ? counterFrame_->geometry() : edition_->geometry();
+        const int left = before.right() + 12;
+        foundWith_->setGeometry(left, counter_->y(), std::max(0, foundWith_->parentWidget()->width() - left - 6),
+                                counter_->height());
+        SetFoundWith(FoundWith());
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void TResultPane::SetEmptyText(const QString& text) {
     view_->SetEmptyText(text);
 }
@@ -125,10 +156,19 @@ void TResultPane::ShowEdition(const QString& text) {
 void TResultPane::PlaceEdition() {
     edition_->adjustSize();
     edition_->move(counterFrame_->geometry().right() + 8, edition_->y());
+    QResizeEvent placed(foundWith_->parentWidget()->size(), foundWith_->parentWidget()->size());
+    eventFilter(foundWith_->parentWidget(), &placed);
 }
 
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {
     counter->setText(text);
+    // A screen reader reads the number with what it counts, and hears of a new one by the name changing.
+    const QString name = QStringLiteral("Абонентов в списке: ") + text;
+    if (counter->accessibleName() != name) {
+        counter->setAccessibleName(name);
+        QAccessibleEvent changed(counter, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     // A count wider than the design's counter widens it, and its frame with it, rather than losing digits.
     const int needed = counter->fontMetrics().horizontalAdvance(text) + 2;
     if (needed > counter->width()) {

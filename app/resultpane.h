@@ -53,6 +53,9 @@ public:
     bool HasFocus() const;
     // What an empty list says in its own area (nothing: empty).
     void SetEmptyText(const QString& text);
+    // The status line beside the counter: what the list was found with ("Абонент начинается с «ПЕТРОВ»").
+    void SetFoundWith(const QString& text);
+    QString FoundWith() const;
 
     vg::TResultModel* Model() const { return model_; }
     vg::TResultView* View() const { return view_; }
@@ -62,6 +65,7 @@ private:
     void SetColumnCaption(int column, bool marked);
     void ShowSortIndicator();
     void ShowCount();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The edition's text right of the counter's frame, which may have widened.
     void PlaceEdition();
 
@@ -70,6 +74,7 @@ private:
     vg::TResultModel* model_;
     QLabel* counter_;
     QWidget* counterFrame_;
+    QLabel* foundWith_;
     QLabel* edition_;
     int count_ = 0;
     bool incomplete_ = false;

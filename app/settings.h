@@ -36,6 +36,15 @@ namespace settings {
 
 // Whether the list follows the criteria as they are typed.
 inline constexpr TSetting<bool> SearchAsYouType{"SearchAsYouType", false};
+// The criterion toolbars stay where they are; unlocked, they can be dragged and floated.
+inline constexpr TSetting<bool> ToolbarsLocked{"ToolbarsLocked", true};
+// The main window's place, size and maximised state (QWidget::saveGeometry); none: maximised on the first screen.
+inline const TSetting<QByteArray> WindowGeometry{"WindowGeometry", QByteArray()};
+// The widths the operator gave the columns, comma-separated, 0 for a column he left alone.
+inline const TSetting<QString> ColumnWidths{"ColumnWidths", QString()};
+// The column the operator last sorted by, and which way.
+inline constexpr TSetting<int> SortColumn{"SortColumn", 0};
+inline constexpr TSetting<bool> SortAscending{"SortAscending", true};
 // The directory file opened last, opened again at the next start; empty for the built-in directory.
 inline const TSetting<QString> Edition{"Edition", QString()};
 // The last searches, newest first, each one line (TSearchRecall::Encode).

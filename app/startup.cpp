@@ -58,6 +58,7 @@ bool TProgram::StartUp(int& status) {
     splash_->SetShowDelay(TFmSplash::kShowDelayMs); // fast work shows no window
     main_ = std::make_unique<TFmMain>(database_, *splash_, sound_);
     main_->RefreshList();
+    main_->RestoreListDesk();
     main_->ShowEdition(startNote_);
     status = 0;
     return true;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <numeric>
 #include <zlib.h>
 
 namespace vg {
@@ -254,8 +255,9 @@ TStrContainer::~TStrContainer() {
     Clear();
 }
 
-void TRecordDeleter::operator()(TString* record) const {
-    switch (owner) {
+void TRecordPtr::reset() {
+    TString* record = get();
+    switch (static_cast<Owner>(bits_ & kOwnerBits)) {
     case Owner::Heap:
         delete record;
         break;
@@ -265,6 +267,7 @@ void TRecordDeleter::operator()(TString* record) const {
     case Owner::Borrowed:
         break;
     }
+    bits_ = 0;
 }
 
 void* TRecordStore::Allocate() {
@@ -279,6 +282,8 @@ void* TRecordStore::Allocate() {
 
 void TStrContainer::Clear() {
     records_.clear();
+    positions_.clear();
+    borrowing_ = false;
     store_.Reset();
     lender_.reset(); // after the records that belong to it
     ClearIndexes();
@@ -296,84 +301,130 @@ void TStrContainer::Check(int i) const {
 std::string_view TStrContainer::GetKey(int i) const {
     if (i < 0) throw EListError(i);
     if (i >= Count()) return {};
-    return records_[static_cast<std::size_t>(i)]->Key();
+    return At(static_cast<std::size_t>(i))->Key();
 }
 
 const TString* TStrContainer::GetItem(int i) const {
     if (i < 0) throw EListError(i);
     if (i >= Count()) return nullptr;
-    return records_[static_cast<std::size_t>(i)].get();
+    return At(static_cast<std::size_t>(i));
 }
 
 void TStrContainer::Delete(int i) {
     Check(i);
-    records_.erase(records_.begin() + i);
+    if (borrowing_)
+        positions_.erase(positions_.begin() + i);
+    else
+        records_.erase(records_.begin() + i);
 }
 
-void TStrContainer::DeleteMarked(const std::vector<char>& marked) {
+namespace {
+
+// Removes the marked elements, the others keeping their order; `drop` lets an element go first.
+template <class T, class Drop> void RemoveMarked(std::vector<T>& items, const std::vector<char>& marked, Drop drop) {
     std::size_t out = 0;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
         if (i < marked.size() && marked[i]) {
-            records_[i].reset();
+            drop(items[i]);
         } else {
-            if (out != i) records_[out] = std::move(records_[i]);
+            if (out != i) items[out] = std::move(items[i]);
             ++out;
         }
     }
-    records_.resize(out);
+    items.resize(out);
+}
+
+// The items in a new order: the one at order[k] moves to k. `order` holds every position once.
+template <class T> void Permute(std::vector<T>& items, const std::vector<std::uint32_t>& order) {
+    std::vector<T> arranged;
+    arranged.reserve(items.size());
+    for (std::uint32_t from : order)
+        arranged.push_back(std::move(items[from]));
+    items.swap(arranged);
+}
+
+} // namespace
+
+void TStrContainer::DeleteMarked(const std::vector<char>& marked) {
+    if (borrowing_)
+        RemoveMarked(positions_, marked, [](std::uint32_t) {});
+    else
+        RemoveMarked(records_, marked, [](TRecordPtr& record) { record.reset(); });
 }
 
 void TStrContainer::Exchange(int i, int j) {
     Check(i);
     Check(j);
-    std::swap(records_[static_cast<std::size_t>(i)], records_[static_cast<std::size_t>(j)]);
+    if (borrowing_)
+        std::swap(positions_[static_cast<std::size_t>(i)], positions_[static_cast<std::size_t>(j)]);
+    else
+        std::swap(records_[static_cast<std::size_t>(i)], records_[static_cast<std::size_t>(j)]);
+}
+
+void TStrContainer::StopBorrowing() {
+    if (!borrowing_) return;
+    records_.reserve(positions_.size() + 1);
+    for (std::uint32_t from : positions_)
+        records_.emplace_back(lender_->records_[from].get(), TRecordPtr::Owner::Borrowed);
+    std::vector<std::uint32_t>().swap(positions_);
+    borrowing_ = false;
 }
 
 void TStrContainer::Append(std::unique_ptr<TString> record) {
-    records_.push_back(TRecordPtr(record.release()));
+    StopBorrowing();
+    records_.emplace_back(record.release(), TRecordPtr::Owner::Heap);
 }
 
 void TStrContainer::Arrange(const std::vector<std::uint32_t>& order) {
-    if (order.size() != records_.size()) throw EListError(static_cast<long long>(order.size()));
-    std::vector<char> seen(records_.size(), 0);
+    const auto count = static_cast<std::size_t>(Count());
+    if (order.size() != count) throw EListError(static_cast<long long>(order.size()));
+    std::vector<char> seen(count, 0);
     for (std::uint32_t from : order) {
-        if (from >= records_.size() || seen[from]) throw EListError(from);
+        if (from >= count || seen[from]) throw EListError(from);
         seen[from] = 1;
     }
-    std::vector<TRecordPtr> arranged;
-    arranged.reserve(records_.size());
-    for (std::uint32_t from : order)
-        arranged.push_back(std::move(records_[from]));
-    records_.swap(arranged);
+    if (borrowing_)
+        Permute(positions_, order);
+    else
+        Permute(records_, order);
+}
+
+void TStrContainer::Borrow(std::shared_ptr<const TStrContainer> master, const std::vector<std::uint32_t>* positions) {
+    const auto count = static_cast<std::size_t>(master->Count());
+    if (positions)
+        for (std::uint32_t from : *positions)
+            if (from >= count) throw EListError(from);
+    Clear();
+    HeaderValue = master->HeaderValue;
+    if (positions)
+        positions_.assign(positions->begin(), positions->end());
+    else {
+        positions_.resize(count);
+        std::iota(positions_.begin(), positions_.end(), 0u);
+    }
+    const std::size_t shared = std::min(indexes_.size(), master->indexes_.size());
+    for (std::size_t j = 0; j < shared; ++j)
+        *indexes_[j] = *master->indexes_[j];
+    // A master that borrows itself lends what it borrows.
+    if (master->borrowing_) {
+        for (std::uint32_t& at : positions_)
+            at = master->positions_[at];
+        lender_ = master->lender_;
+    } else {
+        lender_ = std::move(master);
+    }
+    borrowing_ = true;
 }
 
 void TStrContainer::RestoreFrom(std::shared_ptr<const TStrContainer> master) {
     if (!master || master.get() == this) return;
-    Clear();
-    HeaderValue = master->HeaderValue;
-    records_.reserve(master->records_.size());
-    for (const TRecordPtr& record : master->records_)
-        records_.emplace_back(record.get(), TRecordDeleter{TRecordDeleter::Owner::Borrowed});
-    const std::size_t shared = std::min(indexes_.size(), master->indexes_.size());
-    for (std::size_t j = 0; j < shared; ++j)
-        *indexes_[j] = *master->indexes_[j];
-    lender_ = std::move(master);
+    Borrow(std::move(master), nullptr);
 }
 
 void TStrContainer::RestoreOnly(std::shared_ptr<const TStrContainer> master,
                                 const std::vector<std::uint32_t>& positions) {
     if (!master || master.get() == this) return;
-    for (std::uint32_t from : positions)
-        if (from >= master->records_.size()) throw EListError(from);
-    Clear();
-    HeaderValue = master->HeaderValue;
-    records_.reserve(positions.size());
-    for (std::uint32_t from : positions)
-        records_.emplace_back(master->records_[from].get(), TRecordDeleter{TRecordDeleter::Owner::Borrowed});
-    const std::size_t shared = std::min(indexes_.size(), master->indexes_.size());
-    for (std::size_t j = 0; j < shared; ++j)
-        *indexes_[j] = *master->indexes_[j];
-    lender_ = std::move(master);
+    Borrow(std::move(master), &positions);
 }
 
 TStrIndex& TStrContainer::Index(int j) {
@@ -393,11 +444,13 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
     std::int32_t step = std::max(count / 100, 1);
     if (progress) progress(0, count);
     for (std::int32_t i = 0; i < count; ++i) {
-        TRecordPtr record(new (store_.Allocate()) TString(), TRecordDeleter{TRecordDeleter::Owner::Store});
+        TRecordPtr record(new (store_.Allocate()) TString(), TRecordPtr::Owner::Store);
         record->LoadFromStream(stream);
         records_.push_back(std::move(record));
         if ((i % step == 0 || i == count - 1) && progress) progress(i, count);
     }
+    // The list grew by doubling: a large directory's slack goes once it is read.
+    if (records_.capacity() - records_.size() > records_.size() / 8) records_.shrink_to_fit();
     std::int32_t indexCount = stream->ReadInt32("the index count");
     if (indexCount <= 0) {
         ClearIndexes();

@@ -167,14 +167,36 @@ void PivotQuickSort(int L, int R, Compare& compare, Exchange& exchange, int dept
 }
 } // namespace detail
 
-// Frees a record: one from the container's own store is only destroyed, its memory going back with the store;
-// one borrowed from another container (a restored copy) is left alone.
-struct TRecordDeleter {
-    enum class Owner : unsigned char { Heap, Store, Borrowed };
-    Owner owner = Owner::Heap;
-    void operator()(TString* record) const;
+// A record a container holds, in one pointer whose two low bits say who frees it: one from the heap is deleted,
+// one from the container's own store is only destroyed (its memory goes back with the store), one borrowed from
+// another container is left alone.
+class TRecordPtr {
+public:
+    enum class Owner : std::uintptr_t { Heap = 0, Store = 1, Borrowed = 2 };
+    TRecordPtr() = default;
+    TRecordPtr(TString* record, Owner owner)
+        : bits_(reinterpret_cast<std::uintptr_t>(record) | static_cast<std::uintptr_t>(owner)) {}
+    TRecordPtr(TRecordPtr&& other) noexcept : bits_(std::exchange(other.bits_, 0)) {}
+    TRecordPtr& operator=(TRecordPtr&& other) noexcept {
+        if (this != &other) {
+            reset();
+            bits_ = std::exchange(other.bits_, 0);
+        }
+        return *this;
+    }
+    TRecordPtr(const TRecordPtr&) = delete;
+    TRecordPtr& operator=(const TRecordPtr&) = delete;
+    ~TRecordPtr() { reset(); }
+
+    TString* get() const { return reinterpret_cast<TString*>(bits_ & ~kOwnerBits); }
+    TString* operator->() const { return get(); }
+    void reset();
+
+private:
+    static constexpr std::uintptr_t kOwnerBits = 3;
+    std::uintptr_t bits_ = 0;
 };
-using TRecordPtr = std::unique_ptr<TString, TRecordDeleter>;
+static_assert(alignof(TString) > 3 && sizeof(TRecordPtr) == sizeof(void*));
 
 // The memory a load builds its records in: blocks of record-sized slots, handed out in order and taken
 // back all at once, so that loading makes no allocation per record and the next load reuses the blocks.
@@ -206,7 +228,7 @@ public:
     // Replaces the whole content from the stream. Failures are passed on; what was read until then stays.
     void LoadFromStream(TStream* stream, const ProgressCallback& progress = {});
 
-    int Count() const { return static_cast<int>(records_.size()); }
+    int Count() const { return static_cast<int>(borrowing_ ? positions_.size() : records_.size()); }
     // Empty at or beyond Count; a negative position fails with EListError.
     std::string_view GetKey(int i) const;
     // None at or beyond Count; a negative position fails with EListError.
@@ -223,8 +245,9 @@ public:
     void Arrange(const std::vector<std::uint32_t>& order);
     // Replaces the whole content with `master`'s, sharing its records instead of copying them, and shares the
     // ownership of `master` until Clear or the next restore: the records stay valid as long as this container
-    // holds them, whatever becomes of the master's other owners. The master must own every record it holds
-    // and stay unchanged while it is shared. Indexes and HeaderValue are copied.
+    // holds them, whatever becomes of the master's other owners. The container then holds only the records'
+    // positions in `master` (four bytes a record). The master must own every record it holds, or borrow them
+    // all, and stay unchanged while it is shared. Indexes and HeaderValue are copied.
     void RestoreFrom(std::shared_ptr<const TStrContainer> master);
     // The same with only `master`'s records at `positions`, in that order; a position out of range fails with
     // EListError before anything changes.
@@ -237,9 +260,20 @@ public:
 
 private:
     void Check(int i) const;
+    const TString* At(std::size_t i) const {
+        return borrowing_ ? lender_->records_[positions_[i]].get() : records_[i].get();
+    }
+    // Shares `master`'s records and the master itself: its records at `positions` when given, else all of them.
+    void Borrow(std::shared_ptr<const TStrContainer> master, const std::vector<std::uint32_t>* positions);
+    // From positions in the lender to a list of records of its own, so that a record of another kind can join.
+    void StopBorrowing();
+
     TRecordStore store_; // before records_: the records go first
     std::vector<TRecordPtr> records_;
     std::shared_ptr<const TStrContainer> lender_; // what the borrowed records belong to
+    // While borrowing_, the container holds every record at its position in lender_, and records_ is empty.
+    bool borrowing_ = false;
+    std::vector<std::uint32_t> positions_;
     std::vector<std::unique_ptr<TStrIndex>> indexes_;
 };
 

@@ -31,6 +31,8 @@ public:
     }
     // The test's verdict on every distinct text, 1 where it passes.
     std::vector<unsigned char> Verdicts(const TCriterionTest& test) const;
+    // How many records hold each distinct text.
+    std::uint32_t Records(std::size_t code) const { return counts_[code]; }
     // Keeps the positions in [begin, end) whose record passes, ascending, appended to `out`.
     void Select(const std::vector<unsigned char>& verdicts, std::uint32_t begin, std::uint32_t end,
                 std::vector<std::uint32_t>& out) const;
@@ -44,6 +46,8 @@ public:
         const std::size_t end = code + 1 < foldedStarts_.size() ? foldedStarts_[code + 1] - 1 : folded_.size() - 1;
         return {folded_.data() + begin, end - begin};
     }
+    // The records the column holds.
+    std::size_t CodeCount() const { return narrow_.size() + wide_.size(); }
     std::uint32_t CodeOf(std::uint32_t record) const {
         return narrow_.empty() && !wide_.empty() ? wide_[record] : narrow_[record];
     }
@@ -61,6 +65,7 @@ private:
     // Per record, its text's number: 16 bits while the field has at most 65,536 distinct texts.
     std::vector<std::uint16_t> narrow_;
     std::vector<std::uint32_t> wide_;
+    std::vector<std::uint32_t> counts_; // per distinct text, the records that hold it
     // The distinct texts folded as the search compares them, each after a line feed (which no line holds) and
     // the last one before one more: a criterion is looked for in all of them at once.
     std::string folded_;

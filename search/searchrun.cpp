@@ -227,4 +227,15 @@ SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
     return SelectPrepared(container, host, *prepared);
 }
 
+std::optional<SearchResult> InvalidMask(const TCriteria& criteria) {
+    try {
+        TRecordFilter filter(criteria);
+    } catch (const ECriterionMaskException& e) {
+        SearchResult result;
+        DescribeMaskFailure(criteria, e, result);
+        return result;
+    }
+    return std::nullopt;
+}
+
 } // namespace vg

@@ -5,6 +5,7 @@
 #include "matching.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,10 @@ std::string SearchInfoText();
 // passed on after Finish has run. With a prepared directory the container ends the same, with the same
 // reports, but only the records kept are reloaded.
 SearchResult RunSearch(TStrContainer& container, ISearchHost& host);
+
+// The failed search that `criteria` make when one of their masks is invalid; none when every mask is whole. Lets
+// a caller keep what it shows while a mask is still being typed.
+std::optional<SearchResult> InvalidMask(const TCriteria& criteria);
 
 // Tests one record against prepared criteria tests.
 class TRecordFilter {

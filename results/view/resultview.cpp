@@ -1,5 +1,6 @@
 #include "resultview.h"
 
+#include "celldelegate.h"
 #include "qtext.h"
 #include "resultmodel.h"
 #include "results/rowlogic.h"
@@ -9,15 +10,21 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <numeric>
 
 namespace vg {
 
 TResultView::TResultView(QWidget* parent) : QTableView(parent) {
     setShowGrid(true);
+    setGridStyle(Qt::NoPen); // PaintGrid draws the lines, at a fraction of the cost
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    setItemDelegate(new TCellDelegate(this));
     setTabKeyNavigation(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -27,6 +34,76 @@ TResultView::TResultView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStretchLastSection(true);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TResultView::ColumnClicked);
+    // A width the operator drags is his; the subscriber's is the rest whatever he does.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (fitting_ || column < 0 || column >= kColumnCount - 1) return;
+        operator_[static_cast<std::size_t>(column)] = width;
+        FitColumns();
+    });
+}
+
+void TResultView::SetDesignWidths(const std::array<int, kColumnCount>& widths) {
+    design_ = widths;
+    operator_ = {};
+    FitColumns();
+}
+
+std::array<int, kColumnCount> TResultView::OperatorWidths() const {
+    return operator_;
+}
+
+void TResultView::SetOperatorWidths(const std::array<int, kColumnCount>& widths) {
+    for (int c = 0; c < kColumnCount - 1; ++c) {
+        const int width = widths[static_cast<std::size_t>(c)];
+        operator_[static_cast<std::size_t>(c)] =
+            width > 0 ? std::max(width, horizontalHeader()->minimumSectionSize()) : 0;
+    }
+    FitColumns();
+}
+
+int TResultView::MinimumWidth(int column) const {
+    const QFontMetrics metrics(font());
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 8;
+    switch (column) {
+    case 0: // a six-digit number as shown
+        return metrics.horizontalAdvance(QStringLiteral("00-00-00")) + padding;
+    case 2: // house and flat: five characters, and their captions
+    case 3:
+        return std::max(
+                   metrics.horizontalAdvance(QStringLiteral("00000")),
+                   metrics.horizontalAdvance(QString::fromUtf8(kColumns[static_cast<std::size_t>(column)].caption))) +
+               padding;
+    case 1:
+        return metrics.horizontalAdvance(QStringLiteral("ЛЕНИНГРАДСК")) + padding;
+    default: // a surname with initials, or an organisation's name with its kind
+        return metrics.horizontalAdvance(QStringLiteral("ООО \"ВЕТЛУГА-ТРАНС\", ДИСПЕТЧЕР")) + padding;
+    }
+}
+
+void TResultView::FitColumns() {
+    if (fitting_ || !model()) return;
+    const QScopedValueRollback<bool> guard(fitting_, true);
+    constexpr int last = kColumnCount - 1;
+    std::array<int, kColumnCount> widths{};
+    for (std::size_t c = 0; c < last; ++c)
+        widths[c] = operator_[c] > 0 ? operator_[c] : design_[c];
+    int excess = std::accumulate(widths.begin(), widths.begin() + last, 0) + MinimumWidth(last) - viewport()->width();
+    for (int c : {2, 3, 1, 0}) {
+        const auto k = static_cast<std::size_t>(c);
+        if (excess <= 0) break;
+        if (operator_[k] > 0) continue;
+        const int give = std::clamp(widths[k] - MinimumWidth(c), 0, excess);
+        widths[k] -= give;
+        excess -= give;
+    }
+    for (int c = 0; c < last; ++c)
+        if (horizontalHeader()->sectionSize(c) != widths[static_cast<std::size_t>(c)])
+            horizontalHeader()->resizeSection(c, widths[static_cast<std::size_t>(c)]);
+}
+
+void TResultView::updateGeometries() {
+    QTableView::updateGeometries();
+    FitColumns();
 }
 
 void TResultView::SetResultModel(TResultModel* model) {
@@ -47,13 +124,24 @@ void TResultView::keyboardSearch(const QString& text) {
     if (row < 0 || row >= model_->rowCount()) return;
     const QModelIndex target = model_->index(row, current.isValid() ? current.column() : 0);
     setCurrentIndex(target);
-    scrollTo(target, QAbstractItemView::EnsureVisible);
+    // The found row with its neighbours below in sight, not on the bottom edge: centred when it would be there.
+    const int below = 3 * rowHeight(row);
+    if (rowViewportPosition(row) < 0 || rowViewportPosition(row) + rowHeight(row) + below > viewport()->height())
+        scrollTo(target, QAbstractItemView::PositionAtCenter);
 }
 
 QString TResultView::SelectedRowText() const {
-    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
-    if (rows.isEmpty() || !model_) return {};
-    return model_->RowTexts(rows.first().row()).join(QLatin1Char('\t'));
+    if (!model_ || !selectionModel()) return {};
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    QString text;
+    for (int row : rows)
+        text += model_->RowTexts(row).join(QLatin1Char('\t')) + QLatin1Char('\n');
+    // One row pastes into one cell line as before, without a line after it.
+    if (rows.size() == 1) text.chop(1);
+    return text;
 }
 
 void TResultView::SetEmptyText(const QString& text) {
@@ -63,8 +151,18 @@ void TResultView::SetEmptyText(const QString& text) {
     viewport()->update();
 }
 
+void TResultView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // The table's own handler reports the new cell as focused, even while the keyboard is elsewhere (the row
+    // chosen after a search); a reader would then move there and read an empty or unwanted cell.
+    if (hasFocus())
+        QTableView::currentChanged(current, previous);
+    else
+        QAbstractItemView::currentChanged(current, previous);
+}
+
 void TResultView::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
+    PaintGrid(*this, event->region());
     if (emptyText_.isEmpty() || (model() && model()->rowCount() > 0)) return;
     QPainter painter(viewport());
     QFont big = font();
@@ -74,10 +172,14 @@ void TResultView::paintEvent(QPaintEvent* event) {
     painter.drawText(viewport()->rect(), Qt::AlignCenter, emptyText_);
 }
 
+void TResultView::CopySelection() {
+    const QString text = SelectedRowText();
+    if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+}
+
 void TResultView::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) {
-        const QString text = SelectedRowText();
-        if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+        CopySelection();
         event->accept();
         return;
     }

@@ -1,27 +1,45 @@
 #pragma once
 
+#include "results/columnsort.h"
+
 #include <QElapsedTimer>
 #include <QTableView>
+
+#include <array>
 
 namespace vg {
 
 class TResultModel;
 
-// The result list's view: grid lines, whole-row single selection, read-only; type-ahead answered by the
-// find over the container; Ctrl+C copies the selected row as text.
+// The result list's view: grid lines, whole-row selection, read-only; type-ahead answered by the find over the
+// container; Ctrl+C copies the selected rows as text. The columns keep their design widths while the list is wide
+// enough, the subscriber (the last one) taking the rest; narrower, house and flat give way first (to five
+// characters), then the street and the number, so that the subscriber stays readable without scrolling sideways. A
+// width the operator sets is kept as set.
 class TResultView : public QTableView {
     Q_OBJECT
 
 public:
     explicit TResultView(QWidget* parent = nullptr);
     void SetResultModel(TResultModel* model);
+    // The widths the columns have when nothing is short; the operator's own widths forgotten.
+    void SetDesignWidths(const std::array<int, kColumnCount>& widths);
+    // The widths of the columns as they are now, and the operator's own ones (0: the column's width is not the
+    // operator's); SetOperatorWidths restores those.
+    std::array<int, kColumnCount> OperatorWidths() const;
+    void SetOperatorWidths(const std::array<int, kColumnCount>& widths);
+    // The narrowest a column gets before the next one gives way; the subscriber's is what keeps it readable.
+    int MinimumWidth(int column) const;
     TResultModel* ResultModel() const { return model_; }
 
     // The type-ahead: characters typed in quick succession make one text; the first row from the current one
     // on (from the next one for a new text) whose sort-column value begins with it becomes current.
     void keyboardSearch(const QString& text) override;
-    // The selected row, tab-separated, as the operator sees it.
+    // The selected rows in the list's order, a line each, the fields tab-separated as the operator sees them: what
+    // a spreadsheet pastes into columns.
     QString SelectedRowText() const;
+    // Puts SelectedRowText on the clipboard (Ctrl+C); nothing when no row is selected.
+    void CopySelection();
     // What an empty list says in its own area (nothing when empty); also its accessible description.
     void SetEmptyText(const QString& text);
     QString EmptyText() const { return emptyText_; }
@@ -32,9 +50,18 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void updateGeometries() override;
+    // Moves the current row without telling a screen reader of a focus the list does not have.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    // Narrows the columns that are not the operator's until the subscriber's readable width fits the list.
+    void FitColumns();
+
     TResultModel* model_ = nullptr;
+    std::array<int, kColumnCount> design_{};
+    std::array<int, kColumnCount> operator_{};
+    bool fitting_ = false;
     QString typed_;
     QString emptyText_;
     QElapsedTimer lastKey_;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 namespace {
@@ -147,6 +148,59 @@ TEST(Container, DeleteMarkedKeepsTheOthersInOrder) {
     for (int i = 0; i < c.Count(); ++i)
         keys += c.GetKey(i);
     EXPECT_EQ(keys, "125678");
+}
+
+// A container restored from another holds the other's records by their positions: every change reads as the same
+// change on a container that owns copies of them, and the records stay the lender's own.
+TEST(Container, RestoredRecordsChangeAsOwnedOnes) {
+    using Step = std::function<void(vg::TStrContainer&)>;
+    auto pair = [](int i, int j) { return Step([=](vg::TStrContainer& c) { c.Exchange(i, j); }); };
+    const std::vector<std::vector<Step>> scripts{
+        {},
+        {[](vg::TStrContainer& c) { c.Delete(2); }, pair(0, 4)},
+        {[](vg::TStrContainer& c) {
+            c.DeleteMarked({0, 1, 1, 0, 0, 0, 1});
+        }},
+        {[](vg::TStrContainer& c) {
+             c.Arrange({5, 3, 1, 0, 2, 4});
+         },
+         pair(5, 1)},
+        {[](vg::TStrContainer& c) { c.Append(std::make_unique<vg::TString>("9")); }, pair(6, 0)},
+    };
+    auto keys = [](const vg::TStrContainer& c) {
+        std::string out;
+        for (int i = 0; i < c.Count(); ++i)
+            out += c.GetKey(i);
+        return out;
+    };
+    const std::string all = "012345";
+    const auto master = std::make_shared<vg::TStrContainer>();
+    for (char key : all)
+        master->Append(std::make_unique<vg::TString>(std::string(1, key)));
+    for (std::size_t k = 0; k < scripts.size(); ++k) {
+        vg::TStrContainer mine, restored, again;
+        for (char key : all)
+            mine.Append(std::make_unique<vg::TString>(std::string(1, key)));
+        restored.RestoreFrom(master);
+        for (const Step& step : scripts[k]) {
+            step(mine);
+            step(restored);
+            ASSERT_EQ(keys(restored), keys(mine)) << "script " << k;
+        }
+        // A restored container lends on what it holds; a part of it, position by position.
+        auto lender = std::make_shared<vg::TStrContainer>();
+        lender->RestoreFrom(master);
+        lender->Delete(0);
+        again.RestoreOnly(lender, {4, 0, 2});
+        EXPECT_EQ(keys(again), "513") << "script " << k;
+        EXPECT_EQ(again.GetItem(0), master->GetItem(5));
+        EXPECT_THROW(again.RestoreOnly(lender, {5}), vg::EListError);
+        EXPECT_EQ(keys(again), "513");
+        for (int i = 0; i < restored.Count(); ++i)
+            if (const auto at = all.find(restored.GetKey(i)); at != std::string::npos) {
+                EXPECT_EQ(restored.GetItem(i), master->GetItem(static_cast<int>(at)));
+            }
+    }
 }
 
 TEST(StrCompare, OrdinalAfterUpperCasing) {

@@ -19,6 +19,7 @@
 #include <QClipboard>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -380,15 +381,22 @@ private slots:
         QCOMPARE(ui->ListView->currentIndex().row(), four); // "4-" matches no key: the dashes are only shown
     }
 
-    void ctrlCCopiesTheSelectedRowAsShown() {
-        ui->ListView->selectRow(5137);
-        QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
-        const QString copied = QApplication::clipboard()->text();
-        QStringList parts = copied.split(QLatin1Char('\t'));
-        QCOMPARE(parts.size(), 5);
-        QCOMPARE(parts[0], Cell(5137, 0));
-        QVERIFY(parts[0].contains(QLatin1Char('-')));
-        QCOMPARE(parts[4], Cell(5137, 4));
+    void ctrlCCopiesTheSelectedRowsAsShown() {
+        // The first row, and the rows added by Shift+Down; -1: Ctrl+A, the whole list.
+        for (const auto& [first, more] : {std::pair{5137, 0}, std::pair{5137, 2}, std::pair{0, -1}}) {
+            ui->ListView->setFocus();
+            ui->ListView->clearSelection();
+            ui->ListView->setCurrentIndex(Main()->Model()->index(first, 0));
+            for (int i = 0; i < more; ++i)
+                QTest::keyClick(ui->ListView, Qt::Key_Down, Qt::ShiftModifier);
+            if (more < 0) QTest::keyClick(ui->ListView, Qt::Key_A, Qt::ControlModifier);
+            const int rows = more < 0 ? Main()->Model()->rowCount() : more + 1;
+            QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
+            const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), rows);
+            for (int r : {0, rows / 2, rows - 1})
+                QCOMPARE(lines[r], Main()->Model()->RowTexts(first + r).join(QLatin1Char('\t')));
+        }
     }
 
     void anInvalidMaskIsReportedAndNeverFound() {
@@ -642,6 +650,8 @@ private slots:
 };
 
 int main(int argc, char** argv) {
+    QTemporaryDir config; // what the window remembers stays with the test
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     TApplication app(argc, argv);
     AppTest test;
     return QTest::qExec(&test, argc, argv);

@@ -3,6 +3,7 @@
 #include "app/application.h"
 
 #include <QFontInfo>
+#include <QRawFont>
 #include <QtTest>
 
 class FontTest : public QObject {
@@ -23,6 +24,10 @@ private slots:
         QCOMPARE(info.family(), QStringLiteral("Tahoma"));
         QCOMPARE(info.bold(), bold);
         QCOMPARE(info.pixelSize(), 12);
+        // The face drawn is the one designed for the weight, not the regular one thickened.
+        const QRawFont drawn = QRawFont::fromFont(font);
+        QCOMPARE(drawn.familyName(), QStringLiteral("Tahoma"));
+        QCOMPARE(drawn.styleName(), bold ? QStringLiteral("Bold") : QStringLiteral("Regular"));
     }
 };
 

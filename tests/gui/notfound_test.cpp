@@ -156,12 +156,19 @@ private slots:
         QCOMPARE(program->FmSplash()->InfoText(), QStringLiteral("Поиск в базе данных ...")); // too fast to show
         Settle();
         ui->edUser->setFocus();
-        // An unfinished mask is said in the strip, not in a box.
+        const int found = Counter();
+        // An unfinished mask is said in the strip, not in a box, and the last result stays in the list.
         Type(ui->edUser, QStringLiteral("*[А-"));
         QTRY_VERIFY(ui->lbWhy->text().contains(QStringLiteral("Маска")));
         QVERIFY(ui->pnNotFound->isVisible());
         QVERIFY(CloseMessages().isEmpty());
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui->edUser));
+        QCOMPARE(Counter(), found);
+        // Once whole, it searches; the strip goes, and with it what it said to a screen reader.
+        Type(ui->edUser, QStringLiteral("Я]*"));
+        QTRY_VERIFY(!ui->pnNotFound->isVisible());
+        QVERIFY(Counter() > 0);
+        QVERIFY(ui->pnNotFound->accessibleDescription().isEmpty());
         // Off again: typing changes only the fields.
         ui->mnSearchAsYouType->setChecked(false);
         QVERIFY(!settings::SearchAsYouType.Read());
