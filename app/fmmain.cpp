@@ -13,6 +13,7 @@
 #include "results/columnsort.h"
 #include "results/listexport.h"
 #include "results/view/qtext.h"
+#include "results/view/resultmodel.h"
 #include "settings.h"
 #include "sound.h"
 #include "ui_fmmain.h"
@@ -294,8 +295,9 @@ void TFmMain::SwitchListAndCriteria() {
 
 // ---- the list ----
 
-void TFmMain::RefreshList() {
+void TFmMain::RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight) {
     strip_->HideExplanation();
+    results_->Model()->SetHighlight(std::move(highlight));
     results_->Publish(database_.Directory().Count());
     results_->SetFoundWith(QStringLiteral("Весь справочник"));
 }
@@ -410,6 +412,7 @@ void TFmMain::DoClearFilter() {
     criteria_->Clear();
     box_->Put({});
     putting_ = false;
+    results_->Model()->SetHighlight(nullptr); // the list stays, but no longer answers what is typed
     CriteriaEdited();
     if (!before.Empty()) cleared_ = before;
 }
@@ -579,7 +582,12 @@ void TFmMain::ShowProgress() {
 
 void TFmMain::Finish(const vg::SearchResult& result) {
     lastSearch_ = result;
-    RefreshList();
+    std::shared_ptr<const vg::IMatchSpans> highlight;
+    if (boxQuery_ && !boxQuery_->Empty())
+        highlight = std::make_shared<vg::TBoxSpans>(*boxQuery_);
+    else if (!boxQuery_ && criteria_->AnySet())
+        highlight = std::make_shared<vg::TCriteriaSpans>(criteria_->Criteria());
+    RefreshList(std::move(highlight));
     // The operator reads the answer from the top; Down goes on to the second row and Ctrl+C copies the first.
     results_->SelectFirstRow();
     results_->SetEmptyText(result.outcome == vg::SearchOutcome::NotFound ? QStringLiteral("Ничего не найдено")

@@ -2,6 +2,7 @@
 
 #include "recall.h"
 #include "search/boxsearch.h"
+#include "search/highlight.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
 
@@ -54,8 +55,8 @@ public:
     ~TFmMain() override;
 
     // Publishes the container's contents to the list and the counter, puts the sort marker on column 0 and
-    // hides the strip.
-    void RefreshList();
+    // hides the strip; `highlight` is what the search that filled the container matched (none: nothing).
+    void RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight = {});
     // Makes the directory file at `path` the one the window works on, through the progress window, and
     // remembers it for the next start. A file that cannot be read or is damaged is refused with the reason
     // and the directory on screen stays. True when it was opened.

@@ -53,6 +53,19 @@ std::string FormatPhone(std::string_view key) {
     return s;
 }
 
+std::vector<TSpan> FormatPhoneSpans(std::string_view key, std::vector<TSpan> spans) {
+    // The dashes stand before the key's characters 1 and 3 (five digits) or 2 and 4 (six).
+    const std::uint32_t first = key.size() == 5 ? 1 : 2, second = first + 2;
+    if (key.size() != 5 && key.size() != 6) return spans;
+    auto shown = [&](std::uint32_t at) { return at + (at >= first ? 1 : 0) + (at >= second ? 1 : 0); };
+    for (TSpan& s : spans) {
+        if (s.length == 0) continue;
+        const std::uint32_t begin = shown(s.begin), last = shown(s.begin + s.length - 1);
+        s = {begin, last + 1 - begin};
+    }
+    return spans;
+}
+
 int FindRow(const TStrContainer& container, std::string_view findString, int startIndex, bool wrap, int sortColumn) {
     int count = container.Count();
     if (findString.empty() || count <= 0) return -1;

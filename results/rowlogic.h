@@ -2,11 +2,13 @@
 
 #include "directory/fields.h"
 #include "directory/strcontainer.h"
+#include "search/boxsearch.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vg {
 
@@ -35,6 +37,8 @@ bool IsGroupStart(const TStrContainer& container, int row, int sortColumn);
 
 // 12345 -> 1-23-45, 123456 -> 12-34-56; any other length unchanged.
 std::string FormatPhone(std::string_view key);
+// Spans of a key (sorted, disjoint) as they stand in FormatPhone of it: a span across a dash takes the dash in.
+std::vector<TSpan> FormatPhoneSpans(std::string_view key, std::vector<TSpan> spans);
 
 // The first row from `startIndex` on (wrapping to row 0 when `wrap`) whose value in the sort column begins with
 // `findString`, both upper-cased as the code page upper-cases them (as the search and the sort fold). -1 when

@@ -12,17 +12,60 @@ TResultModel::TResultModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void TResultModel::SetRowCount(int rows) {
     beginResetModel();
+    Forget();
     rows_ = std::max(rows, 0);
     endResetModel();
 }
 
 void TResultModel::RowsReordered() {
+    Forget();
     if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, kColumnCount - 1));
 }
 
 void TResultModel::SetSortColumn(int column) {
     sortColumn_ = column;
     RowsReordered();
+}
+
+void TResultModel::SetHighlight(std::shared_ptr<const IMatchSpans> highlight) {
+    if (!highlight && !highlight_) return;
+    highlight_ = std::move(highlight);
+    RowsReordered();
+}
+
+const TResultModel::TRowCache& TResultModel::Row(int row) const {
+    // Keyed by the records as well: during a search the container changes under the published rows.
+    const TString* record = container_->GetItem(row);
+    const TString* previous = row > 0 ? container_->GetItem(row - 1) : nullptr;
+    if (cache_.row != row || cache_.record != record || cache_.previous != previous) {
+        cache_.row = row;
+        cache_.record = record;
+        cache_.previous = previous;
+        cache_.groupStart = IsGroupStart(*container_, row, sortColumn_);
+        cache_.spansRead = false;
+    }
+    if (!cache_.spansRead && highlight_) {
+        cache_.spans = highlight_->Spans(*record);
+        cache_.spans[0] = FormatPhoneSpans(record->Key(), std::move(cache_.spans[0]));
+        cache_.spansRead = true;
+    }
+    return cache_;
+}
+
+bool TResultModel::Cell(const QModelIndex& index, TCell& cell) const {
+    if (!container_ || !index.isValid() || index.row() >= container_->Count()) return false;
+    const TRowCache& row = Row(index.row());
+    const int column = index.column();
+    if (column == 0) {
+        cell.phone = FormatPhone(row.record->Key());
+        cell.text = cell.phone;
+    } else {
+        cell.text = row.record->Lines().Get(column - 1);
+    }
+    cell.groupStart = row.groupStart;
+    cell.background = row.groupStart ? kGroupStart : column == sortColumn_ ? kSortColumn : 0xFFFFFF;
+    cell.spans = highlight_ ? &row.spans[static_cast<std::size_t>(column)] : nullptr;
+    return true;
 }
 
 void TResultModel::SetCaption(int column, const QString& caption) {
@@ -58,14 +101,19 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
         return ToQString(r->Lines().Get(index.column() - 1));
     }
     case Qt::FontRole: {
-        if (!IsGroupStart(*container_, row, sortColumn_)) return {};
+        if (!Row(row).groupStart) return {};
         QFont bold = font_;
         bold.setBold(true);
         return bold;
     }
     case Qt::BackgroundRole:
-        if (IsGroupStart(*container_, row, sortColumn_)) return QBrush(QColor(kGroupStart));
+        if (Row(row).groupStart) return QBrush(QColor(kGroupStart));
         return QBrush(QColor(index.column() == sortColumn_ ? kSortColumn : 0xFFFFFF));
+    case kSpansRole: {
+        if (!highlight_) return {};
+        const std::vector<TSpan>& spans = Row(row).spans[static_cast<std::size_t>(index.column())];
+        return QVariant::fromValue(QList<TSpan>(spans.begin(), spans.end()));
+    }
     default:
         return {};
     }

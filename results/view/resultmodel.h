@@ -2,22 +2,32 @@
 
 #include "directory/strcontainer.h"
 #include "results/columnsort.h"
+#include "search/highlight.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <QList>
+
+#include <memory>
+#include <string>
+#include <string_view>
 
 namespace vg {
 
 // The result list as a virtual model: row i is record i of the container, read only when the view asks.
-// It knows only how many rows were last published; fonts and backgrounds follow the group-start rule.
+// It knows only how many rows were last published; fonts and backgrounds follow the group-start rule, and the
+// parts of a cell that the last search matched come with kSpansRole.
 class TResultModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
     explicit TResultModel(QObject* parent = nullptr);
 
-    void SetContainer(const TStrContainer* container) { container_ = container; }
+    void SetContainer(const TStrContainer* container) {
+        container_ = container;
+        Forget();
+    }
     const TStrContainer* Container() const { return container_; }
     // Publishes a new row count (the refresh); the rows are asked for again.
     void SetRowCount(int rows);
@@ -28,6 +38,23 @@ public:
     void SetCaption(int column, const QString& caption);
     QString Caption(int column) const { return captions_[column]; }
     void SetBaseFont(const QFont& font) { font_ = font; }
+    // What the last search matched, asked only for the rows painted; none (null) after a clear.
+    void SetHighlight(std::shared_ptr<const IMatchSpans> highlight);
+    const IMatchSpans* Highlight() const { return highlight_.get(); }
+
+    // A cell's matched parts on its text as shown (the phone with its dashes): QList<TSpan>, sorted and
+    // disjoint; no value when nothing is highlighted.
+    static constexpr int kSpansRole = Qt::UserRole + 1;
+    // Everything the delegate paints a cell with, read at once.
+    struct TCell {
+        std::string_view text; // Windows-1251, as shown
+        std::string phone;     // the formatted number the phone's text shows
+        bool groupStart = false;
+        QRgb background = 0xFFFFFF;
+        const std::vector<TSpan>* spans = nullptr; // on `text`; null or empty: none
+    };
+    // False for a row beyond the records.
+    bool Cell(const QModelIndex& index, TCell& cell) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -42,7 +69,21 @@ public:
     static constexpr QRgb kSortColumn = 0xF7F7F7;
 
 private:
+    // The group start and the spans of the row last asked for: a row's cells are painted one after another.
+    struct TRowCache {
+        int row = -1;
+        const TString* record = nullptr;
+        const TString* previous = nullptr;
+        bool groupStart = false;
+        bool spansRead = false;
+        TFieldSpans spans;
+    };
+    const TRowCache& Row(int row) const;
+    void Forget() const { cache_ = {}; }
+
     const TStrContainer* container_ = nullptr;
+    std::shared_ptr<const IMatchSpans> highlight_;
+    mutable TRowCache cache_;
     int rows_ = 0;
     int sortColumn_ = 0;
     QString captions_[kColumnCount];

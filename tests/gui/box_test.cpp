@@ -1,16 +1,20 @@
 // The one box through the real window: where the focus starts, spoken texts finding their records, the box and
-// the criteria replacing each other, recall across restarts and undo after F8.
+// the criteria replacing each other, recall across restarts and undo after F8, the matched parts of each row.
 
 #include "app/application.h"
 #include "app/boxpanel.h"
 #include "app/criteriapanel.h"
 #include "app/fmmain.h"
+#include "app/resultpane.h"
 #include "app/startup.h"
 #include "guitest.h"
 #include "results/view/resultmodel.h"
 #include "ui_fmmain.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,6 +31,15 @@ private:
     QLineEdit* Box() const { return window->Box().Field(); }
     int Counter() const { return ui->lbCnt->text().remove(QLatin1Char(',')).toInt(); }
     QString Cell(int row, int column) const { return window->Model()->index(row, column).data().toString(); }
+    // The cell's text with its matched parts in brackets.
+    QString Marked(int row, int column) const {
+        QString text = Cell(row, column);
+        const QModelIndex index = window->Model()->index(row, column);
+        const QList<vg::TSpan> spans = index.data(vg::TResultModel::kSpansRole).value<QList<vg::TSpan>>();
+        for (auto s = spans.rbegin(); s != spans.rend(); ++s)
+            text.insert(s->begin + s->length, QLatin1Char(']')).insert(s->begin, QLatin1Char('['));
+        return text;
+    }
     void Search(QLineEdit* field, const QString& text) {
         field->setFocus();
         field->selectAll();
@@ -124,6 +137,95 @@ private slots:
         QVERIFY(kept.size() >= 2);
         QCOMPARE(kept[0].texts[4], QStringLiteral("ТРАНС"));
         QCOMPARE(kept[1].box, QStringLiteral("коновалова 6"));
+    }
+    // Each shown cell holds what the last search matched in it, painted; F8 takes it all away.
+    void cellsHoldWhatTheSearchMatched_data() {
+        QTest::addColumn<QString>("field"); // the box, or a criterion's field
+        QTest::addColumn<int>("condition");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("columns"); // per column, what every row shows, matched parts in brackets
+        const QString plain = QStringLiteral("[^\\[]*");
+        QTest::newRow("box: surname and street") << QStringLiteral("box") << 0 << QStringLiteral("иванова лени")
+                                                 << QStringList{plain, QStringLiteral("(ПР\\. )?\\[ЛЕНИ\\]НА"), plain,
+                                                                plain, QStringLiteral("(?i)\\[ИВАНОВА\\] .*")};
+        QTest::newRow("box: a dictated number")
+            << QStringLiteral("box") << 0 << QStringLiteral("21 39 18")
+            << QStringList{QStringLiteral("\\[21-39-18\\]"), plain, plain, plain, plain};
+        QTest::newRow("criteria: the subscriber contains")
+            << QStringLiteral("edUser") << vg::ItemOf(vg::MatchCondition::Contains) << QStringLiteral("транс")
+            << QStringList{plain, plain, plain, plain, QStringLiteral(".*\\[ТРАНС\\].*")};
+        QTest::newRow("criteria: the number begins with")
+            << QStringLiteral("edPhone") << vg::ItemOf(vg::MatchCondition::BeginsWith) << QStringLiteral("2-13")
+            << QStringList{QStringLiteral("\\[2-13\\]-\\d\\d|\\[21-3\\]\\d-\\d\\d"), plain, plain, plain, plain};
+    }
+    void cellsHoldWhatTheSearchMatched() {
+        QFETCH(QString, field);
+        QFETCH(int, condition);
+        QFETCH(QString, text);
+        QFETCH(QStringList, columns);
+        ui->mnClear->trigger();
+        if (field == QStringLiteral("box")) {
+            Search(Box(), text);
+        } else {
+            auto* edit = window->findChild<QLineEdit*>(field);
+            QVERIFY(edit);
+            window->findChild<QComboBox*>(QStringLiteral("cbf") + field.mid(2))->setCurrentIndex(condition);
+            Search(edit, text);
+        }
+        QVERIFY(Counter() > 0);
+        for (int row = 0; row < Counter(); ++row)
+            for (int column = 0; column < columns.size(); ++column)
+                QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(columns[column]))
+                             .match(Marked(row, column))
+                             .hasMatch(),
+                         qPrintable(Marked(row, column)));
+        // The matched parts show; F8 takes them away, the list staying.
+        const QImage marked = ui->ListView->viewport()->grab().toImage();
+        const int listed = Counter();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
+        QCOMPARE(Counter(), listed);
+        QVERIFY(!window->Model()->index(0, 0).data(vg::TResultModel::kSpansRole).isValid());
+        QVERIFY(ui->ListView->viewport()->grab().toImage() != marked);
+    }
+
+    // Unmatched cells are painted pixel for pixel as the default delegate paints them: backgrounds, the bold
+    // group starts, the sort column, the selection, the focus and text cut short.
+    void paintsAsTheDefaultDoes_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("sortColumn");
+        QTest::addColumn<int>("narrow");
+        QTest::newRow("by number") << QString() << 0 << 200;
+        QTest::newRow("by street, cut short") << QString() << 1 << 60;
+        QTest::newRow("by subscriber, everything cut short") << QString() << 4 << 25;
+        QTest::newRow("a few rows") << QStringLiteral("иванова лени") << 2 << 80;
+    }
+    void paintsAsTheDefaultDoes() {
+        QFETCH(QString, box);
+        QFETCH(int, sortColumn);
+        QFETCH(int, narrow);
+        ui->mnClear->trigger();
+        if (!box.isEmpty()) Search(Box(), box);
+        window->Model()->SetHighlight(nullptr);
+        window->ListViewColumnClick(sortColumn);
+        for (int c = 0; c < 4; ++c)
+            ui->ListView->setColumnWidth(c, narrow);
+        window->Results().FocusList();
+        QTest::keyClick(ui->ListView, Qt::Key_Down);
+        QTest::keyClick(ui->ListView, Qt::Key_Down);
+        QAbstractItemDelegate* ours = ui->ListView->itemDelegate();
+        const QImage drawn = ui->ListView->viewport()->grab().toImage();
+        // The view's own grid as well, under the one drawn for it.
+        QStyledItemDelegate plain;
+        ui->ListView->setItemDelegate(&plain);
+        ui->ListView->setGridStyle(Qt::SolidLine);
+        const QImage expected = ui->ListView->viewport()->grab().toImage();
+        ui->ListView->setItemDelegate(ours);
+        ui->ListView->setGridStyle(Qt::NoPen);
+        if (drawn != expected) {
+            drawn.save(QDir::temp().filePath(QStringLiteral("hilite-drawn.png")));
+            expected.save(QDir::temp().filePath(QStringLiteral("hilite-expected.png")));
+        }
+        QVERIFY(drawn == expected);
     }
 };
 

@@ -1,0 +1,226 @@
+#include "celldelegate.h"
+
+#include "directory/cp1251.h"
+#include "resultmodel.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHeaderView>
+#include <QPainter>
+#include <QTextLayout>
+
+namespace vg {
+
+TCellDelegate::TCellDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+TCellDelegate::~TCellDelegate() = default;
+
+TCellDelegate::TFace& TCellDelegate::Face(const QFont& font, bool bold) const {
+    TFace& face = faces_[bold ? 1 : 0];
+    // The glyphs are read again only when the list's font changes.
+    if (face.fonts.empty() || face.font != font) {
+        face.font = font;
+        face.glyphs = {};
+        face.fonts.clear();
+        const QFontMetricsF metrics(font);
+        face.ascent = metrics.ascent();
+        face.height = metrics.ascent() + metrics.descent();
+        face.underline = metrics.underlinePos();
+        face.lineWidth = std::max<qreal>(1, metrics.lineWidth());
+        face.fonts.push_back(QRawFont::fromFont(font));
+    }
+    return face;
+}
+
+const TCellDelegate::TGlyph& TCellDelegate::Glyph(TFace& face, int character) const {
+    TGlyph& glyph = face.glyphs[static_cast<std::size_t>(character)];
+    if (glyph.known) return glyph;
+    glyph.known = true;
+    // Laid out once, as the text engine lays it out, so that a character the font lacks takes its glyph and
+    // advance from the font that stands in for it.
+    const QChar c = character == kEllipsis
+                        ? QChar(0x2026)
+                        : QChar(static_cast<char16_t>(cp1251::ToUnicode(static_cast<unsigned char>(character))));
+    QTextLayout layout(QString(c), face.font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    if (runs.isEmpty() || runs.first().glyphIndexes().isEmpty()) return glyph;
+    const QGlyphRun& run = runs.first();
+    const QRawFont raw = run.rawFont();
+    glyph.index = run.glyphIndexes().first();
+    glyph.advance = raw.advancesForGlyphIndexes(QList<quint32>{glyph.index}).value(0).x();
+    auto at = std::find(face.fonts.begin(), face.fonts.end(), raw);
+    if (at == face.fonts.end()) at = face.fonts.insert(face.fonts.end(), raw);
+    glyph.font = static_cast<int>(at - face.fonts.begin());
+    return glyph;
+}
+
+void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    const auto* model = qobject_cast<const TResultModel*>(index.model());
+    TResultModel::TCell cell;
+    if (!model || !model->Cell(index, cell)) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QStyleOptionViewItem& opt = option;
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled)  ? QPalette::Disabled
+                                       : !(opt.state & QStyle::State_Active) ? QPalette::Inactive
+                                                                             : QPalette::Normal;
+    const bool selected = opt.state & QStyle::State_Selected;
+    // The background, or the selection over the whole cell, as the style paints an item without decoration.
+    if (selected)
+        painter->fillRect(opt.rect, opt.palette.brush(group, QPalette::Highlight));
+    else
+        painter->fillRect(opt.rect, QColor(cell.background));
+
+    DrawText(painter, opt, cell.text, cell.groupStart, cell.spans,
+             opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+
+    if (opt.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(opt);
+        focus.rect = style->subElementRect(QStyle::SE_ItemViewItemFocusRect, &opt, widget);
+        focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+        focus.backgroundColor = opt.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+    }
+}
+
+void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& option, std::string_view text, bool bold,
+                             const std::vector<TSpan>* spans, const QColor& color) const {
+    if (text.empty()) return;
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect rect = option.rect.adjusted(margin, 0, -margin, 0);
+    TFace* faces[2] = {&Face(option.font, false), nullptr};
+    QFont boldFont = option.font;
+    boldFont.setBold(true);
+    faces[1] = &Face(boldFont, true);
+
+    // Per character its face: bold on a group start and in a matched part.
+    const bool anySpans = spans && !spans->empty();
+    std::size_t span = 0;
+    auto matched = [&](std::size_t at) {
+        if (!anySpans) return false;
+        while (span < spans->size() && (*spans)[span].begin + (*spans)[span].length <= at)
+            ++span;
+        return span < spans->size() && (*spans)[span].begin <= at;
+    };
+
+    // The widths, and where the text is cut for the ellipsis: after the last character whose end leaves room for
+    // the ellipsis, as the default delegate cuts it.
+    qreal width = 0;
+    for (char c : text)
+        width += Glyph(*faces[bold ? 1 : 0], static_cast<unsigned char>(c)).advance;
+    std::size_t shown = text.size();
+    bool elided = false;
+    const TGlyph& ellipsis = Glyph(*faces[bold ? 1 : 0], kEllipsis);
+    if (anySpans || width > rect.width()) {
+        width = 0;
+        span = 0;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            width += Glyph(*faces[bold || matched(i) ? 1 : 0], static_cast<unsigned char>(text[i])).advance;
+        if (width > rect.width()) {
+            elided = true;
+            const qreal room = rect.width() - ellipsis.advance;
+            qreal used = 0;
+            span = 0;
+            shown = 0;
+            while (shown < text.size()) {
+                used += Glyph(*faces[bold || matched(shown) ? 1 : 0], static_cast<unsigned char>(text[shown])).advance;
+                if (used >= room) break;
+                ++shown;
+            }
+        }
+    }
+
+    // The glyphs, one run per font, and the underlines of the matched parts.
+    const TFace& base = *faces[bold ? 1 : 0];
+    const qreal top = rect.top() + (rect.height() - static_cast<int>(base.height + 0.5)) / 2;
+    const qreal baseline = top + base.ascent;
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    int runFont = -1;
+    const TFace* runFace = nullptr;
+    auto flush = [&] {
+        if (indexes.isEmpty()) return;
+        QGlyphRun run;
+        run.setRawFont(runFace->fonts[static_cast<std::size_t>(runFont)]);
+        run.setGlyphIndexes(indexes);
+        run.setPositions(positions);
+        painter->drawGlyphRun(QPointF(), run);
+        indexes.clear();
+        positions.clear();
+    };
+    painter->setPen(color);
+    qreal x = rect.left(), underlineFrom = -1;
+    span = 0;
+    for (std::size_t i = 0; i <= shown; ++i) {
+        const bool last = i == shown;
+        const bool mark = !last && matched(i);
+        if (underlineFrom >= 0 && !mark) {
+            painter->fillRect(
+                QRectF(underlineFrom, baseline + faces[1]->underline, x - underlineFrom, faces[1]->lineWidth), color);
+            underlineFrom = -1;
+        }
+        if (last && !elided) break;
+        const TFace& face = *faces[bold || mark ? 1 : 0];
+        const TGlyph& g = last ? ellipsis : Glyph(*faces[bold || mark ? 1 : 0], static_cast<unsigned char>(text[i]));
+        if (mark && underlineFrom < 0) underlineFrom = x;
+        if (g.font >= 0) {
+            if (&face != runFace || g.font != runFont) {
+                flush();
+                runFace = &face;
+                runFont = g.font;
+            }
+            indexes.append(g.index);
+            positions.append(QPointF(x, baseline));
+        }
+        x += g.advance;
+    }
+    flush();
+}
+
+void PaintGrid(const QTableView& view, const QRegion& region) {
+    const QHeaderView* rows = view.verticalHeader();
+    const QHeaderView* columns = view.horizontalHeader();
+    if (rows->count() == 0 || columns->count() == 0) return;
+    QStyleOptionViewItem option;
+    option.initFrom(&view);
+    const QColor color =
+        QColor::fromRgba(static_cast<QRgb>(view.style()->styleHint(QStyle::SH_Table_GridLineColor, &option, &view)));
+    QPainter painter(view.viewport());
+    const int contentRight = columns->length() - columns->offset() - 1;
+    const int contentBottom = rows->length() - rows->offset() - 1;
+    for (QRect area : region) {
+        area.setBottom(std::min(area.bottom(), contentBottom));
+        area.setRight(std::min(area.right(), contentRight));
+        if (area.isEmpty()) continue;
+        int top = rows->visualIndexAt(area.top()), bottom = rows->visualIndexAt(area.bottom());
+        int left = columns->visualIndexAt(area.left()), right = columns->visualIndexAt(area.right());
+        if (bottom < 0) bottom = rows->count() - 1;
+        if (left < 0) left = 0;
+        if (right < 0) right = columns->count() - 1;
+        if (top < 0 || top > bottom) continue;
+        for (int v = top; v <= bottom; ++v) {
+            const int row = rows->logicalIndex(v);
+            if (rows->isSectionHidden(row)) continue;
+            const int y = rows->sectionViewportPosition(row) + rows->sectionSize(row) - 1;
+            painter.fillRect(QRect(area.left(), y, area.width(), 1), color);
+        }
+        for (int h = left; h <= right; ++h) {
+            const int column = columns->logicalIndex(h);
+            if (columns->isSectionHidden(column)) continue;
+            const int x = columns->sectionViewportPosition(column) + columns->sectionSize(column) - 1;
+            painter.fillRect(QRect(x, area.top(), 1, area.height()), color);
+        }
+    }
+}
+
+} // namespace vg
