@@ -2,6 +2,7 @@
 
 #include "celldelegate.h"
 #include "qtext.h"
+#include "resultaccessible.h"
 #include "resultmodel.h"
 #include "results/rowlogic.h"
 
@@ -18,6 +19,7 @@
 namespace vg {
 
 TResultView::TResultView(QWidget* parent) : QTableView(parent) {
+    TResultAccessible::Install();
     setShowGrid(true);
     // PaintBesideCells draws the lines and the background around the cells, at a fraction of the cost.
     setGridStyle(Qt::NoPen);
