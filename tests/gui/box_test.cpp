@@ -214,13 +214,17 @@ private slots:
         QTest::keyClick(ui->ListView, Qt::Key_Down);
         QAbstractItemDelegate* ours = ui->ListView->itemDelegate();
         const QImage drawn = ui->ListView->viewport()->grab().toImage();
-        // The view's own grid as well, under the one drawn for it.
+        // The view's own grid and background as well, under those drawn for it.
         QStyledItemDelegate plain;
         ui->ListView->setItemDelegate(&plain);
         ui->ListView->setGridStyle(Qt::SolidLine);
+        ui->ListView->viewport()->setAutoFillBackground(true);
+        ui->ListView->viewport()->setAttribute(Qt::WA_OpaquePaintEvent, false);
         const QImage expected = ui->ListView->viewport()->grab().toImage();
         ui->ListView->setItemDelegate(ours);
         ui->ListView->setGridStyle(Qt::NoPen);
+        ui->ListView->viewport()->setAutoFillBackground(false);
+        ui->ListView->viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
         if (drawn != expected) {
             drawn.save(QDir::temp().filePath(QStringLiteral("hilite-drawn.png")));
             expected.save(QDir::temp().filePath(QStringLiteral("hilite-expected.png")));
