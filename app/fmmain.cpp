@@ -303,6 +303,8 @@ void TFmMain::RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight) {
 }
 
 QString TFmMain::DescribeCriteria() const {
+    // A box search is what the box said.
+    if (boxQuery_ && !boxQuery_->Empty()) return QStringLiteral("Что сказал абонент: «%1»").arg(box_->Text().trimmed());
     const vg::TCriteria& criteria = criteria_->Criteria();
     QStringList said;
     for (const vg::TCriterionInfo& info : vg::kCriteria)

@@ -133,7 +133,8 @@ private:
     void TellInvalidMask(const vg::SearchResult& result);
     std::array<QToolBar*, vg::kCriterionCount> CriterionBars() const;
     void LockToolbars(bool locked);
-    // The set criteria as they read, for the status line; "Весь справочник" when none is set.
+    // The last search as it reads, for the status line: the box's words, or the set criteria; "Весь справочник"
+    // when nothing was said.
     QString DescribeCriteria() const;
     // Asks where, and saves the shown list there (SaveList), saying so when it cannot.
     void SaveListAs();
