@@ -465,7 +465,14 @@ bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
     // A double click on a floating toolbar puts it back among the others.
     auto* bar = qobject_cast<QToolBar*>(watched);
     if (bar && event->type() == QEvent::MouseButtonDblClick && bar->isFloating()) {
+        // Docked (only adding a toolbar takes its window's flags away, and hides it with them), then moved to its
+        // place: before the next criterion toolbar that is docked.
         addToolBar(Qt::TopToolBarArea, bar);
+        bar->show();
+        const auto bars = CriterionBars();
+        const auto* next = std::find_if(std::find(bars.begin(), bars.end(), bar) + 1, bars.end(),
+                                        [](const QToolBar* b) { return !b->isFloating(); });
+        if (next != bars.end()) insertToolBar(*next, bar);
         ArrangeCriterionBars();
         return true;
     }
