@@ -17,7 +17,6 @@
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
-#include <QPainterPath>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
@@ -160,8 +159,7 @@ private slots:
         QCOMPARE(ui->ListView->currentIndex().row(), 1);
         Key(Qt::Key_F6);
         QCOMPARE(Focus(), static_cast<QWidget*>(ui->edFlat));
-        // So from the flat's toolbar floated by the operator (its own window), which a double click docks in its place.
-        ui->TbFlat->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        ui->TbFlat->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); // floated by the operator: its own window
         ui->TbFlat->show();
         for (auto [key, next] : {std::pair<QKeySequence, QWidget*>{Qt::CTRL | Qt::Key_4, ui->edFlat},
                                  {Qt::Key_F6, ui->ListView},
@@ -169,7 +167,7 @@ private slots:
             QTest::keySequence(Focus() ? Focus() : window, key);
             QTRY_VERIFY(next->hasFocus() && next->isActiveWindow());
         }
-        QTest::mouseDClick(ui->TbFlat, Qt::LeftButton, {}, QPoint(1, 1));
+        QTest::mouseDClick(ui->TbFlat, Qt::LeftButton, {}, QPoint(1, 1)); // docks it, in its place
         QTRY_VERIFY(!ui->TbFlat->isFloating() && ui->TbFlat->x() == ui->TBHouse->geometry().right() + 1);
     }
 
@@ -252,9 +250,9 @@ private slots:
             for (int i = 0; i < combo->count(); ++i) {
                 const QString text = combo->itemText(i);
                 const QFont shown = combo->DisplayFont(text);
-                QPainterPath ink; // drawn a pixel in from the field's left, as the style draws it: within the field
-                ink.addText(field.left() + 1, 0, shown, text);
-                QVERIFY2(ink.boundingRect().right() <= field.right(), qPrintable(text));
+                // Drawn a pixel in from the field's left, as the style draws it, its ink stays within the field.
+                QVERIFY2(field.left() + 1 + QFontMetricsF(shown).tightBoundingRect(text).right() <= field.right(),
+                         qPrintable(text));
                 QVERIFY(shown.stretch() == 0 || shown.stretch() >= 80); // condensed a little at most
                 QCOMPARE(QFontInfo(shown).family(), QStringLiteral("Tahoma"));
             }
