@@ -161,10 +161,9 @@ private slots:
         QCOMPARE(Focus(), static_cast<QWidget*>(ui->edFlat));
         ui->TbFlat->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); // floated by the operator: its own window
         ui->TbFlat->show();
-        for (auto [key, next] : {std::pair<QKeySequence, QWidget*>{Qt::CTRL | Qt::Key_4, ui->edFlat},
-                                 {Qt::Key_F6, ui->ListView},
-                                 {Qt::Key_F6, ui->edFlat}}) {
-            QTest::keySequence(Focus() ? Focus() : window, key);
+        QTest::keySequence(Focus() ? Focus() : window, Qt::CTRL | Qt::Key_4); // into it, then out and back by F6
+        for (QWidget* next : std::initializer_list<QWidget*>{ui->ListView, ui->edFlat}) {
+            QTest::keySequence(Focus() ? Focus() : window, Qt::Key_F6);
             QTRY_VERIFY(next->hasFocus() && next->isActiveWindow());
         }
         QTest::mouseDClick(ui->TbFlat, Qt::LeftButton, {}, QPoint(1, 1)); // docks it, in its place
