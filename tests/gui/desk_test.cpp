@@ -161,7 +161,8 @@ private slots:
         QCOMPARE(Focus(), static_cast<QWidget*>(ui->edFlat));
         ui->TbFlat->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint); // floated by the operator: its own window
         ui->TbFlat->show();
-        QTest::keySequence(Focus() ? Focus() : window, Qt::CTRL | Qt::Key_4); // into it, then out and back by F6
+        QTRY_COMPARE(QApplication::activeWindow(), ui->TbFlat); // the operator works in it: Ctrl+4, F6 out, back
+        QTest::keySequence(Focus() ? Focus() : window, Qt::CTRL | Qt::Key_4);
         for (QWidget* next : std::initializer_list<QWidget*>{ui->ListView, ui->edFlat}) {
             QTest::keySequence(Focus() ? Focus() : window, Qt::Key_F6);
             QTRY_VERIFY(next->hasFocus() && next->isActiveWindow());
@@ -250,8 +251,7 @@ private slots:
                 const QString text = combo->itemText(i);
                 const QFont shown = combo->DisplayFont(text);
                 // Drawn a pixel in from the field's left, as the style draws it, its ink stays within the field.
-                QVERIFY2(field.left() + 1 + QFontMetricsF(shown).tightBoundingRect(text).right() <= field.right(),
-                         qPrintable(text));
+                QVERIFY(field.left() + 1 + QFontMetricsF(shown).tightBoundingRect(text).right() <= field.right());
                 QVERIFY(shown.stretch() == 0 || shown.stretch() >= 80); // condensed a little at most
                 QCOMPARE(QFontInfo(shown).family(), QStringLiteral("Tahoma"));
             }
