@@ -64,7 +64,7 @@ void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uin
         else
             master_->Load(directory_, report);
         // Prepared once the directory is whole: part of the load at start-up, and never again.
-        if (!prepared_ && master_->Whole()) prepared_ = std::make_unique<vg::TPreparedDirectory>(*master_->Whole());
+        if (!prepared_ && master_->Whole()) prepared_ = std::make_unique<vg::TPreparedDirectory>(master_->WholeShared());
     } catch (...) {
         // An always-on-top window must not stay over the desktop after a failed load.
         if (!Quiet && progress) progress->HideNow();
@@ -91,7 +91,7 @@ void TDatabase::OpenEdition(const QString& path, const vg::ProgressCallback& pro
     edition_ = {info.absoluteFilePath(), info.lastModified()};
     master_->Load(directory_);
     edition_.records = directory_.Count();
-    if (master_->Whole()) prepared_ = std::make_unique<vg::TPreparedDirectory>(*master_->Whole());
+    if (master_->Whole()) prepared_ = std::make_unique<vg::TPreparedDirectory>(master_->WholeShared());
 }
 
 const vg::TSearchAdvisor& TDatabase::Advisor() {

@@ -91,6 +91,6 @@ private:
     std::unique_ptr<vg::TDirectoryMaster> master_;
     vg::TStrContainer directory_{0}; // shares the records of the master it was last loaded from
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
-    std::unique_ptr<vg::TPreparedDirectory> prepared_; // of the master's records
+    std::unique_ptr<vg::TPreparedDirectory> prepared_; // shares the records of the master it was made from
     TEdition edition_;
 };

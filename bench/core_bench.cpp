@@ -74,7 +74,7 @@ struct Held {
         vg::TStrContainer first;
         master.Load(first);
         first.Clear();
-        prepared = std::make_unique<vg::TPreparedDirectory>(*master.Whole());
+        prepared = std::make_unique<vg::TPreparedDirectory>(master.WholeShared());
     }
 };
 
@@ -247,7 +247,7 @@ void BM_Load(benchmark::State& state) {
         vg::TDirectoryMaster master(bytes);
         vg::TStrContainer c;
         master.Load(c);
-        vg::TPreparedDirectory prepared(*master.Whole());
+        vg::TPreparedDirectory prepared(master.WholeShared());
         records = c.Count();
         c.Clear();
     }

@@ -6,7 +6,30 @@
 #include "limits.h"
 #include "zstream.h"
 
+#include <utility>
+
 namespace vg {
+
+namespace {
+
+// The reporter a load hands to the parse: each report goes first to `note`, when there is one, then on to
+// `progress`; a report that `progress` fails sets `failed`, so that the reporter's failure, the caller's own,
+// is told apart from the directory's. Both callbacks must outlive the one returned.
+ProgressCallback Watched(const ProgressCallback& progress, bool& failed, ProgressCallback note = {}) {
+    if (!progress && !note) return {};
+    return [&progress, &failed, note = std::move(note)](std::int32_t position, std::int32_t maximum) {
+        if (note) note(position, maximum);
+        if (!progress) return;
+        try {
+            progress(position, maximum);
+        } catch (...) {
+            failed = true;
+            throw;
+        }
+    };
+}
+
+} // namespace
 
 std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress) {
     // Inflated whole first when the stream is sound, its checksum verified, which is faster by far; the bytes
@@ -29,16 +52,7 @@ std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const 
     TDecompressionStream zlib(compressed);
     TLimitedStream bounded(zlib, limits::kInflatedBytes, "The inflated directory");
     bool reporterFailed = false;
-    ProgressCallback watch;
-    if (progress)
-        watch = [&](std::int32_t position, std::int32_t maximum) {
-            try {
-                progress(position, maximum);
-            } catch (...) {
-                reporterFailed = true;
-                throw;
-            }
-        };
+    const ProgressCallback watch = Watched(progress, reporterFailed);
     try {
         container.LoadFromStream(&bounded, watch);
     } catch (const EChecksumError&) {
@@ -89,17 +103,11 @@ TDirectoryMaster::TDirectoryMaster(Reader read, int indexCount)
 
 void TDirectoryMaster::Parse(const ProgressCallback& progress) {
     bool reporterFailed = false;
-    ProgressCallback watch = [&](std::int32_t position, std::int32_t maximum) {
-        count_ = maximum;
-        reported_.push_back(position);
-        if (!progress) return;
-        try {
-            progress(position, maximum);
-        } catch (...) {
-            reporterFailed = true;
-            throw;
-        }
-    };
+    const ProgressCallback watch =
+        Watched(progress, reporterFailed, [this](std::int32_t position, std::int32_t maximum) {
+            count_ = maximum;
+            reported_.push_back(position);
+        });
     try {
         read_(master_, watch);
     } catch (...) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,8 @@ public:
     bool Parsed() const { return parsed_; }
     // The whole directory once it has been parsed without a failure; null before, or after a failure.
     const TStrContainer* Whole() const { return parsed_ && !failure_ ? &master_ : nullptr; }
+    // The same, shared: what holds it keeps the parsed records alive, also when the master is gone.
+    std::shared_ptr<const TStrContainer> WholeShared() const { return Whole() ? shared_ : nullptr; }
     // As Load once the directory is whole, but the container gets only the records at `positions` (of Whole),
     // in that order; the progress reports are the load's.
     void LoadOnly(TStrContainer& container, const std::vector<std::uint32_t>& positions,

@@ -78,6 +78,8 @@ template <FoldKind Kind> bool Plain(std::string_view text) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n; ++i) {
         if (plain[p[i]]) continue;
+        // Two different tests that end alike: the first is decided at compile time.
+        // NOLINTNEXTLINE(bugprone-branch-clone)
         if constexpr (Kind != FoldKind::Words) {
             return false;
         } else if (p[i] != ' ' || i == 0 || i + 1 == n || p[i - 1] == '.' || !plain[p[i + 1]]) {

@@ -13,6 +13,8 @@
 #include <limits>
 #include <memory>
 #include <numeric>
+#include <stdexcept>
+#include <utility>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -263,12 +265,15 @@ std::size_t TFieldColumn::MemoryBytes() const {
 
 // ---- TPreparedDirectory ----
 
-TPreparedDirectory::TPreparedDirectory(const TStrContainer& whole) : whole_(whole), count_(whole.Count()) {
+TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whole)
+    : whole_(whole ? std::move(whole) : throw std::invalid_argument("TPreparedDirectory: no directory")),
+      count_(whole_->Count()) {
+    const TStrContainer& records = *whole_;
     for (std::int32_t i = count_ - 1; i >= 0 && lastShort_ < 0; --i)
-        if (whole.GetItem(i)->Lines().Count() < kFieldCount - 1) lastShort_ = i;
+        if (records.GetItem(i)->Lines().Count() < kFieldCount - 1) lastShort_ = i;
     columns_.reserve(kFieldCount - 1);
     for (Field field : {Field::Street, Field::House, Field::Flat, Field::User})
-        columns_.emplace_back(whole, field, count_);
+        columns_.emplace_back(records, field, count_);
 }
 
 TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {
@@ -302,7 +307,7 @@ TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {
         std::iota(out.begin() + static_cast<std::ptrdiff_t>(kept), out.end(), begin);
     } else if (phone) {
         const TCriterionTest& test = filter.Test(Field::Phone);
-        auto passes = [&](std::uint32_t i) { return test(whole_.GetItem(static_cast<int>(i))->Key()); };
+        auto passes = [&](std::uint32_t i) { return test(whole_->GetItem(static_cast<int>(i))->Key()); };
         if (first) {
             for (std::uint32_t i = begin; i < end; ++i)
                 if (passes(i)) out.push_back(i);
@@ -344,7 +349,7 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
     for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
         if (letters && ((street[streets.CodeOf(i)] | user[users.CodeOf(i)]) & allLetters) != allLetters) continue;
         if (numbers && !query.GroupsMatch(house[houses.CodeOf(i)], flat[flats.CodeOf(i)],
-                                          query.PhoneMatches(whole_.GetItem(static_cast<int>(i))->Key())))
+                                          query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key())))
             continue;
         kept.push_back(i);
     }

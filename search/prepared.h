@@ -4,6 +4,7 @@
 #include "directory/strcontainer.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,13 +85,14 @@ struct TSelection {
 // the walk's, on the same text; the phone, nearly one per record, is read from the record itself.
 class TPreparedDirectory {
 public:
-    // `whole` must stay alive and unchanged as long as this.
-    explicit TPreparedDirectory(const TStrContainer& whole);
+    // Shares the ownership of `whole` (not null), which must stay unchanged as long as this: what it selects
+    // are positions in it, and what it tests are its records' texts.
+    explicit TPreparedDirectory(std::shared_ptr<const TStrContainer> whole);
     TPreparedDirectory(const TPreparedDirectory&) = delete;
     TPreparedDirectory& operator=(const TPreparedDirectory&) = delete;
 
     std::int32_t Count() const { return count_; }
-    const TStrContainer& Whole() const { return whole_; }
+    const TStrContainer& Whole() const { return *whole_; }
     // The records the walk from the last record to the first keeps, and where it stops.
     TSelection Select(const TRecordFilter& filter) const;
     // The records every word of the box matches, in the directory's order, as TBoxQuery's test on each record
@@ -101,7 +103,7 @@ public:
     std::size_t MemoryBytes() const;
 
 private:
-    const TStrContainer& whole_;
+    std::shared_ptr<const TStrContainer> whole_;
     std::int32_t count_;
     std::int32_t lastShort_ = -1;       // the last record with fewer lines than fields
     std::vector<TFieldColumn> columns_; // Street, House, Flat, User

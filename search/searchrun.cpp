@@ -8,6 +8,7 @@
 
 #include <numeric>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace vg {
@@ -61,19 +62,23 @@ void DescribeMaskFailure(const TCriteria& criteria, const ECriterionMaskExceptio
     result.message = e.what();
 }
 
-SearchResult WalkEveryRecord(TStrContainer& container, ISearchHost& host) {
+// The walk over every record that the criteria's search and the box's share: the whole directory reloaded, the
+// records the test refuses marked from the last record to the first with a report every 150 records, and
+// removed in one pass, so that a search costs linear time however the matches are spread (what is removed is
+// the same as deleting each one in turn); Finish runs however the walk ends. `start()`, called once the directory
+// is reloaded and not empty, gives the test: its Prepare(result), called once the progress is shown, returns
+// false after describing in `result` why no record is tested (every record then stays); its (record, n) tells
+// whether record n stays.
+template <class Start> SearchResult WalkEveryRecord(TStrContainer& container, ISearchHost& host, Start start) {
     SearchResult result;
     host.Reload();
     if (container.Count() <= 0) return result;
-    TCriteria criteria = host.ReadCriteria();
+    auto test = start();
     const std::int32_t total = container.Count();
-    std::int32_t processed = 0;
     host.SetInfoText(SearchInfoText());
     host.ProgressCallback(0, total);
     host.ShowProgress();
 
-    // Failing records are marked during the walk and removed in one pass, so that a search costs linear
-    // time however the matches are spread; what is removed is the same as deleting each one in turn.
     std::vector<char> doomed(static_cast<std::size_t>(total), 0);
     auto finish = [&]() {
         container.DeleteMarked(doomed);
@@ -83,24 +88,11 @@ SearchResult WalkEveryRecord(TStrContainer& container, ISearchHost& host) {
         host.Finish(result);
     };
     try {
-        std::optional<TRecordFilter> filter;
-        try {
-            filter.emplace(criteria);
-        } catch (const ECriterionMaskException& e) {
-            DescribeMaskFailure(criteria, e, result);
-            finish();
-            return result;
-        }
-        for (std::int32_t n = total - 1; n >= 0; --n) {
-            const TString* record = container.GetItem(n);
-            ++processed;
-            try {
-                if (!(*filter)(*record)) doomed[static_cast<std::size_t>(n)] = 1;
-            } catch (const EListError& e) {
-                throw ERecordError(n, std::string(record->Key()), e);
+        if (test.Prepare(result))
+            for (std::int32_t n = total - 1; n >= 0; --n) {
+                if (!test(*container.GetItem(n), n)) doomed[static_cast<std::size_t>(n)] = 1;
+                if (n % 150 == 0) host.ProgressCallback(total - n, total);
             }
-            if (n % 150 == 0) host.ProgressCallback(processed, total);
-        }
     } catch (...) {
         finish();
         throw;
@@ -108,6 +100,44 @@ SearchResult WalkEveryRecord(TStrContainer& container, ISearchHost& host) {
     finish();
     return result;
 }
+
+// The criteria's test for the walk: every record against the five criteria tests.
+class TCriteriaWalkTest {
+public:
+    explicit TCriteriaWalkTest(TCriteria criteria) : criteria_(std::move(criteria)) {}
+    // An invalid mask makes the search fail before any record is tested.
+    bool Prepare(SearchResult& result) {
+        try {
+            filter_.emplace(criteria_);
+        } catch (const ECriterionMaskException& e) {
+            DescribeMaskFailure(criteria_, e, result);
+            return false;
+        }
+        return true;
+    }
+    bool operator()(const TString& record, std::int32_t n) const {
+        try {
+            return (*filter_)(record);
+        } catch (const EListError& e) {
+            throw ERecordError(n, std::string(record.Key()), e);
+        }
+    }
+
+private:
+    TCriteria criteria_;
+    std::optional<TRecordFilter> filter_;
+};
+
+// The box's test for the walk: the records the words do not all match go.
+class TBoxWalkTest {
+public:
+    explicit TBoxWalkTest(const TBoxQuery& query) : query_(query) {}
+    static bool Prepare(SearchResult& /*result*/) { return true; }
+    bool operator()(const TString& record, std::int32_t /*n*/) const { return query_(record); }
+
+private:
+    const TBoxQuery& query_;
+};
 
 // The same search over the prepared directory: the records kept are picked first and only they are reloaded;
 // the reports are the walk's, and a failure of the walk comes at the same record with the same records kept.
@@ -170,42 +200,13 @@ SearchResult SelectPrepared(TStrContainer& container, ISearchHost& host, const T
     return result;
 }
 
-// The box's walk over every record, as the criteria's: the records the words do not all match are deleted.
-SearchResult WalkBox(TStrContainer& container, ISearchHost& host, const TBoxQuery& query) {
-    SearchResult result;
-    host.Reload();
-    if (container.Count() <= 0) return result;
-    const std::int32_t total = container.Count();
-    host.SetInfoText(SearchInfoText());
-    host.ProgressCallback(0, total);
-    host.ShowProgress();
-    std::vector<char> doomed(static_cast<std::size_t>(total), 0);
-    auto finish = [&]() {
-        container.DeleteMarked(doomed);
-        result.count = container.Count();
-        result.outcome = result.count > 0 ? SearchOutcome::Found : SearchOutcome::NotFound;
-        host.Finish(result);
-    };
-    try {
-        for (std::int32_t n = total - 1; n >= 0; --n) {
-            if (!query(*container.GetItem(n))) doomed[static_cast<std::size_t>(n)] = 1;
-            if (n % 150 == 0) host.ProgressCallback(total - n, total);
-        }
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
-    return result;
-}
-
 } // namespace
 
 SearchResult RunBoxSearch(TStrContainer& container, ISearchHost& host, const TBoxQuery& query) {
     const TPreparedDirectory* prepared = host.Prepared();
     std::optional<std::vector<std::uint32_t>> kept;
     if (prepared && prepared->Count() > 0) kept = prepared->SelectBox(query);
-    if (!kept) return WalkBox(container, host, query);
+    if (!kept) return WalkEveryRecord(container, host, [&query] { return TBoxWalkTest(query); });
     host.ReloadOnly(*kept);
     const std::int32_t total = prepared->Count();
     host.SetInfoText(SearchInfoText());
@@ -221,7 +222,8 @@ SearchResult RunBoxSearch(TStrContainer& container, ISearchHost& host, const TBo
 
 SearchResult RunSearch(TStrContainer& container, ISearchHost& host) {
     const TPreparedDirectory* prepared = host.Prepared();
-    if (!prepared || prepared->Count() <= 0) return WalkEveryRecord(container, host);
+    if (!prepared || prepared->Count() <= 0)
+        return WalkEveryRecord(container, host, [&host] { return TCriteriaWalkTest(host.ReadCriteria()); });
     return SelectPrepared(container, host, *prepared);
 }
 

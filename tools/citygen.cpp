@@ -338,7 +338,9 @@ private:
         for (int k = 0; k < copies; ++k) {
             int source = k < repeated ? k : k - repeated;
             const std::string& number =
-                shells_[static_cast<std::size_t>(fives[static_cast<std::size_t>(copies + source)])].r.phone;
+                shells_[static_cast<std::size_t>(
+                            fives[static_cast<std::size_t>(copies) + static_cast<std::size_t>(source)])]
+                    .r.phone;
             shells_[static_cast<std::size_t>(fives[static_cast<std::size_t>(k)])].r.phone = number;
         }
     }

@@ -364,15 +364,21 @@ std::string AsOption(const vg::TSuggestion& s) {
     return out;
 }
 
-void PrintExplanation(const vg::TExplanation& explanation) {
+// An explanation for standard error: what each part alone finds, then a line for each suggestion, `shown`
+// writing it as the command takes it.
+template <class Shown> std::string ExplanationText(const vg::TExplanation& explanation, Shown shown) {
     std::string out = "explain: " + vg::FormatCounts(explanation) + "\n";
     for (const vg::TSuggestion& s : explanation.suggestions)
-        out += "suggest: " + AsOption(s) + "  # " + vg::FormatSuggestion(s) + "\n";
-    std::fputs(out.c_str(), stderr);
+        out += "suggest: " + shown(s) + "  # " + vg::FormatSuggestion(s) + "\n";
+    return out;
 }
 
-int Search(const Invocation& inv) {
-    const std::optional<std::string> file = FileOf(inv);
+// What search and find share: the directory (FILE piece by piece, or the built-in one) read once into a master
+// at the first load; `run(container, host)` the search; the records sorted and printed with their number; and
+// when nothing was found and --explain was given, `explain(container)` over the whole directory again, the text
+// for standard error.
+template <class Run, class Explain>
+int SearchAndPrint(const Invocation& inv, const std::optional<std::string>& file, Run run, Explain explain) {
     if (file && !OpenDirectory(file)) return 1;
     // Declared before the container, which shares the master's records.
     vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p) {
@@ -387,7 +393,7 @@ int Search(const Invocation& inv) {
     CliSearch host(container, master, inv.criteria);
     vg::SearchResult result;
     try {
-        result = vg::RunSearch(container, host);
+        result = run(container, host);
         if (result.outcome == vg::SearchOutcome::Failed) {
             // The position counts the characters of the text as given, before any preparation.
             const std::string typed = vg::cp1251::ToUtf8(result.mask);
@@ -405,14 +411,23 @@ int Search(const Invocation& inv) {
     if (!inv.records.countOnly) std::fprintf(stderr, "%d\n", container.Count());
     if (inv.explain && result.outcome == vg::SearchOutcome::NotFound) {
         // The search left nothing in the container: the explanation looks at the whole directory again.
+        std::string out;
         try {
             host.Reload();
+            out = explain(container);
         } catch (const std::exception& e) {
             return LoadFailed(file, e);
         }
-        PrintExplanation(vg::ExplainSearch(container, host.ReadCriteria()));
+        std::fputs(out.c_str(), stderr);
     }
     return 0;
+}
+
+int Search(const Invocation& inv) {
+    const vg::TCriteria criteria = vg::ReadCriteria(inv.criteria);
+    return SearchAndPrint(
+        inv, FileOf(inv), [](vg::TStrContainer& c, CliSearch& host) { return vg::RunSearch(c, host); },
+        [&criteria](const vg::TStrContainer& c) { return ExplanationText(vg::ExplainSearch(c, criteria), AsOption); });
 }
 
 // The words of the box, as the window's box takes them: the operands joined by blanks, in Windows-1251.
@@ -427,43 +442,13 @@ int Find(const Invocation& inv) {
     }
     const vg::TBoxQuery query(typed);
     if (query.Empty()) throw UsageError{"find needs a word to look for"};
-    const std::optional<std::string>& file = inv.file;
-    if (file && !OpenDirectory(file)) return 1;
-    vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p) {
-        if (!file) {
-            vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
-            return;
-        }
-        vg::TFileStream source(*file == "-" ? "/dev/stdin" : *file, vg::limits::kFileBytes);
-        vg::LoadDirectory(c, source, p);
-    });
-    vg::TStrContainer container;
-    CliSearch host(container, master, inv.criteria);
-    vg::SearchResult result;
-    try {
-        result = vg::RunBoxSearch(container, host, query);
-        if (inv.sortColumn >= 0) vg::SortByColumn(container, inv.sortColumn, !inv.descending);
-    } catch (const std::exception& e) {
-        return LoadFailed(file, e);
-    }
-    int status = PrintRecords(container, inv.records);
-    if (status != 0) return status;
-    if (!inv.records.countOnly) std::fprintf(stderr, "%d\n", container.Count());
-    if (inv.explain && result.outcome == vg::SearchOutcome::NotFound) {
-        vg::TExplanation explanation;
-        try {
-            host.Reload();
-            const vg::TSearchAdvisor advisor(container);
-            explanation = vg::ExplainBox(container, advisor, query);
-        } catch (const std::exception& e) {
-            return LoadFailed(file, e);
-        }
-        std::string out = "explain: " + vg::FormatCounts(explanation) + "\n";
-        for (const vg::TSuggestion& s : explanation.suggestions)
-            out += "suggest: " + vg::cp1251::ToUtf8(s.text) + "  # " + vg::FormatSuggestion(s) + "\n";
-        std::fputs(out.c_str(), stderr);
-    }
-    return 0;
+    return SearchAndPrint(
+        inv, inv.file, [&query](vg::TStrContainer& c, CliSearch& host) { return vg::RunBoxSearch(c, host, query); },
+        [&query](const vg::TStrContainer& c) {
+            const vg::TSearchAdvisor advisor(c);
+            return ExplanationText(vg::ExplainBox(c, advisor, query),
+                                   [](const vg::TSuggestion& s) { return vg::cp1251::ToUtf8(s.text); });
+        });
 }
 
 constexpr std::string_view kFileNote =

@@ -72,7 +72,7 @@ TEST(PreparedSearch, KeepsWhatTheWalkKeeps) {
             record->SetLines(lines);
             whole.Append(std::move(record));
         }
-        const vg::TPreparedDirectory prepared(whole);
+        const vg::TPreparedDirectory prepared(shared);
         for (int round = 0; round < 300; ++round) {
             vg::TStrContainer walked, picked;
             Host walk(walked, shared, nullptr), fast(picked, shared, &prepared);
@@ -113,7 +113,7 @@ TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
     const auto shared = std::make_shared<vg::TStrContainer>();
     vg::TStrContainer& whole = *shared;
     vg::test::Fill(whole, vg::test::BuiltinRecords(13, 3000));
-    const vg::TPreparedDirectory prepared(whole);
+    const vg::TPreparedDirectory prepared(shared);
     const std::string extras[] = {W("улица"), W("пр."), W("переулок"), W("шоссе"), W("д."), W("кв."),
                                   "8",        "21-39",  W("н."),       "\"",       "8/1",   W("12А")};
     for (int round = 0; round < 600; ++round) {
