@@ -606,7 +606,10 @@ void TFmMain::Finish(const vg::SearchResult& result) {
     if (sound_ && !wave.isEmpty() && !quiet_) sound_->Play(wave);
     ExplainEmptySearch(result);
     progress_.HideNow();
-    if (result.outcome != vg::SearchOutcome::Failed) results_->SetFoundWith(DescribeCriteria());
+    // What the list was found with: the box's words as the operator typed them, or the criteria.
+    if (result.outcome != vg::SearchOutcome::Failed)
+        results_->SetFoundWith(boxQuery_ ? QStringLiteral("Что сказал абонент: «%1»").arg(box_->Text().trimmed())
+                                         : DescribeCriteria());
     Announce(result);
 }
 
