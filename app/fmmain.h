@@ -133,8 +133,7 @@ private:
     void TellInvalidMask(const vg::SearchResult& result);
     std::array<QToolBar*, vg::kCriterionCount> CriterionBars() const;
     void LockToolbars(bool locked);
-    // The last search as it reads, for the status line: the box's words, or the set criteria; "Весь справочник"
-    // when nothing was said.
+    // The set criteria as they read, for the status line; "Весь справочник" when none is set.
     QString DescribeCriteria() const;
     // Asks where, and saves the shown list there (SaveList), saying so when it cannot.
     void SaveListAs();

@@ -90,6 +90,7 @@ void TResultPane::SelectFirstRow() {
 }
 
 void TResultPane::FocusList() {
+    view_->activateWindow(); // the key may come from a criterion toolbar floating in a window of its own
     view_->setFocus(Qt::ShortcutFocusReason);
     if (!view_->currentIndex().isValid() && model_->rowCount() > 0) SelectFirstRow();
 }

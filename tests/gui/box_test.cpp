@@ -102,6 +102,7 @@ private slots:
         for (int row = 0; row < Counter(); ++row)
             found = found || (Cell(row, 4) == user && Cell(row, 1) == street);
         QVERIFY2(found, qPrintable(Cell(0, 4)));
+        QCOMPARE(window->Results().FoundWith(), QStringLiteral("Что сказал абонент: «%1»").arg(text));
         // Typing a criterion empties the box in turn.
         Type(ui->edHouse, QStringLiteral("6"));
         QCOMPARE(Box()->text(), QString());
