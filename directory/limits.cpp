@@ -30,7 +30,7 @@ void CheckRecordLengths(std::int32_t keyLen, std::int32_t textLen) {
                           GroupedNumber(limits::kTextBytes));
 }
 
-void CheckLineLength(std::uint32_t line, std::size_t length) {
+void CheckLongLine(std::uint32_t line, std::size_t length) {
     static constexpr const char* kLineNames[4] = {"street", "house", "flat", "user"};
     const std::size_t limit = line < 4 ? limits::kFieldBytes[line + 1] : limits::kLineBytes;
     if (length <= limit) return;

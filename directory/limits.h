@@ -42,7 +42,13 @@ void CheckRecordCount(std::int32_t count);
 void CheckRecordLengths(std::int32_t keyLen, std::int32_t textLen);
 [[noreturn]] void FailTooManyLines();
 // Fails when line `line` (0: the street) of a record is longer than its field's limit.
-void CheckLineLength(std::uint32_t line, std::size_t length);
+void CheckLongLine(std::uint32_t line, std::size_t length);
+inline void CheckLineLength(std::uint32_t line, std::size_t length) {
+    // No line's limit is below a house's: only a longer line needs its own limit looked up.
+    static_assert(limits::kLineBytes >= limits::kFieldBytes[2] && limits::kFieldBytes[1] >= limits::kFieldBytes[2] &&
+                  limits::kFieldBytes[3] >= limits::kFieldBytes[2] && limits::kFieldBytes[4] >= limits::kFieldBytes[2]);
+    if (length > limits::kFieldBytes[2]) CheckLongLine(line, length);
+}
 
 // Passes another stream's bytes on and fails with ELimitError once more than `limit` of them have been read.
 class TLimitedStream : public TStream {
@@ -52,6 +58,12 @@ public:
     std::size_t Read(void* buffer, std::size_t count) override;
     std::int64_t Position() const override { return position_; }
     bool HasAtLeast(std::size_t count) override { return inner_.HasAtLeast(count); }
+    std::string_view ReadInPlace(std::size_t count) override {
+        if (static_cast<std::int64_t>(count) > limit_ - position_) return {};
+        const std::string_view bytes = inner_.ReadInPlace(count);
+        position_ += static_cast<std::int64_t>(bytes.size());
+        return bytes;
+    }
 
 private:
     TStream& inner_;

@@ -9,6 +9,9 @@
 #include <new>
 #include <numeric>
 #include <zlib.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vg {
 
@@ -34,29 +37,47 @@ ERecordError::ERecordError(std::int32_t position, std::string phone, const EList
 
 namespace {
 
-// Calls `line` for every line of a record text: CR LF, CR or LF end a line, a zero byte ends the text.
+// Calls `line` for every line of a record text: CR LF, CR or LF end a line, a zero byte ends the text. The
+// text is looked through sixteen bytes at a time for the three, and every one found in them is taken in turn.
 template <class F> void ForEachLine(std::string_view text, F&& line) {
-    const char* p = text.data();
-    const char* end = p + text.size();
-    if (const void* zero = text.empty() ? nullptr : std::memchr(p, 0, text.size()))
-        end = static_cast<const char*>(zero);
-    const char* start = p;
-    while (p < end) {
-        char c = *p;
-        if (static_cast<unsigned char>(c) > '\r') {
-            ++p;
-            continue;
+    const char* const base = text.data();
+    std::size_t end = text.size();
+    std::size_t start = 0;
+    for (std::size_t block = 0; block < end; block += 16) {
+        const std::size_t left = end - block;
+        unsigned stops = 0;
+#if defined(__SSE2__)
+        char tail[16];
+        const char* from = base + block;
+        if (left < 16) {
+            std::memset(tail, 'x', sizeof tail);
+            std::memcpy(tail, from, left);
+            from = tail;
         }
-        if (c == '\r' || c == '\n') {
-            line(std::string_view(start, static_cast<std::size_t>(p - start)));
-            ++p;
-            if (c == '\r' && p < end && *p == '\n') ++p;
-            start = p;
-        } else {
-            ++p;
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        stops = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+                         _mm_cmpeq_epi8(v, _mm_setzero_si128()))));
+#else
+        for (std::size_t k = 0; k < std::min<std::size_t>(left, 16); ++k) {
+            const char c = base[block + k];
+            if (c == '\r' || c == '\n' || c == 0) stops |= 1u << k;
+        }
+#endif
+        for (; stops != 0; stops &= stops - 1) {
+            const std::size_t at = block + static_cast<std::size_t>(__builtin_ctz(stops));
+            if (at < start) continue; // the LF of a CR LF
+            const char c = base[at];
+            if (c == 0) {
+                end = at;
+                break;
+            }
+            line(std::string_view(base + start, at - start));
+            start = at + 1;
+            if (c == '\r' && start < end && base[start] == '\n') ++start;
         }
     }
-    if (start < end) line(std::string_view(start, static_cast<std::size_t>(end - start)));
+    if (start < end) line(std::string_view(base + start, end - start));
 }
 
 } // namespace
@@ -82,14 +103,16 @@ void TString::Release() {
     data_ = inline_;
 }
 
-void TString::Assign(std::string_view key, const std::string_view* lines, std::size_t count) {
+void TString::Assign(std::string_view key, const std::string_view* lines, std::size_t count, bool aside) {
     std::size_t text = 0;
     for (std::size_t k = 0; k < count; ++k)
         text += lines[k].size();
     std::size_t total = key.size() + text + count * sizeof(std::uint32_t);
     // The parts may point into this record's own storage (SetKey keeps the lines): build aside, then swap in.
+    // Parts from elsewhere go straight in.
     char scratch[kInlineBytes];
-    char* data = total <= kInlineBytes ? scratch : new char[total];
+    if (!aside && total <= kInlineBytes) Release();
+    char* data = total > kInlineBytes ? new char[total] : aside ? scratch : inline_;
     char* p = data;
     if (!key.empty()) std::memcpy(p, key.data(), key.size());
     p += key.size();
@@ -100,7 +123,7 @@ void TString::Assign(std::string_view key, const std::string_view* lines, std::s
         end += static_cast<std::uint32_t>(lines[k].size());
         std::memcpy(endsAt + k * sizeof end, &end, sizeof end);
     }
-    Release();
+    if (data != inline_) Release();
     if (data == scratch) {
         std::memcpy(inline_, scratch, total);
         data_ = inline_;
@@ -133,10 +156,15 @@ void TString::Clear() {
 }
 
 void TString::LoadFromStream(TStream* stream) {
-    Clear();
+    Release();
+    keyLen_ = textLen_ = lineCount_ = 0;
     if (!stream) return;
     unsigned char head[12];
-    stream->ReadBuffer(head, 12, "a record's header");
+    // A directory inflated whole is read where it lies; anything else through copies.
+    if (const std::string_view bytes = stream->ReadInPlace(sizeof head); !bytes.empty())
+        std::memcpy(head, bytes.data(), sizeof head);
+    else
+        stream->ReadBuffer(head, 12, "a record's header");
     auto word = [&head](int k) {
         return static_cast<std::int32_t>(head[4 * k] | (std::uint32_t{head[4 * k + 1]} << 8) |
                                          (std::uint32_t{head[4 * k + 2]} << 16) |
@@ -152,6 +180,10 @@ void TString::LoadFromStream(TStream* stream) {
     constexpr std::size_t kDirect = 64 * 1024;
     auto key = static_cast<std::size_t>(std::max(keyLen, 0));
     auto text = static_cast<std::size_t>(std::max(textLen, 0));
+    if (const std::string_view bytes = stream->ReadInPlace(key + text); !bytes.empty()) {
+        AssignText(bytes.substr(0, key), bytes.substr(key));
+        return;
+    }
     if (key <= kDirect) {
         buffer.resize(key);
         stream->ReadBuffer(buffer.data(), key, "a record's key");
@@ -191,9 +223,9 @@ void TString::AssignText(std::string_view key, std::string_view text) {
         if (++count > limits::kLines) FailTooManyLines();
     });
     if (count <= kInline)
-        Assign(key, inlineLines, count);
+        Assign(key, inlineLines, count, false);
     else
-        Assign(key, more.data(), more.size());
+        Assign(key, more.data(), more.size(), false);
 }
 
 // ---- TStrIndex ----

@@ -66,7 +66,8 @@ public:
     void LoadFromStream(TStream* stream);
 
 private:
-    void Assign(std::string_view key, const std::string_view* lines, std::size_t count);
+    // `aside`: the parts may lie in the record's own storage.
+    void Assign(std::string_view key, const std::string_view* lines, std::size_t count, bool aside = true);
     // Splits `text` into lines straight into the record's storage: CR LF, a lone CR and a lone LF each end a
     // line, a break after the last line starts no further line, and a zero byte ends the text.
     void AssignText(std::string_view key, std::string_view text);

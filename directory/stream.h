@@ -21,6 +21,10 @@ public:
     // failure lying within those bytes is raised.
     virtual bool HasAtLeast(std::size_t count);
 
+    // The next `count` bytes without copying them, read past, when the stream holds them in memory and nothing
+    // can fail within them; otherwise nothing is read and the view is empty, and Read takes them as it would.
+    virtual std::string_view ReadInPlace(std::size_t /*count*/) { return {}; }
+
     // Reads exactly `count` bytes or fails with EReadError naming `what`.
     void ReadBuffer(void* buffer, std::size_t count, const char* what);
     std::int32_t ReadInt32(const char* what);
@@ -36,6 +40,11 @@ public:
     std::int64_t Position() const override { return static_cast<std::int64_t>(pos_); }
     std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
     bool HasAtLeast(std::size_t count) override { return bytes_.size() - pos_ >= count; }
+    std::string_view ReadInPlace(std::size_t count) override {
+        if (bytes_.size() - pos_ < count) return {};
+        pos_ += count;
+        return bytes_.substr(pos_ - count, count);
+    }
 
 private:
     std::string_view bytes_;

@@ -23,16 +23,26 @@ namespace vg {
 namespace {
 
 std::uint64_t HashText(std::string_view text) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ text.size();
-    std::size_t k = 0;
-    for (; k + 8 <= text.size(); k += 8) {
-        std::uint64_t v;
-        std::memcpy(&v, text.data() + k, 8);
-        h = (h ^ v) * 0xBF58476D1CE4E5B9ULL;
-        h ^= h >> 31;
+    const std::size_t n = text.size();
+    const char* const p = text.data();
+    auto load = [p](std::size_t at, auto word) {
+        std::memcpy(&word, p + at, sizeof word);
+        return static_cast<std::uint64_t>(word);
+    };
+    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
+    std::uint64_t tail;
+    if (n >= 8) {
+        for (std::size_t k = 0; k + 8 < n; k += 8) {
+            h = (h ^ load(k, std::uint64_t{})) * 0xBF58476D1CE4E5B9ULL;
+            h ^= h >> 31;
+        }
+        tail = load(n - 8, std::uint64_t{}); // the last eight bytes, some of them hashed already
+    } else if (n >= 4) {
+        tail = load(0, std::uint32_t{}) | load(n - 4, std::uint32_t{}) << 32;
+    } else {
+        tail =
+            n == 0 ? 0 : load(0, std::uint8_t{}) | load(n / 2, std::uint8_t{}) << 8 | load(n - 1, std::uint8_t{}) << 16;
     }
-    std::uint64_t tail = 0;
-    if (k < text.size()) std::memcpy(&tail, text.data() + k, text.size() - k);
     h ^= tail;
     // Every bit of the text reaches the low bits, which pick the slot.
     h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDULL;
@@ -64,78 +74,64 @@ const char* Find(const char* from, const char* end, std::string_view needle) {
     return static_cast<const char*>(memmem(from, static_cast<std::size_t>(end - from), needle.data(), n));
 }
 
-std::string_view TextOf(const TString& record, Field field) {
-    return field == Field::Phone ? record.Key() : record.Lines().Get(static_cast<int>(field) - 1);
-}
-
 } // namespace
 
 // ---- TFieldColumn ----
 
-TFieldColumn::TFieldColumn(const TStrContainer& whole, Field field, std::int32_t count) {
+TFieldColumn::TFieldColumn(std::int32_t count) : slots_(256, 0) {
+    narrow_.reserve(static_cast<std::size_t>(count));
+}
+
+void TFieldColumn::Rehash() {
     // Open addressing: a slot holds a distinct text's number plus one, and the upper half of its hash so that a
     // probe compares texts only when the hashes agree.
-    std::vector<std::uint64_t> slots(256, 0);
-    std::size_t mask = slots.size() - 1;
-    auto rehash = [&]() {
-        std::vector<std::uint64_t> grown(slots.size() * 2, 0);
-        const std::size_t grownMask = grown.size() - 1;
-        for (std::uint64_t slot : slots) {
-            if (slot == 0) continue;
-            std::size_t at = static_cast<std::size_t>(HashText(Text((slot & 0xFFFFFFFFu) - 1))) & grownMask;
-            while (grown[at] != 0)
-                at = (at + 1) & grownMask;
-            grown[at] = slot;
-        }
-        slots.swap(grown);
-        mask = grownMask;
-    };
-    narrow_.reserve(static_cast<std::size_t>(count));
-    // Records are taken a batch at a time: the batch's slots are fetched from memory together, not one by one.
-    constexpr std::int32_t kBatch = 32;
-    std::string_view texts[kBatch];
-    std::uint64_t hashes[kBatch];
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::int32_t k = i % kBatch;
-        if (k == 0) {
-            for (std::int32_t b = 0; b < kBatch && i + b < count; ++b) {
-                texts[b] = TextOf(*whole.GetItem(i + b), field);
-                hashes[b] = HashText(texts[b]);
-                __builtin_prefetch(&slots[static_cast<std::size_t>(hashes[b]) & mask]);
-            }
-        }
-        const std::string_view text = texts[k];
-        const std::uint64_t hash = hashes[k];
-        const std::uint64_t tag = hash & ~std::uint64_t{0xFFFFFFFFu};
-        std::size_t at = static_cast<std::size_t>(hash) & mask;
-        std::uint32_t code = 0;
-        for (;; at = (at + 1) & mask) {
-            const std::uint64_t slot = slots[at];
-            if (slot == 0) {
-                code = static_cast<std::uint32_t>(ends_.size());
-                texts_.append(text);
-                ends_.push_back(static_cast<std::uint32_t>(texts_.size()));
-                slots[at] = tag | (code + 1);
-                if (ends_.size() * 2 > slots.size()) rehash();
-                break;
-            }
-            if ((slot & ~std::uint64_t{0xFFFFFFFFu}) == tag && Text((slot & 0xFFFFFFFFu) - 1) == text) {
-                code = static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1);
-                break;
-            }
-        }
-        if (wide_.empty() && code > std::numeric_limits<std::uint16_t>::max()) {
-            wide_.reserve(static_cast<std::size_t>(count));
-            wide_.assign(narrow_.begin(), narrow_.end());
-            std::vector<std::uint16_t>().swap(narrow_);
-        }
-        if (wide_.empty())
-            narrow_.push_back(static_cast<std::uint16_t>(code));
-        else
-            wide_.push_back(code);
-        if (code == counts_.size()) counts_.push_back(0);
-        ++counts_[code];
+    std::vector<std::uint64_t> grown(slots_.size() * 2, 0);
+    const std::size_t mask = grown.size() - 1;
+    for (std::uint64_t slot : slots_) {
+        if (slot == 0) continue;
+        std::size_t at = static_cast<std::size_t>(HashText(Text((slot & 0xFFFFFFFFu) - 1))) & mask;
+        while (grown[at] != 0)
+            at = (at + 1) & mask;
+        grown[at] = slot;
     }
+    slots_.swap(grown);
+}
+
+void TFieldColumn::Add(std::string_view text, std::uint64_t hash) {
+    const std::size_t mask = slots_.size() - 1;
+    const std::uint64_t tag = hash & ~std::uint64_t{0xFFFFFFFFu};
+    std::size_t at = static_cast<std::size_t>(hash) & mask;
+    std::uint32_t code = 0;
+    for (;; at = (at + 1) & mask) {
+        const std::uint64_t slot = slots_[at];
+        if (slot == 0) {
+            code = static_cast<std::uint32_t>(ends_.size());
+            texts_.append(text);
+            ends_.push_back(static_cast<std::uint32_t>(texts_.size()));
+            counts_.push_back(0);
+            slots_[at] = tag | (code + 1);
+            if (ends_.size() * 2 > slots_.size()) Rehash();
+            break;
+        }
+        if ((slot & ~std::uint64_t{0xFFFFFFFFu}) == tag && Text((slot & 0xFFFFFFFFu) - 1) == text) {
+            code = static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1);
+            break;
+        }
+    }
+    if (wide_.empty() && code > std::numeric_limits<std::uint16_t>::max()) {
+        wide_.reserve(narrow_.capacity());
+        wide_.assign(narrow_.begin(), narrow_.end());
+        std::vector<std::uint16_t>().swap(narrow_);
+    }
+    if (wide_.empty())
+        narrow_.push_back(static_cast<std::uint16_t>(code));
+    else
+        wide_.push_back(code);
+    ++counts_[code];
+}
+
+void TFieldColumn::Finish(Field field) {
+    std::vector<std::uint64_t>().swap(slots_);
     texts_.shrink_to_fit();
     ends_.shrink_to_fit();
     counts_.shrink_to_fit();
@@ -271,9 +267,31 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
     const TStrContainer& records = *whole_;
     for (std::int32_t i = count_ - 1; i >= 0 && lastShort_ < 0; --i)
         if (records.GetItem(i)->Lines().Count() < kFieldCount - 1) lastShort_ = i;
-    columns_.reserve(kFieldCount - 1);
-    for (Field field : {Field::Street, Field::House, Field::Flat, Field::User})
-        columns_.emplace_back(records, field, count_);
+    constexpr std::size_t kColumns = kFieldCount - 1;
+    columns_.reserve(kColumns);
+    for (std::size_t c = 0; c < kColumns; ++c)
+        columns_.emplace_back(count_);
+    // One pass over the records, a batch at a time: the batch's slots in every column are fetched from memory
+    // together, not one by one.
+    constexpr std::int32_t kBatch = 32;
+    std::string_view texts[kBatch][kColumns];
+    std::uint64_t hashes[kBatch][kColumns];
+    for (std::int32_t first = 0; first < count_; first += kBatch) {
+        const std::int32_t size = std::min(kBatch, count_ - first);
+        for (std::int32_t b = 0; b < size; ++b) {
+            const TLineList lines = records.GetItem(first + b)->Lines();
+            for (std::size_t c = 0; c < kColumns; ++c) {
+                texts[b][c] = lines.Get(static_cast<int>(c));
+                hashes[b][c] = HashText(texts[b][c]);
+                columns_[c].Prefetch(hashes[b][c]);
+            }
+        }
+        for (std::int32_t b = 0; b < size; ++b)
+            for (std::size_t c = 0; c < kColumns; ++c)
+                columns_[c].Add(texts[b][c], hashes[b][c]);
+    }
+    for (std::size_t c = 0; c < kColumns; ++c)
+        columns_[c].Finish(static_cast<Field>(c + 1));
 }
 
 TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {

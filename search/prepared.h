@@ -21,8 +21,12 @@ class TRecordFilter;
 // number a few hundred whatever its size, its subscribers a sixth of its records.
 class TFieldColumn {
 public:
-    // The field of records [0, count) of `whole`; a record without it holds the empty text.
-    TFieldColumn(const TStrContainer& whole, Field field, std::int32_t count);
+    // Empty, with room for `count` records. A record without the field holds the empty text.
+    explicit TFieldColumn(std::int32_t count);
+    // The next record's text and its HashText; Prefetch with the hash first, Finish after the last record.
+    void Add(std::string_view text, std::uint64_t hash);
+    void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
+    void Finish(Field field);
 
     std::size_t Distinct() const { return ends_.size(); }
     std::string_view Text(std::size_t code) const {
@@ -66,6 +70,9 @@ private:
     std::vector<std::uint16_t> narrow_;
     std::vector<std::uint32_t> wide_;
     std::vector<std::uint32_t> counts_; // per distinct text, the records that hold it
+    // While records are added: the distinct texts by their hash (see Add).
+    std::vector<std::uint64_t> slots_;
+    void Rehash();
     // The distinct texts folded as the search compares them, each after a line feed (which no line holds) and
     // the last one before one more: a criterion is looked for in all of them at once.
     std::string folded_;

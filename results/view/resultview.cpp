@@ -2,6 +2,7 @@
 
 #include "celldelegate.h"
 #include "qtext.h"
+#include "resultaccessible.h"
 #include "resultmodel.h"
 #include "results/rowlogic.h"
 
@@ -18,6 +19,7 @@
 namespace vg {
 
 TResultView::TResultView(QWidget* parent) : QTableView(parent) {
+    TResultAccessible::Install();
     setShowGrid(true);
     setGridStyle(Qt::NoPen); // PaintGrid draws the lines, at a fraction of the cost
     setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -58,14 +58,18 @@ TEST(Record, SplitsItsTextAsTheFormatSays) {
         std::string text;
         L lines;
     };
-    for (const Case& k : {Case{"A\r\n\r\nB\r\n", {"A", "", "B"}},
-                          {"A\nB", {"A", "B"}},
-                          {"A\r\n", {"A"}},
-                          {std::string("A\0\r\nB", 5), {"A"}},
-                          {"A\rB\r", {"A", "B"}},
-                          {"\r\n\r\n", {"", ""}},
-                          {"\n\r", {"", ""}},
-                          {"1\r2\n3\r\n4\r\n5\n6\r7\r\n8\r\n9", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}}}) {
+    for (const Case& k :
+         {Case{"A\r\n\r\nB\r\n", {"A", "", "B"}},
+          {"A\nB", {"A", "B"}},
+          {"A\r\n", {"A"}},
+          {std::string("A\0\r\nB", 5), {"A"}},
+          {"A\rB\r", {"A", "B"}},
+          {"\r\n\r\n", {"", ""}},
+          {"\n\r", {"", ""}},
+          {"1\r2\n3\r\n4\r\n5\n6\r7\r\n8\r\n9", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+          {std::string("0123456789ABCDEF\r\nGHIJKLMNOPQRSTUVWXYZ\r0123456789abcdef\0\r\nX", 58),
+           {"0123456789ABCDEF", "GHIJKLMNOPQRSTUVWXYZ", "0123456789abcdef"}},
+          {"0123456789ABCDE\r\n0123456789ABCDEFGHIJ\n\n", {"0123456789ABCDE", "0123456789ABCDEFGHIJ", ""}}}) {
         std::string bytes = Int32(1) + Int32(static_cast<std::int32_t>(k.text.size())) + Int32(0) + "7" + k.text;
         vg::TMemoryStream s(bytes);
         vg::TString r;

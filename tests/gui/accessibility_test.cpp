@@ -4,6 +4,7 @@
 #include "guitest.h"
 #include "results/columnsort.h"
 #include "results/view/qtext.h"
+#include "results/view/resultmodel.h"
 #include "ui_fmmain.h"
 
 #include <QAbstractButton>
@@ -57,6 +58,7 @@ private slots:
     // suggestion), the counter's name changing; the keyboard stays. Rows: the subscriber ("содержит"), the keys after
     // "ЛЕН" in the street (none: as typed), what is heard (none: the sort's progress window by its text).
     void eachOutcomeIsHeardWhereTheKeyboardIs() {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         using Row = std::tuple<const char*, QKeySequence, const char*>;
         for (const auto& [user, keys, said] :
              {Row{"", Qt::Key_Return, "Найдено %1"}, Row{"", {}, "Найдено %1"},
@@ -86,6 +88,15 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ui->edStreet));
             Forget();
             QVERIFY2(!heard.contains(QStringLiteral(R"("detail1": 1, "role": "table cell")")), qPrintable(heard));
+            // The list's column headers, also when it is empty; asked without a warning (failOnWarning).
+            listener.write(QStringLiteral("table Список абонентов\n").toUtf8());
+            QStringList headers;
+            for (int c = 0; c < 5; ++c)
+                headers << QLatin1Char('"') + window->Model()->Caption(c) + QLatin1Char('"');
+            QVERIFY2(Hear(QStringLiteral(R"("rows": %1, "columns": 5, "headers": [%2])")
+                              .arg(window->Model()->rowCount())
+                              .arg(headers.join(QStringLiteral(", ")))),
+                     qPrintable(heard));
         }
     }
 };
