@@ -80,120 +80,161 @@ std::string CsvLine(const DirectoryRecord& r, const CsvDialect& dialect) {
            Quote(r.flat, dialect) + s + Quote(r.user, dialect) + "\r\n";
 }
 
-CsvParseResult ParseDirectoryCsv(std::string_view csv, CsvEncoding encoding) {
-    CsvParseResult result;
-    auto fail = [&](std::size_t line, const std::string& why) {
-        result.records.clear();
-        result.error = "line " + std::to_string(line) + ": " + why;
-        return result;
-    };
-    const bool bom = csv.substr(0, 3) == "\xEF\xBB\xBF";
-    if (bom) csv.remove_prefix(3);
-    // The header names the separator. Windows-1251 text is read as the UTF-8 it stands for, byte for byte (0x98,
-    // which the code page leaves unassigned, included), so that every row meets the same checks.
-    const char separator = csv.substr(0, 6) == "phone;" ? ';' : ',';
-    std::string converted;
-    if (!bom && encoding == CsvEncoding::Windows1251) {
-        converted = cp1251::ToUtf8(csv);
-        csv = converted;
-    }
+TCsvRecordReader::TCsvRecordReader(TStream& source, CsvEncoding encoding) : source_(source), encoding_(encoding) {}
 
-    bool header = true;
+bool TCsvRecordReader::More() {
+    if (end_) return false;
+    char piece[64 * 1024];
+    const std::size_t n = source_.Read(piece, sizeof piece);
+    if (n == 0) {
+        end_ = true;
+        return false;
+    }
+    text_.erase(0, pos_);
+    pos_ = 0;
+    if (convert_)
+        text_ += cp1251::ToUtf8(std::string_view(piece, n));
+    else
+        text_.append(piece, n);
+    return true;
+}
+
+bool TCsvRecordReader::Fail(std::size_t line, const std::string& why) {
+    error_ = "line " + std::to_string(line) + ": " + why;
+    return false;
+}
+
+bool TCsvRecordReader::TooLong(std::size_t line, std::size_t k) {
+    if (header_) return Fail(line, "the header must be phone,street,house,flat,user");
+    return Fail(line, std::string("the ") + (k < 5 ? kFieldNames[k] : "field " + std::to_string(k + 1)) +
+                          " is longer than the limit of " +
+                          std::to_string(k < 5 ? limits::kFieldBytes[k] : limits::kLineBytes) + " bytes");
+}
+
+bool TCsvRecordReader::Start() {
+    started_ = true;
+    // The first bytes as they are: a file that cannot start a directory CSV is refused before any more is read.
+    constexpr std::size_t kStart = 4096;
+    while (text_.size() < kStart && More()) {
+    }
+    if (std::string why = CheckCsvStart(std::string_view(text_).substr(0, kStart)); !why.empty()) {
+        error_ = std::move(why);
+        return false;
+    }
+    // A byte-order mark means UTF-8 whatever the encoding. Windows-1251 text is read as the UTF-8 it stands for,
+    // byte for byte (0x98, which the code page leaves unassigned, included), so that every row meets the same
+    // checks; the header names the separator.
+    const bool bom = text_.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (bom) pos_ = 3;
+    if (!bom && encoding_ == CsvEncoding::Windows1251) {
+        convert_ = true;
+        text_ = cp1251::ToUtf8(text_);
+    }
+    separator_ = text_.compare(pos_, 6, "phone;") == 0 ? ';' : ',';
+    return true;
+}
+
+bool TCsvRecordReader::Next(DirectoryRecord& record) {
+    if (!error_.empty() || (!started_ && !Start())) return false;
     // A field is refused as soon as it is surely too long: a Windows-1251 character is at most three UTF-8 bytes.
     auto most = [](std::size_t k) { return 3 * (k < 5 ? limits::kFieldBytes[k] : limits::kLineBytes); };
-    auto tooLong = [&](std::size_t rowLine, std::size_t k) {
-        if (header) return fail(rowLine, "the header must be phone,street,house,flat,user");
-        return fail(rowLine, std::string("the ") + (k < 5 ? kFieldNames[k] : "field " + std::to_string(k + 1)) +
-                                 " is longer than the limit of " +
-                                 std::to_string(k < 5 ? limits::kFieldBytes[k] : limits::kLineBytes) + " bytes");
-    };
-    // What the records inflate to in the packed file: the count, the header value and the index count, and per
-    // record its three words, its key and its four lines with CR LF each.
-    std::int64_t inflated = 12;
-    std::size_t pos = 0;
-    std::size_t line = 1;
-    while (pos < csv.size()) {
-        std::size_t rowLine = line;
-        std::vector<std::string> fields;
+    auto ends = [this](int c) { return c < 0 || c == separator_ || c == '\r' || c == '\n'; };
+    while (Peek() >= 0) {
+        const std::size_t rowLine = line_;
+        fields_.clear();
         std::string field;
         bool lineBreakInField = false;
         // One row: fields up to an unquoted line break or the end of the data.
         while (true) {
-            if (pos < csv.size() && csv[pos] == '"') {
-                ++pos;
+            if (Peek() == '"') {
+                ++pos_;
                 while (true) {
-                    if (pos >= csv.size()) return fail(rowLine, "a quoted field is not closed");
-                    char c = csv[pos++];
+                    const int c = Peek();
+                    if (c < 0) return Fail(rowLine, "a quoted field is not closed");
+                    ++pos_;
                     if (c == '"') {
-                        if (pos < csv.size() && csv[pos] == '"') {
-                            field += '"';
-                            ++pos;
-                        } else {
-                            break;
-                        }
+                        if (Peek() != '"') break;
+                        field += '"';
+                        ++pos_;
                     } else {
-                        if (c == '\n') ++line;
+                        if (c == '\n') ++line_;
                         if (c == '\r' || c == '\n') lineBreakInField = true;
-                        field += c;
+                        field += static_cast<char>(c);
                     }
-                    if (field.size() > most(fields.size())) return tooLong(rowLine, fields.size());
+                    if (field.size() > most(fields_.size())) return TooLong(rowLine, fields_.size());
                 }
-                if (pos < csv.size() && csv[pos] != separator && csv[pos] != '\r' && csv[pos] != '\n')
-                    return fail(rowLine, "text after a quoted field");
+                if (!ends(Peek())) return Fail(rowLine, "text after a quoted field");
             } else {
-                while (pos < csv.size() && csv[pos] != separator && csv[pos] != '\r' && csv[pos] != '\n') {
-                    if (csv[pos] == '"') return fail(rowLine, "a quote inside an unquoted field");
-                    field += csv[pos++];
-                    if (field.size() > most(fields.size())) return tooLong(rowLine, fields.size());
+                for (int c = Peek(); !ends(c); c = Peek()) {
+                    if (c == '"') return Fail(rowLine, "a quote inside an unquoted field");
+                    field += static_cast<char>(c);
+                    ++pos_;
+                    if (field.size() > most(fields_.size())) return TooLong(rowLine, fields_.size());
                 }
             }
-            fields.push_back(std::move(field));
+            fields_.push_back(std::move(field));
             field.clear();
-            if (pos < csv.size() && csv[pos] == separator) {
-                ++pos;
+            if (Peek() == separator_) {
+                ++pos_;
                 continue;
             }
-            if (pos < csv.size() && csv[pos] == '\r') ++pos;
-            if (pos < csv.size() && csv[pos] == '\n') ++pos;
-            ++line;
+            if (Peek() == '\r') ++pos_;
+            if (Peek() == '\n') ++pos_;
+            ++line_;
             break;
         }
-        if (header) {
-            header = false;
-            if (fields != std::vector<std::string>{"phone", "street", "house", "flat", "user"})
-                return fail(rowLine, "the header must be phone,street,house,flat,user");
+        if (header_) {
+            header_ = false;
+            if (fields_ != std::vector<std::string>{"phone", "street", "house", "flat", "user"})
+                return Fail(rowLine, "the header must be phone,street,house,flat,user");
             continue;
         }
-        if (fields.size() == 1 && fields[0].empty()) continue; // a blank line
-        if (fields.size() != 5) return fail(rowLine, "expected 5 fields, found " + std::to_string(fields.size()));
-        if (lineBreakInField) return fail(rowLine, "a field holds a line break");
-        if (result.records.size() >= static_cast<std::size_t>(limits::kRecords))
-            return fail(rowLine, "more than " + GroupedNumber(limits::kRecords) + " records, the limit");
-        DirectoryRecord r;
+        if (fields_.size() == 1 && fields_[0].empty()) continue; // a blank line
+        if (fields_.size() != 5) return Fail(rowLine, "expected 5 fields, found " + std::to_string(fields_.size()));
+        if (lineBreakInField) return Fail(rowLine, "a field holds a line break");
+        if (records_ >= limits::kRecords)
+            return Fail(rowLine, "more than " + GroupedNumber(limits::kRecords) + " records, the limit");
+        DirectoryRecord& r = record;
         std::string* out[5] = {&r.phone, &r.street, &r.house, &r.flat, &r.user};
         for (int k = 0; k < 5; ++k) {
-            if (fields[static_cast<std::size_t>(k)].find('\0') != std::string::npos)
-                return fail(rowLine, "a field holds a zero byte");
-            if (!IsUtf8(fields[static_cast<std::size_t>(k)]))
-                return fail(rowLine, std::string("the ") + kFieldNames[k] +
+            const std::string& text = fields_[static_cast<std::size_t>(k)];
+            if (text.find('\0') != std::string::npos) return Fail(rowLine, "a field holds a zero byte");
+            if (!IsUtf8(text))
+                return Fail(rowLine, std::string("the ") + kFieldNames[k] +
                                          " is not UTF-8 (a file in Windows-1251 is read with --excel)");
-            if (!cp1251::FromUtf8(fields[static_cast<std::size_t>(k)], *out[k]))
-                return fail(rowLine, "the text " + Shown(fields[static_cast<std::size_t>(k)]) +
-                                         " cannot be written in Windows-1251");
+            out[k]->clear();
+            if (!cp1251::FromUtf8(text, *out[k]))
+                return Fail(rowLine, "the text " + Shown(text) + " cannot be written in Windows-1251");
             if (out[k]->size() > kCsvFieldBytes[k])
-                return fail(rowLine, std::string("the ") + kFieldNames[k] + " is " + std::to_string(out[k]->size()) +
+                return Fail(rowLine, std::string("the ") + kFieldNames[k] + " is " + std::to_string(out[k]->size()) +
                                          " bytes long, more than the limit of " + std::to_string(kCsvFieldBytes[k]));
         }
         if (!std::all_of(r.phone.begin(), r.phone.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return fail(rowLine, "the phone " + Shown(fields[0]) + " must be bare digits");
-        inflated += static_cast<std::int64_t>(12 + r.phone.size() + r.street.size() + r.house.size() + r.flat.size() +
-                                              r.user.size() + 8);
-        if (inflated > limits::kInflatedBytes)
-            return fail(rowLine, "the records would inflate to more than the limit of " +
+            return Fail(rowLine, "the phone " + Shown(fields_[0]) + " must be bare digits");
+        // What the records inflate to in the packed file: the count, the header value and the index count, and
+        // per record its three words, its key and its four lines with CR LF each.
+        inflated_ += static_cast<std::int64_t>(12 + r.phone.size() + r.street.size() + r.house.size() + r.flat.size() +
+                                               r.user.size() + 8);
+        if (inflated_ > limits::kInflatedBytes)
+            return Fail(rowLine, "the records would inflate to more than the limit of " +
                                      GroupedNumber(limits::kInflatedBytes) + " bytes");
-        result.records.push_back(std::move(r));
+        ++records_;
+        return true;
     }
-    if (header) return fail(1, "the file is empty; the header must be phone,street,house,flat,user");
+    if (header_) return Fail(1, "the file is empty; the header must be phone,street,house,flat,user");
+    return false;
+}
+
+CsvParseResult ParseDirectoryCsv(std::string_view csv, CsvEncoding encoding) {
+    CsvParseResult result;
+    TMemoryStream source(csv);
+    TCsvRecordReader reader(source, encoding);
+    for (DirectoryRecord record; reader.Next(record);)
+        result.records.push_back(std::move(record));
+    if (!reader.Error().empty()) {
+        result.records.clear();
+        result.error = reader.Error();
+    }
     return result;
 }
 

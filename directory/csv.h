@@ -1,9 +1,11 @@
 #pragma once
 
 #include "limits.h"
+#include "stream.h"
 #include "utf8.h"
 #include "writer.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +40,41 @@ struct CsvParseResult {
 // The longest field a directory takes, in Windows-1251 bytes: phone, street, house, flat, user, as the reader
 // takes them (limits::kFieldBytes). Far above the city's longest (6, 24, 3, 3, 37).
 inline constexpr const std::size_t (&kCsvFieldBytes)[5] = limits::kFieldBytes;
+
+// Reads a directory CSV of either dialect record by record, checking each row as it is read (as ParseDirectoryCsv
+// describes): what it holds at once is a row and a piece of the file, whatever the file's size. A failing
+// source's exception is passed on.
+class TCsvRecordReader {
+public:
+    TCsvRecordReader(TStream& source, CsvEncoding encoding = CsvEncoding::Utf8);
+    // The next record; false at the end of the data, or at a bad row with Error() naming its line.
+    bool Next(DirectoryRecord& record);
+    // Why the reading stopped short; empty while every row read was sound.
+    const std::string& Error() const { return error_; }
+
+private:
+    bool Start();
+    // The next character of the UTF-8 text, or -1 at its end; reads another piece when it needs one.
+    int Peek() {
+        if (pos_ == text_.size() && !More()) return -1;
+        return static_cast<unsigned char>(text_[pos_]);
+    }
+    bool More();
+    bool Fail(std::size_t line, const std::string& why);
+    bool TooLong(std::size_t line, std::size_t field);
+
+    TStream& source_;
+    const CsvEncoding encoding_;
+    bool started_ = false, convert_ = false, end_ = false, header_ = true;
+    std::string text_; // the piece being read, as UTF-8
+    std::size_t pos_ = 0;
+    char separator_ = ',';
+    std::size_t line_ = 1;
+    std::int32_t records_ = 0;
+    std::int64_t inflated_ = 12; // what the records read so far inflate to in the packed file
+    std::vector<std::string> fields_;
+    std::string error_;
+};
 
 // Parses a directory CSV of either dialect: the header's separator (',' or ';') separates every line, and the text
 // is UTF-8 after a UTF-8 byte-order mark, otherwise in `encoding`. Rejects, with the line number: a missing header, a

@@ -1,6 +1,7 @@
 #include "packcsv.h"
 
 #include "directory/atomicfile.h"
+#include "directory/filestream.h"
 #include "directory/limits.h"
 #include "directory/writer.h"
 #include "fileio.h"
@@ -37,18 +38,22 @@ bool PackCsv(const PackRequest& request, std::string& error) {
         error += "; nothing was written";
         return false;
     }
-    std::string csv;
-    if (!ReadWholeFile(input, csv, error, limits::kCsvBytes, CheckCsvStart)) {
-        error += "; nothing was written";
+    // Read, checked and converted record by record: what is held is the directory being made, never the CSV.
+    TDirectoryPacker packer;
+    try {
+        TFileStream source(input, limits::kCsvBytes);
+        TCsvRecordReader reader(source, request.encoding);
+        for (DirectoryRecord record; reader.Next(record);)
+            packer.Add(record);
+        if (!reader.Error().empty()) {
+            error = shown + ": " + reader.Error() + "; nothing was written";
+            return false;
+        }
+    } catch (const Exception& e) { // the file could not be read, or is longer than the limit
+        error = std::string(e.what()) + "; nothing was written";
         return false;
     }
-    CsvParseResult parsed = ParseDirectoryCsv(csv, request.encoding);
-    if (!parsed.error.empty()) {
-        error = shown + ": " + parsed.error + "; nothing was written";
-        return false;
-    }
-    csv = {};
-    const std::string packed = PackDirectory(std::move(parsed.records));
+    const std::string packed = packer.Finish();
     return toStdout ? WriteStandardOutput(packed, error) : WriteFileAtomically(request.output, packed, error);
 }
 

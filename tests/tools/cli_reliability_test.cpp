@@ -400,6 +400,13 @@ std::vector<Attack> Attacks() {
         {"a sparse CSV of two gigabytes",
          [=](CliAttack& t) { return "pack " + sparse(t, "sparse.csv") + " -o " + t.Path("out.rcd"); },
          "sparse.csv is 2,147,483,648 bytes long, more than the limit of 1,073,741,824 bytes; nothing was written"},
+        {"a sparse CSV of a gigabyte, within the limit", // read, checked and given up row by row, never held
+         [=](CliAttack& t) {
+             const std::string path = file(t, "hole.csv", "phone,street,house,flat,user\r\n");
+             fs::resize_file(path, std::uintmax_t{1} << 30);
+             return "pack " + path + " -o " + t.Path("out.rcd");
+         },
+         "hole.csv: line 2: the phone is longer than the limit of 32 bytes; nothing was written"},
         {"dev urandom as a CSV", [](CliAttack& t) { return "pack /dev/urandom -o " + t.Path("out.rcd"); },
          "/dev/urandom: line 1: the header must be phone,street,house,flat,user; nothing was written"},
         {"dev zero as a CSV", [](CliAttack& t) { return "pack /dev/zero -o " + t.Path("out.rcd"); },
