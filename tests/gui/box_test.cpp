@@ -167,6 +167,7 @@ private slots:
         ui->mnClear->trigger();
         if (field == QStringLiteral("box")) {
             Search(Box(), text);
+            QVERIFY2(window->Results().FoundWith().contains(text), qPrintable(window->Results().FoundWith()));
         } else {
             auto* edit = window->findChild<QLineEdit*>(field);
             QVERIFY(edit);
