@@ -124,8 +124,11 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
         ui->mnSearch->trigger();
     });
     box_->Field()->installEventFilter(this);
-    for (int k = 0; k < vg::kCriterionCount; ++k)
+    for (int k = 0; k < vg::kCriterionCount; ++k) {
         criteria_->Field(k)->installEventFilter(this);
+        criteria_->Condition(k)->installEventFilter(this); // for Ctrl+Z after F8
+    }
+    ui->ListView->installEventFilter(this); // F8 is often pressed from the list, Ctrl+Z then too
     connect(strip_.get(), &TNotFoundStrip::SuggestionChosen, this, &TFmMain::ApplySuggestion);
 
     Tm.setInterval(255);
@@ -388,9 +391,9 @@ bool TFmMain::OpenEdition(const QString& path) {
 void TFmMain::ShowEdition(const QString& note) {
     const TEdition& edition = database_.Edition();
     setWindowTitle(QStringLiteral("09-Ветлоград — %1").arg(EditionName(edition.path)));
-    QString status = EditionStatus(edition);
-    if (!note.isEmpty()) status += QStringLiteral(". ") + note;
-    results_->ShowEdition(status);
+    // What went wrong at the start comes first: it is what the line is cut short of otherwise.
+    const QString status = EditionStatus(edition);
+    results_->ShowEdition(note.isEmpty() ? status : note + QLatin1Char(' ') + status);
 }
 
 void TFmMain::ListViewColumnClick(int column) {
@@ -480,7 +483,8 @@ bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* press = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = press->modifiers() & ~Qt::KeypadModifier;
-        if (mods == Qt::AltModifier && (press->key() == Qt::Key_Up || press->key() == Qt::Key_Down)) {
+        if (qobject_cast<QLineEdit*>(watched) && mods == Qt::AltModifier &&
+            (press->key() == Qt::Key_Up || press->key() == Qt::Key_Down)) {
             RecallSearch(press->key() == Qt::Key_Up ? 1 : -1);
             return true;
         }

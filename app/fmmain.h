@@ -99,7 +99,8 @@ public slots:
     void TmTimer();
 
 protected:
-    // Alt+Up and Alt+Down in the box or a criterion field recall a search; Ctrl+Z right after F8 undoes it. A
+    // Alt+Up and Alt+Down in the box or a criterion field recall a search; Ctrl+Z right after F8, there, in a
+    // condition or in the list, undoes it. A
     // double click on a floating criterion toolbar docks it.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -102,7 +102,7 @@ bool TResultPane::HasFocus() const {
 void TResultPane::SetFoundWith(const QString& text) {
     foundWith_->setToolTip(text);
     foundWith_->setAccessibleDescription(text);
-    foundWith_->setText(foundWith_->fontMetrics().elidedText(text, Qt::ElideRight, foundWith_->width()));
+    PlaceEdition();
 }
 
 QString TResultPane::FoundWith() const {
@@ -110,14 +110,7 @@ QString TResultPane::FoundWith() const {
 }
 
 bool TResultPane::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == foundWith_->parentWidget() && event->type() == QEvent::Resize) {
-        // After the edition's text when there is one.
-        const QRect before = edition_->text().isEmpty() ? counterFrame_->geometry() : edition_->geometry();
-        const int left = before.right() + 12;
-        foundWith_->setGeometry(left, counter_->y(), std::max(0, foundWith_->parentWidget()->width() - left - 6),
-                                counter_->height());
-        SetFoundWith(FoundWith());
-    }
+    if (watched == foundWith_->parentWidget() && event->type() == QEvent::Resize) PlaceEdition();
     return QObject::eventFilter(watched, event);
 }
 
@@ -153,16 +146,35 @@ void TResultPane::MarkIncomplete() {
 }
 
 void TResultPane::ShowEdition(const QString& text) {
-    edition_->setText(text);
     edition_->setToolTip(text);
+    edition_->setAccessibleDescription(text);
     PlaceEdition();
 }
 
+QString TResultPane::Edition() const {
+    return edition_->toolTip();
+}
+
 void TResultPane::PlaceEdition() {
-    edition_->adjustSize();
-    edition_->move(counterFrame_->geometry().right() + 8, edition_->y());
-    QResizeEvent placed(foundWith_->parentWidget()->size(), foundWith_->parentWidget()->size());
-    eventFilter(foundWith_->parentWidget(), &placed);
+    // The edition and what the list was found with share the line right of the counter's frame: what the list was
+    // found with keeps its width up to half of the line, the edition takes the rest; each is cut with an ellipsis
+    // where it does not fit, the whole text in its tip.
+    const QWidget* panel = foundWith_->parentWidget();
+    const int left = counterFrame_->geometry().right() + 8;
+    const int room = std::max(0, panel->width() - left - 6);
+    constexpr int kGap = 12;
+    const QString edition = Edition(), found = FoundWith();
+    int width = 0;
+    if (!edition.isEmpty()) {
+        const int foundNeeds =
+            found.isEmpty() ? 0 : std::min(foundWith_->fontMetrics().horizontalAdvance(found) + kGap, room / 2);
+        width = std::min(edition_->fontMetrics().horizontalAdvance(edition) + 2, std::max(0, room - foundNeeds));
+    }
+    edition_->setGeometry(left, edition_->y(), width, edition_->sizeHint().height());
+    edition_->setText(edition_->fontMetrics().elidedText(edition, Qt::ElideRight, width));
+    const int foundLeft = edition.isEmpty() ? left + 4 : left + width + kGap;
+    foundWith_->setGeometry(foundLeft, counter_->y(), std::max(0, panel->width() - foundLeft - 6), counter_->height());
+    foundWith_->setText(foundWith_->fontMetrics().elidedText(found, Qt::ElideRight, foundWith_->width()));
 }
 
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {

@@ -36,8 +36,9 @@ public:
     // The next Publish takes it back.
     void MarkIncomplete();
     bool Incomplete() const { return incomplete_; }
-    // Which directory the list comes from, beside the counter.
+    // Which directory the list comes from, beside the counter (cut to the room left, whole in its tip).
     void ShowEdition(const QString& text);
+    QString Edition() const;
 
     int SortColumn() const { return sortColumn_; }
     bool SortAscending() const { return sortAscending_; }
@@ -66,7 +67,7 @@ private:
     void ShowSortIndicator();
     void ShowCount();
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // The edition's text right of the counter's frame, which may have widened.
+    // The edition's text and what the list was found with right of the counter's frame, which may have widened.
     void PlaceEdition();
 
     vg::TStrContainer& container_;

@@ -121,13 +121,19 @@ private slots:
         QCOMPARE(Box()->text(), QString());
         QCOMPARE(ui->edUser->text(), QStringLiteral("ТРАНС"));
         QCOMPARE(ui->cbfUser->currentIndex(), vg::ItemOf(vg::MatchCondition::Contains));
-        // F8 clears everything; Ctrl+Z right after brings every field and condition back at once.
-        QTest::keyClick(ui->edUser, Qt::Key_F8);
-        QCOMPARE(ui->edUser->text(), QString());
-        QCOMPARE(ui->cbfUser->currentIndex(), 0);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(ui->edUser->text(), QStringLiteral("ТРАНС"));
-        QCOMPARE(ui->cbfUser->currentIndex(), vg::ItemOf(vg::MatchCondition::Contains));
+        // F8 clears everything; Ctrl+Z right after brings every field and condition back at once, wherever the
+        // keyboard was: a field, a condition, the list.
+        for (QWidget* where : {static_cast<QWidget*>(ui->edUser), static_cast<QWidget*>(ui->cbfUser),
+                               static_cast<QWidget*>(ui->ListView)}) {
+            where->setFocus();
+            QTest::keyClick(where, Qt::Key_F8);
+            QCOMPARE(ui->edUser->text(), QString());
+            QCOMPARE(ui->cbfUser->currentIndex(), 0);
+            QCOMPARE(QApplication::focusWidget(), where);
+            QTest::keyClick(where, Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY2(ui->edUser->text() == QStringLiteral("ТРАНС"), where->metaObject()->className());
+            QCOMPARE(ui->cbfUser->currentIndex(), vg::ItemOf(vg::MatchCondition::Contains));
+        }
         QTest::keyClick(ui->edUser, Qt::Key_Return);
         QCOMPARE(Counter(), found);
         // Kept across restarts, newest first.

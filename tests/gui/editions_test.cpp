@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(Rows(window), Rows(ten));
         QCOMPARE(window->windowTitle(), QStringLiteral("09-Ветлоград — ten.rcd"));
         const QString time = QFileInfo(Path("ten.rcd")).lastModified().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
-        QCOMPARE(ui->lbEdition->text(), QStringLiteral("Справочник «ten.rcd», 10 записей, от ") + time);
+        QCOMPARE(window->Results().Edition(), QStringLiteral("Справочник «ten.rcd», 10 записей, от ") + time);
         QCOMPARE(settings::Edition.Read(), Path("ten.rcd"));
 
         // Search, sort and reload work on it as on the built-in one.
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(dialogTitle, QStringLiteral("Открыть справочник"));
         QCOMPARE(Rows(window), Rows(five));
         QCOMPARE(window->windowTitle(), QStringLiteral("09-Ветлоград — five.rcd"));
-        QVERIFY(ui->lbEdition->text().startsWith(QStringLiteral("Справочник «five.rcd», 5 записей, от ")));
+        QVERIFY(window->Results().Edition().startsWith(QStringLiteral("Справочник «five.rcd», 5 записей, от ")));
         QVERIFY(ui->mnOpen->toolTip().contains(QStringLiteral("Ctrl+O")));
 
         // Refused, each with its reason in Russian; the five stay, and stay remembered.
@@ -135,7 +135,7 @@ private slots:
 
         // The next start opens the last file again; once it is gone, the package's edition, else the built-in
         // one, each with a word in the status line.
-        const QString gone = QStringLiteral(". Справочник «%1» не найден").arg(Path("five.rcd"));
+        const QString gone = QStringLiteral("Справочник «%1» не найден").arg(Path("five.rcd"));
         struct Start {
             QString system, title, note; // what the start took, and what the status line says after its figures
             int count;
@@ -149,9 +149,18 @@ private slots:
             QVERIFY(window);
             QCOMPARE(window->Results().Count(), s.count);
             QCOMPARE(window->windowTitle(), QStringLiteral("09-Ветлоград — ") + s.title);
-            const QString status = window->Form()->lbEdition->text();
-            QVERIFY2(s.note.isEmpty() ? !status.contains(QStringLiteral(". ")) : status.contains(s.note),
+            const QString status = window->Results().Edition();
+            QVERIFY2(s.note.isEmpty() ? !status.contains(QStringLiteral(". ")) : status.startsWith(s.note),
                      qPrintable(status));
+            // At the smallest size the line begins with the note, cut within the window, and what the list was
+            // found with stays whole.
+            window->resize(620, 420);
+            const QLabel* shown = window->Form()->lbEdition;
+            const auto* found = window->findChild<QLabel*>(QStringLiteral("lbFoundWith"));
+            QTRY_VERIFY(window->width() == 620 && found->geometry().right() < found->parentWidget()->width());
+            QVERIFY2(shown->geometry().right() < found->geometry().left(), qPrintable(shown->text()));
+            QVERIFY2(shown->text() == status || status.startsWith(shown->text().chopped(1)), qPrintable(shown->text()));
+            QCOMPARE(found->text(), window->Results().FoundWith());
             program.reset();
             if (s.count == 5) QVERIFY(QFile::remove(Path("five.rcd")));
         }
