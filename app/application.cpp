@@ -3,7 +3,10 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QProxyStyle>
+#include <QTranslator>
 
 #include <cstdio>
 #include <exception>
@@ -47,6 +50,14 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // NOLINTEND(clang-analyzer-cplusplus.NewDeleteLeaks)
     icon.addFile(QStringLiteral(":/bitmaps/vetlograd09-64.png"));
     setWindowIcon(icon);
+    // The toolkit's own words (the file dialogs, the buttons of a message) in Russian, as the rest of the window;
+    // without the translations installed they stay in English.
+    auto* words = new QTranslator(this);
+    if (words->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(words);
+    else
+        std::fprintf(stderr, "vetlograd09: the toolkit's Russian words are missing (qt6-translations-l10n)\n");
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(12);
     setFont(font);

@@ -123,15 +123,13 @@ private slots:
         QCOMPARE(ui->cbfUser->currentIndex(), vg::ItemOf(vg::MatchCondition::Contains));
         // F8 clears everything; Ctrl+Z right after brings every field and condition back at once, wherever the
         // keyboard was: a field, a condition, the list.
-        for (QWidget* where : {static_cast<QWidget*>(ui->edUser), static_cast<QWidget*>(ui->cbfUser),
-                               static_cast<QWidget*>(ui->ListView)}) {
+        for (QWidget* where : std::initializer_list<QWidget*>{ui->edUser, ui->cbfUser, ui->ListView}) {
             where->setFocus();
             QTest::keyClick(where, Qt::Key_F8);
             QCOMPARE(ui->edUser->text(), QString());
             QCOMPARE(ui->cbfUser->currentIndex(), 0);
-            QCOMPARE(QApplication::focusWidget(), where);
             QTest::keyClick(where, Qt::Key_Z, Qt::ControlModifier);
-            QVERIFY2(ui->edUser->text() == QStringLiteral("ТРАНС"), where->metaObject()->className());
+            QCOMPARE(ui->edUser->text(), QStringLiteral("ТРАНС"));
             QCOMPARE(ui->cbfUser->currentIndex(), vg::ItemOf(vg::MatchCondition::Contains));
         }
         QTest::keyClick(ui->edUser, Qt::Key_Return);

@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
@@ -325,7 +326,16 @@ private slots:
         QTemporaryDir dir;
         QString error;
         QFile file(dir.filePath(QStringLiteral("список.csv")));
-        QVERIFY(window->SaveList(file.fileName(), error) && file.open(QIODevice::ReadOnly));
+        QString cancel; // Ctrl+S: the dialog, in the window's language, and the file chosen in it
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            cancel = dialog->labelText(QFileDialog::Reject);
+            dialog->selectFile(file.fileName());
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QTest::keyClick(Focus(), Qt::Key_S, Qt::ControlModifier);
+        Settle();
+        QVERIFY2(cancel == QStringLiteral("Отмена") && file.open(QIODevice::ReadOnly), qPrintable(cancel));
         const QByteArray csv = file.readAll();
         QVERIFY(csv.startsWith("\xEF\xBB\xBFphone;street;house;flat;user\r\n"));
         const vg::CsvParseResult read = vg::ParseDirectoryCsv(std::string_view(csv.constData(), csv.size()));
