@@ -334,8 +334,7 @@ private slots:
             static_cast<QDialog*>(dialog)->accept();
         });
         QTest::keyClick(Focus(), Qt::Key_S, Qt::ControlModifier);
-        Settle();
-        QVERIFY2(cancel == QStringLiteral("Отмена") && file.open(QIODevice::ReadOnly), qPrintable(cancel));
+        QVERIFY(vg::test::Reactivate(window) && file.open(QIODevice::ReadOnly) && cancel == QStringLiteral("Отмена"));
         const QByteArray csv = file.readAll();
         QVERIFY(csv.startsWith("\xEF\xBB\xBFphone;street;house;flat;user\r\n"));
         const vg::CsvParseResult read = vg::ParseDirectoryCsv(std::string_view(csv.constData(), csv.size()));

@@ -150,15 +150,13 @@ private slots:
             QCOMPARE(window->Results().Count(), s.count);
             QCOMPARE(window->windowTitle(), QStringLiteral("09-Ветлоград — ") + s.title);
             const QString status = window->Results().Edition();
-            QVERIFY2(s.note.isEmpty() ? !status.contains(QStringLiteral(". ")) : status.startsWith(s.note),
+            QVERIFY2(s.note.isEmpty() ? !status.contains(QStringLiteral(". ")) : status.contains(s.note),
                      qPrintable(status));
             window->resize(620, 420); // the note first, cut before what the list was found with, which stays whole
             const QLabel* shown = window->Form()->lbEdition;
             const auto* found = window->findChild<QLabel*>(QStringLiteral("lbFoundWith"));
-            QTRY_VERIFY(window->width() == 620 && found->geometry().right() < found->parentWidget()->width());
-            QVERIFY2(shown->geometry().right() < found->geometry().left(), qPrintable(shown->text()));
-            QVERIFY2(shown->text() == status || status.startsWith(shown->text().chopped(1)), qPrintable(shown->text()));
-            QCOMPARE(found->text(), window->Results().FoundWith());
+            QTRY_VERIFY(window->width() == 620 && found->text() == window->Results().FoundWith());
+            QVERIFY(shown->geometry().right() < found->x() && status.startsWith(shown->text().remove(QChar(0x2026))));
             program.reset();
             if (s.count == 5) QVERIFY(QFile::remove(Path("five.rcd")));
         }
