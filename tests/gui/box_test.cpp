@@ -129,8 +129,7 @@ private slots:
         QCOMPARE(ui->edUser->text(), QStringLiteral("ТРАНС"));
         QCOMPARE(ui->cbfUser->currentIndex(), vg::ItemOf(vg::MatchCondition::Contains));
         ui->ListView->setFocus(); // also from the list, where F8 is often pressed
-        QTest::keyClick(ui->ListView, Qt::Key_F8);
-        QTest::keyClick(ui->ListView, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keySequence(ui->ListView, QKeySequence(QKeyCombination(Qt::Key_F8), Qt::CTRL | Qt::Key_Z));
         QCOMPARE(ui->edUser->text(), QStringLiteral("ТРАНС"));
         QTest::keyClick(ui->edUser, Qt::Key_Return);
         QCOMPARE(Counter(), found);

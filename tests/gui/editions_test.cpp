@@ -102,6 +102,7 @@ private slots:
             QVERIFY(dialog);
             QCOMPARE(dialog->objectName(), QStringLiteral("OpenEditionDialog"));
             dialogTitle = dialog->windowTitle();
+            QCOMPARE(dialog->labelText(QFileDialog::Reject), QStringLiteral("Отмена"));    // the toolkit's words too
             QCOMPARE(dialog->directory().absolutePath(), QDir(dir.path()).absolutePath()); // where the last came from
             dialog->selectFile(Path("five.rcd"));
             static_cast<QDialog*>(dialog)->accept(); // as the Open button does
@@ -153,10 +154,10 @@ private slots:
             QVERIFY2(s.note.isEmpty() ? !status.contains(QStringLiteral(". ")) : status.contains(s.note),
                      qPrintable(status));
             window->resize(620, 420); // the note first, cut before what the list was found with, which stays whole
-            const QLabel* shown = window->Form()->lbEdition;
             const auto* found = window->findChild<QLabel*>(QStringLiteral("lbFoundWith"));
             QTRY_VERIFY(window->width() == 620 && found->text() == window->Results().FoundWith());
-            QVERIFY(shown->geometry().right() < found->x() && status.startsWith(shown->text().remove(QChar(0x2026))));
+            QVERIFY(window->Form()->lbEdition->geometry().right() < found->x() &&
+                    status.startsWith(window->Form()->lbEdition->text().remove(QChar(0x2026))));
             program.reset();
             if (s.count == 5) QVERIFY(QFile::remove(Path("five.rcd")));
         }
