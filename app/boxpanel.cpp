@@ -49,6 +49,7 @@ void TBoxPanel::Put(const QString& text) {
 }
 
 void TBoxPanel::Focus() {
+    field_->activateWindow(); // its toolbar may float in a window of its own, or the key come from one
     field_->setFocus(Qt::ShortcutFocusReason);
     field_->selectAll();
 }

@@ -63,6 +63,7 @@ void TCriteriaPanel::Clear() {
 
 void TCriteriaPanel::FocusCriterion(int criterion) {
     QLineEdit* field = Field(criterion);
+    field->activateWindow(); // its toolbar may float in a window of its own, or the key come from one
     field->setFocus(Qt::ShortcutFocusReason);
     field->selectAll();
     lastCriterion_ = criterion;
@@ -70,6 +71,7 @@ void TCriteriaPanel::FocusCriterion(int criterion) {
 
 void TCriteriaPanel::OpenCondition(int criterion) {
     TComboBoxLabel* combo = Condition(criterion);
+    combo->activateWindow();
     combo->setFocus(Qt::ShortcutFocusReason);
     lastCriterion_ = criterion;
     combo->showPopup();

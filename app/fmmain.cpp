@@ -43,19 +43,20 @@ namespace {
 // operator's window is active again with the focus where it was.
 class TKeepFocus {
 public:
+    // The window active before may be the main one or a criterion toolbar floating in a window of its own.
     explicit TKeepFocus(QWidget* window)
-        : window_(window), focus_(QApplication::focusWidget()), active_(window->isActiveWindow()) {}
+        : focus_(QApplication::focusWidget()),
+          active_(window->isActiveWindow() ? window : QApplication::activeWindow()) {}
     ~TKeepFocus() {
-        if (active_ && !window_->isActiveWindow()) window_->activateWindow();
+        if (active_ && !active_->isActiveWindow()) active_->activateWindow();
         if (focus_) focus_->setFocus();
     }
     TKeepFocus(const TKeepFocus&) = delete;
     TKeepFocus& operator=(const TKeepFocus&) = delete;
 
 private:
-    QWidget* window_;
     QPointer<QWidget> focus_;
-    bool active_;
+    QPointer<QWidget> active_;
 };
 
 // The hourglass and the progress window at `text` and 0 of `maximum`, both gone again however the operation ends.
@@ -465,7 +466,14 @@ bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
     // A double click on a floating toolbar puts it back among the others.
     auto* bar = qobject_cast<QToolBar*>(watched);
     if (bar && event->type() == QEvent::MouseButtonDblClick && bar->isFloating()) {
+        // Docked (only adding a toolbar takes its window's flags away, and hides it with them), then moved to its
+        // place: before the next criterion toolbar that is docked.
         addToolBar(Qt::TopToolBarArea, bar);
+        bar->show();
+        const auto bars = CriterionBars();
+        const auto* next = std::find_if(std::find(bars.begin(), bars.end(), bar) + 1, bars.end(),
+                                        [](const QToolBar* b) { return !b->isFloating(); });
+        if (next != bars.end()) insertToolBar(*next, bar);
         ArrangeCriterionBars();
         return true;
     }
@@ -598,7 +606,10 @@ void TFmMain::Finish(const vg::SearchResult& result) {
     if (sound_ && !wave.isEmpty() && !quiet_) sound_->Play(wave);
     ExplainEmptySearch(result);
     progress_.HideNow();
-    if (result.outcome != vg::SearchOutcome::Failed) results_->SetFoundWith(DescribeCriteria());
+    // What the list was found with: the box's words as the operator typed them, or the criteria.
+    if (result.outcome != vg::SearchOutcome::Failed)
+        results_->SetFoundWith(boxQuery_ ? QStringLiteral("Что сказал абонент: «%1»").arg(box_->Text().trimmed())
+                                         : DescribeCriteria());
     Announce(result);
 }
 

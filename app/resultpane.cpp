@@ -45,10 +45,14 @@ void TResultPane::Publish(int count) {
     incomplete_ = false;
     ShowCount();
     model_->SetRowCount(count_);
+    view_->selectionModel()->clear(); // the rows are other records now
     sortAscending_ = true;
-    SetColumnCaption(sortColumn_, false);
-    sortColumn_ = 0;
-    SetColumnCaption(0, true);
+    // The captions change only when the marker moves: a header repainted at every keystroke costs more than the rows.
+    if (sortColumn_ != 0) {
+        SetColumnCaption(sortColumn_, false);
+        sortColumn_ = 0;
+        SetColumnCaption(0, true);
+    }
     model_->SetSortColumn(0);
     ShowSortIndicator();
     view_->SetEmptyText(QString());
@@ -86,6 +90,7 @@ void TResultPane::SelectFirstRow() {
 }
 
 void TResultPane::FocusList() {
+    view_->activateWindow(); // the key may come from a criterion toolbar floating in a window of its own
     view_->setFocus(Qt::ShortcutFocusReason);
     if (!view_->currentIndex().isValid() && model_->rowCount() > 0) SelectFirstRow();
 }

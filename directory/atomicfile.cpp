@@ -162,8 +162,11 @@ std::string Folder(const std::string& path) {
 }
 
 // The file a write to `path` lands in: links followed one by one, a relative link from its own folder. `exists`
-// tells whether it is there; then `st` is its status and it is a regular file. False with `error` otherwise.
-bool FinalTarget(const std::string& path, std::string& target, bool& exists, struct stat& st, std::string& error) {
+// tells whether it is there; then `st` is its status and it is a regular file. False with `error` otherwise, and
+// `replaced` when the name led to a regular file other than the one first seen (renamed over it meanwhile).
+bool LookUpTarget(const std::string& path, std::string& target, bool& exists, struct stat& st, std::string& error,
+                  bool& replaced) {
+    replaced = false;
     struct stat seen {};
     exists = ::stat(path.c_str(), &seen) == 0;
     if (!exists && errno != ENOENT) {
@@ -198,10 +201,21 @@ bool FinalTarget(const std::string& path, std::string& target, bool& exists, str
     // What the links lead to must be what the system found through them (a link into /proc names a file that
     // may have no path any more).
     if (!exists || !S_ISREG(st.st_mode) || st.st_dev != seen.st_dev || st.st_ino != seen.st_ino) {
+        replaced = S_ISREG(st.st_mode);
         error = "cannot tell which file " + path + " names; it is left as it is";
         return false;
     }
     return true;
+}
+
+// The same, looked up again when another writer renamed its file over `path` between the looks.
+bool FinalTarget(const std::string& path, std::string& target, bool& exists, struct stat& st, std::string& error) {
+    bool replaced = false;
+    for (int look = 0; look < 8; ++look) {
+        if (LookUpTarget(path, target, exists, st, error, replaced)) return true;
+        if (!replaced) return false;
+    }
+    return false;
 }
 
 std::mutex gOneWriteAtATime;

@@ -217,8 +217,12 @@ StreetKind StreetKindOf(std::string_view foldedStreet) {
 std::size_t FindWordStart(std::string_view folded, std::string_view word, std::size_t from) {
     if (word.empty()) return std::string_view::npos;
     for (std::size_t at = folded.find(word, from); at != std::string_view::npos; at = folded.find(word, at + 1))
-        if (at == 0 || !IsAlnum(static_cast<unsigned char>(folded[at - 1]))) return at;
+        if (BeginsWordAt(folded, at)) return at;
     return std::string_view::npos;
+}
+
+bool BeginsWordAt(std::string_view folded, std::size_t at) {
+    return at == 0 || !IsAlnum(static_cast<unsigned char>(folded[at - 1]));
 }
 
 TBoxQuery::TBoxQuery(std::string_view text) {

@@ -120,6 +120,8 @@ private:
 // Where a folded word begins a word of `folded` (a position after a character that is neither letter nor digit,
 // or 0); npos when nowhere.
 std::size_t FindWordStart(std::string_view folded, std::string_view word, std::size_t from = 0);
+// Whether a word can begin at `at` of a folded text: at its start or after a character that is no letter or digit.
+bool BeginsWordAt(std::string_view folded, std::size_t at);
 
 // Reloads the whole directory and deletes every record the box's words do not all match, as RunSearch does for
 // the criteria (the same progress, the same Finish). An empty box leaves the whole directory.

@@ -74,6 +74,25 @@ const char* Find(const char* from, const char* end, std::string_view needle) {
     return static_cast<const char*>(memmem(from, static_cast<std::size_t>(end - from), needle.data(), n));
 }
 
+// A phone's first digits, as PhoneBegins reads them: up to eight of them as a number (27 bits), how many that
+// is (4 bits) and whether more follow (the top bit).
+constexpr std::uint32_t kPhoneDigits = 8;
+std::uint32_t PhoneDigits(std::string_view phone) {
+    std::uint32_t number = 0, digits = 0, more = 0;
+    for (const char c : phone) {
+        if (c < '0' || c > '9') continue;
+        if (digits == kPhoneDigits) {
+            more = 1;
+            break;
+        }
+        number = number * 10 + static_cast<std::uint32_t>(c - '0');
+        ++digits;
+    }
+    return number | digits << 27 | more << 31;
+}
+
+constexpr std::uint32_t kTens[kPhoneDigits + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
 } // namespace
 
 // ---- TFieldColumn ----
@@ -162,6 +181,32 @@ std::vector<unsigned char> TFieldColumn::Occurrences(std::string_view criterion,
         from = code + 1 < foldedStarts_.size() ? begin + foldedStarts_[code + 1] - (atStart ? 1 : 0) : end;
     }
     return found;
+}
+
+std::size_t TFieldColumn::CodeAt(std::size_t at) const {
+    return static_cast<std::size_t>(std::upper_bound(foldedStarts_.begin(), foldedStarts_.end(), at) -
+                                    foldedStarts_.begin() - 1);
+}
+
+void TFieldColumn::WordStarts(std::string_view word, std::uint64_t bit, std::vector<std::uint64_t>& words) const {
+    if (word.empty()) return;
+    const std::string_view all(folded_);
+    const char* const begin = folded_.data();
+    const char* const end = begin + folded_.size();
+    const char* from = begin;
+    while (const char* hit = Find(from, end, word)) {
+        const auto at = static_cast<std::size_t>(hit - begin);
+        // Every text follows a line feed, which is no letter or digit: a word beginning a text begins a word.
+        if (!BeginsWordAt(all, at)) {
+            from = hit + 1;
+            continue;
+        }
+        const std::size_t code = CodeAt(at);
+        words[code] |= bit;
+        // On to the next text: one occurrence settles this one.
+        if (code + 1 >= foldedStarts_.size()) break;
+        from = begin + foldedStarts_[code + 1];
+    }
 }
 
 std::vector<unsigned char> TFieldColumn::Verdicts(const TCriterionTest& test) const {
@@ -268,6 +313,7 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
     for (std::int32_t i = count_ - 1; i >= 0 && lastShort_ < 0; --i)
         if (records.GetItem(i)->Lines().Count() < kFieldCount - 1) lastShort_ = i;
     constexpr std::size_t kColumns = kFieldCount - 1;
+    phones_.reserve(static_cast<std::size_t>(count_));
     columns_.reserve(kColumns);
     for (std::size_t c = 0; c < kColumns; ++c)
         columns_.emplace_back(count_);
@@ -279,7 +325,9 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
     for (std::int32_t first = 0; first < count_; first += kBatch) {
         const std::int32_t size = std::min(kBatch, count_ - first);
         for (std::int32_t b = 0; b < size; ++b) {
-            const TLineList lines = records.GetItem(first + b)->Lines();
+            const TString& record = *records.GetItem(first + b);
+            phones_.push_back(PhoneDigits(record.Key()));
+            const TLineList lines = record.Lines();
             for (std::size_t c = 0; c < kColumns; ++c) {
                 texts[b][c] = lines.Get(static_cast<int>(c));
                 hashes[b][c] = HashText(texts[b][c]);
@@ -356,26 +404,69 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
     std::vector<std::uint64_t> street, user, house, flat;
     if (letters) {
         street = masks(streets, [&](std::size_t c) { return query.StreetMatches(streets.Folded(c)); });
-        user = masks(users, [&](std::size_t c) { return query.UserMatches(users.Folded(c)); });
+        // A subscriber's words are looked for in all of them at once, as UserMatches looks in each.
+        user.assign(users.Distinct(), 0);
+        for (std::size_t w = 0; w < query.Words().size(); ++w) {
+            const TBoxWord& word = query.Words()[w];
+            if (word.kind != TBoxWord::Kind::Letters || word.streetKind) continue;
+            if (word.folded.find('\n') == std::string::npos) {
+                users.WordStarts(word.folded, std::uint64_t{1} << w, user);
+            } else {
+                for (std::size_t c = 0; c < user.size(); ++c)
+                    if (FindWordStart(users.Folded(c), word.folded) != std::string_view::npos)
+                        user[c] |= std::uint64_t{1} << w;
+            }
+        }
     }
     if (numbers) {
         house = masks(houses, [&](std::size_t c) { return query.HouseMatches(houses.Text(c)); });
         flat = masks(flats, [&](std::size_t c) { return query.FlatMatches(flats.Text(c)); });
     }
+    // The groups a phone can match (PhoneMatches), read from the phones' first digits; only a group of more
+    // digits than they hold, on a phone that has more, needs the phone itself.
+    struct Dialled {
+        std::uint64_t bit;
+        std::uint32_t digits, number;
+    };
+    std::vector<Dialled> dialled;
+    bool longer = false;
+    for (std::size_t g = 0; g < query.Groups().size(); ++g) {
+        const std::string& digits = query.Groups()[g].digits;
+        if (!query.Groups()[g].phone || digits.empty()) continue;
+        if (digits.size() > kPhoneDigits) {
+            longer = true;
+            continue;
+        }
+        dialled.push_back(
+            {std::uint64_t{1} << g, static_cast<std::uint32_t>(digits.size()), PhoneDigits(digits) & ((1u << 27) - 1)});
+    }
+    auto phoneMatches = [&](std::uint32_t i) {
+        const std::uint32_t phone = phones_[i];
+        if (longer && (phone >> 31) != 0) return query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
+        const std::uint32_t digits = phone >> 27 & 15, number = phone & ((1u << 27) - 1);
+        std::uint64_t bits = 0;
+        for (const Dialled& d : dialled)
+            if (d.digits <= digits && number / kTens[digits - d.digits] == d.number) bits |= d.bit;
+        return bits;
+    };
     std::vector<std::uint32_t> kept;
     const std::uint64_t allLetters = query.LetterWords();
-    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
-        if (letters && ((street[streets.CodeOf(i)] | user[users.CodeOf(i)]) & allLetters) != allLetters) continue;
-        if (numbers && !query.GroupsMatch(house[houses.CodeOf(i)], flat[flats.CodeOf(i)],
-                                          query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key())))
-            continue;
-        kept.push_back(i);
-    }
+    auto keep = [&](const auto& streetCodes, const auto& userCodes) {
+        for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
+            if (letters && ((street[streetCodes[i]] | user[userCodes[i]]) & allLetters) != allLetters) continue;
+            if (numbers) {
+                if (!query.GroupsMatch(house[houses.CodeOf(i)], flat[flats.CodeOf(i)], phoneMatches(i))) continue;
+            }
+            kept.push_back(i);
+        }
+    };
+    streets.WithCodes([&](const auto& s) { users.WithCodes([&](const auto& u) { keep(s, u); }); });
     return kept;
 }
 
 std::size_t TPreparedDirectory::MemoryBytes() const {
-    std::size_t bytes = sizeof *this + columns_.capacity() * sizeof(TFieldColumn);
+    std::size_t bytes =
+        sizeof *this + columns_.capacity() * sizeof(TFieldColumn) + phones_.capacity() * sizeof(std::uint32_t);
     for (const TFieldColumn& column : columns_)
         bytes += column.MemoryBytes();
     return bytes;

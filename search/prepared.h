@@ -56,11 +56,20 @@ public:
         return narrow_.empty() && !wide_.empty() ? wide_[record] : narrow_[record];
     }
 
-private:
+    // Calls f with the records' codes, whichever their width.
     template <class F> decltype(auto) WithCodes(F&& f) const {
         return narrow_.empty() && !wide_.empty() ? f(wide_) : f(narrow_);
     }
 
+private:
+public:
+    // Sets `bit` in words[code] for every distinct text where the folded `word` (without a line feed) begins a
+    // word (BeginsWordAt).
+    void WordStarts(std::string_view word, std::uint64_t bit, std::vector<std::uint64_t>& words) const;
+
+private:
+    // The code of the folded text the byte at `at` of folded_ belongs to.
+    std::size_t CodeAt(std::size_t at) const;
     // The texts' occurrences of a folded criterion, one verdict per text: at their start only, or anywhere.
     std::vector<unsigned char> Occurrences(std::string_view criterion, bool atStart) const;
 
@@ -114,6 +123,9 @@ private:
     std::int32_t count_;
     std::int32_t lastShort_ = -1;       // the last record with fewer lines than fields
     std::vector<TFieldColumn> columns_; // Street, House, Flat, User
+    // Per record, the phone's first digits for the box (PhoneDigits): what the box asks of a phone, without
+    // reading the record.
+    std::vector<std::uint32_t> phones_;
 };
 
 } // namespace vg

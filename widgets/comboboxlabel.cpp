@@ -5,15 +5,22 @@
 
 #include <QEvent>
 
+#include <algorithm>
+
 QFont TComboBoxLabel::DisplayFont(const QString& text) const {
+    // What the text covers: its advance, or further where the last glyph reaches past it (the closing bracket).
+    const auto covered = [&text](const QFont& font) {
+        const QFontMetrics metrics(font);
+        return std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1);
+    };
     QFont shown = font();
-    const int needed = fontMetrics().horizontalAdvance(text);
+    const int needed = covered(shown);
     const int room = TextWidth();
     if (needed <= room || needed <= 0) return shown;
     // The stretch rounds; step down until the text fits.
     for (int stretch = std::max(80, room * 100 / needed); stretch >= 80; --stretch) {
         shown.setStretch(stretch);
-        if (QFontMetrics(shown).horizontalAdvance(text) <= room) break;
+        if (covered(shown) <= room) break;
     }
     return shown;
 }
@@ -21,7 +28,8 @@ QFont TComboBoxLabel::DisplayFont(const QString& text) const {
 int TComboBoxLabel::TextWidth() const {
     QStyleOptionComboBox option;
     initStyleOption(&option);
-    return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this).width();
+    // The style draws the text a pixel in from either side of the edit field and cuts it at the field's edge.
+    return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this).width() - 2;
 }
 
 void TComboBoxLabel::paintEvent(QPaintEvent*) {

@@ -31,7 +31,7 @@ public:
     // The font the closed combo shows `text` in: its own, condensed just enough (to no less than 80 %) for a
     // long item to fit the narrow field whole rather than be cut.
     QFont DisplayFont(const QString& text) const;
-    // The width the closed combo has for its text.
+    // The width the closed combo draws its text in.
     int TextWidth() const;
 
     // Where the label goes for a combo at `combo` and a label of `label` size.

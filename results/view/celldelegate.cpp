@@ -16,21 +16,24 @@ TCellDelegate::TCellDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
 TCellDelegate::~TCellDelegate() = default;
 
-TCellDelegate::TFace& TCellDelegate::Face(const QFont& font, bool bold) const {
-    TFace& face = faces_[bold ? 1 : 0];
+TCellDelegate::TFace* TCellDelegate::Faces(const QFont& font) const {
     // The glyphs are read again only when the list's font changes.
-    if (face.fonts.empty() || face.font != font) {
-        face.font = font;
-        face.glyphs = {};
-        face.fonts.clear();
-        const QFontMetricsF metrics(font);
-        face.ascent = metrics.ascent();
-        face.height = metrics.ascent() + metrics.descent();
-        face.underline = metrics.underlinePos();
-        face.lineWidth = std::max<qreal>(1, metrics.lineWidth());
-        face.fonts.push_back(QRawFont::fromFont(font));
+    if (faces_[0].fonts.empty() || faces_[0].font != font) {
+        QFont bold = font;
+        bold.setBold(true);
+        for (TFace* face : {&faces_[0], &faces_[1]}) {
+            face->font = face == &faces_[0] ? font : bold;
+            face->glyphs = {};
+            face->fonts.clear();
+            const QFontMetricsF metrics(face->font);
+            face->ascent = metrics.ascent();
+            face->height = metrics.ascent() + metrics.descent();
+            face->underline = metrics.underlinePos();
+            face->lineWidth = std::max<qreal>(1, metrics.lineWidth());
+            face->fonts.push_back(QRawFont::fromFont(face->font));
+        }
     }
-    return face;
+    return faces_;
 }
 
 const TCellDelegate::TGlyph& TCellDelegate::Glyph(TFace& face, int character) const {
@@ -59,10 +62,17 @@ const TCellDelegate::TGlyph& TCellDelegate::Glyph(TFace& face, int character) co
 }
 
 void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    const auto* model = qobject_cast<const TResultModel*>(index.model());
+    if (index.model() != model_) {
+        model_ = index.model();
+        results_ = qobject_cast<const TResultModel*>(model_);
+    }
     TResultModel::TCell cell;
-    if (!model || !model->Cell(index, cell)) {
+    if (!results_) {
         QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    if (!results_->Cell(index, cell)) { // a row the container no longer holds, while a search refills it
+        painter->fillRect(option.rect, option.palette.brush(QPalette::Base));
         return;
     }
     const QStyleOptionViewItem& opt = option;
@@ -98,10 +108,7 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
     QStyle* style = widget ? widget->style() : QApplication::style();
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect rect = option.rect.adjusted(margin, 0, -margin, 0);
-    TFace* faces[2] = {&Face(option.font, false), nullptr};
-    QFont boldFont = option.font;
-    boldFont.setBold(true);
-    faces[1] = &Face(boldFont, true);
+    TFace* faces = Faces(option.font);
 
     // Per character its face: bold on a group start and in a matched part.
     const bool anySpans = spans && !spans->empty();
@@ -117,15 +124,15 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
     // the ellipsis, as the default delegate cuts it.
     qreal width = 0;
     for (char c : text)
-        width += Glyph(*faces[bold ? 1 : 0], static_cast<unsigned char>(c)).advance;
+        width += Glyph(faces[bold ? 1 : 0], static_cast<unsigned char>(c)).advance;
     std::size_t shown = text.size();
     bool elided = false;
-    const TGlyph& ellipsis = Glyph(*faces[bold ? 1 : 0], kEllipsis);
+    const TGlyph& ellipsis = Glyph(faces[bold ? 1 : 0], kEllipsis);
     if (anySpans || width > rect.width()) {
         width = 0;
         span = 0;
         for (std::size_t i = 0; i < text.size(); ++i)
-            width += Glyph(*faces[bold || matched(i) ? 1 : 0], static_cast<unsigned char>(text[i])).advance;
+            width += Glyph(faces[bold || matched(i) ? 1 : 0], static_cast<unsigned char>(text[i])).advance;
         if (width > rect.width()) {
             elided = true;
             const qreal room = rect.width() - ellipsis.advance;
@@ -133,7 +140,7 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
             span = 0;
             shown = 0;
             while (shown < text.size()) {
-                used += Glyph(*faces[bold || matched(shown) ? 1 : 0], static_cast<unsigned char>(text[shown])).advance;
+                used += Glyph(faces[bold || matched(shown) ? 1 : 0], static_cast<unsigned char>(text[shown])).advance;
                 if (used >= room) break;
                 ++shown;
             }
@@ -141,23 +148,19 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
     }
 
     // The glyphs, one run per font, and the underlines of the matched parts.
-    const TFace& base = *faces[bold ? 1 : 0];
+    const TFace& base = faces[bold ? 1 : 0];
     const int above = (rect.height() - qRound(base.height)) / 2; // whole pixels, so that the text stays sharp
     const qreal top = rect.top() + above;
     const qreal baseline = top + base.ascent;
-    QList<quint32> indexes;
-    QList<QPointF> positions;
     int runFont = -1;
     const TFace* runFace = nullptr;
     auto flush = [&] {
-        if (indexes.isEmpty()) return;
-        QGlyphRun run;
-        run.setRawFont(runFace->fonts[static_cast<std::size_t>(runFont)]);
-        run.setGlyphIndexes(indexes);
-        run.setPositions(positions);
-        painter->drawGlyphRun(QPointF(), run);
-        indexes.clear();
-        positions.clear();
+        if (indexes_.empty()) return;
+        run_.setRawFont(runFace->fonts[static_cast<std::size_t>(runFont)]);
+        run_.setRawData(indexes_.data(), positions_.data(), static_cast<int>(indexes_.size()));
+        painter->drawGlyphRun(QPointF(), run_);
+        indexes_.clear();
+        positions_.clear();
     };
     painter->setPen(color);
     qreal x = rect.left(), underlineFrom = -1;
@@ -167,12 +170,12 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
         const bool mark = !last && matched(i);
         if (underlineFrom >= 0 && !mark) {
             painter->fillRect(
-                QRectF(underlineFrom, baseline + faces[1]->underline, x - underlineFrom, faces[1]->lineWidth), color);
+                QRectF(underlineFrom, baseline + faces[1].underline, x - underlineFrom, faces[1].lineWidth), color);
             underlineFrom = -1;
         }
         if (last && !elided) break;
-        const TFace& face = *faces[bold || mark ? 1 : 0];
-        const TGlyph& g = last ? ellipsis : Glyph(*faces[bold || mark ? 1 : 0], static_cast<unsigned char>(text[i]));
+        const TFace& face = faces[bold || mark ? 1 : 0];
+        const TGlyph& g = last ? ellipsis : Glyph(faces[bold || mark ? 1 : 0], static_cast<unsigned char>(text[i]));
         if (mark && underlineFrom < 0) underlineFrom = x;
         if (g.font >= 0) {
             if (&face != runFace || g.font != runFont) {
@@ -180,25 +183,32 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
                 runFace = &face;
                 runFont = g.font;
             }
-            indexes.append(g.index);
-            positions.append(QPointF(x, baseline));
+            indexes_.push_back(g.index);
+            positions_.emplace_back(x, baseline);
         }
         x += g.advance;
     }
     flush();
 }
 
-void PaintGrid(const QTableView& view, const QRegion& region) {
+void PaintBesideCells(const QTableView& view, const QRegion& region) {
     const QHeaderView* rows = view.verticalHeader();
     const QHeaderView* columns = view.horizontalHeader();
-    if (rows->count() == 0 || columns->count() == 0) return;
+    QPainter painter(view.viewport());
+    if (rows->count() == 0 || columns->count() == 0) {
+        for (const QRect& area : region)
+            painter.fillRect(area, view.palette().brush(QPalette::Base));
+        return;
+    }
     QStyleOptionViewItem option;
     option.initFrom(&view);
     const QColor color =
         QColor::fromRgba(static_cast<QRgb>(view.style()->styleHint(QStyle::SH_Table_GridLineColor, &option, &view)));
-    QPainter painter(view.viewport());
     const int contentRight = columns->length() - columns->offset() - 1;
     const int contentBottom = rows->length() - rows->offset() - 1;
+    const QRegion beyond = region.subtracted(QRect(0, 0, contentRight + 1, contentBottom + 1));
+    for (const QRect& area : beyond)
+        painter.fillRect(area, view.palette().brush(QPalette::Base));
     for (QRect area : region) {
         area.setBottom(std::min(area.bottom(), contentBottom));
         area.setRight(std::min(area.right(), contentRight));

@@ -3,6 +3,7 @@
 #include "search/boxsearch.h"
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QRawFont>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -12,6 +13,8 @@
 #include <vector>
 
 namespace vg {
+
+class TResultModel;
 
 // Paints the result list's cells: the background and selection as the style paints them, the text elided on the
 // right as the default delegate elides it, and the parts of the text that the last search matched in bold and
@@ -45,17 +48,26 @@ private:
     };
     static constexpr int kEllipsis = 256;
 
-    TFace& Face(const QFont& font, bool bold) const;
+    // The regular and the bold face of the list's font.
+    TFace* Faces(const QFont& font) const;
     const TGlyph& Glyph(TFace& face, int character) const;
     void DrawText(QPainter* painter, const QStyleOptionViewItem& option, std::string_view text, bool bold,
                   const std::vector<TSpan>* spans, const QColor& color) const;
 
-    mutable TFace faces_[2]; // regular, bold
+    mutable TFace faces_[2];                            // regular, bold
+    mutable const QAbstractItemModel* model_ = nullptr; // the last model asked, and whether it is a TResultModel
+    mutable const TResultModel* results_ = nullptr;
+    // A cell's glyphs and their places, kept from cell to cell so that drawing one allocates nothing.
+    mutable std::vector<quint32> indexes_;
+    mutable std::vector<QPointF> positions_;
+    mutable QGlyphRun run_;
 };
 
-// The grid of a table view whose grid style is Qt::NoPen (so that its cells keep their room for the lines), in
-// the style's grid colour, where the view would draw it: one rectangle per line, the lines cut to the painted
-// region and to the rows there are, as the view's own lines with a pen cost many times more.
-void PaintGrid(const QTableView& view, const QRegion& region);
+// What a table view paints around its cells, for a view whose grid style is Qt::NoPen (so that its cells keep their
+// room for the lines) and whose viewport is opaque, not filled before each paint: the grid, in the style's grid
+// colour where the view would draw it, one rectangle per line (the view's own lines, drawn with a pen, cost many
+// times more), and the base colour beyond the last row and column (filling the whole viewport first, only to
+// cover it with cells, cost a tenth of a repaint).
+void PaintBesideCells(const QTableView& view, const QRegion& region);
 
 } // namespace vg

@@ -11,10 +11,20 @@ namespace vg {
 TResultModel::TResultModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void TResultModel::SetRowCount(int rows) {
-    beginResetModel();
+    rows = std::max(rows, 0);
     Forget();
-    rows_ = std::max(rows, 0);
-    endResetModel();
+    // Rows taken off or added at the end and every row asked for again: a reset would have the header rebuilt and
+    // repainted at every keystroke too, for the same columns.
+    if (rows < rows_) {
+        beginRemoveRows({}, rows, rows_ - 1);
+        rows_ = rows;
+        endRemoveRows();
+    } else if (rows > rows_) {
+        beginInsertRows({}, rows_, rows - 1);
+        rows_ = rows;
+        endInsertRows();
+    }
+    RowsReordered();
 }
 
 void TResultModel::RowsReordered() {

@@ -29,7 +29,8 @@ public:
         Forget();
     }
     const TStrContainer* Container() const { return container_; }
-    // Publishes a new row count (the refresh); the rows are asked for again.
+    // Publishes a new row count (the refresh); the rows are asked for again. The view's selection is its own to
+    // clear.
     void SetRowCount(int rows);
     // The rows changed order, not number.
     void RowsReordered();

@@ -102,6 +102,7 @@ private slots:
         for (int row = 0; row < Counter(); ++row)
             found = found || (Cell(row, 4) == user && Cell(row, 1) == street);
         QVERIFY2(found, qPrintable(Cell(0, 4)));
+        QCOMPARE(window->Results().FoundWith(), QStringLiteral("Что сказал абонент: «%1»").arg(text));
         // Typing a criterion empties the box in turn.
         Type(ui->edHouse, QStringLiteral("6"));
         QCOMPARE(Box()->text(), QString());
@@ -166,6 +167,7 @@ private slots:
         ui->mnClear->trigger();
         if (field == QStringLiteral("box")) {
             Search(Box(), text);
+            QVERIFY2(window->Results().FoundWith().contains(text), qPrintable(window->Results().FoundWith()));
         } else {
             auto* edit = window->findChild<QLineEdit*>(field);
             QVERIFY(edit);
@@ -214,13 +216,17 @@ private slots:
         QTest::keyClick(ui->ListView, Qt::Key_Down);
         QAbstractItemDelegate* ours = ui->ListView->itemDelegate();
         const QImage drawn = ui->ListView->viewport()->grab().toImage();
-        // The view's own grid as well, under the one drawn for it.
+        // The view's own grid and background as well, under those drawn for it.
         QStyledItemDelegate plain;
         ui->ListView->setItemDelegate(&plain);
         ui->ListView->setGridStyle(Qt::SolidLine);
+        ui->ListView->viewport()->setAutoFillBackground(true);
+        ui->ListView->viewport()->setAttribute(Qt::WA_OpaquePaintEvent, false);
         const QImage expected = ui->ListView->viewport()->grab().toImage();
         ui->ListView->setItemDelegate(ours);
         ui->ListView->setGridStyle(Qt::NoPen);
+        ui->ListView->viewport()->setAutoFillBackground(false);
+        ui->ListView->viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
         if (drawn != expected) {
             drawn.save(QDir::temp().filePath(QStringLiteral("hilite-drawn.png")));
             expected.save(QDir::temp().filePath(QStringLiteral("hilite-expected.png")));

@@ -112,10 +112,13 @@ TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
     const auto shared = std::make_shared<vg::TStrContainer>();
     vg::TStrContainer& whole = *shared;
-    vg::test::Fill(whole, vg::test::BuiltinRecords(13, 3000));
+    std::vector<vg::DirectoryRecord> records = vg::test::BuiltinRecords(13, 3000);
+    for (std::size_t i = 0; i < records.size(); i += 7) // phones of more digits than the prepared ones hold
+        records[i].phone = "8-800-" + records[i].phone;
+    vg::test::Fill(whole, records);
     const vg::TPreparedDirectory prepared(shared);
-    const std::string extras[] = {W("улица"), W("пр."), W("переулок"), W("шоссе"), W("д."), W("кв."),
-                                  "8",        "21-39",  W("н."),       "\"",       "8/1",   W("12А")};
+    const std::string extras[] = {W("улица"), W("пр."), W("переулок"), W("шоссе"), W("д."),  W("кв."), "8",
+                                  "21-39",    W("н."),  "\"",          "8/1",      W("12А"), "8 800",  "8-800-2"};
     for (int round = 0; round < 600; ++round) {
         std::string text;
         for (std::size_t n = 1 + pick(3); n > 0; --n) {
