@@ -426,7 +426,9 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
     // digits than they hold, on a phone that has more, needs the phone itself.
     struct Dialled {
         std::uint64_t bit;
-        std::uint32_t digits, number;
+        std::uint32_t digits;
+        // Per count of digits held, the numbers that begin with the group's: from[c] <= number < to[c].
+        std::uint32_t from[kPhoneDigits + 1], to[kPhoneDigits + 1];
     };
     std::vector<Dialled> dialled;
     bool longer = false;
@@ -437,25 +439,64 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
             longer = true;
             continue;
         }
-        dialled.push_back(
-            {std::uint64_t{1} << g, static_cast<std::uint32_t>(digits.size()), PhoneDigits(digits) & ((1u << 27) - 1)});
+        Dialled d{std::uint64_t{1} << g, static_cast<std::uint32_t>(digits.size()), {}, {}};
+        const std::uint32_t number = PhoneDigits(digits) & ((1u << 27) - 1);
+        for (std::uint32_t held = d.digits; held <= kPhoneDigits; ++held) {
+            d.from[held] = number * kTens[held - d.digits];
+            d.to[held] = (number + 1) * kTens[held - d.digits];
+        }
+        dialled.push_back(d);
     }
+    std::uint64_t phoneGroups = 0;
+    for (std::size_t g = 0; g < query.Groups().size(); ++g)
+        if (query.Groups()[g].phone && !query.Groups()[g].digits.empty()) phoneGroups |= std::uint64_t{1} << g;
+    const auto matches = [](const std::vector<std::uint64_t>& masks) {
+        return std::any_of(masks.begin(), masks.end(), [](std::uint64_t m) { return m != 0; });
+    };
+    const bool addresses = matches(house) || matches(flat);
     auto phoneMatches = [&](std::uint32_t i) {
         const std::uint32_t phone = phones_[i];
         if (longer && (phone >> 31) != 0) return query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
         const std::uint32_t digits = phone >> 27 & 15, number = phone & ((1u << 27) - 1);
         std::uint64_t bits = 0;
         for (const Dialled& d : dialled)
-            if (d.digits <= digits && number / kTens[digits - d.digits] == d.number) bits |= d.bit;
+            if (d.digits <= digits && number >= d.from[digits] && number < d.to[digits]) bits |= d.bit;
         return bits;
     };
-    std::vector<std::uint32_t> kept;
     const std::uint64_t allLetters = query.LetterWords();
+    // Which subscribers match a word at all, a bit each: small enough to stay in the cache while the records'
+    // codes stream past, so that only those few are looked up in full.
+    std::vector<std::uint64_t> anyUser((user.size() + 63) / 64, 0);
+    for (std::size_t c = 0; c < user.size(); ++c)
+        if (user[c] != 0) anyUser[c / 64] |= std::uint64_t{1} << (c % 64);
+    std::vector<std::uint32_t> kept;
+    if (!letters && !addresses && !longer && dialled.size() == 1 && !query.GroupsMatch(0, 0, 0)) {
+        // A dictated number alone: the records whose phone begins with it, if that is all the box asks.
+        if (!query.GroupsMatch(0, 0, dialled[0].bit)) return kept;
+        const Dialled& d = dialled[0];
+        for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
+            const std::uint32_t phone = phones_[i], digits = phone >> 27 & 15, number = phone & ((1u << 27) - 1);
+            if (digits >= d.digits && number >= d.from[digits] && number < d.to[digits]) kept.push_back(i);
+        }
+        return kept;
+    }
     auto keep = [&](const auto& streetCodes, const auto& userCodes) {
         for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
-            if (letters && ((street[streetCodes[i]] | user[userCodes[i]]) & allLetters) != allLetters) continue;
+            if (letters) {
+                const std::uint64_t s = street[streetCodes[i]];
+                if ((s & allLetters) != allLetters) {
+                    const std::uint32_t u = userCodes[i];
+                    if ((anyUser[u / 64] >> (u % 64) & 1) == 0 || ((s | user[u]) & allLetters) != allLetters) continue;
+                }
+            }
             if (numbers) {
-                if (!query.GroupsMatch(house[houses.CodeOf(i)], flat[flats.CodeOf(i)], phoneMatches(i))) continue;
+                // A record's house and flat are looked up only when some house or flat matches, its phone only when
+                // they leave something the phone can still make up.
+                const std::uint64_t h = addresses ? house[houses.CodeOf(i)] : 0;
+                const std::uint64_t f = addresses ? flat[flats.CodeOf(i)] : 0;
+                if (!query.GroupsMatch(h, f, 0) &&
+                    (!query.GroupsMatch(h, f, phoneGroups) || !query.GroupsMatch(h, f, phoneMatches(i))))
+                    continue;
             }
             kept.push_back(i);
         }

@@ -48,6 +48,9 @@ public:
     static constexpr int kSpansRole = Qt::UserRole + 1;
     // Everything the delegate paints a cell with, read at once.
     struct TCell {
+        TCell() = default;
+        TCell(const TCell&) = delete; // `text` may point into `phone`
+        TCell& operator=(const TCell&) = delete;
         std::string_view text; // Windows-1251, as shown
         std::string phone;     // the formatted number the phone's text shows
         bool groupStart = false;
