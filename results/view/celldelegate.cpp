@@ -149,7 +149,8 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
 
     // The glyphs, one run per font, and the underlines of the matched parts.
     const TFace& base = faces[bold ? 1 : 0];
-    const qreal top = rect.top() + (rect.height() - static_cast<int>(base.height + 0.5)) / 2;
+    const int above = (rect.height() - qRound(base.height)) / 2; // whole pixels, so that the text stays sharp
+    const qreal top = rect.top() + above;
     const qreal baseline = top + base.ascent;
     int runFont = -1;
     const TFace* runFace = nullptr;

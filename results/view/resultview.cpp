@@ -162,6 +162,7 @@ void TResultView::currentChanged(const QModelIndex& current, const QModelIndex& 
     if (hasFocus())
         QTableView::currentChanged(current, previous);
     else
+        // NOLINTNEXTLINE(bugprone-parent-virtual-call): skipping the table's own handler is the point here.
         QAbstractItemView::currentChanged(current, previous);
 }
 
