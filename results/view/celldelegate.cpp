@@ -155,7 +155,7 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
     int runFont = -1;
     const TFace* runFace = nullptr;
     auto flush = [&] {
-        if (indexes_.empty()) return;
+        if (indexes_.empty() || runFace == nullptr) return; // a glyph is gathered only once its face is set
         run_.setRawFont(runFace->fonts[static_cast<std::size_t>(runFont)]);
         run_.setRawData(indexes_.data(), positions_.data(), static_cast<int>(indexes_.size()));
         painter->drawGlyphRun(QPointF(), run_);
