@@ -301,6 +301,7 @@ void TFmMain::SwitchListAndCriteria() {
 
 void TFmMain::RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight) {
     strip_->HideExplanation();
+    clearedMarks_.reset();
     results_->Model()->SetHighlight(std::move(highlight));
     results_->Publish(database_.Directory().Count());
     results_->SetFoundWith(QStringLiteral("Весь справочник"));
@@ -416,9 +417,11 @@ void TFmMain::DoClearFilter() {
     criteria_->Clear();
     box_->Put({});
     putting_ = false;
+    std::shared_ptr<const vg::IMatchSpans> marks = results_->Model()->SharedHighlight();
     results_->Model()->SetHighlight(nullptr); // the list stays, but no longer answers what is typed
     CriteriaEdited();
     if (!before.Empty()) cleared_ = before;
+    clearedMarks_ = std::move(marks);
 }
 
 TSearchState TFmMain::State() const {
@@ -490,7 +493,9 @@ bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
         }
         if (cleared_ && press->matches(QKeySequence::Undo)) {
             const TSearchState back = *cleared_;
+            std::shared_ptr<const vg::IMatchSpans> marks = std::move(clearedMarks_);
             PutState(back);
+            results_->Model()->SetHighlight(std::move(marks)); // none when the list changed since
             FocusWhereTyped(back);
             return true;
         }

@@ -160,8 +160,9 @@ private:
     std::unique_ptr<TSearchRecall> recall_;
     // The box's words the last search ran with; none after a criteria search.
     std::optional<vg::TBoxQuery> boxQuery_;
-    // What F8 cleared, until anything else is typed.
+    // What F8 cleared, until anything else is typed, and the list's marks it took away, until the list changes.
     std::optional<TSearchState> cleared_;
+    std::shared_ptr<const vg::IMatchSpans> clearedMarks_;
     bool putting_ = false; // the fields are being filled by the window, not typed
     std::unique_ptr<TResultPane> results_;
     std::unique_ptr<TNotFoundStrip> strip_;

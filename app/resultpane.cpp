@@ -167,7 +167,7 @@ void TResultPane::PlaceEdition() {
     int width = 0;
     if (!edition.isEmpty()) {
         const int foundNeeds =
-            found.isEmpty() ? 0 : std::min(foundWith_->fontMetrics().horizontalAdvance(found) + kGap, room / 2);
+            found.isEmpty() ? 0 : std::min(foundWith_->fontMetrics().horizontalAdvance(found) + kGap + 2, room / 2);
         width = std::min(edition_->fontMetrics().horizontalAdvance(edition) + 2, std::max(0, room - foundNeeds));
     }
     edition_->setGeometry(left, edition_->y(), width, edition_->sizeHint().height());

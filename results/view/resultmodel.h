@@ -42,6 +42,7 @@ public:
     // What the last search matched, asked only for the rows painted; none (null) after a clear.
     void SetHighlight(std::shared_ptr<const IMatchSpans> highlight);
     const IMatchSpans* Highlight() const { return highlight_.get(); }
+    std::shared_ptr<const IMatchSpans> SharedHighlight() const { return highlight_; }
 
     // A cell's matched parts on its text as shown (the phone with its dashes): QList<TSpan>, sorted and
     // disjoint; no value when nothing is highlighted.

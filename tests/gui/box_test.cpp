@@ -190,6 +190,8 @@ private slots:
         QCOMPARE(Counter(), listed);
         QVERIFY(!window->Model()->index(0, 0).data(vg::TResultModel::kSpansRole).isValid());
         QVERIFY(ui->ListView->viewport()->grab().toImage() != marked);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier); // Ctrl+Z brings them back
+        QVERIFY(window->Model()->index(0, 0).data(vg::TResultModel::kSpansRole).isValid());
     }
 
     // Unmatched cells are painted pixel for pixel as the default delegate paints them: backgrounds, the bold
