@@ -195,6 +195,19 @@ private slots:
         QCOMPARE(ui->ListView->currentIndex().row(), 1);
     }
 
+    void typeAheadKeepsTheRowsBelowTheFoundOneInSight() {
+        ui->ListView->setFocus();
+        for (const QString& text : {QStringLiteral("5"), QStringLiteral("4")}) { // far down, then back up
+            ui->ListView->scrollToTop();
+            QTest::qWait(QApplication::keyboardInputInterval() + 50); // a new text, not a continued one
+            Type(ui->ListView, text);
+            const int row = ui->ListView->currentIndex().row(), height = ui->ListView->rowHeight(row);
+            QVERIFY(window->Model()->data(window->Model()->index(row, 0), Qt::DisplayRole).toString().startsWith(text));
+            QVERIFY(ui->ListView->rowViewportPosition(row) > 0);
+            QVERIFY(ui->ListView->rowViewportPosition(row) + 4 * height <= ui->ListView->viewport()->height());
+        }
+    }
+
     void anEmptyListSaysNothingWasFound() {
         Key(Qt::Key_5, Qt::ControlModifier);
         TypeHere(QStringLiteral("ЯЯЯЯЯЯЯ"));
@@ -360,6 +373,14 @@ private slots:
         QTRY_COMPARE(again->size(), QSize(700, 450));
         QCOMPARE(again->Form()->ListView->horizontalHeader()->sectionSize(1), 150);
         QVERIFY(!again->Form()->TBToolbar1->isMovable());
+        // Unlocked from the toolbars' menu, they move, and stay so for the next start.
+        for (QAction* lock : window->findChildren<QAction*>())
+            if (lock->text() == QStringLiteral("Закрепить панели")) lock->setChecked(false);
+        QVERIFY(ui->TBToolbar1->isMovable());
+        TProgram unlocked(nullptr);
+        QVERIFY(vg::test::StartShown(unlocked)->Form()->TBToolbar1->isMovable());
+        for (QAction* lock : window->findChildren<QAction*>())
+            if (lock->text() == QStringLiteral("Закрепить панели")) lock->setChecked(true);
         ui->ListView->SetDesignWidths({100, 275, 100, 100, 335});
         window->resize(866, 520);
     }
