@@ -64,7 +64,8 @@ void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uin
         else
             master_->Load(directory_, report);
         // Prepared once the directory is whole: part of the load at start-up, and never again.
-        if (!prepared_ && master_->Whole()) prepared_ = std::make_unique<vg::TPreparedDirectory>(master_->WholeShared());
+        if (!prepared_ && master_->Whole())
+            prepared_ = std::make_unique<vg::TPreparedDirectory>(master_->WholeShared());
     } catch (...) {
         // An always-on-top window must not stay over the desktop after a failed load.
         if (!Quiet && progress) progress->HideNow();
