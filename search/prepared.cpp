@@ -81,9 +81,9 @@ constexpr std::uint32_t kPhoneDigits = 8;
 constexpr std::uint32_t kTens[kPhoneDigits + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 constexpr std::uint32_t kPhoneNumber = (1u << 27) - 1;
 // The box tests only the records a word of letters matches while they are at most one in kFewRecords of the
-// directory; gathers them by sorting while at most one in kSortedRecords; fetches the records' codes kAhead
-// records ahead of the one it tests.
-constexpr std::uint64_t kFewRecords = 8, kSortedRecords = 4096;
+// directory; gathers them by sorting while they are at most kSortedRecords or one in kSortedShare; fetches the
+// records' codes kAhead records ahead of the one it tests.
+constexpr std::uint64_t kFewRecords = 8, kSortedRecords = 64, kSortedShare = 2048;
 constexpr std::size_t kAhead = 16;
 std::uint32_t PhoneDigits(std::string_view phone) {
     std::uint32_t number = 0, digits = 0, more = 0;
@@ -440,7 +440,7 @@ std::vector<std::uint32_t> TPreparedDirectory::Holding(const std::vector<std::ui
         for (std::uint32_t u : userCodes)
             userRecords_.ForEach(u, f);
     };
-    if (atMost * kSortedRecords <= static_cast<std::uint64_t>(count_)) {
+    if (atMost <= std::max(kSortedRecords, static_cast<std::uint64_t>(count_) / kSortedShare)) {
         // A few: sorted, and a record holding both a street and a subscriber the word matches kept once.
         each([&](std::uint32_t i) { out.push_back(i); });
         std::sort(out.begin(), out.end());
