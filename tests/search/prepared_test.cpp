@@ -42,7 +42,7 @@ std::string Criterion(std::mt19937& rng, const vg::TStrContainer& whole) {
     std::string text(field == 0 ? r.Key() : r.Lines().Get(field - 1));
     if (!text.empty()) {
         const int from = pick(static_cast<int>(text.size()));
-        text = text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(1 + pick(6)));
+        text = text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(pick(6)) + 1);
     }
     for (char& c : text)
         if (pick(3) == 0) c = static_cast<char>(vg::cp1251::Lower(static_cast<unsigned char>(c)));
