@@ -610,9 +610,10 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
     };
     // A record's house and flat are looked up only when some house or flat matches, its phone only when they
     // leave something the phone can still make up.
-    auto groupsMatch = [&](std::uint32_t i) {
-        const std::uint64_t h = addresses ? house[houses.CodeOf(i)] : 0;
-        const std::uint64_t f = addresses ? flat[flats.CodeOf(i)] : 0;
+    const TFieldColumn::TCodes houseOf = houses.Codes(), flatOf = flats.Codes();
+    auto groupsMatch = [&, houseOf, flatOf](std::uint32_t i) {
+        const std::uint64_t h = addresses ? house[houseOf[i]] : 0;
+        const std::uint64_t f = addresses ? flat[flatOf[i]] : 0;
         return query.GroupsMatch(h, f, 0) ||
                (query.GroupsMatch(h, f, phoneGroups) && query.GroupsMatch(h, f, phoneMatches(i)));
     };
@@ -666,8 +667,8 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
                             __builtin_prefetch(&userOf[ahead]);
                         }
                         if (addresses) {
-                            houses.PrefetchCode(ahead);
-                            flats.PrefetchCode(ahead);
+                            houseOf.Prefetch(ahead);
+                            flatOf.Prefetch(ahead);
                         }
                         if (phoneGroups != 0) __builtin_prefetch(&phones_[ahead]);
                     }

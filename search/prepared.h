@@ -52,14 +52,20 @@ public:
     }
     // The records the column holds.
     std::size_t CodeCount() const { return narrow_.size() + wide_.size(); }
-    std::uint32_t CodeOf(std::uint32_t record) const {
-        return narrow_.empty() && !wide_.empty() ? wide_[record] : narrow_[record];
-    }
-    void PrefetchCode(std::uint32_t record) const {
-        if (narrow_.empty() && !wide_.empty())
-            __builtin_prefetch(&wide_[record]);
-        else
-            __builtin_prefetch(&narrow_[record]);
+    // The records' codes, whichever their width, for a loop to hold in registers.
+    struct TCodes {
+        const std::uint16_t* narrow;
+        const std::uint32_t* wide;
+        std::uint32_t operator[](std::uint32_t record) const { return narrow ? narrow[record] : wide[record]; }
+        void Prefetch(std::uint32_t record) const {
+            if (narrow)
+                __builtin_prefetch(narrow + record);
+            else
+                __builtin_prefetch(wide + record);
+        }
+    };
+    TCodes Codes() const {
+        return narrow_.empty() && !wide_.empty() ? TCodes{nullptr, wide_.data()} : TCodes{narrow_.data(), nullptr};
     }
 
     // Calls f with the records' codes, whichever their width.
