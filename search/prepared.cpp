@@ -97,43 +97,64 @@ constexpr std::uint32_t kTens[kPhoneDigits + 1] = {1, 10, 100, 1000, 10000, 1000
 
 // ---- TFieldColumn ----
 
-TFieldColumn::TFieldColumn(std::int32_t count) : slots_(256, 0) {
+TFieldColumn::TFieldColumn(std::int32_t count) : slots_(256) {
     narrow_.reserve(static_cast<std::size_t>(count));
 }
 
 void TFieldColumn::Rehash() {
-    // Open addressing: a slot holds a distinct text's number plus one, and the upper half of its hash so that a
-    // probe compares texts only when the hashes agree.
-    std::vector<std::uint64_t> grown(slots_.size() * 2, 0);
+    std::vector<TSlot> grown(slots_.size() * 2);
     const std::size_t mask = grown.size() - 1;
-    for (std::uint64_t slot : slots_) {
-        if (slot == 0) continue;
-        std::size_t at = static_cast<std::size_t>(HashText(Text((slot & 0xFFFFFFFFu) - 1))) & mask;
-        while (grown[at] != 0)
+    for (const TSlot& slot : slots_) {
+        if (slot.code == 0) continue;
+        const std::uint64_t hash = HashText(std::string_view(texts_.data() + slot.begin, slot.size));
+        std::size_t at = static_cast<std::size_t>(hash) & mask;
+        while (grown[at].code != 0)
             at = (at + 1) & mask;
         grown[at] = slot;
     }
     slots_.swap(grown);
 }
 
+namespace {
+
+// Whether the n bytes at a and b are the same: a few word compares for the short texts of a directory.
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+    auto load = [](const char* p, auto word) {
+        std::memcpy(&word, p, sizeof word);
+        return word;
+    };
+    if (n >= 8) {
+        for (std::size_t k = 0; k + 8 < n; k += 8)
+            if (load(a + k, std::uint64_t{}) != load(b + k, std::uint64_t{})) return false;
+        return load(a + n - 8, std::uint64_t{}) == load(b + n - 8, std::uint64_t{});
+    }
+    if (n >= 4)
+        return load(a, std::uint32_t{}) == load(b, std::uint32_t{}) &&
+               load(a + n - 4, std::uint32_t{}) == load(b + n - 4, std::uint32_t{});
+    return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
+}
+
+} // namespace
+
 void TFieldColumn::Add(std::string_view text, std::uint64_t hash) {
     const std::size_t mask = slots_.size() - 1;
-    const std::uint64_t tag = hash & ~std::uint64_t{0xFFFFFFFFu};
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
     std::size_t at = static_cast<std::size_t>(hash) & mask;
     std::uint32_t code = 0;
     for (;; at = (at + 1) & mask) {
-        const std::uint64_t slot = slots_[at];
-        if (slot == 0) {
+        TSlot& slot = slots_[at];
+        if (slot.code == 0) {
             code = static_cast<std::uint32_t>(ends_.size());
+            slot = {tag, code + 1, static_cast<std::uint32_t>(texts_.size()), static_cast<std::uint32_t>(text.size())};
             texts_.append(text);
             ends_.push_back(static_cast<std::uint32_t>(texts_.size()));
             counts_.push_back(0);
-            slots_[at] = tag | (code + 1);
             if (ends_.size() * 2 > slots_.size()) Rehash();
             break;
         }
-        if ((slot & ~std::uint64_t{0xFFFFFFFFu}) == tag && Text((slot & 0xFFFFFFFFu) - 1) == text) {
-            code = static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1);
+        if (slot.tag == tag && slot.size == text.size() &&
+            SameBytes(texts_.data() + slot.begin, text.data(), text.size())) {
+            code = slot.code - 1;
             break;
         }
     }
@@ -150,7 +171,7 @@ void TFieldColumn::Add(std::string_view text, std::uint64_t hash) {
 }
 
 void TFieldColumn::Finish(Field field) {
-    std::vector<std::uint64_t>().swap(slots_);
+    std::vector<TSlot>().swap(slots_);
     texts_.shrink_to_fit();
     ends_.shrink_to_fit();
     counts_.shrink_to_fit();
@@ -334,6 +355,9 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
                 columns_[c].Prefetch(hashes[b][c]);
             }
         }
+        for (std::int32_t b = 0; b < size; ++b)
+            for (std::size_t c = 0; c < kColumns; ++c)
+                columns_[c].PrefetchText(hashes[b][c]);
         for (std::int32_t b = 0; b < size; ++b)
             for (std::size_t c = 0; c < kColumns; ++c)
                 columns_[c].Add(texts[b][c], hashes[b][c]);
