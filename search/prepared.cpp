@@ -102,12 +102,12 @@ TFieldColumn::TFieldColumn(std::int32_t count) : slots_(256) {
 }
 
 void TFieldColumn::Rehash() {
+    // A slot's place comes from its tag alone, so that the texts are neither read nor hashed again.
     std::vector<TSlot> grown(slots_.size() * 2);
     const std::size_t mask = grown.size() - 1;
     for (const TSlot& slot : slots_) {
         if (slot.code == 0) continue;
-        const std::uint64_t hash = HashText(std::string_view(texts_.data() + slot.begin, slot.size));
-        std::size_t at = static_cast<std::size_t>(hash) & mask;
+        std::size_t at = slot.tag & mask;
         while (grown[at].code != 0)
             at = (at + 1) & mask;
         grown[at] = slot;
@@ -139,7 +139,7 @@ bool SameBytes(const char* a, const char* b, std::size_t n) {
 void TFieldColumn::Add(std::string_view text, std::uint64_t hash) {
     const std::size_t mask = slots_.size() - 1;
     const auto tag = static_cast<std::uint32_t>(hash >> 32);
-    std::size_t at = static_cast<std::size_t>(hash) & mask;
+    std::size_t at = tag & mask;
     std::uint32_t code = 0;
     for (;; at = (at + 1) & mask) {
         TSlot& slot = slots_[at];
@@ -338,29 +338,44 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
     columns_.reserve(kColumns);
     for (std::size_t c = 0; c < kColumns; ++c)
         columns_.emplace_back(count_);
-    // One pass over the records, a batch at a time: the batch's slots in every column are fetched from memory
-    // together, not one by one.
-    constexpr std::int32_t kBatch = 32;
-    std::string_view texts[kBatch][kColumns];
-    std::uint64_t hashes[kBatch][kColumns];
-    for (std::int32_t first = 0; first < count_; first += kBatch) {
-        const std::int32_t size = std::min(kBatch, count_ - first);
-        for (std::int32_t b = 0; b < size; ++b) {
-            const TString& record = *records.GetItem(first + b);
-            phones_.push_back(PhoneDigits(record.Key()));
-            const TLineList lines = record.Lines();
-            for (std::size_t c = 0; c < kColumns; ++c) {
-                texts[b][c] = lines.Get(static_cast<int>(c));
-                hashes[b][c] = HashText(texts[b][c]);
-                columns_[c].Prefetch(hashes[b][c]);
+    // One pass over the records, a batch at a time and three batches in flight: one batch's texts are hashed and
+    // their slots fetched, while the texts the slots of the batch before point to are fetched, while the batch
+    // before that one is added, its memory all fetched by then.
+    static constexpr std::int32_t kBatch = 32;
+    static constexpr std::int32_t kInFlight = 3;
+    std::string_view texts[kInFlight][kBatch][kColumns];
+    std::uint64_t hashes[kInFlight][kBatch][kColumns];
+    const std::int32_t batches = (count_ + kBatch - 1) / kBatch;
+    auto sizeOf = [this](std::int32_t batch) { return std::min(kBatch, count_ - batch * kBatch); };
+    for (std::int32_t batch = 0; batch < batches + kInFlight - 1; ++batch) {
+        if (batch < batches) {
+            const std::int32_t first = batch * kBatch, size = sizeOf(batch);
+            auto& text = texts[batch % kInFlight];
+            auto& hash = hashes[batch % kInFlight];
+            for (std::int32_t b = 0; b < size; ++b) {
+                const TString& record = *records.GetItem(first + b);
+                phones_.push_back(PhoneDigits(record.Key()));
+                const TLineList lines = record.Lines();
+                for (std::size_t c = 0; c < kColumns; ++c) {
+                    text[b][c] = lines.Get(static_cast<int>(c));
+                    hash[b][c] = HashText(text[b][c]);
+                    columns_[c].Prefetch(hash[b][c]);
+                }
             }
         }
-        for (std::int32_t b = 0; b < size; ++b)
-            for (std::size_t c = 0; c < kColumns; ++c)
-                columns_[c].PrefetchText(hashes[b][c]);
-        for (std::int32_t b = 0; b < size; ++b)
-            for (std::size_t c = 0; c < kColumns; ++c)
-                columns_[c].Add(texts[b][c], hashes[b][c]);
+        if (const std::int32_t before = batch - 1; before >= 0 && before < batches) {
+            const auto& hash = hashes[before % kInFlight];
+            for (std::int32_t b = 0; b < sizeOf(before); ++b)
+                for (std::size_t c = 0; c < kColumns; ++c)
+                    columns_[c].PrefetchText(hash[b][c]);
+        }
+        if (const std::int32_t added = batch - 2; added >= 0) {
+            const auto& text = texts[added % kInFlight];
+            const auto& hash = hashes[added % kInFlight];
+            for (std::int32_t b = 0; b < sizeOf(added); ++b)
+                for (std::size_t c = 0; c < kColumns; ++c)
+                    columns_[c].Add(text[b][c], hash[b][c]);
+        }
     }
     for (std::size_t c = 0; c < kColumns; ++c)
         columns_[c].Finish(static_cast<Field>(c + 1));

@@ -26,10 +26,10 @@ public:
     // The next record's text and its HashText; Prefetch with the hash first, then PrefetchText, each as early as
     // possible (a batch of records at a time); Finish after the last record.
     void Add(std::string_view text, std::uint64_t hash);
-    void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
+    void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[(hash >> 32) & (slots_.size() - 1)]); }
     // Fetches the text the hash most likely finds and its count, once its slot has been fetched.
     void PrefetchText(std::uint64_t hash) const {
-        const TSlot& slot = slots_[hash & (slots_.size() - 1)];
+        const TSlot& slot = slots_[(hash >> 32) & (slots_.size() - 1)];
         if (slot.code == 0) return;
         __builtin_prefetch(texts_.data() + slot.begin);
         __builtin_prefetch(counts_.data() + (slot.code - 1));
@@ -88,8 +88,8 @@ private:
     std::vector<std::uint32_t> wide_;
     std::vector<std::uint32_t> counts_; // per distinct text, the records that hold it
     // While records are added: the distinct texts by their hash, open addressing. A slot holds the upper half of
-    // the text's hash, so that a probe compares texts only when the hashes agree, its number plus one (0: the
-    // slot is free) and where it lies in texts_, so that the comparison reads the text alone.
+    // the text's hash, which also places it, so that a probe compares texts only when those agree, its number
+    // plus one (0: the slot is free) and where it lies in texts_, so that the comparison reads the text alone.
     struct TSlot {
         std::uint32_t tag = 0;
         std::uint32_t code = 0;
