@@ -315,7 +315,7 @@ void TRecordPtr::reset() {
 }
 
 void* TRecordStore::Allocate(std::size_t expected) {
-    if (block_ < blocks_.size() && used_ == blocks_[block_].slots) {
+    if (block_ < blocks_.size() && used_ == blocks_[block_].size) {
         ++block_;
         used_ = 0;
     }

@@ -219,7 +219,7 @@ private:
     static std::size_t SlotsIn(std::size_t block) { return std::size_t{64} << std::min<std::size_t>(block, 10); }
     struct TBlock {
         TBigMemory memory;
-        std::size_t slots;
+        std::size_t size; // slots
     };
     std::vector<TBlock> blocks_;
     std::size_t block_ = 0;
