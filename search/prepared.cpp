@@ -44,7 +44,7 @@ std::uint64_t HashText(std::string_view text) {
             n == 0 ? 0 : load(0, std::uint8_t{}) | load(n / 2, std::uint8_t{}) << 8 | load(n - 1, std::uint8_t{}) << 16;
     }
     h ^= tail;
-    // Every bit of the text reaches the low bits, which pick the slot.
+    // Every bit of the text reaches the upper half, which places the slot.
     h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDULL;
     h = (h ^ (h >> 33)) * 0xC4CEB9FE1A85EC53ULL;
     return h ^ (h >> 33);
