@@ -125,7 +125,9 @@ TEST(Stream, InPlaceLeftIsWhatReadInPlaceCanStillHandOut) {
         vg::TStream& source = row.inflating ? static_cast<vg::TStream&>(zlib) : plain;
         vg::TLimitedStream limited(source, row.limit, "The data");
         vg::TStream& s = row.limited ? static_cast<vg::TStream&>(limited) : source;
-        if (row.before > 0) ASSERT_EQ(s.ReadInPlace(row.before).size(), row.before);
+        if (row.before > 0) {
+            ASSERT_EQ(s.ReadInPlace(row.before).size(), row.before);
+        }
         const std::size_t left = s.InPlaceLeft();
         const auto end = row.limited ? std::min(bytes.size(), static_cast<std::size_t>(row.limit)) : bytes.size();
         EXPECT_EQ(left, row.inflating ? 0 : end - row.before);
