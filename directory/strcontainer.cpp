@@ -323,8 +323,8 @@ void* TRecordStore::Allocate(std::size_t expected) {
     }
     // Uninitialised: every slot is constructed before it is used.
     if (block_ == blocks_.size()) {
-        const std::size_t slots = expected == 0 ? SlotsIn(block_) : std::clamp(expected, SlotsIn(0), kMostSlots);
-        blocks_.push_back({AllocateBig(kSlot * slots), slots});
+        const std::size_t room = expected == 0 ? SlotsIn(block_) : std::clamp(expected, SlotsIn(0), kMostSlots);
+        blocks_.push_back({std::unique_ptr<unsigned char[]>(new unsigned char[kSlot * room]), room});
     }
     return blocks_[block_].memory.get() + kSlot * used_++;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "bigmemory.h"
 #include "progress.h"
 #include "stream.h"
 
@@ -213,12 +212,12 @@ public:
 
 private:
     static constexpr std::size_t kSlot = (sizeof(TString) + alignof(TString) - 1) / alignof(TString) * alignof(TString);
-    // Without a count, blocks grow from 64 slots to 65,536 (5.6 MiB, in huge pages where the system has them),
-    // so that a small directory stays small and a large one takes few page faults.
+    // Without a count, blocks grow from 64 slots to 65,536 (5.6 MiB), so that a small directory stays small and a
+    // large one takes few allocations.
     static constexpr std::size_t kMostSlots = std::size_t{64} << 10;
     static std::size_t SlotsIn(std::size_t block) { return std::size_t{64} << std::min<std::size_t>(block, 10); }
     struct TBlock {
-        TBigMemory memory;
+        std::unique_ptr<unsigned char[]> memory;
         std::size_t size; // slots
     };
     std::vector<TBlock> blocks_;
