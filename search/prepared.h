@@ -61,8 +61,6 @@ public:
         return narrow_.empty() && !wide_.empty() ? f(wide_) : f(narrow_);
     }
 
-private:
-public:
     // Sets `bit` in words[code] for every distinct text where the folded `word` (without a line feed) begins a
     // word (BeginsWordAt).
     void WordStarts(std::string_view word, std::uint64_t bit, std::vector<std::uint64_t>& words) const;
@@ -109,6 +107,8 @@ public:
 
     std::int32_t Count() const { return count_; }
     const TStrContainer& Whole() const { return *whole_; }
+    // The street's, house's, flat's or subscriber's column (not the phone's).
+    const TFieldColumn& Column(Field field) const { return columns_.at(Index(field) - 1); }
     // The records the walk from the last record to the first keeps, and where it stops.
     TSelection Select(const TRecordFilter& filter) const;
     // The records every word of the box matches, in the directory's order, as TBoxQuery's test on each record

@@ -2,6 +2,7 @@
 #include "directory/cp1251.h"
 #include "directory/loader.h"
 #include "resources/builtin_directory.h"
+#include "search/prepared.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
 #include "search/textvariants.h"
@@ -36,6 +37,12 @@ Inputs InputsOf(const std::vector<Typed>& typed) {
 
 vg::TCriteria CriteriaOf(const std::vector<Typed>& typed) {
     return vg::ReadCriteria(InputsOf(typed));
+}
+
+// An advisor on a container that outlives it.
+vg::TSearchAdvisor AdvisorOf(const vg::TStrContainer& container) {
+    return vg::TSearchAdvisor(std::make_shared<const vg::TPreparedDirectory>(
+        std::shared_ptr<const vg::TStrContainer>(std::shared_ptr<const vg::TStrContainer>(), &container)));
 }
 
 // The search itself, on the whole directory, with the criteria the window would read from its fields.
@@ -117,7 +124,7 @@ class Counts : public ::testing::TestWithParam<CountCase> {};
 TEST_P(Counts, EachCriterionAloneAndAllTogether) {
     vg::TStrContainer container;
     vg::test::Fill(container, Small());
-    const vg::TExplanation e = vg::TSearchAdvisor(container).Explain(CriteriaOf(GetParam().typed));
+    const vg::TExplanation e = AdvisorOf(container).Explain(CriteriaOf(GetParam().typed));
     std::vector<std::int32_t> alone;
     for (const vg::TCriterionCount& c : e.criteria)
         alone.push_back(c.count);
@@ -165,7 +172,7 @@ struct SuggestionCase {
 class BestSuggestion : public ::testing::TestWithParam<SuggestionCase> {
 protected:
     static const vg::TSearchAdvisor& Advisor() {
-        static const vg::TSearchAdvisor advisor(vg::test::BuiltinContainer());
+        static const vg::TSearchAdvisor advisor = AdvisorOf(vg::test::BuiltinContainer());
         return advisor;
     }
 };
@@ -309,7 +316,7 @@ TEST(Suggestions, EveryCallerPhrasingFindsTheRecordMeant) {
         {{{Field::House, MatchCondition::Equal, "52а"}}, ""},
     };
     Search search(vg::BuiltinDirectory());
-    const vg::TSearchAdvisor advisor(vg::test::BuiltinContainer());
+    const vg::TSearchAdvisor advisor = AdvisorOf(vg::test::BuiltinContainer());
     for (const Call& call : calls) {
         const Inputs inputs = InputsOf(call.typed);
         SCOPED_TRACE(call.typed.front().text);
@@ -336,7 +343,7 @@ TEST(Suggestions, EveryCountIsTheCountOfTheSearchItWouldRun) {
     const std::string bytes = vg::test::Compressed(records);
     vg::TStrContainer container;
     vg::LoadDirectory(container, bytes);
-    const vg::TSearchAdvisor advisor(container);
+    const vg::TSearchAdvisor advisor = AdvisorOf(container);
     Search search(bytes);
     std::mt19937 random(2024);
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
