@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <functional>
 #include <optional>
@@ -33,7 +34,10 @@ struct TSearchAdvisor::Data {
     };
 
     std::shared_ptr<const TPreparedDirectory> prepared;
-    std::array<bool, kFieldCount> hasLatin{}; // some distinct text holds a Latin letter; the phone's: see HasLatin
+    std::array<bool, kFieldCount> hasLatin{}; // some distinct text holds a Latin letter; the phone's below
+    // Whether some phone holds a Latin letter: -1 until a Cyrillic text typed into the phone asks (the first such
+    // explanation reads every record's phone once).
+    mutable std::atomic<signed char> phoneLatin{-1};
     std::array<Names, kFieldCount> names;
 };
 
@@ -298,13 +302,17 @@ private:
         return found;
     }
 
-    // Whether some text of the field holds a Latin letter: known for the columns, looked for in the phones.
+    // Whether some text of the field holds a Latin letter: known for the columns, looked for in the phones once.
     bool HasLatin(Field field) const {
         if (field != Field::Phone) return data_.hasLatin[Index(field)];
-        const TStrContainer& whole = prepared_.Whole();
-        for (int r = 0; r < whole.Count(); ++r)
-            if (variants::HasLatinLetter(whole.GetItem(r)->Key())) return true;
-        return false;
+        if (data_.phoneLatin < 0) {
+            const TStrContainer& whole = prepared_.Whole();
+            bool latin = false;
+            for (int r = 0; r < whole.Count() && !latin; ++r)
+                latin = variants::HasLatinLetter(whole.GetItem(r)->Key());
+            data_.phoneLatin = latin ? 1 : 0;
+        }
+        return data_.phoneLatin > 0;
     }
 
     void Offer(std::size_t k, SuggestionKind kind, std::string_view typed, MatchCondition condition, int distance = 0) {

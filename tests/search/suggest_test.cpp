@@ -2,6 +2,7 @@
 #include "directory/cp1251.h"
 #include "directory/loader.h"
 #include "resources/builtin_directory.h"
+#include "search/matching.h"
 #include "search/prepared.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
@@ -406,5 +407,106 @@ TEST(Suggestions, EveryCountIsTheCountOfTheSearchItWouldRun) {
     for (SuggestionKind kind : {SuggestionKind::Layout, SuggestionKind::Looser, SuggestionKind::NearName})
         EXPECT_GT(offered[kind], 0) << static_cast<int>(kind);
 }
+
+// Random criteria on every field, under every condition, masks and records short of lines included: what the advisor
+// counts, and what each of its suggestions says it finds, is what testing every record's text finds (a missing
+// line is the empty text).
+struct RandomCase {
+    const char* name;
+    std::vector<Field> fields;
+    std::vector<MatchCondition> conditions;
+    int slip; // in how many of 4 texts a letter is changed
+};
+
+class AgainstEveryRecord : public ::testing::TestWithParam<RandomCase> {};
+
+TEST_P(AgainstEveryRecord, CountsAndSuggestionsAreThoseOfAPlainCount) {
+    const RandomCase& c = GetParam();
+    const std::vector<vg::DirectoryRecord> records = vg::GenerateCity(2500);
+    vg::TStrContainer container;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const vg::DirectoryRecord& r = records[i];
+        auto record = std::make_unique<vg::TString>(r.phone);
+        std::vector<std::string> lines = {r.street, r.house, r.flat, r.user};
+        if (i % 200 == 7) lines.resize(i / 200 % 4); // short of lines, here and there
+        record->SetLines(lines);
+        container.Append(std::move(record));
+    }
+    auto plain = [&](const vg::TCriteria& criteria) {
+        std::int32_t found = 0;
+        for (int r = 0; r < container.Count(); ++r) {
+            const vg::TString& record = *container.GetItem(r);
+            bool all = true;
+            for (Field field : vg::kFields)
+                if (criteria.Condition(field) != MatchCondition::NoCondition)
+                    all = all &&
+                          vg::TCriterionTest(criteria.Text(field), criteria.Condition(field), vg::FoldKindOf(field))(
+                              field == Field::Phone ? record.Key() : record.Lines().Get(vg::Index(field) - 1));
+            found += all;
+        }
+        return found;
+    };
+    const vg::TSearchAdvisor advisor = AdvisorOf(container);
+    std::mt19937 random(static_cast<unsigned>(c.fields.size() * 31 + c.conditions.size()));
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    const char* const odd[] = {"*", "?1", "[А-Л]*", "*ОВ*", "[", "1-", "ktyby", "0", ""};
+    int suggested = 0;
+    for (int round = 0; round < 40; ++round) {
+        Inputs inputs{};
+        for (std::size_t n = 1 + pick(3); n > 0; --n) {
+            const Field field = c.fields[pick(c.fields.size())];
+            const vg::TString& record = *container.GetItem(static_cast<int>(pick(container.Count())));
+            std::string text(field == Field::Phone ? record.Key() : record.Lines().Get(vg::Index(field) - 1));
+            if (pick(4) == 0) text = W(odd[pick(std::size(odd))]);
+            if (text.size() > 2) text = text.substr(0, 1 + pick(text.size()));
+            if (text.size() > 3 && static_cast<int>(pick(4)) < c.slip) text[1] = static_cast<char>(0xC0 + pick(32));
+            inputs[vg::Index(field)] = {text, vg::ItemOf(c.conditions[pick(c.conditions.size())])};
+        }
+        vg::TCriteria criteria;
+        vg::TExplanation e;
+        try {
+            criteria = vg::ReadCriteria(inputs);
+            e = advisor.Explain(criteria);
+        } catch (const vg::ECriterionMaskException&) {
+            continue;
+        }
+        SCOPED_TRACE(vg::FormatCounts(e));
+        std::size_t k = 0;
+        for (Field field : vg::kFields) {
+            if (criteria.Condition(field) == MatchCondition::NoCondition) continue;
+            vg::TCriteria alone{};
+            alone.Conditions[vg::Index(field)] = criteria.Condition(field);
+            alone.Texts[vg::Index(field)] = criteria.Text(field);
+            ASSERT_LT(k, e.criteria.size());
+            EXPECT_EQ(e.criteria[k++].count, plain(alone));
+        }
+        EXPECT_EQ(e.together, plain(criteria));
+        for (const vg::TSuggestion& s : e.suggestions)
+            EXPECT_EQ(s.count, plain(vg::Apply(criteria, s))) << s.description;
+        suggested += !e.suggestions.empty();
+    }
+    EXPECT_GT(suggested, 0); // the rounds reached the suggestions, not only the counts
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Random, AgainstEveryRecord,
+    ::testing::Values(RandomCase{"every_field_every_condition",
+                                 {Field::Phone, Field::Street, Field::House, Field::Flat, Field::User},
+                                 {MatchCondition::BeginsWith, MatchCondition::Contains, MatchCondition::NotContains,
+                                  MatchCondition::Equal, MatchCondition::Greater, MatchCondition::GreaterOrEqual,
+                                  MatchCondition::Less, MatchCondition::LessOrEqual, MatchCondition::FitsMask,
+                                  MatchCondition::NotFitsMask, MatchCondition::NotEqual},
+                                 1},
+                      RandomCase{"masks", {Field::Phone, Field::Street, Field::User}, {MatchCondition::FitsMask}, 1},
+                      RandomCase{"numbers",
+                                 {Field::House, Field::Flat, Field::Phone},
+                                 {MatchCondition::Equal, MatchCondition::Greater, MatchCondition::LessOrEqual,
+                                  MatchCondition::BeginsWith},
+                                 0},
+                      RandomCase{"slipped_names",
+                                 {Field::Street, Field::User, Field::House},
+                                 {MatchCondition::BeginsWith, MatchCondition::Contains, MatchCondition::Equal},
+                                 3}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
