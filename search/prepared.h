@@ -50,6 +50,9 @@ public:
         const std::size_t end = code + 1 < foldedStarts_.size() ? foldedStarts_[code + 1] - 1 : folded_.size() - 1;
         return {folded_.data() + begin, end - begin};
     }
+    // Every distinct text folded, each after a line feed, and one more line feed at the end: Folded(code) is a
+    // piece of it.
+    std::string_view FoldedTexts() const { return folded_; }
     // The records the column holds.
     std::size_t CodeCount() const { return narrow_.size() + wide_.size(); }
     std::uint32_t CodeOf(std::uint32_t record) const {

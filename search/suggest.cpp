@@ -20,17 +20,18 @@ namespace vg {
 
 struct TSearchAdvisor::Data {
     // A name near names are taken from, upper-cased as folded for matching, with the number of records that hold
-    // it: a piece of a distinct text's folded form in the prepared directory, which outlives it.
+    // it: a piece of the column's folded texts (TFieldColumn::FoldedTexts), which the prepared directory keeps.
     struct Name {
-        const char* begin = nullptr;
+        std::uint32_t at = 0;
         std::uint32_t length = 0;
         std::int32_t records = 0;
-        std::string_view Text() const { return {begin, length}; }
     };
     // Where near names come from: "begins with" takes prefixes of heads (what a field begins with: the whole
     // street, the surname), "contains" prefixes of any word, "equal" whole values.
     struct Names {
+        std::string_view folded; // what they are pieces of
         std::vector<Name> heads, words, wholes;
+        std::string_view Text(const Name& name) const { return folded.substr(name.at, name.length); }
     };
 
     std::shared_ptr<const TPreparedDirectory> prepared;
@@ -91,6 +92,9 @@ std::string_view ReasonOf(SuggestionKind kind) {
 // numbers, as the hundreds of thousands of lookups are several times slower through a map of nodes.
 class NameTally {
 public:
+    // Names are pieces of `folded`.
+    explicit NameTally(std::string_view folded) : folded_(folded) {}
+
     void Add(std::string_view name, std::int32_t records) {
         if ((names_.size() + 1) * 2 > slots_.size()) Grow();
         const std::size_t hash = std::hash<std::string_view>{}(name);
@@ -98,13 +102,14 @@ public:
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             const std::uint32_t slot = slots_[i];
             if (slot == 0) {
-                names_.push_back({name.data(), static_cast<std::uint32_t>(name.size()), records});
+                names_.push_back({static_cast<std::uint32_t>(name.data() - folded_.data()),
+                                  static_cast<std::uint32_t>(name.size()), records});
                 hashes_.push_back(hash);
                 slots_[i] = static_cast<std::uint32_t>(names_.size());
                 return;
             }
             Data::Name& held = names_[slot - 1];
-            if (hashes_[slot - 1] == hash && held.Text() == name) {
+            if (hashes_[slot - 1] == hash && folded_.substr(held.at, held.length) == name) {
                 held.records += records;
                 return;
             }
@@ -127,13 +132,15 @@ private:
         }
     }
 
+    std::string_view folded_;
     std::vector<Data::Name> names_;
     std::vector<std::size_t> hashes_;
     std::vector<std::uint32_t> slots_;
 };
 
 void CollectNames(const TFieldColumn& column, Field field, Data::Names& names) {
-    NameTally heads, words, wholes;
+    names.folded = column.FoldedTexts();
+    NameTally heads(names.folded), words(names.folded), wholes(names.folded);
     for (std::size_t v = 0; v < column.Distinct(); ++v) {
         const std::string_view view = column.Folded(v);
         if (LetterCount(view) < kShortestWord) continue;
@@ -529,15 +536,15 @@ private:
         std::vector<Near> near;
         if (condition == MatchCondition::Equal) {
             for (const Data::Name& name : names.wholes) {
-                const int d = variants::EditDistance(text, name.Text(), limit);
-                if (d <= limit) near.push_back({d, name.records, std::string(name.Text())});
+                const int d = variants::EditDistance(text, names.Text(name), limit);
+                if (d <= limit) near.push_back({d, name.records, std::string(names.Text(name))});
             }
         } else {
             const auto& source = condition == MatchCondition::BeginsWith ? names.heads : names.words;
             for (const Data::Name& name : source) {
                 std::size_t length = 0;
-                const int d = variants::PrefixDistance(text, name.Text(), limit, length);
-                if (d <= limit) near.push_back({d, name.records, std::string(name.Text().substr(0, length))});
+                const int d = variants::PrefixDistance(text, names.Text(name), limit, length);
+                if (d <= limit) near.push_back({d, name.records, std::string(names.Text(name).substr(0, length))});
             }
         }
         std::sort(near.begin(), near.end(), [](const Near& a, const Near& b) {
