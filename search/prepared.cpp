@@ -74,9 +74,17 @@ const char* Find(const char* from, const char* end, std::string_view needle) {
     return static_cast<const char*>(memmem(from, static_cast<std::size_t>(end - from), needle.data(), n));
 }
 
-// A phone's first digits, as PhoneBegins reads them: up to eight of them as a number (27 bits), how many that
-// is (4 bits) and whether more follow (the top bit).
+// A phone's first digits, as PhoneBegins reads them: up to eight of them as a number of eight digits, zeros
+// after the last one (27 bits), how many there are (4 bits) and whether more follow (the top bit). The phones
+// that begin with given digits are then one range of numbers, of at least as many digits.
 constexpr std::uint32_t kPhoneDigits = 8;
+constexpr std::uint32_t kTens[kPhoneDigits + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+constexpr std::uint32_t kPhoneNumber = (1u << 27) - 1;
+// The box tests only the records a word of letters matches while they are at most one in kFewRecords of the
+// directory; gathers them by sorting while they are at most kSortedRecords or one in kSortedShare; fetches the
+// records' codes kAhead records ahead of the one it tests.
+constexpr std::uint64_t kFewRecords = 8, kSortedRecords = 64, kSortedShare = 2048;
+constexpr std::size_t kAhead = 16;
 std::uint32_t PhoneDigits(std::string_view phone) {
     std::uint32_t number = 0, digits = 0, more = 0;
     for (const char c : phone) {
@@ -88,10 +96,45 @@ std::uint32_t PhoneDigits(std::string_view phone) {
         number = number * 10 + static_cast<std::uint32_t>(c - '0');
         ++digits;
     }
-    return number | digits << 27 | more << 31;
+    return number * kTens[kPhoneDigits - digits] | digits << 27 | more << 31;
 }
 
-constexpr std::uint32_t kTens[kPhoneDigits + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+// The phones that begin with a group of digits (at most kPhoneDigits): lo <= number < hi, of `digits` or more.
+struct TDialled {
+    std::uint64_t bit = 0;
+    std::uint32_t digits = 0, lo = 0, hi = 0;
+    bool Begins(std::uint32_t phone) const {
+        return (phone >> 27 & 15) >= digits && (phone & kPhoneNumber) - lo < hi - lo;
+    }
+};
+
+// Appends to `out` the positions of the phones that begin with `d`, ascending.
+void PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDialled& d, std::vector<std::uint32_t>& out) {
+    std::size_t i = 0;
+    const std::size_t n = phones.size();
+#if defined(__SSE2__)
+    // Four phones at a time, compared as signed numbers with their top bits flipped.
+    const __m128i flip = _mm_set1_epi32(std::numeric_limits<std::int32_t>::min());
+    const __m128i number = _mm_set1_epi32(static_cast<std::int32_t>(kPhoneNumber));
+    const __m128i lo = _mm_set1_epi32(static_cast<std::int32_t>(d.lo));
+    const __m128i span = _mm_set1_epi32(static_cast<std::int32_t>((d.hi - d.lo) ^ 0x80000000u));
+    const __m128i fewer = _mm_set1_epi32(static_cast<std::int32_t>(d.digits) - 1);
+    const __m128i fifteen = _mm_set1_epi32(15);
+    for (; i + 4 <= n; i += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(phones.data() + i));
+        const __m128i offset = _mm_xor_si128(_mm_sub_epi32(_mm_and_si128(p, number), lo), flip);
+        const __m128i inside = _mm_cmplt_epi32(offset, span);
+        const __m128i enough = _mm_cmpgt_epi32(_mm_and_si128(_mm_srli_epi32(p, 27), fifteen), fewer);
+        auto hits = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(inside, enough))));
+        while (hits != 0) {
+            out.push_back(static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(__builtin_ctz(hits)));
+            hits &= hits - 1;
+        }
+    }
+#endif
+    for (; i < n; ++i)
+        if (d.Begins(phones[i])) out.push_back(static_cast<std::uint32_t>(i));
+}
 
 } // namespace
 
@@ -188,7 +231,7 @@ std::size_t TFieldColumn::CodeAt(std::size_t at) const {
                                     foldedStarts_.begin() - 1);
 }
 
-void TFieldColumn::WordStarts(std::string_view word, std::uint64_t bit, std::vector<std::uint64_t>& words) const {
+void TFieldColumn::WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const {
     if (word.empty()) return;
     const std::string_view all(folded_);
     const char* const begin = folded_.data();
@@ -202,7 +245,7 @@ void TFieldColumn::WordStarts(std::string_view word, std::uint64_t bit, std::vec
             continue;
         }
         const std::size_t code = CodeAt(at);
-        words[code] |= bit;
+        codes.push_back(static_cast<std::uint32_t>(code));
         // On to the next text: one occurrence settles this one.
         if (code + 1 >= foldedStarts_.size()) break;
         from = begin + foldedStarts_[code + 1];
@@ -304,6 +347,48 @@ std::size_t TFieldColumn::MemoryBytes() const {
            wide_.capacity() * sizeof(std::uint32_t) + counts_.capacity() * sizeof(std::uint32_t);
 }
 
+// ---- TPostings ----
+
+void TPostings::Build(const TFieldColumn& column) {
+    const std::size_t count = column.CodeCount(), codes = column.Distinct();
+    const std::size_t blocks = (count + 0xFFFF) >> 16;
+    // 16-bit positions while a start per text and block costs at most a byte a record.
+    blocks_ =
+        blocks > 0 && (codes * blocks + 1) * sizeof(std::uint32_t) <= count ? static_cast<std::uint32_t>(blocks) : 0;
+    const std::size_t lists = blocks_ == 0 ? codes : codes * blocks_;
+    // starts_[l + 1] counts list l's records, then (summed) says where list l begins, then moves on as its
+    // records are placed, to where list l + 1 begins.
+    starts_.assign(lists + 1, 0);
+    column.WithCodes([&](const auto& c) {
+        if (blocks_ == 0) {
+            for (std::size_t code = 0; code < codes; ++code)
+                starts_[code + 1] = column.Records(code);
+        } else {
+            // Positions by block, then by text: list (b, code) is b * codes + code.
+            for (std::size_t i = 0; i < count; ++i)
+                ++starts_[(i >> 16) * codes + c[i] + 1];
+        }
+        std::uint32_t sum = 0;
+        for (std::size_t l = 1; l <= lists; ++l)
+            sum += std::exchange(starts_[l], sum);
+        if (blocks_ == 0) {
+            whole_.resize(count);
+            for (std::size_t i = 0; i < count; ++i)
+                whole_[starts_[c[i] + 1]++] = static_cast<std::uint32_t>(i);
+        } else {
+            low_.resize(count);
+            for (std::size_t i = 0; i < count; ++i)
+                low_[starts_[(i >> 16) * codes + c[i] + 1]++] = static_cast<std::uint16_t>(i);
+        }
+    });
+    codes_ = static_cast<std::uint32_t>(codes);
+}
+
+std::size_t TPostings::MemoryBytes() const {
+    return starts_.capacity() * sizeof(std::uint32_t) + low_.capacity() * sizeof(std::uint16_t) +
+           whole_.capacity() * sizeof(std::uint32_t);
+}
+
 // ---- TPreparedDirectory ----
 
 TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whole)
@@ -340,6 +425,40 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
     }
     for (std::size_t c = 0; c < kColumns; ++c)
         columns_[c].Finish(static_cast<Field>(c + 1));
+    BuildPostings();
+}
+
+std::vector<std::uint32_t> TPreparedDirectory::Holding(const std::vector<std::uint64_t>& street, std::size_t word,
+                                                       const std::vector<std::uint32_t>& userCodes,
+                                                       std::uint64_t atMost) const {
+    std::vector<std::uint32_t> out;
+    out.reserve(atMost);
+    const std::uint64_t bit = std::uint64_t{1} << word;
+    auto each = [&](auto&& f) {
+        for (std::size_t c = 0; c < street.size(); ++c)
+            if ((street[c] & bit) != 0) streetRecords_.ForEach(c, f);
+        for (std::uint32_t u : userCodes)
+            userRecords_.ForEach(u, f);
+    };
+    if (atMost <= std::max(kSortedRecords, static_cast<std::uint64_t>(count_) / kSortedShare)) {
+        // A few: sorted, and a record holding both a street and a subscriber the word matches kept once.
+        each([&](std::uint32_t i) { out.push_back(i); });
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+        return out;
+    }
+    // More: a bit per record, read back in order.
+    std::vector<std::uint64_t> marks((static_cast<std::size_t>(count_) + 63) / 64, 0);
+    each([&](std::uint32_t i) { marks[i / 64] |= std::uint64_t{1} << (i % 64); });
+    for (std::size_t m = 0; m < marks.size(); ++m)
+        for (std::uint64_t bits = marks[m]; bits != 0; bits &= bits - 1)
+            out.push_back(static_cast<std::uint32_t>(m * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))));
+    return out;
+}
+
+void TPreparedDirectory::BuildPostings() {
+    streetRecords_.Build(columns_[Index(Field::Street) - 1]);
+    userRecords_.Build(columns_[Index(Field::User) - 1]);
 }
 
 TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {
@@ -389,7 +508,7 @@ TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {
 
 std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TBoxQuery& query) const {
     if (lastShort_ >= 0 || query.Words().size() > 64 || query.Groups().size() > 64) return std::nullopt;
-    // Per distinct text, the words (streets, subscribers) or the groups of numbers (houses, flats) it matches.
+    // Per distinct text, the words (streets) or the groups of numbers (houses, flats) it matches.
     auto masks = [](const TFieldColumn& column, auto&& of) {
         std::vector<std::uint64_t> out(column.Distinct());
         for (std::size_t code = 0; code < out.size(); ++code)
@@ -400,21 +519,23 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
     const TFieldColumn& houses = columns_[Index(Field::House) - 1];
     const TFieldColumn& flats = columns_[Index(Field::Flat) - 1];
     const TFieldColumn& users = columns_[Index(Field::User) - 1];
+    const std::vector<TBoxWord>& words = query.Words();
     const bool letters = query.LetterWords() != 0, numbers = !query.Groups().empty();
-    std::vector<std::uint64_t> street, user, house, flat;
+    std::vector<std::uint64_t> street, house, flat;
+    // Per word of letters, the subscribers it matches (UserMatches), ascending: a subscriber's words are looked
+    // for in all of them at once.
+    std::vector<std::vector<std::uint32_t>> userCodes(words.size());
     if (letters) {
         street = masks(streets, [&](std::size_t c) { return query.StreetMatches(streets.Folded(c)); });
-        // A subscriber's words are looked for in all of them at once, as UserMatches looks in each.
-        user.assign(users.Distinct(), 0);
-        for (std::size_t w = 0; w < query.Words().size(); ++w) {
-            const TBoxWord& word = query.Words()[w];
+        for (std::size_t w = 0; w < words.size(); ++w) {
+            const TBoxWord& word = words[w];
             if (word.kind != TBoxWord::Kind::Letters || word.streetKind) continue;
             if (word.folded.find('\n') == std::string::npos) {
-                users.WordStarts(word.folded, std::uint64_t{1} << w, user);
+                users.WordStarts(word.folded, userCodes[w]);
             } else {
-                for (std::size_t c = 0; c < user.size(); ++c)
+                for (std::size_t c = 0; c < users.Distinct(); ++c)
                     if (FindWordStart(users.Folded(c), word.folded) != std::string_view::npos)
-                        user[c] |= std::uint64_t{1} << w;
+                        userCodes[w].push_back(static_cast<std::uint32_t>(c));
             }
         }
     }
@@ -424,80 +545,139 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
     }
     // The groups a phone can match (PhoneMatches), read from the phones' first digits; only a group of more
     // digits than they hold, on a phone that has more, needs the phone itself.
-    struct Dialled {
-        std::uint64_t bit;
-        std::uint32_t digits;
-        // Per count of digits held, the numbers that begin with the group's: from[c] <= number < to[c].
-        std::uint32_t from[kPhoneDigits + 1], to[kPhoneDigits + 1];
-    };
-    std::vector<Dialled> dialled;
+    std::vector<TDialled> dialled;
     bool longer = false;
+    std::uint64_t phoneGroups = 0;
     for (std::size_t g = 0; g < query.Groups().size(); ++g) {
         const std::string& digits = query.Groups()[g].digits;
         if (!query.Groups()[g].phone || digits.empty()) continue;
+        phoneGroups |= std::uint64_t{1} << g;
         if (digits.size() > kPhoneDigits) {
             longer = true;
             continue;
         }
-        Dialled d{std::uint64_t{1} << g, static_cast<std::uint32_t>(digits.size()), {}, {}};
-        const std::uint32_t number = PhoneDigits(digits) & ((1u << 27) - 1);
-        for (std::uint32_t held = d.digits; held <= kPhoneDigits; ++held) {
-            d.from[held] = number * kTens[held - d.digits];
-            d.to[held] = (number + 1) * kTens[held - d.digits];
-        }
-        dialled.push_back(d);
+        const std::uint32_t lo = PhoneDigits(digits) & kPhoneNumber;
+        dialled.push_back({std::uint64_t{1} << g, static_cast<std::uint32_t>(digits.size()), lo,
+                           lo + kTens[kPhoneDigits - digits.size()]});
     }
-    std::uint64_t phoneGroups = 0;
-    for (std::size_t g = 0; g < query.Groups().size(); ++g)
-        if (query.Groups()[g].phone && !query.Groups()[g].digits.empty()) phoneGroups |= std::uint64_t{1} << g;
     const auto matches = [](const std::vector<std::uint64_t>& masks) {
         return std::any_of(masks.begin(), masks.end(), [](std::uint64_t m) { return m != 0; });
     };
     const bool addresses = matches(house) || matches(flat);
-    auto phoneMatches = [&](std::uint32_t i) {
-        const std::uint32_t phone = phones_[i];
-        if (longer && (phone >> 31) != 0) return query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
-        const std::uint32_t digits = phone >> 27 & 15, number = phone & ((1u << 27) - 1);
-        std::uint64_t bits = 0;
-        for (const Dialled& d : dialled)
-            if (d.digits <= digits && number >= d.from[digits] && number < d.to[digits]) bits |= d.bit;
-        return bits;
-    };
-    const std::uint64_t allLetters = query.LetterWords();
-    // Which subscribers match a word at all, a bit each: small enough to stay in the cache while the records'
-    // codes stream past, so that only those few are looked up in full.
-    std::vector<std::uint64_t> anyUser((user.size() + 63) / 64, 0);
-    for (std::size_t c = 0; c < user.size(); ++c)
-        if (user[c] != 0) anyUser[c / 64] |= std::uint64_t{1} << (c % 64);
     std::vector<std::uint32_t> kept;
     if (!letters && !addresses && !longer && dialled.size() == 1 && !query.GroupsMatch(0, 0, 0)) {
         // A dictated number alone: the records whose phone begins with it, if that is all the box asks.
-        if (!query.GroupsMatch(0, 0, dialled[0].bit)) return kept;
-        const Dialled& d = dialled[0];
-        for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
-            const std::uint32_t phone = phones_[i], digits = phone >> 27 & 15, number = phone & ((1u << 27) - 1);
-            if (digits >= d.digits && number >= d.from[digits] && number < d.to[digits]) kept.push_back(i);
-        }
+        if (query.GroupsMatch(0, 0, dialled[0].bit)) PhonesBeginning(phones_, dialled[0], kept);
         return kept;
     }
-    auto keep = [&](const auto& streetCodes, const auto& userCodes) {
+    auto phoneMatches = [&](std::uint32_t i) {
+        const std::uint32_t phone = phones_[i];
+        if (longer && (phone >> 31) != 0) return query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
+        std::uint64_t bits = 0;
+        for (const TDialled& d : dialled)
+            if (d.Begins(phone)) bits |= d.bit;
+        return bits;
+    };
+    // A record's house and flat are looked up only when some house or flat matches, its phone only when they
+    // leave something the phone can still make up.
+    auto groupsMatch = [&](std::uint32_t i) {
+        const std::uint64_t h = addresses ? house[houses.CodeOf(i)] : 0;
+        const std::uint64_t f = addresses ? flat[flats.CodeOf(i)] : 0;
+        return query.GroupsMatch(h, f, 0) ||
+               (query.GroupsMatch(h, f, phoneGroups) && query.GroupsMatch(h, f, phoneMatches(i)));
+    };
+    const std::uint64_t allLetters = query.LetterWords();
+    if (letters) {
+        // The word of letters whose streets and subscribers hold the fewest records: only those records can
+        // match the box.
+        std::vector<std::uint64_t> holding(words.size(), 0);
+        for (std::size_t c = 0; c < street.size(); ++c)
+            for (std::uint64_t m = street[c] & allLetters; m != 0; m &= m - 1)
+                holding[static_cast<std::size_t>(__builtin_ctzll(m))] += streets.Records(c);
+        std::size_t fewest = 0;
+        for (std::size_t w = 0; w < words.size() && w < 64; ++w) {
+            if ((allLetters >> w & 1) == 0) continue;
+            for (std::uint32_t u : userCodes[w])
+                holding[w] += users.Records(u);
+            if ((allLetters >> fewest & 1) == 0 || holding[w] < holding[fewest]) fewest = w;
+        }
+        if (holding[fewest] * kFewRecords <= static_cast<std::uint64_t>(count_)) {
+            kept = Holding(street, fewest, userCodes[fewest], holding[fewest]);
+            const std::uint64_t others = allLetters & ~(std::uint64_t{1} << fewest);
+            if (others == 0 && !numbers) return kept;
+            // The other words' subscribers, by code, with the words each matches.
+            std::vector<std::pair<std::uint32_t, std::uint64_t>> matched;
+            for (std::uint64_t m = others; m != 0; m &= m - 1) {
+                const auto w = static_cast<std::size_t>(__builtin_ctzll(m));
+                for (std::uint32_t u : userCodes[w])
+                    matched.emplace_back(u, m & ~(m - 1));
+            }
+            std::sort(matched.begin(), matched.end());
+            std::size_t distinct = 0;
+            for (const auto& [code, bit] : matched) {
+                if (distinct > 0 && matched[distinct - 1].first == code)
+                    matched[distinct - 1].second |= bit;
+                else
+                    matched[distinct++] = {code, bit};
+            }
+            matched.resize(distinct);
+            auto userWords = [&](std::uint32_t u) {
+                const auto at = std::lower_bound(matched.begin(), matched.end(), std::pair{u, std::uint64_t{0}});
+                return at != matched.end() && at->first == u ? at->second : 0;
+            };
+            auto test = [&](const auto& streetOf, const auto& userOf) {
+                std::size_t to = 0;
+                for (std::size_t k = 0; k < kept.size(); ++k) {
+                    // The records ahead are fetched from memory while this one is tested.
+                    if (k + kAhead < kept.size()) {
+                        const std::uint32_t ahead = kept[k + kAhead];
+                        if (others != 0) {
+                            __builtin_prefetch(&streetOf[ahead]);
+                            __builtin_prefetch(&userOf[ahead]);
+                        }
+                        if (addresses) {
+                            houses.PrefetchCode(ahead);
+                            flats.PrefetchCode(ahead);
+                        }
+                        if (phoneGroups != 0) __builtin_prefetch(&phones_[ahead]);
+                    }
+                    const std::uint32_t i = kept[k];
+                    if (others != 0) {
+                        const std::uint64_t s = street[streetOf[i]];
+                        if ((s & others) != others && ((s | userWords(userOf[i])) & others) != others) continue;
+                    }
+                    if (numbers && !groupsMatch(i)) continue;
+                    kept[to++] = i;
+                }
+                kept.resize(to);
+            };
+            streets.WithCodes([&](const auto& s) { users.WithCodes([&](const auto& u) { test(s, u); }); });
+            return kept;
+        }
+    }
+    // Every record in turn. Per subscriber, the words it matches; and which subscribers match a word at all,
+    // a bit each: small enough to stay in the cache while the records' codes stream past, so that only those
+    // few are looked up in full.
+    std::vector<std::uint64_t> user, anyUser;
+    if (letters) {
+        user.assign(users.Distinct(), 0);
+        anyUser.assign((users.Distinct() + 63) / 64, 0);
+        for (std::size_t w = 0; w < words.size() && w < 64; ++w)
+            for (std::uint32_t u : userCodes[w]) {
+                user[u] |= std::uint64_t{1} << w;
+                anyUser[u / 64] |= std::uint64_t{1} << (u % 64);
+            }
+    }
+    auto keep = [&](const auto& streetOf, const auto& userOf) {
         for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
             if (letters) {
-                const std::uint64_t s = street[streetCodes[i]];
+                const std::uint64_t s = street[streetOf[i]];
                 if ((s & allLetters) != allLetters) {
-                    const std::uint32_t u = userCodes[i];
+                    const std::uint32_t u = userOf[i];
                     if ((anyUser[u / 64] >> (u % 64) & 1) == 0 || ((s | user[u]) & allLetters) != allLetters) continue;
                 }
             }
-            if (numbers) {
-                // A record's house and flat are looked up only when some house or flat matches, its phone only when
-                // they leave something the phone can still make up.
-                const std::uint64_t h = addresses ? house[houses.CodeOf(i)] : 0;
-                const std::uint64_t f = addresses ? flat[flats.CodeOf(i)] : 0;
-                if (!query.GroupsMatch(h, f, 0) &&
-                    (!query.GroupsMatch(h, f, phoneGroups) || !query.GroupsMatch(h, f, phoneMatches(i))))
-                    continue;
-            }
+            if (numbers && !groupsMatch(i)) continue;
             kept.push_back(i);
         }
     };
@@ -510,7 +690,7 @@ std::size_t TPreparedDirectory::MemoryBytes() const {
         sizeof *this + columns_.capacity() * sizeof(TFieldColumn) + phones_.capacity() * sizeof(std::uint32_t);
     for (const TFieldColumn& column : columns_)
         bytes += column.MemoryBytes();
-    return bytes;
+    return bytes + streetRecords_.MemoryBytes() + userRecords_.MemoryBytes();
 }
 
 } // namespace vg

@@ -58,15 +58,21 @@ public:
     std::uint32_t CodeOf(std::uint32_t record) const {
         return narrow_.empty() && !wide_.empty() ? wide_[record] : narrow_[record];
     }
+    void PrefetchCode(std::uint32_t record) const {
+        if (narrow_.empty() && !wide_.empty())
+            __builtin_prefetch(&wide_[record]);
+        else
+            __builtin_prefetch(&narrow_[record]);
+    }
 
     // Calls f with the records' codes, whichever their width.
     template <class F> decltype(auto) WithCodes(F&& f) const {
         return narrow_.empty() && !wide_.empty() ? f(wide_) : f(narrow_);
     }
 
-    // Sets `bit` in words[code] for every distinct text where the folded `word` (without a line feed) begins a
+    // Appends to `codes`, ascending, every distinct text where the folded `word` (without a line feed) begins a
     // word (BeginsWordAt).
-    void WordStarts(std::string_view word, std::uint64_t bit, std::vector<std::uint64_t>& words) const;
+    void WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const;
 
 private:
     // The code of the folded text the byte at `at` of folded_ belongs to.
@@ -87,6 +93,36 @@ private:
     // the last one before one more: a criterion is looked for in all of them at once.
     std::string folded_;
     std::vector<std::uint32_t> foldedStarts_;
+};
+
+// The records holding each distinct text of a column, ascending within a text (a counting sort of the column's
+// codes, made once). Where the texts are few (a street's), a position is kept as 16 bits within a block of
+// 65,536 records, with where each text's positions start in each block; else whole.
+class TPostings {
+public:
+    void Build(const TFieldColumn& column);
+    // Calls f with every record holding `code`, ascending.
+    template <class F> void ForEach(std::size_t code, F&& f) const {
+        if (blocks_ == 0) {
+            for (std::uint32_t k = starts_[code]; k < starts_[code + 1]; ++k)
+                f(whole_[k]);
+            return;
+        }
+        for (std::uint32_t b = 0; b < blocks_; ++b) {
+            const std::size_t list = std::size_t{b} * codes_ + code;
+            for (std::uint32_t k = starts_[list]; k < starts_[list + 1]; ++k)
+                f(b << 16 | low_[k]);
+        }
+    }
+    std::size_t MemoryBytes() const;
+
+private:
+    std::uint32_t blocks_ = 0; // blocks of 65,536 records when positions are kept as 16 bits, else 0
+    std::uint32_t codes_ = 0;
+    // Per text, or per block and text, where its positions start; one more at the end.
+    std::vector<std::uint32_t> starts_;
+    std::vector<std::uint16_t> low_;
+    std::vector<std::uint32_t> whole_;
 };
 
 // Which records a search keeps, in the directory's order, and where its walk stops.
@@ -115,8 +151,10 @@ public:
     // The records the walk from the last record to the first keeps, and where it stops.
     TSelection Select(const TRecordFilter& filter) const;
     // The records every word of the box matches, in the directory's order, as TBoxQuery's test on each record
-    // decides: each word is tested once per distinct street, subscriber, house and flat. None when the box
-    // holds more than 64 words or the directory a record short of lines: the walk decides then.
+    // decides: each word is tested once per distinct street, subscriber, house and flat. When a word of letters
+    // matches few records, only the records of the streets and subscribers it matches are tested; else every
+    // record. None when the box holds more than 64 words or the directory a record short of lines: the walk
+    // decides then.
     std::optional<std::vector<std::uint32_t>> SelectBox(const TBoxQuery& query) const;
     // What the columns take besides the records.
     std::size_t MemoryBytes() const;
@@ -129,6 +167,13 @@ private:
     // Per record, the phone's first digits for the box (PhoneDigits): what the box asks of a phone, without
     // reading the record.
     std::vector<std::uint32_t> phones_;
+    // The records of each street and each subscriber, for a box whose words match few of them.
+    TPostings streetRecords_, userRecords_;
+    void BuildPostings();
+    // The records, ascending, whose street's bit `word` is set in `street` or whose subscriber is one of
+    // `userCodes` (ascending); `atMost` is their count, a record with both counted twice.
+    std::vector<std::uint32_t> Holding(const std::vector<std::uint64_t>& street, std::size_t word,
+                                       const std::vector<std::uint32_t>& userCodes, std::uint64_t atMost) const;
 };
 
 } // namespace vg

@@ -42,7 +42,7 @@ std::string Criterion(std::mt19937& rng, const vg::TStrContainer& whole) {
     std::string text(field == 0 ? r.Key() : r.Lines().Get(field - 1));
     if (!text.empty()) {
         const int from = pick(static_cast<int>(text.size()));
-        text = text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(1 + pick(6)));
+        text = text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(pick(6)) + 1);
     }
     for (char& c : text)
         if (pick(3) == 0) c = static_cast<char>(vg::cp1251::Lower(static_cast<unsigned char>(c)));
@@ -107,50 +107,69 @@ TEST(PreparedSearch, KeepsWhatTheWalkKeeps) {
 
 // Box texts a caller might say, built from the directory's own words (cut short, case changed), houses, flats,
 // phones in groups, street kinds and markers; through the box's walk and the prepared directory: the same rows.
+// Directories of a few thousand records, of a few subscribers with many records each, and of more records than
+// 16 bits count (copies of the city's, phones told apart).
 TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
-    std::mt19937 rng(17);
-    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
-    const auto shared = std::make_shared<vg::TStrContainer>();
-    vg::TStrContainer& whole = *shared;
-    std::vector<vg::DirectoryRecord> records = vg::test::BuiltinRecords(13, 3000);
-    for (std::size_t i = 0; i < records.size(); i += 7) // phones of more digits than the prepared ones hold
-        records[i].phone = "8-800-" + records[i].phone;
-    vg::test::Fill(whole, records);
-    const vg::TPreparedDirectory prepared(shared);
-    const std::string extras[] = {W("улица"), W("пр."), W("переулок"), W("шоссе"), W("д."),  W("кв."), "8",
-                                  "21-39",    W("н."),  "\"",          "8/1",      W("12А"), "8 800",  "8-800-2"};
-    for (int round = 0; round < 600; ++round) {
-        std::string text;
-        for (std::size_t n = 1 + pick(3); n > 0; --n) {
-            const vg::TString& r = *whole.GetItem(static_cast<int>(pick(static_cast<std::size_t>(whole.Count()))));
-            const std::size_t kind = pick(5);
-            std::string word =
-                kind == 4 ? extras[pick(std::size(extras))]
-                          : std::string(kind == 3 ? r.Key()
-                                                  : r.Lines().Get(kind == 0   ? 0
-                                                                  : kind == 1 ? 3
-                                                                              : 1 + static_cast<int>(pick(2))));
-            if (kind < 2 && !word.empty()) { // one word of the street or the subscriber, cut short
-                std::size_t at = pick(word.size());
-                at = word.rfind(' ', at) == std::string::npos ? 0 : word.rfind(' ', at) + 1;
-                word = word.substr(at, 1 + pick(word.size() - at));
+    struct Case {
+        int step, count, copies;
+        std::size_t subscribers; // 0: as in the city
+        int rounds;
+    };
+    for (const Case& c : {Case{13, 3000, 1, 0, 500}, Case{11, 3000, 1, 40, 200}, Case{1, 45000, 2, 0, 100}}) {
+        std::mt19937 rng(17 + c.step);
+        auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+        const auto shared = std::make_shared<vg::TStrContainer>();
+        vg::TStrContainer& whole = *shared;
+        const std::vector<vg::DirectoryRecord> city = vg::test::BuiltinRecords(c.step, c.count);
+        std::vector<vg::DirectoryRecord> records;
+        for (int copy = 0; copy < c.copies; ++copy)
+            for (vg::DirectoryRecord r : city) {
+                const std::size_t i = records.size();
+                if (c.subscribers != 0) r.user = city[i % c.subscribers].user;
+                if (i % 7 == 0) r.phone = "8-800-" + r.phone; // more digits than the prepared ones hold
+                if (i % 11 == 3) r.phone = r.phone.substr(0, 2);
+                if (i % 13 == 5 || copy > 0) r.phone = std::to_string(copy) + r.phone;
+                if (i % 17 == 9) r.user = r.street + ' ' + r.user; // a street's word in a subscriber too
+                records.push_back(r);
             }
-            if (kind == 3 && word.size() > 2) word = word.substr(0, 2 + pick(word.size() - 1)).insert(2, "-");
-            for (char& c : word)
-                if (pick(3) == 0) c = static_cast<char>(vg::cp1251::Lower(static_cast<unsigned char>(c)));
-            text += word + ' ';
+        vg::test::Fill(whole, records);
+        const vg::TPreparedDirectory prepared(shared);
+        const std::string extras[] = {W("улица"), W("пр."),  W("переулок"), W("шоссе"), W("д."), W("кв."),
+                                      "8",        "21-39",   W("н."),       "\"",       "8/1",   W("12А"),
+                                      "8 800",    "8-800-2", "210",         "0"};
+        for (int round = 0; round < c.rounds; ++round) {
+            std::string text;
+            for (std::size_t n = 1 + pick(3); n > 0; --n) {
+                const vg::TString& r = *whole.GetItem(static_cast<int>(pick(static_cast<std::size_t>(whole.Count()))));
+                const std::size_t kind = pick(5);
+                std::string word =
+                    kind == 4 ? extras[pick(std::size(extras))]
+                              : std::string(kind == 3 ? r.Key()
+                                                      : r.Lines().Get(kind == 0   ? 0
+                                                                      : kind == 1 ? 3
+                                                                                  : 1 + static_cast<int>(pick(2))));
+                if (kind < 2 && !word.empty()) { // one word of the street or the subscriber, cut short
+                    std::size_t at = pick(word.size());
+                    at = word.rfind(' ', at) == std::string::npos ? 0 : word.rfind(' ', at) + 1;
+                    word = word.substr(at, 1 + pick(word.size() - at));
+                }
+                if (kind == 3 && word.size() > 2) word = word.substr(0, 2 + pick(word.size() - 1)).insert(2, "-");
+                for (char& ch : word)
+                    if (pick(3) == 0) ch = static_cast<char>(vg::cp1251::Lower(static_cast<unsigned char>(ch)));
+                text += word + ' ';
+            }
+            const vg::TBoxQuery query(text);
+            vg::TStrContainer walked, picked;
+            Host walk(walked, shared, nullptr), fast(picked, shared, &prepared);
+            const vg::SearchResult a = vg::RunBoxSearch(walked, walk, query);
+            const vg::SearchResult b = vg::RunBoxSearch(picked, fast, query);
+            SCOPED_TRACE(std::to_string(records.size()) + " records: " + vg::cp1251::ToUtf8(text));
+            ASSERT_EQ(a.outcome, b.outcome);
+            ASSERT_EQ(a.count, b.count);
+            ASSERT_EQ(walked.Count(), picked.Count());
+            for (int i = 0; i < walked.Count(); ++i)
+                ASSERT_EQ(walked.GetItem(i), picked.GetItem(i)) << "row " << i;
         }
-        const vg::TBoxQuery query(text);
-        vg::TStrContainer walked, picked;
-        Host walk(walked, shared, nullptr), fast(picked, shared, &prepared);
-        const vg::SearchResult a = vg::RunBoxSearch(walked, walk, query);
-        const vg::SearchResult b = vg::RunBoxSearch(picked, fast, query);
-        SCOPED_TRACE(vg::cp1251::ToUtf8(text));
-        ASSERT_EQ(a.outcome, b.outcome);
-        ASSERT_EQ(a.count, b.count);
-        ASSERT_EQ(walked.Count(), picked.Count());
-        for (int i = 0; i < walked.Count(); ++i)
-            ASSERT_EQ(walked.GetItem(i), picked.GetItem(i)) << "row " << i;
     }
 }
 
