@@ -299,12 +299,12 @@ void TFmMain::SwitchListAndCriteria() {
 
 // ---- the list ----
 
-void TFmMain::RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight) {
+void TFmMain::RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight, const QString& foundWith) {
     strip_->HideExplanation();
     clearedMarks_.reset();
     results_->Model()->SetHighlight(std::move(highlight));
     results_->Publish(database_.Directory().Count());
-    results_->SetFoundWith(QStringLiteral("Весь справочник"));
+    results_->SetFoundWith(foundWith.isEmpty() ? QStringLiteral("Весь справочник") : foundWith);
 }
 
 QString TFmMain::DescribeCriteria() const {
@@ -604,7 +604,12 @@ void TFmMain::Finish(const vg::SearchResult& result) {
         highlight = std::make_shared<vg::TBoxSpans>(*boxQuery_);
     else if (!boxQuery_ && criteria_->AnySet())
         highlight = std::make_shared<vg::TCriteriaSpans>(criteria_->Criteria());
-    RefreshList(std::move(highlight));
+    // What the list was found with: the box's words as the operator typed them, or the criteria.
+    QString foundWith;
+    if (result.outcome != vg::SearchOutcome::Failed)
+        foundWith =
+            boxQuery_ ? QStringLiteral("Что сказал абонент: «%1»").arg(box_->Text().trimmed()) : DescribeCriteria();
+    RefreshList(std::move(highlight), foundWith);
     // The operator reads the answer from the top; Down goes on to the second row and Ctrl+C copies the first.
     results_->SelectFirstRow();
     results_->SetEmptyText(result.outcome == vg::SearchOutcome::NotFound ? QStringLiteral("Ничего не найдено")
@@ -615,10 +620,6 @@ void TFmMain::Finish(const vg::SearchResult& result) {
     if (sound_ && !wave.isEmpty() && !quiet_) sound_->Play(wave);
     ExplainEmptySearch(result);
     progress_.HideNow();
-    // What the list was found with: the box's words as the operator typed them, or the criteria.
-    if (result.outcome != vg::SearchOutcome::Failed)
-        results_->SetFoundWith(boxQuery_ ? QStringLiteral("Что сказал абонент: «%1»").arg(box_->Text().trimmed())
-                                         : DescribeCriteria());
     Announce(result);
 }
 

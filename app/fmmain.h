@@ -55,8 +55,9 @@ public:
     ~TFmMain() override;
 
     // Publishes the container's contents to the list and the counter, puts the sort marker on column 0 and
-    // hides the strip; `highlight` is what the search that filled the container matched (none: nothing).
-    void RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight = {});
+    // hides the strip; `highlight` is what the search that filled the container matched (none: nothing), `foundWith`
+    // what the status line says the list was found with (empty: the whole directory).
+    void RefreshList(std::shared_ptr<const vg::IMatchSpans> highlight = {}, const QString& foundWith = {});
     // Makes the directory file at `path` the one the window works on, through the progress window, and
     // remembers it for the next start. A file that cannot be read or is damaged is refused with the reason
     // and the directory on screen stays. True when it was opened.

@@ -164,6 +164,11 @@ void TResultPane::PlaceEdition() {
     const int room = std::max(0, panel->width() - left - 6);
     constexpr int kGap = 12;
     const QString edition = Edition(), found = FoundWith();
+    // Measuring and eliding the texts is most of the work: a search that changes none of it leaves the line as is.
+    TPlaced placed{panel->width(), left,  counter_->y(),    counter_->height(), edition_->y(),
+                   edition,        found, edition_->font(), foundWith_->font()};
+    if (placed == placed_) return;
+    placed_ = std::move(placed);
     int width = 0;
     if (!edition.isEmpty()) {
         const int foundNeeds =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QObject>
 #include <QString>
 
@@ -12,7 +13,6 @@ class TResultModel;
 class TResultView;
 class TStrContainer;
 } // namespace vg
-class QFont;
 class QLabel;
 class QWidget;
 
@@ -70,6 +70,14 @@ private:
     // The edition's text and what the list was found with right of the counter's frame, which may have widened.
     void PlaceEdition();
 
+    // What the status line was last laid out from.
+    struct TPlaced {
+        int panelWidth = -1, left = 0, counterTop = 0, counterHeight = 0, editionTop = 0;
+        QString edition, found;
+        QFont editionFont, foundFont;
+        bool operator==(const TPlaced&) const = default;
+    };
+
     vg::TStrContainer& container_;
     vg::TResultView* view_;
     vg::TResultModel* model_;
@@ -81,6 +89,7 @@ private:
     bool incomplete_ = false;
     int sortColumn_ = 0;
     bool sortAscending_ = true;
+    TPlaced placed_;
 };
 
 // Shows a count in the counter, widening the counter and its frame to the right when the text needs more room.

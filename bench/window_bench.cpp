@@ -15,11 +15,13 @@
 #include "app/startup.h"
 #include "results/view/qtext.h"
 #include "ui_fmmain.h"
+#include "widgets/comboboxlabel.h"
 #include "widgets/glprogress.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPointer>
@@ -28,6 +30,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -133,6 +139,7 @@ void BM_WindowTypingRefresh(benchmark::State& state) {
         Window()->Box().Put(QStringLiteral("иванова лени"));
     Window()->SearchAsTyped();
     PaintWatch list(Form()->ListView->viewport());
+    PaintWatch header(Form()->ListView->horizontalHeader()->viewport());
     const vg::TCriteria criteria = Window()->CriteriaPanel().Criteria();
     const vg::TBoxQuery box(vg::ToCp1251ForSearch(Window()->Box().Text()));
     ProcessCpu cpu;
@@ -148,6 +155,7 @@ void BM_WindowTypingRefresh(benchmark::State& state) {
     cpu.Report(state);
     if (list.paints < static_cast<int>(state.iterations())) state.SkipWithError("the list was not repainted");
     state.counters["listed"] = Program->FmMain()->Results().Count();
+    state.counters["header_paints"] = benchmark::Counter(header.paints, benchmark::Counter::kAvgIterations);
     Window()->Box().Put({});
 }
 BENCHMARK(BM_WindowTypingRefresh)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -172,6 +180,100 @@ void BM_WindowBoxTyping(benchmark::State& state) {
     Window()->Box().Put({});
 }
 BENCHMARK(BM_WindowBoxTyping)->Unit(benchmark::kMillisecond);
+
+// Ten million records in the window: a program of its own, started with the records of VG_BENCH_10M=FILE (made
+// once by `mkdirectory generate --records 10000000 -o FILE`) when the first of these benchmarks runs.
+std::string hugeBytes;
+std::unique_ptr<TProgram> hugeProgram; // ended before the application
+
+TProgram* HugeProgram() {
+    std::string& bytes = hugeBytes;
+    std::unique_ptr<TProgram>& program = hugeProgram;
+    if (program) return program.get();
+    const char* file = std::getenv("VG_BENCH_10M");
+    if (!file || !*file || std::strcmp(file, "1") == 0) return nullptr;
+    std::ifstream in(file, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (bytes.empty()) return nullptr;
+    program = std::make_unique<TProgram>(nullptr, [] { return std::optional<std::string_view>(hugeBytes); });
+    int status = 0;
+    if (!program->StartUp(status)) {
+        program.reset();
+        return nullptr;
+    }
+    program->FmMain()->resize(1280, 800);
+    program->FmMain()->show();
+    QCoreApplication::processEvents();
+    return program.get();
+}
+
+// What the operator types last in the ten million: the four queries of the core benchmarks, then the box's five texts.
+struct HugeQuery {
+    const char* label;
+    int criterion; // the criterion's field (0 phone .. 4 subscriber); -1: the box
+    vg::MatchCondition condition;
+    const char* text;
+};
+const HugeQuery kHugeQueries[] = {
+    {"street begins with ЛЕН", 1, vg::MatchCondition::BeginsWith, "ЛЕН"},
+    {"subscriber contains ИВАН", 4, vg::MatchCondition::Contains, "ИВАН"},
+    {"house greater than 50", 2, vg::MatchCondition::Greater, "50"},
+    {"street fits *СК*Я", 1, vg::MatchCondition::FitsMask, "*СК*Я"},
+    {"box: иванова ленина", -1, {}, "иванова ленина"},
+    {"box: коновалова гагарина 6", -1, {}, "коновалова гагарина 6"},
+    {"box: 21 39 18", -1, {}, "21 39 18"},
+    {"box: ленина 8 21", -1, {}, "ленина 8 21"},
+    {"box: петров", -1, {}, "петров"},
+};
+
+// Search as you type in ten million records: from the pause after the query's last letter (the list holding what
+// the text without it found) to the repainted list, wall and process CPU.
+void BM_WindowTyping10M(benchmark::State& state) {
+    TProgram* program = HugeProgram();
+    if (!program) {
+        state.SkipWithError("the directory file named by VG_BENCH_10M could not be loaded");
+        return;
+    }
+    TFmMain* window = program->FmMain();
+    Ui::FmMain* form = window->Form();
+    const HugeQuery& query = kHugeQueries[state.range(0)];
+    form->mnClearFilters->trigger();
+    QLineEdit* fields[] = {form->edPhone, form->edStreet, form->edHouse, form->edFlat, form->edUser};
+    TComboBoxLabel* conditions[] = {form->cbfPhone, form->cbfStreet, form->cbfHouse, form->cbfFlat, form->cbfUser};
+    const QString full = QString::fromUtf8(query.text);
+    auto put = [&](const QString& text) {
+        if (query.criterion < 0) {
+            window->Box().Put(text);
+            return;
+        }
+        const auto k = static_cast<std::size_t>(query.criterion);
+        fields[k]->setText(text);
+        conditions[k]->setCurrentIndex(vg::ItemOf(query.condition));
+    };
+    PaintWatch list(form->ListView->viewport());
+    double cpuMs = 0;
+    int steps = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        put(full.chopped(1));
+        window->SearchAsTyped();
+        put(full);
+        const double start = ProcessCpuSeconds();
+        const int before = list.paints;
+        state.ResumeTiming();
+        window->SearchAsTyped();
+        state.PauseTiming();
+        cpuMs += (ProcessCpuSeconds() - start) * 1e3;
+        steps += list.paints > before ? 1 : 0;
+        state.ResumeTiming();
+    }
+    state.counters["process_cpu_ms"] = benchmark::Counter(cpuMs, benchmark::Counter::kAvgIterations);
+    if (steps < static_cast<int>(state.iterations())) state.SkipWithError("the list was not repainted");
+    state.counters["listed"] = window->Results().Count();
+    state.SetLabel(query.label);
+    window->Box().Put({});
+    form->mnClearFilters->trigger();
+}
 
 // An empty search through the window with its strip: each criterion's count and the suggestions.
 void BM_WindowNothingFound(benchmark::State& state) {
@@ -353,8 +455,14 @@ int main(int argc, char** argv) {
     Window()->resize(1280, 800);
     Window()->show();
     QCoreApplication::processEvents();
+    // Run only when asked for: loading ten million records takes seconds and more than a gigabyte.
+    if (const char* huge = std::getenv("VG_BENCH_10M"); huge && *huge && std::strcmp(huge, "1") != 0)
+        benchmark::RegisterBenchmark("BM_WindowTyping10M", BM_WindowTyping10M)
+            ->DenseRange(0, static_cast<int>(std::size(kHugeQueries)) - 1)
+            ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    hugeProgram.reset();
     return 0;
 }

@@ -18,6 +18,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VG_FIND_AVX2 1
+#endif
 
 namespace vg {
 namespace {
@@ -50,11 +54,37 @@ std::uint64_t HashText(std::string_view text) {
     return h ^ (h >> 33);
 }
 
+#if defined(VG_FIND_AVX2)
+// Find's first part on processors that compare 32 bytes at once: where it stops, fewer than 32 positions are left.
+__attribute__((target("avx2"))) const char* FindWide(const char*& from, const char* end, std::string_view needle) {
+    const std::size_t n = needle.size();
+    const __m256i first = _mm256_set1_epi8(needle[0]);
+    const __m256i last = _mm256_set1_epi8(needle[n - 1]);
+    for (; end - from >= static_cast<std::ptrdiff_t>(n - 1 + 32); from += 32) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + n - 1));
+        auto both = static_cast<unsigned>(
+            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last))));
+        while (both != 0) {
+            const int at = __builtin_ctz(both);
+            if (std::memcmp(from + at + 1, needle.data() + 1, n - 2) == 0) return from + at;
+            both &= both - 1;
+        }
+    }
+    return nullptr;
+}
+#endif
+
 // The first occurrence of `needle` (not empty) in [from, end), or null. The needle's first and last bytes are
-// compared sixteen positions at a time, and only where both agree is the rest compared.
+// compared sixteen (or 32) positions at a time, and only where both agree is the rest compared.
 const char* Find(const char* from, const char* end, std::string_view needle) {
     const std::size_t n = needle.size();
     if (n == 1) return static_cast<const char*>(std::memchr(from, needle[0], static_cast<std::size_t>(end - from)));
+#if defined(VG_FIND_AVX2)
+    static const bool wide = __builtin_cpu_supports("avx2") != 0;
+    if (wide)
+        if (const char* hit = FindWide(from, end, needle)) return hit;
+#endif
 #if defined(__SSE2__)
     const __m128i first = _mm_set1_epi8(needle[0]);
     const __m128i last = _mm_set1_epi8(needle[n - 1]);

@@ -18,8 +18,28 @@
 
 namespace vg {
 
+namespace {
+
+// The list's header, which paints the same whatever is selected or current while it does not highlight the
+// sections of the selection: a new selection at every search would otherwise have it repainted each time.
+class TResultHeader : public QHeaderView {
+public:
+    explicit TResultHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+        if (highlightSections()) QHeaderView::currentChanged(current, previous);
+    }
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override {
+        if (highlightSections()) QHeaderView::selectionChanged(selected, deselected);
+    }
+};
+
+} // namespace
+
 TResultView::TResultView(QWidget* parent) : QTableView(parent) {
     TResultAccessible::Install();
+    setHorizontalHeader(new TResultHeader(this));
     setShowGrid(true);
     // PaintBesideCells draws the lines and the background around the cells, at a fraction of the cost.
     setGridStyle(Qt::NoPen);
