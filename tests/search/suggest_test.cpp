@@ -408,26 +408,27 @@ TEST(Suggestions, EveryCountIsTheCountOfTheSearchItWouldRun) {
         EXPECT_GT(offered[kind], 0) << static_cast<int>(kind);
 }
 
-// Random criteria on every field, under every condition, masks and records short of lines included: what the advisor
-// counts, and what each of its suggestions says it finds, is what testing every record's text finds (a missing
-// line is the empty text).
+// Random criteria, masks and records short of lines included: what the advisor counts, and what each suggestion
+// says it finds, is what testing every record's text finds (a missing line is the empty text).
 struct RandomCase {
     const char* name;
-    std::vector<Field> fields;
-    std::vector<MatchCondition> conditions;
-    int slip; // in how many of 4 texts a letter is changed
+    std::vector<Field> fields;              // none: every field
+    std::vector<MatchCondition> conditions; // none: every condition
+    int slip;                               // in how many of 4 texts a letter is changed
 };
 
 class AgainstEveryRecord : public ::testing::TestWithParam<RandomCase> {};
 
 TEST_P(AgainstEveryRecord, CountsAndSuggestionsAreThoseOfAPlainCount) {
-    const RandomCase& c = GetParam();
+    RandomCase c = GetParam();
+    if (c.fields.empty()) c.fields.assign(vg::kFields.begin(), vg::kFields.end());
+    for (int i = 1; GetParam().conditions.empty() && i <= static_cast<int>(MatchCondition::NotEqual); ++i)
+        c.conditions.push_back(static_cast<MatchCondition>(i));
     const std::vector<vg::DirectoryRecord> records = vg::GenerateCity(2500);
     vg::TStrContainer container;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const vg::DirectoryRecord& r = records[i];
-        auto record = std::make_unique<vg::TString>(r.phone);
-        std::vector<std::string> lines = {r.street, r.house, r.flat, r.user};
+        auto record = std::make_unique<vg::TString>(records[i].phone);
+        std::vector<std::string> lines = {records[i].street, records[i].house, records[i].flat, records[i].user};
         if (i % 200 == 7) lines.resize(i / 200 % 4); // short of lines, here and there
         record->SetLines(lines);
         container.Append(std::move(record));
@@ -462,10 +463,9 @@ TEST_P(AgainstEveryRecord, CountsAndSuggestionsAreThoseOfAPlainCount) {
             if (text.size() > 3 && static_cast<int>(pick(4)) < c.slip) text[1] = static_cast<char>(0xC0 + pick(32));
             inputs[vg::Index(field)] = {text, vg::ItemOf(c.conditions[pick(c.conditions.size())])};
         }
-        vg::TCriteria criteria;
+        const vg::TCriteria criteria = vg::ReadCriteria(inputs);
         vg::TExplanation e;
         try {
-            criteria = vg::ReadCriteria(inputs);
             e = advisor.Explain(criteria);
         } catch (const vg::ECriterionMaskException&) {
             continue;
@@ -477,8 +477,7 @@ TEST_P(AgainstEveryRecord, CountsAndSuggestionsAreThoseOfAPlainCount) {
             vg::TCriteria alone{};
             alone.Conditions[vg::Index(field)] = criteria.Condition(field);
             alone.Texts[vg::Index(field)] = criteria.Text(field);
-            ASSERT_LT(k, e.criteria.size());
-            EXPECT_EQ(e.criteria[k++].count, plain(alone));
+            EXPECT_EQ(k < e.criteria.size() ? e.criteria[k++].count : -1, plain(alone));
         }
         EXPECT_EQ(e.together, plain(criteria));
         for (const vg::TSuggestion& s : e.suggestions)
@@ -488,25 +487,13 @@ TEST_P(AgainstEveryRecord, CountsAndSuggestionsAreThoseOfAPlainCount) {
     EXPECT_GT(suggested, 0); // the rounds reached the suggestions, not only the counts
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Random, AgainstEveryRecord,
-    ::testing::Values(RandomCase{"every_field_every_condition",
-                                 {Field::Phone, Field::Street, Field::House, Field::Flat, Field::User},
-                                 {MatchCondition::BeginsWith, MatchCondition::Contains, MatchCondition::NotContains,
-                                  MatchCondition::Equal, MatchCondition::Greater, MatchCondition::GreaterOrEqual,
-                                  MatchCondition::Less, MatchCondition::LessOrEqual, MatchCondition::FitsMask,
-                                  MatchCondition::NotFitsMask, MatchCondition::NotEqual},
-                                 1},
-                      RandomCase{"masks", {Field::Phone, Field::Street, Field::User}, {MatchCondition::FitsMask}, 1},
-                      RandomCase{"numbers",
-                                 {Field::House, Field::Flat, Field::Phone},
-                                 {MatchCondition::Equal, MatchCondition::Greater, MatchCondition::LessOrEqual,
-                                  MatchCondition::BeginsWith},
-                                 0},
-                      RandomCase{"slipped_names",
-                                 {Field::Street, Field::User, Field::House},
-                                 {MatchCondition::BeginsWith, MatchCondition::Contains, MatchCondition::Equal},
-                                 3}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Random, AgainstEveryRecord,
+                         ::testing::Values(RandomCase{"every_field_every_condition", {}, {}, 1},
+                                           RandomCase{"slipped_names",
+                                                      {Field::Street, Field::User, Field::House},
+                                                      {MatchCondition::BeginsWith, MatchCondition::Contains,
+                                                       MatchCondition::Equal},
+                                                      3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
