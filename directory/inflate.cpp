@@ -21,7 +21,7 @@ bool PlainZlibHeader(std::string_view compressed) {
 } // namespace
 
 void TInflated::Grow(std::size_t room, std::size_t keep) {
-    std::unique_ptr<char[]> bigger(new char[room]);
+    TBigMemory bigger = AllocateBig(room);
     if (keep > 0) std::memcpy(bigger.get(), bytes_.get(), keep);
     bytes_ = std::move(bigger);
     room_ = room;
@@ -41,7 +41,7 @@ bool InflateWhole(std::string_view compressed, std::int64_t limit, TInflated& ou
     out.Grow(std::min(most + 1, std::max<std::size_t>(compressed.size() * 6, 4096)), 0);
     std::size_t produced = 0;
     for (;;) {
-        state->next_out = reinterpret_cast<std::uint8_t*>(out.bytes_.get()) + produced;
+        state->next_out = out.bytes_.get() + produced;
         state->avail_out = static_cast<std::uint32_t>(out.room_ - produced);
         const int rc = isal_inflate(state.get());
         produced = out.room_ - state->avail_out;

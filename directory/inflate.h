@@ -1,7 +1,8 @@
 #pragma once
 
+#include "bigmemory.h"
+
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 namespace vg {
@@ -18,14 +19,14 @@ bool InflateWhole(std::string_view compressed, std::int64_t limit, TInflated& ou
 // clearing them would cost as much as inflating them.
 class TInflated {
 public:
-    std::string_view View() const { return {bytes_.get(), size_}; }
+    std::string_view View() const { return {reinterpret_cast<const char*>(bytes_.get()), size_}; }
 
 private:
     friend bool InflateWhole(std::string_view, std::int64_t, TInflated&);
     // Keeps the first `keep` bytes in a room of `room` bytes.
     void Grow(std::size_t room, std::size_t keep);
 
-    std::unique_ptr<char[]> bytes_;
+    TBigMemory bytes_;
     std::size_t room_ = 0;
     std::size_t size_ = 0;
 };

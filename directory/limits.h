@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "stream.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -63,6 +64,9 @@ public:
         const std::string_view bytes = inner_.ReadInPlace(count);
         position_ += static_cast<std::int64_t>(bytes.size());
         return bytes;
+    }
+    std::size_t InPlaceLeft() const override {
+        return std::min(inner_.InPlaceLeft(), static_cast<std::size_t>(std::max<std::int64_t>(limit_ - position_, 0)));
     }
 
 private:

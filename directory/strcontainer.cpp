@@ -91,7 +91,7 @@ void TLineList::Fail(int i) {
 // ---- TString ----
 
 TString::TString(std::string_view key) {
-    Assign(key, nullptr, 0);
+    if (!key.empty()) Assign(key, nullptr, 0);
 }
 
 TString::~TString() {
@@ -181,6 +181,8 @@ void TString::LoadFromStream(TStream* stream) {
     auto key = static_cast<std::size_t>(std::max(keyLen, 0));
     auto text = static_cast<std::size_t>(std::max(textLen, 0));
     if (const std::string_view bytes = stream->ReadInPlace(key + text); !bytes.empty()) {
+        // The records that follow, fetched while this one is split (a hint: it never faults).
+        __builtin_prefetch(bytes.data() + 1024);
         AssignText(bytes.substr(0, key), bytes.substr(key));
         return;
     }
@@ -207,25 +209,37 @@ void TString::LoadFromStream(TStream* stream) {
 }
 
 void TString::AssignText(std::string_view key, std::string_view text) {
-    // The common record has four lines: split into a small array on the stack.
-    constexpr std::size_t kInline = 8;
-    std::string_view inlineLines[kInline];
-    std::vector<std::string_view> more;
-    std::size_t count = 0;
+    // The lines' places, left uninitialised: a record has four lines, at most kLines + 1 get here.
+    struct TPiece {
+        const char* at;
+        std::uint32_t size;
+    };
+    TPiece pieces[limits::kLines + 1];
+    std::uint32_t count = 0;
+    std::size_t bytes = 0;
     ForEachLine(text, [&](std::string_view line) {
-        if (count < kInline) {
-            inlineLines[count] = line;
-        } else {
-            if (more.empty()) more.assign(inlineLines, inlineLines + kInline);
-            more.push_back(line);
-        }
-        CheckLineLength(static_cast<std::uint32_t>(count), line.size());
+        pieces[count] = {line.data(), static_cast<std::uint32_t>(line.size())};
+        bytes += line.size();
+        CheckLineLength(count, line.size());
         if (++count > limits::kLines) FailTooManyLines();
     });
-    if (count <= kInline)
-        Assign(key, inlineLines, count, false);
-    else
-        Assign(key, more.data(), more.size(), false);
+    const std::size_t total = key.size() + bytes + count * sizeof(std::uint32_t);
+    // Straight into the record's own room, or a new one: the parts lie elsewhere.
+    Release();
+    char* const data = total > kInlineBytes ? new char[total] : inline_;
+    if (!key.empty()) std::memcpy(data, key.data(), key.size());
+    char* const p = data + key.size();
+    char* const endsAt = p + bytes;
+    std::uint32_t end = 0;
+    for (std::uint32_t k = 0; k < count; ++k) {
+        if (pieces[k].size != 0) std::memcpy(p + end, pieces[k].at, pieces[k].size);
+        end += pieces[k].size;
+        std::memcpy(endsAt + k * sizeof end, &end, sizeof end);
+    }
+    data_ = data;
+    keyLen_ = static_cast<std::uint32_t>(key.size());
+    textLen_ = static_cast<std::uint32_t>(bytes);
+    lineCount_ = count;
 }
 
 // ---- TStrIndex ----
@@ -302,14 +316,17 @@ void TRecordPtr::reset() {
     bits_ = 0;
 }
 
-void* TRecordStore::Allocate() {
-    if (used_ == SlotsIn(block_)) {
+void* TRecordStore::Allocate(std::size_t expected) {
+    if (block_ < blocks_.size() && used_ == blocks_[block_].size) {
         ++block_;
         used_ = 0;
     }
     // Uninitialised: every slot is constructed before it is used.
-    if (block_ == blocks_.size()) blocks_.emplace_back(new unsigned char[kSlot * SlotsIn(block_)]);
-    return blocks_[block_].get() + kSlot * used_++;
+    if (block_ == blocks_.size()) {
+        const std::size_t slots = expected == 0 ? SlotsIn(block_) : std::clamp(expected, SlotsIn(0), kMostSlots);
+        blocks_.push_back({AllocateBig(kSlot * slots), slots});
+    }
+    return blocks_[block_].memory.get() + kSlot * used_++;
 }
 
 void TStrContainer::Clear() {
@@ -471,15 +488,23 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
     HeaderValue = stream->ReadInt32("the header value");
     if (count < 1) return;
     CheckRecordCount(count);
-    // Reserve no more than the data can plausibly hold: the count word is not trusted.
-    records_.reserve(static_cast<std::size_t>(std::min(count, 1 << 16)));
+    // Reserve no more than the data can plausibly hold: the count word is not trusted, unless the bytes lie in
+    // memory and hold a record header for every record it claims.
+    constexpr std::size_t kHeaderBytes = 12;
+    const bool plausible = stream->InPlaceLeft() / kHeaderBytes >= static_cast<std::size_t>(count);
+    records_.reserve(static_cast<std::size_t>(plausible ? count : std::min(count, 1 << 16)));
     std::int32_t step = std::max(count / 100, 1);
     if (progress) progress(0, count);
+    // Reported at every step'th record, counted down rather than divided out.
+    std::int32_t untilReport = 0;
     for (std::int32_t i = 0; i < count; ++i) {
-        TRecordPtr record(new (store_.Allocate()) TString(), TRecordPtr::Owner::Store);
+        TRecordPtr record(new (store_.Allocate(static_cast<std::size_t>(count - i))) TString(),
+                          TRecordPtr::Owner::Store);
         record->LoadFromStream(stream);
         records_.push_back(std::move(record));
-        if ((i % step == 0 || i == count - 1) && progress) progress(i, count);
+        const bool report = untilReport == 0 || i == count - 1;
+        untilReport = untilReport == 0 ? step - 1 : untilReport - 1;
+        if (report && progress) progress(i, count);
     }
     // The list grew by doubling: a large directory's slack goes once it is read.
     if (records_.capacity() - records_.size() > records_.size() / 8) records_.shrink_to_fit();

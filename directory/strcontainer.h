@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bigmemory.h"
 #include "progress.h"
 #include "stream.h"
 
@@ -203,15 +204,24 @@ static_assert(alignof(TString) > 3 && sizeof(TRecordPtr) == sizeof(void*));
 // back all at once, so that loading makes no allocation per record and the next load reuses the blocks.
 class TRecordStore {
 public:
-    void* Allocate();
+    // `expected`: how many records are still to come, as far as the data tells (it may be wrong), 0 when it
+    // does not tell; a new block is made for those, within the bounds of a block, so that no block is mostly
+    // empty when the data is right.
+    void* Allocate(std::size_t expected = 0);
     // Every record handed out must have been destroyed.
     void Reset() { block_ = used_ = 0; }
 
 private:
     static constexpr std::size_t kSlot = (sizeof(TString) + alignof(TString) - 1) / alignof(TString) * alignof(TString);
-    // Blocks grow from 64 slots to 4,096, so that a small directory stays small.
-    static std::size_t SlotsIn(std::size_t block) { return std::size_t{64} << std::min<std::size_t>(block, 6); }
-    std::vector<std::unique_ptr<unsigned char[]>> blocks_;
+    // Without a count, blocks grow from 64 slots to 65,536 (5.6 MiB, in huge pages where the system has them),
+    // so that a small directory stays small and a large one takes few page faults.
+    static constexpr std::size_t kMostSlots = std::size_t{64} << 10;
+    static std::size_t SlotsIn(std::size_t block) { return std::size_t{64} << std::min<std::size_t>(block, 10); }
+    struct TBlock {
+        TBigMemory memory;
+        std::size_t size; // slots
+    };
+    std::vector<TBlock> blocks_;
     std::size_t block_ = 0;
     std::size_t used_ = 0;
 };

@@ -24,6 +24,8 @@ public:
     // The next `count` bytes without copying them, read past, when the stream holds them in memory and nothing
     // can fail within them; otherwise nothing is read and the view is empty, and Read takes them as it would.
     virtual std::string_view ReadInPlace(std::size_t /*count*/) { return {}; }
+    // How many more bytes ReadInPlace can hand out at most; 0 for a stream that does not hold them in memory.
+    virtual std::size_t InPlaceLeft() const { return 0; }
 
     // Reads exactly `count` bytes or fails with EReadError naming `what`.
     void ReadBuffer(void* buffer, std::size_t count, const char* what);
@@ -45,6 +47,7 @@ public:
         pos_ += count;
         return bytes_.substr(pos_ - count, count);
     }
+    std::size_t InPlaceLeft() const override { return bytes_.size() - pos_; }
 
 private:
     std::string_view bytes_;

@@ -48,7 +48,7 @@ std::uint64_t HashText(std::string_view text) {
             n == 0 ? 0 : load(0, std::uint8_t{}) | load(n / 2, std::uint8_t{}) << 8 | load(n - 1, std::uint8_t{}) << 16;
     }
     h ^= tail;
-    // Every bit of the text reaches the low bits, which pick the slot.
+    // Every bit of the text reaches the upper half, which places the slot.
     h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDULL;
     h = (h ^ (h >> 33)) * 0xC4CEB9FE1A85EC53ULL;
     return h ^ (h >> 33);
@@ -170,43 +170,64 @@ void PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDialled& d
 
 // ---- TFieldColumn ----
 
-TFieldColumn::TFieldColumn(std::int32_t count) : slots_(256, 0) {
+TFieldColumn::TFieldColumn(std::int32_t count) : slots_(256) {
     narrow_.reserve(static_cast<std::size_t>(count));
 }
 
 void TFieldColumn::Rehash() {
-    // Open addressing: a slot holds a distinct text's number plus one, and the upper half of its hash so that a
-    // probe compares texts only when the hashes agree.
-    std::vector<std::uint64_t> grown(slots_.size() * 2, 0);
+    // A slot's place comes from its tag alone, so that the texts are neither read nor hashed again.
+    std::vector<TSlot> grown(slots_.size() * 2);
     const std::size_t mask = grown.size() - 1;
-    for (std::uint64_t slot : slots_) {
-        if (slot == 0) continue;
-        std::size_t at = static_cast<std::size_t>(HashText(Text((slot & 0xFFFFFFFFu) - 1))) & mask;
-        while (grown[at] != 0)
+    for (const TSlot& slot : slots_) {
+        if (slot.code == 0) continue;
+        std::size_t at = slot.tag & mask;
+        while (grown[at].code != 0)
             at = (at + 1) & mask;
         grown[at] = slot;
     }
     slots_.swap(grown);
 }
 
+namespace {
+
+// Whether the n bytes at a and b are the same: a few word compares for the short texts of a directory.
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+    auto load = [](const char* p, auto word) {
+        std::memcpy(&word, p, sizeof word);
+        return word;
+    };
+    if (n >= 8) {
+        for (std::size_t k = 0; k + 8 < n; k += 8)
+            if (load(a + k, std::uint64_t{}) != load(b + k, std::uint64_t{})) return false;
+        return load(a + n - 8, std::uint64_t{}) == load(b + n - 8, std::uint64_t{});
+    }
+    if (n >= 4)
+        return load(a, std::uint32_t{}) == load(b, std::uint32_t{}) &&
+               load(a + n - 4, std::uint32_t{}) == load(b + n - 4, std::uint32_t{});
+    return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
+}
+
+} // namespace
+
 void TFieldColumn::Add(std::string_view text, std::uint64_t hash) {
     const std::size_t mask = slots_.size() - 1;
-    const std::uint64_t tag = hash & ~std::uint64_t{0xFFFFFFFFu};
-    std::size_t at = static_cast<std::size_t>(hash) & mask;
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    std::size_t at = tag & mask;
     std::uint32_t code = 0;
     for (;; at = (at + 1) & mask) {
-        const std::uint64_t slot = slots_[at];
-        if (slot == 0) {
+        TSlot& slot = slots_[at];
+        if (slot.code == 0) {
             code = static_cast<std::uint32_t>(ends_.size());
+            slot = {tag, code + 1, static_cast<std::uint32_t>(texts_.size()), static_cast<std::uint32_t>(text.size())};
             texts_.append(text);
             ends_.push_back(static_cast<std::uint32_t>(texts_.size()));
             counts_.push_back(0);
-            slots_[at] = tag | (code + 1);
             if (ends_.size() * 2 > slots_.size()) Rehash();
             break;
         }
-        if ((slot & ~std::uint64_t{0xFFFFFFFFu}) == tag && Text((slot & 0xFFFFFFFFu) - 1) == text) {
-            code = static_cast<std::uint32_t>((slot & 0xFFFFFFFFu) - 1);
+        if (slot.tag == tag && slot.size == text.size() &&
+            SameBytes(texts_.data() + slot.begin, text.data(), text.size())) {
+            code = slot.code - 1;
             break;
         }
     }
@@ -223,7 +244,7 @@ void TFieldColumn::Add(std::string_view text, std::uint64_t hash) {
 }
 
 void TFieldColumn::Finish(Field field) {
-    std::vector<std::uint64_t>().swap(slots_);
+    std::vector<TSlot>().swap(slots_);
     texts_.shrink_to_fit();
     ends_.shrink_to_fit();
     counts_.shrink_to_fit();
@@ -432,26 +453,44 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
     columns_.reserve(kColumns);
     for (std::size_t c = 0; c < kColumns; ++c)
         columns_.emplace_back(count_);
-    // One pass over the records, a batch at a time: the batch's slots in every column are fetched from memory
-    // together, not one by one.
-    constexpr std::int32_t kBatch = 32;
-    std::string_view texts[kBatch][kColumns];
-    std::uint64_t hashes[kBatch][kColumns];
-    for (std::int32_t first = 0; first < count_; first += kBatch) {
-        const std::int32_t size = std::min(kBatch, count_ - first);
-        for (std::int32_t b = 0; b < size; ++b) {
-            const TString& record = *records.GetItem(first + b);
-            phones_.push_back(PhoneDigits(record.Key()));
-            const TLineList lines = record.Lines();
-            for (std::size_t c = 0; c < kColumns; ++c) {
-                texts[b][c] = lines.Get(static_cast<int>(c));
-                hashes[b][c] = HashText(texts[b][c]);
-                columns_[c].Prefetch(hashes[b][c]);
+    // One pass over the records, a batch at a time and three batches in flight: one batch's texts are hashed and
+    // their slots fetched, while the texts the slots of the batch before point to are fetched, while the batch
+    // before that one is added, its memory all fetched by then.
+    static constexpr std::int32_t kBatch = 32;
+    static constexpr std::int32_t kInFlight = 3;
+    std::string_view texts[kInFlight][kBatch][kColumns];
+    std::uint64_t hashes[kInFlight][kBatch][kColumns];
+    const std::int32_t batches = (count_ + kBatch - 1) / kBatch;
+    auto sizeOf = [this](std::int32_t batch) { return std::min(kBatch, count_ - batch * kBatch); };
+    for (std::int32_t batch = 0; batch < batches + kInFlight - 1; ++batch) {
+        if (batch < batches) {
+            const std::int32_t first = batch * kBatch, size = sizeOf(batch);
+            auto& text = texts[batch % kInFlight];
+            auto& hash = hashes[batch % kInFlight];
+            for (std::int32_t b = 0; b < size; ++b) {
+                const TString& record = *records.GetItem(first + b);
+                phones_.push_back(PhoneDigits(record.Key()));
+                const TLineList lines = record.Lines();
+                for (std::size_t c = 0; c < kColumns; ++c) {
+                    text[b][c] = lines.Get(static_cast<int>(c));
+                    hash[b][c] = HashText(text[b][c]);
+                    columns_[c].Prefetch(hash[b][c]);
+                }
             }
         }
-        for (std::int32_t b = 0; b < size; ++b)
-            for (std::size_t c = 0; c < kColumns; ++c)
-                columns_[c].Add(texts[b][c], hashes[b][c]);
+        if (const std::int32_t before = batch - 1; before >= 0 && before < batches) {
+            const auto& hash = hashes[before % kInFlight];
+            for (std::int32_t b = 0; b < sizeOf(before); ++b)
+                for (std::size_t c = 0; c < kColumns; ++c)
+                    columns_[c].PrefetchText(hash[b][c]);
+        }
+        if (const std::int32_t added = batch - 2; added >= 0) {
+            const auto& text = texts[added % kInFlight];
+            const auto& hash = hashes[added % kInFlight];
+            for (std::int32_t b = 0; b < sizeOf(added); ++b)
+                for (std::size_t c = 0; c < kColumns; ++c)
+                    columns_[c].Add(text[b][c], hash[b][c]);
+        }
     }
     for (std::size_t c = 0; c < kColumns; ++c)
         columns_[c].Finish(static_cast<Field>(c + 1));
@@ -610,9 +649,10 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
     };
     // A record's house and flat are looked up only when some house or flat matches, its phone only when they
     // leave something the phone can still make up.
-    auto groupsMatch = [&](std::uint32_t i) {
-        const std::uint64_t h = addresses ? house[houses.CodeOf(i)] : 0;
-        const std::uint64_t f = addresses ? flat[flats.CodeOf(i)] : 0;
+    const TFieldColumn::TCodes houseOf = houses.Codes(), flatOf = flats.Codes();
+    auto groupsMatch = [&, houseOf, flatOf](std::uint32_t i) {
+        const std::uint64_t h = addresses ? house[houseOf[i]] : 0;
+        const std::uint64_t f = addresses ? flat[flatOf[i]] : 0;
         return query.GroupsMatch(h, f, 0) ||
                (query.GroupsMatch(h, f, phoneGroups) && query.GroupsMatch(h, f, phoneMatches(i)));
     };
@@ -666,8 +706,8 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
                             __builtin_prefetch(&userOf[ahead]);
                         }
                         if (addresses) {
-                            houses.PrefetchCode(ahead);
-                            flats.PrefetchCode(ahead);
+                            houseOf.Prefetch(ahead);
+                            flatOf.Prefetch(ahead);
                         }
                         if (phoneGroups != 0) __builtin_prefetch(&phones_[ahead]);
                     }

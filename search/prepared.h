@@ -23,9 +23,17 @@ class TFieldColumn {
 public:
     // Empty, with room for `count` records. A record without the field holds the empty text.
     explicit TFieldColumn(std::int32_t count);
-    // The next record's text and its HashText; Prefetch with the hash first, Finish after the last record.
+    // The next record's text and its HashText; Prefetch with the hash first, then PrefetchText, each as early as
+    // possible (a batch of records at a time); Finish after the last record.
     void Add(std::string_view text, std::uint64_t hash);
-    void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
+    void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[(hash >> 32) & (slots_.size() - 1)]); }
+    // Fetches the text the hash most likely finds and its count, once its slot has been fetched.
+    void PrefetchText(std::uint64_t hash) const {
+        const TSlot& slot = slots_[(hash >> 32) & (slots_.size() - 1)];
+        if (slot.code == 0) return;
+        __builtin_prefetch(texts_.data() + slot.begin);
+        __builtin_prefetch(counts_.data() + (slot.code - 1));
+    }
     void Finish(Field field);
 
     std::size_t Distinct() const { return ends_.size(); }
@@ -52,14 +60,20 @@ public:
     }
     // The records the column holds.
     std::size_t CodeCount() const { return narrow_.size() + wide_.size(); }
-    std::uint32_t CodeOf(std::uint32_t record) const {
-        return narrow_.empty() && !wide_.empty() ? wide_[record] : narrow_[record];
-    }
-    void PrefetchCode(std::uint32_t record) const {
-        if (narrow_.empty() && !wide_.empty())
-            __builtin_prefetch(&wide_[record]);
-        else
-            __builtin_prefetch(&narrow_[record]);
+    // The records' codes, whichever their width, for a loop to hold in registers.
+    struct TCodes {
+        const std::uint16_t* narrow;
+        const std::uint32_t* wide;
+        std::uint32_t operator[](std::uint32_t record) const { return narrow ? narrow[record] : wide[record]; }
+        void Prefetch(std::uint32_t record) const {
+            if (narrow)
+                __builtin_prefetch(narrow + record);
+            else
+                __builtin_prefetch(wide + record);
+        }
+    };
+    TCodes Codes() const {
+        return narrow_.empty() && !wide_.empty() ? TCodes{nullptr, wide_.data()} : TCodes{narrow_.data(), nullptr};
     }
 
     // Calls f with the records' codes, whichever their width.
@@ -83,8 +97,16 @@ private:
     std::vector<std::uint16_t> narrow_;
     std::vector<std::uint32_t> wide_;
     std::vector<std::uint32_t> counts_; // per distinct text, the records that hold it
-    // While records are added: the distinct texts by their hash (see Add).
-    std::vector<std::uint64_t> slots_;
+    // While records are added: the distinct texts by their hash, open addressing. A slot holds the upper half of
+    // the text's hash, which also places it, so that a probe compares texts only when those agree, its number
+    // plus one (0: the slot is free) and where it lies in texts_, so that the comparison reads the text alone.
+    struct TSlot {
+        std::uint32_t tag = 0;
+        std::uint32_t code = 0;
+        std::uint32_t begin = 0;
+        std::uint32_t size = 0;
+    };
+    std::vector<TSlot> slots_;
     void Rehash();
     // The distinct texts folded as the search compares them, each after a line feed (which no line holds) and
     // the last one before one more: a criterion is looked for in all of them at once.

@@ -1,10 +1,13 @@
 #include "directory/errors.h"
+#include "directory/limits.h"
+#include "directory/stream.h"
 #include "directory/zlibreference.h"
 #include "directory/zstream.h"
 #include "testdata.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <zlib.h>
 
@@ -101,6 +104,37 @@ TEST(Stream, ReadStringOfAHugeLengthAllocatesOnlyWhatArrives) {
     vg::TMemoryStream s(few);
     // 2 GiB asked, ten bytes there: a clear error, never an allocation of the asked size.
     EXPECT_THROW(s.ReadString(2147483647u, "a record's text"), vg::EReadError);
+}
+
+// What a reader may count on before reading in place: InPlaceLeft bytes are handed out in one piece, one more
+// is not, through a limit as well as without one, and a stream that inflates hands out none.
+TEST(Stream, InPlaceLeftIsWhatReadInPlaceCanStillHandOut) {
+    const std::string bytes = Plain(100);
+    const std::string deflated = Deflate(bytes);
+    struct Row {
+        bool limited, inflating;
+        std::int64_t limit;
+        std::size_t before; // bytes read in place first
+    };
+    for (const Row& row : {Row{false, false, 0, 0}, Row{false, false, 0, 37}, Row{false, false, 0, 100},
+                           Row{true, false, 60, 0}, Row{true, false, 60, 25}, Row{true, false, 60, 60},
+                           Row{true, false, 500, 10}, Row{false, true, 0, 0}, Row{true, true, 500, 0}}) {
+        SCOPED_TRACE(testing::Message() << row.limited << row.inflating << ' ' << row.limit << ' ' << row.before);
+        vg::TMemoryStream plain(row.inflating ? std::string_view(deflated) : std::string_view(bytes));
+        vg::TDecompressionStream zlib(plain);
+        vg::TStream& source = row.inflating ? static_cast<vg::TStream&>(zlib) : plain;
+        vg::TLimitedStream limited(source, row.limit, "The data");
+        vg::TStream& s = row.limited ? static_cast<vg::TStream&>(limited) : source;
+        if (row.before > 0) {
+            ASSERT_EQ(s.ReadInPlace(row.before).size(), row.before);
+        }
+        const std::size_t left = s.InPlaceLeft();
+        const auto end = row.limited ? std::min(bytes.size(), static_cast<std::size_t>(row.limit)) : bytes.size();
+        EXPECT_EQ(left, row.inflating ? 0 : end - row.before);
+        EXPECT_TRUE(s.ReadInPlace(left + 1).empty());
+        const std::string_view all = s.ReadInPlace(left);
+        EXPECT_EQ(all, left == 0 ? std::string_view{} : std::string_view(bytes).substr(row.before, left));
+    }
 }
 
 } // namespace
