@@ -48,10 +48,10 @@ void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uin
         if (!bytes) throw EDirectoryMissing();
         if (!master_ || bytes->data() != masterBytes_.data() || bytes->size() != masterBytes_.size()) {
             directory_.Clear(); // the old directory's records go before the new one is parsed
+            advisor_.reset();   // it explains the old directory
             prepared_.reset();
             master_ = std::make_unique<vg::TDirectoryMaster>(*bytes);
             masterBytes_ = *bytes;
-            advisor_.reset(); // it explains the old directory
         }
     }
     if (progress) progress->SetInfoText(LoadingText());
@@ -65,7 +65,7 @@ void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uin
             master_->Load(directory_, report);
         // Prepared once the directory is whole: part of the load at start-up, and never again.
         if (!prepared_ && master_->Whole())
-            prepared_ = std::make_unique<vg::TPreparedDirectory>(master_->WholeShared());
+            prepared_ = std::make_shared<const vg::TPreparedDirectory>(master_->WholeShared());
     } catch (...) {
         // An always-on-top window must not stay over the desktop after a failed load.
         if (!Quiet && progress) progress->HideNow();
@@ -85,32 +85,32 @@ void TDatabase::OpenEdition(const QString& path, const vg::ProgressCallback& pro
         master->Load(whole, progress);
     }
     directory_.Clear(); // the old directory's records go with their master
+    advisor_.reset();   // it explains the old directory
     prepared_.reset();
     master_ = std::move(master);
     masterBytes_ = {};
-    advisor_.reset(); // it explains the old directory
     edition_ = {info.absoluteFilePath(), info.lastModified()};
     master_->Load(directory_);
     edition_.records = directory_.Count();
-    if (master_->Whole()) prepared_ = std::make_unique<vg::TPreparedDirectory>(master_->WholeShared());
+    if (master_->Whole()) prepared_ = std::make_shared<const vg::TPreparedDirectory>(master_->WholeShared());
 }
 
 const vg::TSearchAdvisor& TDatabase::Advisor() {
     if (!advisor_) {
-        // The container holds the last result, not the directory: the advisor looks at the whole directory,
-        // restored from the master into a container of its own for the moment.
         if (!master_) throw EDirectoryMissing();
-        vg::TStrContainer whole;
-        master_->Load(whole);
-        advisor_ = std::make_unique<vg::TSearchAdvisor>(whole);
+        std::shared_ptr<const vg::TPreparedDirectory> prepared = prepared_;
+        if (!prepared) {
+            // Not parsed whole: the advisor looks at what the master restores, prepared for it alone.
+            auto whole = std::make_shared<vg::TStrContainer>();
+            master_->Load(*whole);
+            prepared = std::make_shared<const vg::TPreparedDirectory>(std::move(whole));
+        }
+        advisor_ = std::make_unique<vg::TSearchAdvisor>(std::move(prepared));
     }
     return *advisor_;
 }
 
 vg::TExplanation TDatabase::ExplainBox(const vg::TBoxQuery& query) {
-    const vg::TSearchAdvisor& advisor = Advisor(); // makes sure there is a master
-    if (const vg::TStrContainer* whole = master_->Whole()) return vg::ExplainBox(*whole, advisor, query);
-    vg::TStrContainer whole;
-    master_->Load(whole);
-    return vg::ExplainBox(whole, advisor, query);
+    const vg::TSearchAdvisor& advisor = Advisor();
+    return vg::ExplainBox(advisor.Prepared().Whole(), advisor, query);
 }

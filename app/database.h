@@ -77,7 +77,7 @@ public:
     void OpenEdition(const QString& path, const vg::ProgressCallback& progress = {});
     const TEdition& Edition() const { return edition_; }
 
-    // What explains an empty search, made from the whole directory when it is first needed.
+    // What explains an empty search, made from the prepared directory when it is first needed.
     const vg::TSearchAdvisor& Advisor();
     // Why the box found nothing in the whole directory, and what would find something (ExplainBox).
     vg::TExplanation ExplainBox(const vg::TBoxQuery& query);
@@ -91,6 +91,6 @@ private:
     std::unique_ptr<vg::TDirectoryMaster> master_;
     vg::TStrContainer directory_{0}; // shares the records of the master it was last loaded from
     std::unique_ptr<vg::TSearchAdvisor> advisor_;
-    std::unique_ptr<vg::TPreparedDirectory> prepared_; // shares the records of the master it was made from
+    std::shared_ptr<const vg::TPreparedDirectory> prepared_; // shares the records of the master it was made from
     TEdition edition_;
 };

@@ -58,6 +58,9 @@ public:
         const std::size_t end = code + 1 < foldedStarts_.size() ? foldedStarts_[code + 1] - 1 : folded_.size() - 1;
         return {folded_.data() + begin, end - begin};
     }
+    // Every distinct text folded, each after a line feed, and one more line feed at the end: Folded(code) is a
+    // piece of it.
+    std::string_view FoldedTexts() const { return folded_; }
     // The records the column holds.
     std::size_t CodeCount() const { return narrow_.size() + wide_.size(); }
     // The records' codes, whichever their width, for a loop to hold in registers.
@@ -165,6 +168,8 @@ public:
 
     std::int32_t Count() const { return count_; }
     const TStrContainer& Whole() const { return *whole_; }
+    // The street's, house's, flat's or subscriber's column (not the phone's).
+    const TFieldColumn& Column(Field field) const { return columns_.at(Index(field) - 1); }
     // The records the walk from the last record to the first keeps, and where it stops.
     TSelection Select(const TRecordFilter& filter) const;
     // The records every word of the box matches, in the directory's order, as TBoxQuery's test on each record

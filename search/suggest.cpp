@@ -3,38 +3,42 @@
 #include "directory/cp1251.h"
 #include "folding.h"
 #include "matching.h"
+#include "prepared.h"
 #include "searchrun.h"
 #include "textvariants.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <tuple>
 
 namespace vg {
 
 struct TSearchAdvisor::Data {
-    // One field of every record: its distinct values as stored, and each record's value by number.
-    struct Column {
-        std::vector<std::string> values;
-        std::vector<std::uint32_t> ids;
-        bool hasLatin = false; // some value holds a Latin letter
-    };
-    // A name near names are taken from, upper-cased, with the number of records that hold it.
+    // A name near names are taken from, upper-cased as folded for matching, with the number of records that hold
+    // it: a piece of the column's folded texts (TFieldColumn::FoldedTexts), which the prepared directory keeps.
     struct Name {
-        std::string text;
+        std::uint32_t at = 0;
+        std::uint32_t length = 0;
         std::int32_t records = 0;
     };
     // Where near names come from: "begins with" takes prefixes of heads (what a field begins with: the whole
     // street, the surname), "contains" prefixes of any word, "equal" whole values.
     struct Names {
+        std::string_view folded; // what they are pieces of
         std::vector<Name> heads, words, wholes;
+        std::string_view Text(const Name& name) const { return folded.substr(name.at, name.length); }
     };
 
-    std::int32_t records = 0;
-    std::array<Column, kFieldCount> columns;
+    std::shared_ptr<const TPreparedDirectory> prepared;
+    std::array<bool, kFieldCount> hasLatin{}; // some distinct text holds a Latin letter; the phone's below
+    // Whether some phone holds a Latin letter: -1 until a Cyrillic text typed into the phone asks (the first such
+    // explanation reads every record's phone once).
+    mutable std::atomic<signed char> phoneLatin{-1};
     std::array<Names, kFieldCount> names;
 };
 
@@ -84,33 +88,43 @@ std::string_view ReasonOf(SuggestionKind kind) {
     return {};
 }
 
-// Numbers distinct texts in the order they come, keeping one copy of each: open addressing over a table of
-// numbers, as the snapshot's 180,000 lookups are several times slower through a map of nodes.
-class Interner {
+// Distinct names with the records that hold them, in the order they come: open addressing over a table of
+// numbers, as the hundreds of thousands of lookups are several times slower through a map of nodes.
+class NameTally {
 public:
-    std::uint32_t Add(std::string_view text) {
-        if ((texts.size() + 1) * 2 > slots_.size()) Grow();
-        const std::size_t hash = std::hash<std::string_view>{}(text);
+    // Names are pieces of `folded`.
+    explicit NameTally(std::string_view folded) : folded_(folded) {}
+
+    void Add(std::string_view name, std::int32_t records) {
+        if ((names_.size() + 1) * 2 > slots_.size()) Grow();
+        const std::size_t hash = std::hash<std::string_view>{}(name);
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             const std::uint32_t slot = slots_[i];
             if (slot == 0) {
-                texts.emplace_back(text);
+                names_.push_back({static_cast<std::uint32_t>(name.data() - folded_.data()),
+                                  static_cast<std::uint32_t>(name.size()), records});
                 hashes_.push_back(hash);
-                slots_[i] = static_cast<std::uint32_t>(texts.size());
-                return static_cast<std::uint32_t>(texts.size() - 1);
+                slots_[i] = static_cast<std::uint32_t>(names_.size());
+                return;
             }
-            if (hashes_[slot - 1] == hash && texts[slot - 1] == text) return slot - 1;
+            Data::Name& held = names_[slot - 1];
+            if (hashes_[slot - 1] == hash && folded_.substr(held.at, held.length) == name) {
+                held.records += records;
+                return;
+            }
         }
     }
-
-    std::vector<std::string> texts;
+    std::vector<Data::Name> Take() {
+        names_.shrink_to_fit();
+        return std::move(names_);
+    }
 
 private:
     void Grow() {
         slots_.assign(std::max<std::size_t>(64, slots_.size() * 2), 0);
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t id = 0; id < texts.size(); ++id) {
+        for (std::size_t id = 0; id < names_.size(); ++id) {
             std::size_t i = hashes_[id] & mask;
             while (slots_[i] != 0)
                 i = (i + 1) & mask;
@@ -118,45 +132,24 @@ private:
         }
     }
 
+    std::string_view folded_;
+    std::vector<Data::Name> names_;
     std::vector<std::size_t> hashes_;
     std::vector<std::uint32_t> slots_;
 };
 
-// Distinct names with the records that hold them.
-class NameTally {
-public:
-    void Add(std::string_view name, std::int32_t records) {
-        const std::uint32_t id = names_.Add(name);
-        if (id == records_.size()) records_.push_back(0);
-        records_[id] += records;
-    }
-    std::vector<Data::Name> Take() {
-        std::vector<Data::Name> out;
-        out.reserve(records_.size());
-        for (std::size_t i = 0; i < records_.size(); ++i)
-            out.push_back({std::move(names_.texts[i]), records_[i]});
-        return out;
-    }
-
-private:
-    Interner names_;
-    std::vector<std::int32_t> records_;
-};
-
-void CollectNames(const Data::Column& column, Field field, Data::Names& names) {
-    std::vector<std::int32_t> records(column.values.size(), 0);
-    for (std::uint32_t id : column.ids)
-        ++records[id];
-    NameTally heads, words, wholes;
-    for (std::size_t v = 0; v < column.values.size(); ++v) {
-        const std::string whole = FoldForMatch(FoldKindOf(field), column.values[v]);
-        if (LetterCount(whole) < kShortestWord) continue;
-        const std::string_view view = whole;
-        wholes.Add(view, records[v]);
+void CollectNames(const TFieldColumn& column, Field field, Data::Names& names) {
+    names.folded = column.FoldedTexts();
+    NameTally heads(names.folded), words(names.folded), wholes(names.folded);
+    for (std::size_t v = 0; v < column.Distinct(); ++v) {
+        const std::string_view view = column.Folded(v);
+        if (LetterCount(view) < kShortestWord) continue;
+        const auto records = static_cast<std::int32_t>(column.Records(v));
+        wholes.Add(view, records);
         // A name begins with its surname, or with all of it when the initials are typed as well.
-        heads.Add(view, records[v]);
+        heads.Add(view, records);
         if (field == Field::User && view.find(' ') != std::string_view::npos)
-            heads.Add(view.substr(0, view.find(' ')), records[v]);
+            heads.Add(view.substr(0, view.find(' ')), records);
         std::size_t i = 0;
         while (i < view.size()) {
             while (i < view.size() && !IsLetter(static_cast<unsigned char>(view[i])))
@@ -164,7 +157,7 @@ void CollectNames(const Data::Column& column, Field field, Data::Names& names) {
             std::size_t end = i;
             while (end < view.size() && IsLetter(static_cast<unsigned char>(view[end])))
                 ++end;
-            if (end - i >= kShortestWord) words.Add(view.substr(i, end - i), records[v]);
+            if (end - i >= kShortestWord) words.Add(view.substr(i, end - i), records);
             i = end;
         }
     }
@@ -172,6 +165,49 @@ void CollectNames(const Data::Column& column, Field field, Data::Names& names) {
     names.words = words.Take();
     names.wholes = wholes.Take();
 }
+
+// One field of every record as the advisor reads it: a prepared column's distinct texts and each record's, or the
+// phones, nearly one per record, read from the records themselves (each record its own text).
+class FieldView {
+public:
+    FieldView(const TPreparedDirectory& prepared, Field field)
+        : column_(field == Field::Phone ? nullptr : &prepared.Column(field)), whole_(&prepared.Whole()) {}
+
+    std::size_t Distinct() const { return column_ ? column_->Distinct() : static_cast<std::size_t>(whole_->Count()); }
+    std::string_view Text(std::size_t code) const {
+        return column_ ? column_->Text(code) : whole_->GetItem(static_cast<int>(code))->Key();
+    }
+    // The test's verdict on every distinct text, 1 where it passes.
+    std::vector<unsigned char> Verdicts(const TCriterionTest& test) const {
+        if (column_) return column_->Verdicts(test);
+        std::vector<unsigned char> verdicts(Distinct());
+        for (std::size_t code = 0; code < verdicts.size(); ++code)
+            verdicts[code] = test(Text(code)) ? 1 : 0;
+        return verdicts;
+    }
+    // Whether Verdicts looks for the test's text in every distinct text at once, faster than testing most of
+    // them one by one.
+    bool AtOnce(MatchCondition condition) const {
+        return column_ && (condition == MatchCondition::BeginsWith || condition == MatchCondition::Contains ||
+                           condition == MatchCondition::NotContains);
+    }
+    // Calls f with every record's code, indexed by record, whichever their width.
+    template <class F> void WithCodes(F&& f) const {
+        if (column_)
+            column_->WithCodes(f);
+        else
+            f(Itself{});
+    }
+
+private:
+    // A phone's code is its record's number.
+    struct Itself {
+        std::size_t operator[](std::size_t record) const { return record; }
+    };
+
+    const TFieldColumn* column_;
+    const TStrContainer* whole_;
+};
 
 // A proposed change before it is ranked.
 struct Candidate {
@@ -182,7 +218,9 @@ struct Candidate {
 // Explains one set of criteria against the snapshot.
 class Explainer {
 public:
-    Explainer(const Data& data, const TCriteria& criteria) : data_(data), criteria_(criteria) {}
+    Explainer(const Data& data, const TCriteria& criteria)
+        : data_(data), prepared_(*data.prepared), records_(static_cast<std::size_t>(prepared_.Count())),
+          criteria_(criteria) {}
 
     TExplanation Run() {
         TRecordFilter validated(criteria_); // an invalid mask fails here exactly as the search fails
@@ -201,43 +239,51 @@ public:
     }
 
 private:
-    // Each set criterion against each distinct value once, then one pass over the records.
+    // Each set criterion against each distinct text once and then each record's text looked up, a bit per
+    // criterion; then the records counted per set of criteria passed.
     void Count(TExplanation& out) {
         const std::size_t n = set_.size();
-        std::vector<std::vector<char>>& passes = passes_;
-        passes.assign(n, {});
+        out.together = static_cast<std::int32_t>(records_);
+        if (n == 0) return;
+        passes_.assign(n, {});
+        passed_.assign(records_, 0);
         for (std::size_t k = 0; k < n; ++k) {
             const Field field = set_[k];
             const TCriterionTest test(criteria_.Text(field), criteria_.Condition(field), FoldKindOf(field));
-            const auto& values = data_.columns[Index(field)].values;
-            passes[k].resize(values.size());
-            for (std::size_t v = 0; v < values.size(); ++v)
-                passes[k][v] = test(values[v]) ? 1 : 0;
+            const FieldView view(prepared_, field);
+            passes_[k] = view.Verdicts(test);
+            const unsigned char* const pass = passes_[k].data();
+            std::uint8_t* const passed = passed_.data();
+            view.WithCodes([&](const auto& codes) {
+                for (std::size_t r = 0; r < records_; ++r)
+                    passed[r] = static_cast<std::uint8_t>(passed[r] | pass[codes[r]] << k);
+            });
         }
-        tallies_.assign(n, std::vector<std::int32_t>());
         combinations_.assign(std::size_t{1} << n, 0);
-        for (std::size_t k = 0; k < n; ++k)
-            tallies_[k].assign(data_.columns[Index(set_[k])].values.size(), 0);
-        std::vector<std::int32_t> alone(n, 0);
-        const unsigned all = (1u << n) - 1;
-        std::int32_t together = 0;
-        for (std::int32_t r = 0; r < data_.records; ++r) {
-            unsigned passed = 0;
-            for (std::size_t k = 0; k < n; ++k)
-                passed |= static_cast<unsigned>(passes[k][data_.columns[Index(set_[k])].ids[r]]) << k;
-            together += passed == all;
+        for (const std::uint8_t passed : passed_)
             ++combinations_[passed];
-            for (std::size_t k = 0; k < n; ++k) {
-                alone[k] += (passed >> k) & 1u;
-                // Every other criterion holds: what this one lets through is what a change to it would find.
-                if ((passed | (1u << k)) == all) ++tallies_[k][data_.columns[Index(set_[k])].ids[r]];
-            }
-        }
-        out.together = n == 0 ? data_.records : together;
+        const unsigned all = (1u << n) - 1;
+        out.together = combinations_[all];
         for (std::size_t k = 0; k < n; ++k) {
             const Field field = set_[k];
+            std::int32_t alone = 0;
+            for (unsigned m = 0; m <= all; ++m)
+                if ((m >> k) & 1u) alone += combinations_[m];
             out.criteria.push_back(
-                {field, alone[k], DescribeCriterion(field, criteria_.Condition(field), criteria_.Text(field))});
+                {field, alone, DescribeCriterion(field, criteria_.Condition(field), criteria_.Text(field))});
+        }
+        if (out.together != 0) return;
+        // Every other criterion holds: what criterion k lets through of those is what a change to it would find.
+        tallies_.assign(n, std::vector<std::int32_t>());
+        for (std::size_t k = 0; k < n; ++k) {
+            const FieldView view(prepared_, set_[k]);
+            tallies_[k].assign(view.Distinct(), 0);
+            std::int32_t* const tally = tallies_[k].data();
+            const auto others = static_cast<std::uint8_t>(all & ~(1u << k));
+            view.WithCodes([&](const auto& codes) {
+                for (std::size_t r = 0; r < records_; ++r)
+                    if ((passed_[r] & others) == others) ++tally[codes[r]];
+            });
         }
     }
 
@@ -250,11 +296,30 @@ private:
         } catch (const EMaskException&) {
             return 0;
         }
-        const auto& values = data_.columns[Index(field)].values;
+        const FieldView view(prepared_, field);
         std::int32_t found = 0;
+        if (view.AtOnce(condition) && open_.size() * 8 > view.Distinct()) {
+            const std::vector<unsigned char> verdicts = view.Verdicts(*test);
+            for (const auto& [id, records] : open_)
+                found += verdicts[id] ? records : 0;
+            return found;
+        }
         for (const auto& [id, records] : open_)
-            if ((*test)(values[id])) found += records;
+            if ((*test)(view.Text(id))) found += records;
         return found;
+    }
+
+    // Whether some text of the field holds a Latin letter: known for the columns, looked for in the phones once.
+    bool HasLatin(Field field) const {
+        if (field != Field::Phone) return data_.hasLatin[Index(field)];
+        if (data_.phoneLatin < 0) {
+            const TStrContainer& whole = prepared_.Whole();
+            bool latin = false;
+            for (int r = 0; r < whole.Count() && !latin; ++r)
+                latin = variants::HasLatinLetter(whole.GetItem(r)->Key());
+            data_.phoneLatin = latin ? 1 : 0;
+        }
+        return data_.phoneLatin > 0;
     }
 
     void Offer(std::size_t k, SuggestionKind kind, std::string_view typed, MatchCondition condition, int distance = 0) {
@@ -291,13 +356,12 @@ private:
 
         const std::string& text = criteria_.Text(field);
         const MatchCondition condition = criteria_.Condition(field);
-        const Data::Column& column = data_.columns[Index(field)];
         const bool mask = condition == MatchCondition::FitsMask;
         if (IsPositive(condition)) {
             const bool latin = variants::HasLatinLetter(text), cyrillic = variants::HasCyrillicLetter(text);
             if (latin && !cyrillic)
                 Offer(k, SuggestionKind::Layout, variants::LatinToCyrillicKeys(text, mask), condition);
-            if (cyrillic && !latin && column.hasLatin)
+            if (cyrillic && !latin && HasLatin(field))
                 Offer(k, SuggestionKind::Layout, variants::CyrillicToLatinKeys(text), condition);
         }
         if (field == Field::Street && IsPositive(condition) && !mask) ProposeStreetForms(k);
@@ -396,20 +460,18 @@ private:
         candidates_.push_back(std::move(c));
     }
 
-    // What the search finds with these criteria: each criterion's verdict on every distinct value (those left as
-    // they were, as counted already), then one pass over the records. 0 for an invalid mask.
+    // What the search finds with these criteria: the records that pass the criteria left as they were (as counted
+    // already), and each changed criterion's verdict on every distinct text looked up. 0 for an invalid mask.
     std::int32_t CountCriteria(const TCriteria& changed) const {
-        std::vector<std::vector<char>> fresh;
-        fresh.reserve(kFieldCount);
-        std::vector<std::pair<const std::vector<char>*, const std::vector<std::uint32_t>*>> tests;
+        std::uint8_t kept = 0; // the criteria left as they were, a bit each as in passed_
+        std::vector<std::pair<std::vector<unsigned char>, FieldView>> fresh;
         for (Field field : kFields) {
             const MatchCondition condition = changed.Condition(field);
             if (condition == MatchCondition::NoCondition) continue;
-            const Data::Column& column = data_.columns[Index(field)];
             const auto same = std::find(set_.begin(), set_.end(), field);
             if (same != set_.end() && condition == criteria_.Condition(field) &&
                 changed.Text(field) == criteria_.Text(field)) {
-                tests.emplace_back(&passes_[static_cast<std::size_t>(same - set_.begin())], &column.ids);
+                kept = static_cast<std::uint8_t>(kept | 1u << (same - set_.begin()));
                 continue;
             }
             std::optional<TCriterionTest> test;
@@ -418,18 +480,22 @@ private:
             } catch (const EMaskException&) {
                 return 0;
             }
-            std::vector<char>& verdicts = fresh.emplace_back(column.values.size());
-            for (std::size_t v = 0; v < column.values.size(); ++v)
-                verdicts[v] = (*test)(column.values[v]) ? 1 : 0;
-            tests.emplace_back(&verdicts, &column.ids);
+            const FieldView view(prepared_, field);
+            fresh.emplace_back(view.Verdicts(*test), view);
+        }
+        std::vector<std::uint8_t> pass(records_);
+        for (std::size_t r = 0; r < records_; ++r)
+            pass[r] = (passed_[r] & kept) == kept ? 1 : 0;
+        for (const auto& [verdicts, view] : fresh) {
+            const unsigned char* const verdict = verdicts.data();
+            view.WithCodes([&](const auto& codes) {
+                for (std::size_t r = 0; r < records_; ++r)
+                    pass[r] &= verdict[codes[r]];
+            });
         }
         std::int32_t found = 0;
-        for (std::int32_t r = 0; r < data_.records; ++r) {
-            bool all = true;
-            for (const auto& [verdicts, ids] : tests)
-                all = all && (*verdicts)[(*ids)[static_cast<std::size_t>(r)]];
-            found += all;
-        }
+        for (const std::uint8_t p : pass)
+            found += p;
         return found;
     }
 
@@ -470,15 +536,15 @@ private:
         std::vector<Near> near;
         if (condition == MatchCondition::Equal) {
             for (const Data::Name& name : names.wholes) {
-                const int d = variants::EditDistance(text, name.text, limit);
-                if (d <= limit) near.push_back({d, name.records, name.text});
+                const int d = variants::EditDistance(text, names.Text(name), limit);
+                if (d <= limit) near.push_back({d, name.records, std::string(names.Text(name))});
             }
         } else {
             const auto& source = condition == MatchCondition::BeginsWith ? names.heads : names.words;
             for (const Data::Name& name : source) {
                 std::size_t length = 0;
-                const int d = variants::PrefixDistance(text, name.text, limit, length);
-                if (d <= limit) near.push_back({d, name.records, name.text.substr(0, length)});
+                const int d = variants::PrefixDistance(text, names.Text(name), limit, length);
+                if (d <= limit) near.push_back({d, name.records, std::string(names.Text(name).substr(0, length))});
             }
         }
         std::sort(near.begin(), near.end(), [](const Near& a, const Near& b) {
@@ -502,44 +568,29 @@ private:
     }
 
     const Data& data_;
+    const TPreparedDirectory& prepared_;
+    const std::size_t records_;
     const TCriteria& criteria_;
     std::vector<Field> set_;
     std::vector<std::vector<std::int32_t>> tallies_; // per set criterion and value: records all others let through
     std::vector<std::pair<std::uint32_t, std::int32_t>> open_; // the current criterion's non-zero tallies
-    std::vector<std::vector<char>> passes_;                    // per set criterion and distinct value: passes
+    std::vector<std::vector<unsigned char>> passes_;           // per set criterion and distinct text: passes
+    std::vector<std::uint8_t> passed_;       // per record, the set criteria it passes, a bit each in the order of set_
     std::vector<std::int32_t> combinations_; // per set of criteria passed (a bit each): the records passing those
     std::vector<Candidate> candidates_;
 };
 
 } // namespace
 
-TSearchAdvisor::TSearchAdvisor(const TStrContainer& directory) : data_(std::make_unique<Data>()) {
-    const int count = directory.Count();
-    data_->records = count;
-    // Phone numbers are nearly all distinct: each record keeps its own, which costs less than finding equal
-    // ones. The other fields repeat a few hundred or thousand values.
-    std::array<Interner, kFieldCount> seen;
-    for (Field field : kFields)
-        data_->columns[Index(field)].ids.resize(static_cast<std::size_t>(count));
-    data_->columns[Index(Field::Phone)].values.reserve(static_cast<std::size_t>(count));
-    for (int r = 0; r < count; ++r) {
-        const TString& record = *directory.GetItem(r);
-        const TLineList lines = record.Lines();
-        Data::Column& phones = data_->columns[Index(Field::Phone)];
-        phones.ids[static_cast<std::size_t>(r)] = static_cast<std::uint32_t>(phones.values.size());
-        phones.values.emplace_back(record.Key());
-        for (Field field : {Field::Street, Field::House, Field::Flat, Field::User}) {
-            // A record without the line searches as an empty field here; the search itself reports it.
-            const std::string_view value = lines.Get(static_cast<int>(field) - 1);
-            data_->columns[Index(field)].ids[static_cast<std::size_t>(r)] = seen[Index(field)].Add(value);
-        }
-    }
-    for (Field field : kFields) {
-        Data::Column& column = data_->columns[Index(field)];
-        if (field != Field::Phone) column.values = std::move(seen[Index(field)].texts);
-        for (const std::string& value : column.values) {
-            column.hasLatin = column.hasLatin || variants::HasLatinLetter(value);
-        }
+TSearchAdvisor::TSearchAdvisor(std::shared_ptr<const TPreparedDirectory> prepared) : data_(std::make_unique<Data>()) {
+    if (!prepared) throw std::invalid_argument("TSearchAdvisor: no prepared directory");
+    data_->prepared = std::move(prepared);
+    for (Field field : {Field::Street, Field::House, Field::Flat, Field::User}) {
+        const TFieldColumn& column = data_->prepared->Column(field);
+        bool latin = false;
+        for (std::size_t code = 0; code < column.Distinct() && !latin; ++code)
+            latin = variants::HasLatinLetter(column.Text(code));
+        data_->hasLatin[Index(field)] = latin;
         if (field == Field::Street || field == Field::User) CollectNames(column, field, data_->names[Index(field)]);
     }
 }
@@ -549,7 +600,18 @@ TSearchAdvisor::TSearchAdvisor(TSearchAdvisor&&) noexcept = default;
 TSearchAdvisor& TSearchAdvisor::operator=(TSearchAdvisor&&) noexcept = default;
 
 std::int32_t TSearchAdvisor::Records() const {
-    return data_->records;
+    return data_->prepared->Count();
+}
+
+const TPreparedDirectory& TSearchAdvisor::Prepared() const {
+    return *data_->prepared;
+}
+
+std::size_t TSearchAdvisor::MemoryBytes() const {
+    std::size_t bytes = sizeof(Data);
+    for (const Data::Names& names : data_->names)
+        bytes += (names.heads.capacity() + names.words.capacity() + names.wholes.capacity()) * sizeof(Data::Name);
+    return bytes;
 }
 
 TExplanation TSearchAdvisor::Explain(const TCriteria& criteria) const {
@@ -557,7 +619,9 @@ TExplanation TSearchAdvisor::Explain(const TCriteria& criteria) const {
 }
 
 TExplanation ExplainSearch(const TStrContainer& directory, const TCriteria& criteria) {
-    return TSearchAdvisor(directory).Explain(criteria);
+    // The container outlives the call, and the prepared directory goes with it: it need not own the container.
+    const std::shared_ptr<const TStrContainer> whole(std::shared_ptr<const TStrContainer>(), &directory);
+    return TSearchAdvisor(std::make_shared<const TPreparedDirectory>(whole)).Explain(criteria);
 }
 
 TCriteria Apply(const TCriteria& criteria, const TSuggestion& suggestion) {

@@ -11,6 +11,8 @@
 
 namespace vg {
 
+class TPreparedDirectory;
+
 // Why a search found nothing and what would find something. Nothing here changes a criterion: it only counts
 // and proposes, with the search's own matching.
 
@@ -68,13 +70,13 @@ std::string FormatSuggestion(const TSuggestion& suggestion);
 // A criterion as it reads, UTF-8: its caption (up to a comma), the condition and the text in «».
 std::string DescribeCriterion(Field field, MatchCondition condition, std::string_view text);
 
-// A snapshot of a loaded directory made once, from which any criteria are explained quickly: each field's
-// distinct values with every record's value, and the street names and surnames near names come from. It
-// copies what it needs: the container may change or go afterwards, so a window makes one right after the
-// directory is loaded, before a search empties the container, and keeps it until the next load.
+// Explains any criteria quickly from a directory prepared for searching, which it shares: each field's distinct
+// texts with every record's, and the phones read from the records. Of its own it keeps only the street names and
+// surnames near names come from, a few per distinct text. A window makes one from the directory it prepared at
+// the load and keeps it until the next load.
 class TSearchAdvisor {
 public:
-    explicit TSearchAdvisor(const TStrContainer& directory);
+    explicit TSearchAdvisor(std::shared_ptr<const TPreparedDirectory> prepared);
     ~TSearchAdvisor();
     TSearchAdvisor(TSearchAdvisor&&) noexcept;
     TSearchAdvisor& operator=(TSearchAdvisor&&) noexcept;
@@ -83,6 +85,9 @@ public:
     // proposes changes. Fails with ECriterionMaskException, as the search does, when a mask is invalid.
     TExplanation Explain(const TCriteria& criteria) const;
     std::int32_t Records() const;
+    const TPreparedDirectory& Prepared() const;
+    // What it keeps besides the prepared directory.
+    std::size_t MemoryBytes() const;
 
     struct Data;
 
@@ -90,7 +95,8 @@ private:
     std::unique_ptr<Data> data_;
 };
 
-// The same in one call, for a caller that explains once: the container must hold the whole directory.
+// The same in one call, for a caller that explains once: the container must hold the whole directory, which is
+// prepared for the call.
 TExplanation ExplainSearch(const TStrContainer& directory, const TCriteria& criteria);
 
 } // namespace vg

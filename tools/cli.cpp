@@ -16,6 +16,7 @@
 #include "resources/version.h"
 #include "results/columnsort.h"
 #include "search/boxsearch.h"
+#include "search/prepared.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
 
@@ -445,7 +446,9 @@ int Find(const Invocation& inv) {
     return SearchAndPrint(
         inv, inv.file, [&query](vg::TStrContainer& c, CliSearch& host) { return vg::RunBoxSearch(c, host, query); },
         [&query](const vg::TStrContainer& c) {
-            const vg::TSearchAdvisor advisor(c);
+            // The container outlives the advisor, which prepares it for this one explanation.
+            const vg::TSearchAdvisor advisor(std::make_shared<const vg::TPreparedDirectory>(
+                std::shared_ptr<const vg::TStrContainer>(std::shared_ptr<const vg::TStrContainer>(), &c)));
             return ExplanationText(vg::ExplainBox(c, advisor, query),
                                    [](const vg::TSuggestion& s) { return vg::cp1251::ToUtf8(s.text); });
         });

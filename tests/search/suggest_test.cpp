@@ -2,6 +2,8 @@
 #include "directory/cp1251.h"
 #include "directory/loader.h"
 #include "resources/builtin_directory.h"
+#include "search/matching.h"
+#include "search/prepared.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
 #include "search/textvariants.h"
@@ -36,6 +38,12 @@ Inputs InputsOf(const std::vector<Typed>& typed) {
 
 vg::TCriteria CriteriaOf(const std::vector<Typed>& typed) {
     return vg::ReadCriteria(InputsOf(typed));
+}
+
+// An advisor on a container that outlives it.
+vg::TSearchAdvisor AdvisorOf(const vg::TStrContainer& container) {
+    return vg::TSearchAdvisor(std::make_shared<const vg::TPreparedDirectory>(
+        std::shared_ptr<const vg::TStrContainer>(std::shared_ptr<const vg::TStrContainer>(), &container)));
 }
 
 // The search itself, on the whole directory, with the criteria the window would read from its fields.
@@ -117,7 +125,7 @@ class Counts : public ::testing::TestWithParam<CountCase> {};
 TEST_P(Counts, EachCriterionAloneAndAllTogether) {
     vg::TStrContainer container;
     vg::test::Fill(container, Small());
-    const vg::TExplanation e = vg::TSearchAdvisor(container).Explain(CriteriaOf(GetParam().typed));
+    const vg::TExplanation e = AdvisorOf(container).Explain(CriteriaOf(GetParam().typed));
     std::vector<std::int32_t> alone;
     for (const vg::TCriterionCount& c : e.criteria)
         alone.push_back(c.count);
@@ -165,7 +173,7 @@ struct SuggestionCase {
 class BestSuggestion : public ::testing::TestWithParam<SuggestionCase> {
 protected:
     static const vg::TSearchAdvisor& Advisor() {
-        static const vg::TSearchAdvisor advisor(vg::test::BuiltinContainer());
+        static const vg::TSearchAdvisor advisor = AdvisorOf(vg::test::BuiltinContainer());
         return advisor;
     }
 };
@@ -309,7 +317,7 @@ TEST(Suggestions, EveryCallerPhrasingFindsTheRecordMeant) {
         {{{Field::House, MatchCondition::Equal, "52а"}}, ""},
     };
     Search search(vg::BuiltinDirectory());
-    const vg::TSearchAdvisor advisor(vg::test::BuiltinContainer());
+    const vg::TSearchAdvisor advisor = AdvisorOf(vg::test::BuiltinContainer());
     for (const Call& call : calls) {
         const Inputs inputs = InputsOf(call.typed);
         SCOPED_TRACE(call.typed.front().text);
@@ -336,7 +344,7 @@ TEST(Suggestions, EveryCountIsTheCountOfTheSearchItWouldRun) {
     const std::string bytes = vg::test::Compressed(records);
     vg::TStrContainer container;
     vg::LoadDirectory(container, bytes);
-    const vg::TSearchAdvisor advisor(container);
+    const vg::TSearchAdvisor advisor = AdvisorOf(container);
     Search search(bytes);
     std::mt19937 random(2024);
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
@@ -399,5 +407,93 @@ TEST(Suggestions, EveryCountIsTheCountOfTheSearchItWouldRun) {
     for (SuggestionKind kind : {SuggestionKind::Layout, SuggestionKind::Looser, SuggestionKind::NearName})
         EXPECT_GT(offered[kind], 0) << static_cast<int>(kind);
 }
+
+// Random criteria, masks and records short of lines included: what the advisor counts, and what each suggestion
+// says it finds, is what testing every record's text finds (a missing line is the empty text).
+struct RandomCase {
+    const char* name;
+    std::vector<Field> fields;              // none: every field
+    std::vector<MatchCondition> conditions; // none: every condition
+    int slip;                               // in how many of 4 texts a letter is changed
+};
+
+class AgainstEveryRecord : public ::testing::TestWithParam<RandomCase> {};
+
+TEST_P(AgainstEveryRecord, CountsAndSuggestionsAreThoseOfAPlainCount) {
+    RandomCase c = GetParam();
+    if (c.fields.empty()) c.fields.assign(vg::kFields.begin(), vg::kFields.end());
+    for (int i = 1; GetParam().conditions.empty() && i <= static_cast<int>(MatchCondition::NotEqual); ++i)
+        c.conditions.push_back(static_cast<MatchCondition>(i));
+    const std::vector<vg::DirectoryRecord> records = vg::GenerateCity(2500);
+    vg::TStrContainer container;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        auto record = std::make_unique<vg::TString>(records[i].phone);
+        std::vector<std::string> lines = {records[i].street, records[i].house, records[i].flat, records[i].user};
+        if (i % 200 == 7) lines.resize(i / 200 % 4); // short of lines, here and there
+        record->SetLines(lines);
+        container.Append(std::move(record));
+    }
+    auto plain = [&](const vg::TCriteria& criteria) {
+        std::int32_t found = 0;
+        for (int r = 0; r < container.Count(); ++r) {
+            const vg::TString& record = *container.GetItem(r);
+            bool all = true;
+            for (Field field : vg::kFields)
+                if (criteria.Condition(field) != MatchCondition::NoCondition)
+                    all = all &&
+                          vg::TCriterionTest(criteria.Text(field), criteria.Condition(field), vg::FoldKindOf(field))(
+                              field == Field::Phone ? record.Key() : record.Lines().Get(vg::Index(field) - 1));
+            found += all;
+        }
+        return found;
+    };
+    const vg::TSearchAdvisor advisor = AdvisorOf(container);
+    std::mt19937 random(static_cast<unsigned>(c.fields.size() * 31 + c.conditions.size()));
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    const char* const odd[] = {"*", "?1", "[А-Л]*", "*ОВ*", "[", "1-", "ktyby", "0", ""};
+    int suggested = 0;
+    for (int round = 0; round < 40; ++round) {
+        Inputs inputs{};
+        for (std::size_t n = 1 + pick(3); n > 0; --n) {
+            const Field field = c.fields[pick(c.fields.size())];
+            const vg::TString& record = *container.GetItem(static_cast<int>(pick(container.Count())));
+            std::string text(field == Field::Phone ? record.Key() : record.Lines().Get(vg::Index(field) - 1));
+            if (pick(4) == 0) text = W(odd[pick(std::size(odd))]);
+            if (text.size() > 2) text = text.substr(0, 1 + pick(text.size()));
+            if (text.size() > 3 && static_cast<int>(pick(4)) < c.slip) text[1] = static_cast<char>(0xC0 + pick(32));
+            inputs[vg::Index(field)] = {text, vg::ItemOf(c.conditions[pick(c.conditions.size())])};
+        }
+        const vg::TCriteria criteria = vg::ReadCriteria(inputs);
+        vg::TExplanation e;
+        try {
+            e = advisor.Explain(criteria);
+        } catch (const vg::ECriterionMaskException&) {
+            continue;
+        }
+        SCOPED_TRACE(vg::FormatCounts(e));
+        std::size_t k = 0;
+        for (Field field : vg::kFields) {
+            if (criteria.Condition(field) == MatchCondition::NoCondition) continue;
+            vg::TCriteria alone{};
+            alone.Conditions[vg::Index(field)] = criteria.Condition(field);
+            alone.Texts[vg::Index(field)] = criteria.Text(field);
+            EXPECT_EQ(k < e.criteria.size() ? e.criteria[k++].count : -1, plain(alone));
+        }
+        EXPECT_EQ(e.together, plain(criteria));
+        for (const vg::TSuggestion& s : e.suggestions)
+            EXPECT_EQ(s.count, plain(vg::Apply(criteria, s))) << s.description;
+        suggested += !e.suggestions.empty();
+    }
+    EXPECT_GT(suggested, 0); // the rounds reached the suggestions, not only the counts
+}
+
+INSTANTIATE_TEST_SUITE_P(Random, AgainstEveryRecord,
+                         ::testing::Values(RandomCase{"every_field_every_condition", {}, {}, 1},
+                                           RandomCase{"slipped_names",
+                                                      {Field::Street, Field::User, Field::House},
+                                                      {MatchCondition::BeginsWith, MatchCondition::Contains,
+                                                       MatchCondition::Equal},
+                                                      3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
