@@ -1,7 +1,5 @@
 #include "application.h"
 
-#include "results/view/resultview.h"
-
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
@@ -15,21 +13,14 @@
 
 namespace {
 
-// Hints come up a quarter of a second after the mouse rests and stay up to fifty seconds. The result list's cells
-// are painted whole by its own delegate, background and selection included, so the row's panel that the style
-// would paint under each of them first is left out: it cost a tenth of a repaint of the list.
-class TWindowStyle : public QProxyStyle {
+// Hints come up a quarter of a second after the mouse rests and stay up to fifty seconds.
+class THintTimingStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
         if (hint == SH_ToolTip_WakeUpDelay) return 250;
         if (hint == SH_ToolTip_FallAsleepDelay) return 50;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-                       const QWidget* widget) const override {
-        if (element == PE_PanelItemViewRow && qobject_cast<const vg::TResultView*>(widget)) return;
-        QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
 };
 
@@ -52,7 +43,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     LoadWindowFont();
     // The application owns the style it is given; the static analyser takes it for lost at the next statement.
     // NOLINTBEGIN(clang-analyzer-cplusplus.NewDeleteLeaks)
-    setStyle(new TWindowStyle);
+    setStyle(new THintTimingStyle);
     // Every window's icon, read once for all of them, in the sizes a window system asks for; the large ones
     // come from the desktop's icon theme, and decoding them here would cost more than a millisecond of start.
     QIcon icon(QStringLiteral(":/bitmaps/vetlograd09-32.png"));

@@ -186,8 +186,60 @@ void TResultView::currentChanged(const QModelIndex& current, const QModelIndex& 
         QAbstractItemView::currentChanged(current, previous);
 }
 
+void TResultView::PaintCells(const QRegion& region) {
+    const QHeaderView* rows = verticalHeader();
+    const QHeaderView* columns = horizontalHeader();
+    QAbstractItemDelegate* delegate = itemDelegate();
+    if (!model() || !delegate || rows->count() == 0 || columns->count() == 0) return;
+    QRect area = region.boundingRect();
+    area.setBottom(std::min(area.bottom(), rows->length() - rows->offset() - 1));
+    area.setRight(std::min(area.right(), columns->length() - columns->offset() - 1));
+    if (!area.isValid()) return;
+    int top = rows->visualIndexAt(area.top()), bottom = rows->visualIndexAt(area.bottom());
+    int left = columns->visualIndexAt(area.left()), right = columns->visualIndexAt(area.right());
+    if (bottom < 0) bottom = rows->count() - 1;
+    if (left < 0) left = 0;
+    if (right < 0) right = columns->count() - 1;
+    if (top < 0 || top > bottom) return;
+
+    // One option for every cell, as the table makes it, changed only where cells differ: copying it per cell
+    // cost more than some cells' painting.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    if (state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
+    const int grid = showGrid() ? 1 : 0;
+    const QModelIndex current = currentIndex();
+    const bool focused = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QItemSelectionModel* selection = selectionModel();
+    QPainter painter(viewport());
+    for (int v = top; v <= bottom; ++v) {
+        const int row = rows->logicalIndex(v);
+        if (rows->isSectionHidden(row)) continue;
+        const int y = rows->sectionViewportPosition(row), height = rows->sectionSize(row) - grid;
+        for (int h = left; h <= right; ++h) {
+            const int column = columns->logicalIndex(h);
+            if (columns->isSectionHidden(column)) continue;
+            const QModelIndex index = model()->index(row, column, rootIndex());
+            if (!index.isValid()) continue;
+            option.rect =
+                QRect(columns->sectionViewportPosition(column), y, columns->sectionSize(column) - grid, height);
+            option.state = state;
+            if (selection && selection->isSelected(index)) option.state |= QStyle::State_Selected;
+            if (focused && index == current) option.state |= QStyle::State_HasFocus;
+            delegate->paint(&painter, option, index);
+        }
+    }
+}
+
 void TResultView::paintEvent(QPaintEvent* event) {
-    QTableView::paintEvent(event);
+    // The list's own delegate paints each cell whole, background and selection included; the table would paint
+    // the style's row panel under each cell first, only to have it covered.
+    if (qobject_cast<TCellDelegate*>(itemDelegate()) && gridStyle() == Qt::NoPen && !alternatingRowColors() &&
+        !isRightToLeft())
+        PaintCells(event->region());
+    else
+        QTableView::paintEvent(event);
     PaintBesideCells(*this, event->region());
     if (emptyText_.isEmpty() || (model() && model()->rowCount() > 0)) return;
     QPainter painter(viewport());

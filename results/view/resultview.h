@@ -55,6 +55,8 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    // The cells in `region`, each painted by the delegate with the option the table would give it.
+    void PaintCells(const QRegion& region);
     // Narrows the columns that are not the operator's until the subscriber's readable width fits the list.
     void FitColumns();
 
