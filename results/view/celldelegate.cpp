@@ -191,6 +191,21 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
     flush();
 }
 
+std::optional<TCellSpan> CellsUnder(const QTableView& view, QRect area) {
+    const QHeaderView* rows = view.verticalHeader();
+    const QHeaderView* columns = view.horizontalHeader();
+    area.setBottom(std::min(area.bottom(), rows->length() - rows->offset() - 1));
+    area.setRight(std::min(area.right(), columns->length() - columns->offset() - 1));
+    if (area.isEmpty()) return std::nullopt;
+    TCellSpan cells{rows->visualIndexAt(area.top()), rows->visualIndexAt(area.bottom()),
+                    columns->visualIndexAt(area.left()), columns->visualIndexAt(area.right())};
+    if (cells.bottom < 0) cells.bottom = rows->count() - 1;
+    if (cells.left < 0) cells.left = 0;
+    if (cells.right < 0) cells.right = columns->count() - 1;
+    if (cells.top < 0 || cells.top > cells.bottom) return std::nullopt;
+    return cells;
+}
+
 void PaintBesideCells(const QTableView& view, const QRegion& region) {
     const QHeaderView* rows = view.verticalHeader();
     const QHeaderView* columns = view.horizontalHeader();
@@ -212,20 +227,15 @@ void PaintBesideCells(const QTableView& view, const QRegion& region) {
     for (QRect area : region) {
         area.setBottom(std::min(area.bottom(), contentBottom));
         area.setRight(std::min(area.right(), contentRight));
-        if (area.isEmpty()) continue;
-        int top = rows->visualIndexAt(area.top()), bottom = rows->visualIndexAt(area.bottom());
-        int left = columns->visualIndexAt(area.left()), right = columns->visualIndexAt(area.right());
-        if (bottom < 0) bottom = rows->count() - 1;
-        if (left < 0) left = 0;
-        if (right < 0) right = columns->count() - 1;
-        if (top < 0 || top > bottom) continue;
-        for (int v = top; v <= bottom; ++v) {
+        const std::optional<TCellSpan> cells = CellsUnder(view, area);
+        if (!cells) continue;
+        for (int v = cells->top; v <= cells->bottom; ++v) {
             const int row = rows->logicalIndex(v);
             if (rows->isSectionHidden(row)) continue;
             const int y = rows->sectionViewportPosition(row) + rows->sectionSize(row) - 1;
             painter.fillRect(QRect(area.left(), y, area.width(), 1), color);
         }
-        for (int h = left; h <= right; ++h) {
+        for (int h = cells->left; h <= cells->right; ++h) {
             const int column = columns->logicalIndex(h);
             if (columns->isSectionHidden(column)) continue;
             const int x = columns->sectionViewportPosition(column) + columns->sectionSize(column) - 1;

@@ -9,6 +9,7 @@
 #include <QTableView>
 
 #include <array>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -69,5 +70,12 @@ private:
 // times more), and the base colour beyond the last row and column (filling the whole viewport first, only to
 // cover it with cells, cost a tenth of a repaint).
 void PaintBesideCells(const QTableView& view, const QRegion& region);
+
+// The cells a viewport rectangle covers, as visual row and column numbers, bounds included; none when it covers no
+// cell. The rectangle is first cut to the cells there are.
+struct TCellSpan {
+    int top, bottom, left, right;
+};
+std::optional<TCellSpan> CellsUnder(const QTableView& view, QRect area);
 
 } // namespace vg

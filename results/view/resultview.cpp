@@ -191,16 +191,8 @@ void TResultView::PaintCells(const QRegion& region) {
     const QHeaderView* columns = horizontalHeader();
     QAbstractItemDelegate* delegate = itemDelegate();
     if (!model() || !delegate || rows->count() == 0 || columns->count() == 0) return;
-    QRect area = region.boundingRect();
-    area.setBottom(std::min(area.bottom(), rows->length() - rows->offset() - 1));
-    area.setRight(std::min(area.right(), columns->length() - columns->offset() - 1));
-    if (!area.isValid()) return;
-    int top = rows->visualIndexAt(area.top()), bottom = rows->visualIndexAt(area.bottom());
-    int left = columns->visualIndexAt(area.left()), right = columns->visualIndexAt(area.right());
-    if (bottom < 0) bottom = rows->count() - 1;
-    if (left < 0) left = 0;
-    if (right < 0) right = columns->count() - 1;
-    if (top < 0 || top > bottom) return;
+    const std::optional<TCellSpan> cells = CellsUnder(*this, region.boundingRect());
+    if (!cells) return;
 
     // One option for every cell, as the table makes it, changed only where cells differ: copying it per cell
     // cost more than some cells' painting.
@@ -213,11 +205,11 @@ void TResultView::PaintCells(const QRegion& region) {
     const bool focused = (hasFocus() || viewport()->hasFocus()) && current.isValid();
     const QItemSelectionModel* selection = selectionModel();
     QPainter painter(viewport());
-    for (int v = top; v <= bottom; ++v) {
+    for (int v = cells->top; v <= cells->bottom; ++v) {
         const int row = rows->logicalIndex(v);
         if (rows->isSectionHidden(row)) continue;
         const int y = rows->sectionViewportPosition(row), height = rows->sectionSize(row) - grid;
-        for (int h = left; h <= right; ++h) {
+        for (int h = cells->left; h <= cells->right; ++h) {
             const int column = columns->logicalIndex(h);
             if (columns->isSectionHidden(column)) continue;
             const QModelIndex index = model()->index(row, column, rootIndex());
