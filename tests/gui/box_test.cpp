@@ -204,6 +204,7 @@ private slots:
         QTest::newRow("by street, cut short") << QString() << 1 << 60;
         QTest::newRow("by subscriber, everything cut short") << QString() << 4 << 25;
         QTest::newRow("a few rows") << QStringLiteral("иванова лени") << 2 << 80;
+        QTest::newRow("one row") << QStringLiteral("константинопольский") << 0 << 80;
     }
     void paintsAsTheDefaultDoes() {
         QFETCH(QString, box);
