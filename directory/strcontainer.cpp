@@ -498,7 +498,8 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
     // Reported at every step'th record, counted down rather than divided out.
     std::int32_t untilReport = 0;
     for (std::int32_t i = 0; i < count; ++i) {
-        TRecordPtr record(new (store_.Allocate(static_cast<std::size_t>(count - i))) TString(),
+        // The store's blocks, too, are sized by the count only when the bytes can hold it.
+        TRecordPtr record(new (store_.Allocate(plausible ? static_cast<std::size_t>(count - i) : 0)) TString(),
                           TRecordPtr::Owner::Store);
         record->LoadFromStream(stream);
         records_.push_back(std::move(record));
