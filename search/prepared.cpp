@@ -884,20 +884,27 @@ bool TPreparedDirectory::CountBox(const TBoxQuery& query, TBoxCounts& counts) co
         for (const TDialled& d : t.dialled)
             group[static_cast<std::size_t>(__builtin_ctzll(d.bit))] = PhonesBeginning(phones_, d, nullptr);
     } else if (t.numbers) {
-        const TFieldColumn::TCodes houseOf = Column(Field::House).Codes(), flatOf = Column(Field::Flat).Codes();
-        for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
-            std::uint64_t phone = 0;
-            if (t.phoneGroups != 0) {
-                const std::uint32_t digits = phones_[i];
-                if (t.longer && (digits >> 31) != 0)
-                    phone = query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
-                for (const TDialled& d : t.dialled)
-                    if (d.Begins(digits)) phone |= d.bit;
+        // A phone is read only where it can still add a group its house and flat do not match.
+        auto pass = [&](const auto& houseOf, const auto& flatOf) {
+            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
+                const std::uint64_t h = t.house[houseOf[i]], f = t.flat[flatOf[i]];
+                std::uint64_t m = query.GroupsMatched(h, f, 0);
+                if ((m & t.phoneGroups) != t.phoneGroups) {
+                    std::uint64_t phone = 0;
+                    const std::uint32_t digits = phones_[i];
+                    if (t.longer && (digits >> 31) != 0)
+                        phone = query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
+                    for (const TDialled& d : t.dialled)
+                        if (d.Begins(digits)) phone |= d.bit;
+                    m = query.GroupsMatched(h, f, phone);
+                }
+                for (; m != 0; m &= m - 1)
+                    ++group[static_cast<std::size_t>(__builtin_ctzll(m))];
             }
-            const std::uint64_t h = t.addresses ? t.house[houseOf[i]] : 0, f = t.addresses ? t.flat[flatOf[i]] : 0;
-            for (std::uint64_t m = query.GroupsMatched(h, f, phone); m != 0; m &= m - 1)
-                ++group[static_cast<std::size_t>(__builtin_ctzll(m))];
-        }
+        };
+        Column(Field::House).WithCodes([&](const auto& houseOf) {
+            Column(Field::Flat).WithCodes([&](const auto& flatOf) { pass(houseOf, flatOf); });
+        });
     }
     counts.words.assign(words.size(), 0);
     for (std::size_t w = 0; w < words.size(); ++w)
