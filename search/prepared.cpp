@@ -173,6 +173,31 @@ std::size_t PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDia
     return found;
 }
 
+// The records a single group of numbers matches, as GroupsMatch decides for it: by their house's and flat's
+// verdicts (1 where the group matches the text; both needed for a house and a flat said together, either for one
+// number) or by their phone beginning with `dialled` (none: no phone); their positions appended to `out`, ascending,
+// unless it is null. How many.
+template <class HouseCodes, class FlatCodes>
+std::size_t MatchOneGroup(const HouseCodes& houseOf, const FlatCodes& flatOf, const std::vector<unsigned char>& house,
+                          const std::vector<unsigned char>& flat, bool pair, const std::vector<std::uint32_t>& phones,
+                          const TDialled* dialled, std::vector<std::uint32_t>* out) {
+    const unsigned need = pair ? 2 : 1;
+    // No phone begins with an empty range of numbers of more digits than any has.
+    const TDialled d = dialled ? *dialled : TDialled{0, 15, 0, 0};
+    std::size_t found = 0;
+    const auto count = static_cast<std::uint32_t>(phones.size());
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t phone = phones[i];
+        const bool address = static_cast<unsigned>(house[houseOf[i]] + flat[flatOf[i]]) >= need;
+        const bool begins = (phone >> 27 & 15) >= d.digits && (phone & kPhoneNumber) - d.lo < d.hi - d.lo;
+        if (address || begins) {
+            ++found;
+            if (out) out->push_back(i);
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 // ---- TFieldColumn ----
@@ -653,6 +678,24 @@ TPreparedDirectory::TBoxTables TPreparedDirectory::BoxTables(const TBoxQuery& qu
     return t;
 }
 
+std::size_t TPreparedDirectory::OneGroup(const TBoxQuery& query, const TBoxTables& t,
+                                         std::vector<std::uint32_t>* list) const {
+    auto verdicts = [](const std::vector<std::uint64_t>& masks) {
+        std::vector<unsigned char> out(masks.size());
+        for (std::size_t c = 0; c < masks.size(); ++c)
+            out[c] = static_cast<unsigned char>(masks[c] & 1);
+        return out;
+    };
+    const std::vector<unsigned char> house = verdicts(t.house), flat = verdicts(t.flat);
+    const bool pair = query.Groups()[0].numbers.size() == 2;
+    const TDialled* dialled = t.dialled.empty() ? nullptr : &t.dialled[0];
+    return Column(Field::House).WithCodes([&](const auto& houseOf) {
+        return Column(Field::Flat).WithCodes([&](const auto& flatOf) {
+            return MatchOneGroup(houseOf, flatOf, house, flat, pair, phones_, dialled, list);
+        });
+    });
+}
+
 bool TPreparedDirectory::BoxFits(const TBoxQuery& query) const {
     return lastShort_ < 0 && query.Words().size() <= 64 && query.Groups().size() <= 64;
 }
@@ -687,6 +730,7 @@ std::size_t TPreparedDirectory::Box(const TBoxQuery& query, const TBoxTables& t,
         // A dictated number alone: the records whose phone begins with it, if that is all the box asks.
         return query.GroupsMatch(0, 0, dialled[0].bit) ? PhonesBeginning(phones_, dialled[0], list) : 0;
     }
+    if (!letters && query.Groups().size() == 1 && !longer) return OneGroup(query, t, list);
     auto phoneMatches = [&](std::uint32_t i) {
         const std::uint32_t phone = phones_[i];
         if (longer && (phone >> 31) != 0) return query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
@@ -883,6 +927,8 @@ bool TPreparedDirectory::CountBox(const TBoxQuery& query, TBoxCounts& counts) co
     if (!t.addresses && !t.longer) {
         for (const TDialled& d : t.dialled)
             group[static_cast<std::size_t>(__builtin_ctzll(d.bit))] = PhonesBeginning(phones_, d, nullptr);
+    } else if (query.Groups().size() == 1 && !t.longer) {
+        group[0] = OneGroup(query, t, nullptr);
     } else if (t.numbers) {
         // A phone is read only where it can still add a group its house and flat do not match.
         auto pass = [&](const auto& houseOf, const auto& flatOf) {
@@ -910,7 +956,9 @@ bool TPreparedDirectory::CountBox(const TBoxQuery& query, TBoxCounts& counts) co
     for (std::size_t w = 0; w < words.size(); ++w)
         counts.words[w] = static_cast<std::int32_t>(
             words[w].kind == TBoxWord::Kind::Letters ? found[w] : group[static_cast<std::size_t>(words[w].group)]);
-    counts.together = static_cast<std::int32_t>(Box(query, t, nullptr));
+    // Together they find no more than the word that finds the fewest.
+    const bool none = std::find(counts.words.begin(), counts.words.end(), 0) != counts.words.end();
+    counts.together = none ? 0 : static_cast<std::int32_t>(Box(query, t, nullptr));
     return true;
 }
 
