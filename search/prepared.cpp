@@ -309,30 +309,77 @@ std::vector<unsigned char> TFieldColumn::Occurrences(std::string_view criterion,
     return found;
 }
 
-std::size_t TFieldColumn::CodeAt(std::size_t at) const {
-    return static_cast<std::size_t>(std::upper_bound(foldedStarts_.begin(), foldedStarts_.end(), at) -
-                                    foldedStarts_.begin() - 1);
+namespace {
+
+#if defined(__SSE2__)
+// Per byte, whether it is surely a letter or a digit: 0-9, A-Z, a-z and the Cyrillic letters 0xC0-0xFF. Bytes not
+// marked may still be letters (Ё), which BeginsWordAt then tells.
+__m128i SurelyAlnum(__m128i b) {
+    const __m128i lower = _mm_or_si128(b, _mm_set1_epi8(0x20));
+    const __m128i digit =
+        _mm_and_si128(_mm_cmpgt_epi8(b, _mm_set1_epi8('0' - 1)), _mm_cmpgt_epi8(_mm_set1_epi8('9' + 1), b));
+    const __m128i latin =
+        _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)), _mm_cmpgt_epi8(_mm_set1_epi8('z' + 1), lower));
+    const __m128i cyrillic =
+        _mm_and_si128(_mm_cmpgt_epi8(b, _mm_set1_epi8(-65)), _mm_cmpgt_epi8(_mm_setzero_si128(), b));
+    return _mm_or_si128(_mm_or_si128(digit, latin), cyrillic);
 }
+#endif
+
+} // namespace
 
 void TFieldColumn::WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const {
     if (word.empty()) return;
     const std::string_view all(folded_);
     const char* const begin = folded_.data();
     const char* const end = begin + folded_.size();
-    const char* from = begin;
-    while (const char* hit = Find(from, end, word)) {
-        const auto at = static_cast<std::size_t>(hit - begin);
-        // Every text follows a line feed, which is no letter or digit: a word beginning a text begins a word.
-        if (!BeginsWordAt(all, at)) {
-            from = hit + 1;
-            continue;
+    const std::size_t n = word.size();
+    // The texts are met in order: the text a hit is in is looked for from the last one found on, in steps that
+    // double, then halved back.
+    std::size_t code = 0;
+    auto found = [&](const char* hit) {
+        const auto at = static_cast<std::uint32_t>(hit - begin);
+        std::size_t lo = code, hi = code + 1, step = 1;
+        while (hi < foldedStarts_.size() && foldedStarts_[hi] <= at) {
+            lo = hi;
+            hi = std::min(foldedStarts_.size(), lo + (step *= 2));
         }
-        const std::size_t code = CodeAt(at);
+        code = static_cast<std::size_t>(std::upper_bound(foldedStarts_.begin() + static_cast<std::ptrdiff_t>(lo),
+                                                         foldedStarts_.begin() + static_cast<std::ptrdiff_t>(hi), at) -
+                                        foldedStarts_.begin() - 1);
         codes.push_back(static_cast<std::uint32_t>(code));
         // On to the next text: one occurrence settles this one.
-        if (code + 1 >= foldedStarts_.size()) break;
-        from = begin + foldedStarts_[code + 1];
+        return code + 1 < foldedStarts_.size() ? begin + foldedStarts_[code + 1] : end;
+    };
+    // Every text follows a line feed, which is no letter or digit: a word beginning a text begins a word.
+    auto hitAt = [&](const char* at) {
+        return std::memcmp(at, word.data(), n) == 0 && BeginsWordAt(all, static_cast<std::size_t>(at - begin));
+    };
+    const char* from = begin + 1; // after the first line feed
+#if defined(__SSE2__)
+    // Sixteen positions at a time: the word's first and last bytes there, a byte before that is surely no letter
+    // or digit; only those are compared in full.
+    const __m128i first = _mm_set1_epi8(word[0]);
+    const __m128i last = _mm_set1_epi8(word[n - 1]);
+    while (end - from >= static_cast<std::ptrdiff_t>(n - 1 + 16)) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n - 1));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from - 1));
+        auto both = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_andnot_si128(SurelyAlnum(before), _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last)))));
+        const char* next = from + 16;
+        for (; both != 0; both &= both - 1) {
+            const char* at = from + __builtin_ctz(both);
+            if (hitAt(at)) {
+                next = found(at);
+                break;
+            }
+        }
+        from = next;
     }
+#endif
+    while (end - from >= static_cast<std::ptrdiff_t>(n))
+        from = hitAt(from) ? found(from) : from + 1;
 }
 
 std::vector<unsigned char> TFieldColumn::Verdicts(const TCriterionTest& test) const {
