@@ -186,14 +186,22 @@ std::size_t MatchOneGroup(const HouseCodes& houseOf, const FlatCodes& flatOf, co
     const TDialled d = dialled ? *dialled : TDialled{0, 15, 0, 0};
     std::size_t found = 0;
     const auto count = static_cast<std::uint32_t>(phones.size());
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint32_t phone = phones[i];
-        const bool address = static_cast<unsigned>(house[houseOf[i]] + flat[flatOf[i]]) >= need;
-        const bool begins = (phone >> 27 & 15) >= d.digits && (phone & kPhoneNumber) - d.lo < d.hi - d.lo;
-        if (address || begins) {
-            ++found;
-            if (out) out->push_back(i);
+    // A block of records at a time into a buffer, every position written and the count moved on only for one that
+    // matches: no branch to mispredict on the many that do.
+    constexpr std::uint32_t kBlock = 4096;
+    std::uint32_t buffer[kBlock + 1];
+    for (std::uint32_t block = 0; block < count; block += kBlock) {
+        const std::uint32_t stop = std::min(count, block + kBlock);
+        std::size_t kept = 0;
+        for (std::uint32_t i = block; i < stop; ++i) {
+            const std::uint32_t phone = phones[i];
+            const bool address = static_cast<unsigned>(house[houseOf[i]] + flat[flatOf[i]]) >= need;
+            const bool begins = (phone >> 27 & 15) >= d.digits && (phone & kPhoneNumber) - d.lo < d.hi - d.lo;
+            buffer[kept] = i;
+            kept += static_cast<std::size_t>(address | begins);
         }
+        found += kept;
+        if (out) out->insert(out->end(), buffer, buffer + kept);
     }
     return found;
 }
