@@ -765,9 +765,8 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
 }
 
 std::size_t TPreparedDirectory::MemoryBytes() const {
-    std::size_t bytes =
-        sizeof *this + columns_.capacity() * sizeof(TFieldColumn) +
-        (phones_.capacity() + oddPhones_.capacity()) * sizeof(std::uint32_t);
+    std::size_t bytes = sizeof *this + columns_.capacity() * sizeof(TFieldColumn) +
+                        (phones_.capacity() + oddPhones_.capacity()) * sizeof(std::uint32_t);
     for (const TFieldColumn& column : columns_)
         bytes += column.MemoryBytes();
     return bytes + streetRecords_.MemoryBytes() + userRecords_.MemoryBytes();
@@ -799,30 +798,52 @@ std::string_view Spelt(std::uint32_t phone, char (&out)[kPhoneDigits]) {
 TPhoneTest::TPhoneTest(const TPreparedDirectory& prepared, const TCriterionTest& test)
     : prepared_(&prepared), test_(&test) {
     const std::string& folded = test.Folded();
+    // A phone of digits only neither begins with, holds nor equals a criterion with anything else in it.
+    const bool digits = AllDigits(folded);
     int prefix = -1;
     switch (test.Condition()) {
     case MatchCondition::BeginsWith:
-        if (!folded.empty() && folded.size() <= kPhoneDigits && AllDigits(folded)) {
+        if (!folded.empty() && folded.size() <= kPhoneDigits && digits) {
             way_ = Way::Range;
             digits_ = static_cast<std::uint32_t>(folded.size());
             lo_ = PhoneDigits(folded) & kPhoneNumber;
             hi_ = lo_ + kTens[kPhoneDigits - digits_];
             return;
         }
-        prefix = static_cast<int>(folded.size());
+        if (folded.empty() || !digits) {
+            Fix(false);
+            return;
+        }
+        break;
+    case MatchCondition::Contains:
+    case MatchCondition::NotContains:
+        if (folded.empty() || !digits) {
+            Fix(test.Condition() == MatchCondition::NotContains);
+            return;
+        }
         break;
     case MatchCondition::FitsMask:
-    case MatchCondition::NotFitsMask:
-        // The mask is the criterion and a '*': without a '*' of its own, a character it reads is one of the
-        // phone's first as many as it has.
-        if (folded.find('*') == std::string::npos) prefix = static_cast<int>(folded.size());
+    case MatchCondition::NotFitsMask: {
+        // The mask is the criterion and a '*': when it has no other '*' before its last ones, it reads only as
+        // many of the phone's first characters as it has steps (a character, a '?' or a set).
+        const std::string_view steps = std::string_view(folded).substr(0, folded.find_last_not_of('*') + 1);
+        if (steps.find('*') != std::string_view::npos) break;
+        prefix = 0;
+        for (std::size_t at = 0; at < steps.size(); ++prefix)
+            at = steps[at] == '[' ? SetEnd(steps, at) : at + 1;
         break;
+    }
     case MatchCondition::Equal:
+    case MatchCondition::NotEqual:
+        if (!digits) {
+            Fix(test.Condition() == MatchCondition::NotEqual);
+            return;
+        }
+        [[fallthrough]];
     case MatchCondition::Greater:
     case MatchCondition::GreaterOrEqual:
     case MatchCondition::Less:
     case MatchCondition::LessOrEqual:
-    case MatchCondition::NotEqual:
         // Compared up to one character more than the criterion has.
         prefix = static_cast<int>(folded.size()) + 1;
         break;
@@ -837,11 +858,17 @@ TPhoneTest::TPhoneTest(const TPreparedDirectory& prepared, const TCriterionTest&
     for (int length = 0; length <= prefix; ++length) {
         offsets_.push_back(static_cast<std::uint32_t>(table_.size()));
         for (std::uint32_t n = 0; n < kTens[length]; ++n)
-            table_.push_back(test(Spelt(n * kTens[kPhoneDigits - length] | static_cast<std::uint32_t>(length) << 27,
-                                        spelt))
-                                 ? 1
-                                 : 0);
+            table_.push_back(
+                test(Spelt(n * kTens[kPhoneDigits - length] | static_cast<std::uint32_t>(length) << 27, spelt)) ? 1
+                                                                                                                : 0);
     }
+}
+
+void TPhoneTest::Fix(bool verdict) {
+    way_ = Way::Table;
+    prefix_ = 0;
+    table_.assign(1, verdict ? 1 : 0);
+    offsets_.assign(1, 0);
 }
 
 bool TPhoneTest::Digits(std::uint32_t phone) const {
@@ -849,8 +876,7 @@ bool TPhoneTest::Digits(std::uint32_t phone) const {
     return (*test_)(Spelt(phone, spelt));
 }
 
-template <int Prefix>
-void TPhoneTest::Looked(const std::uint32_t* phones, std::uint32_t n, unsigned char* out) const {
+template <int Prefix> void TPhoneTest::Looked(const std::uint32_t* phones, std::uint32_t n, unsigned char* out) const {
     const unsigned char* const whole = table_.data() + offsets_[Prefix];
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint32_t phone = phones[i], digits = phone >> 27 & 15, number = phone & kPhoneNumber;

@@ -169,11 +169,12 @@ private:
     enum class Way : std::uint8_t { Range, Table, Each };
     template <int Prefix> void Looked(const std::uint32_t* phones, std::uint32_t n, unsigned char* out) const;
     bool Digits(std::uint32_t phone) const; // the verdict on a phone its digits tell all of
+    void Fix(bool verdict);                 // the same verdict on every phone of digits only
 
     const TPreparedDirectory* prepared_;
     const TCriterionTest* test_;
     Way way_ = Way::Each;
-    int prefix_ = 0;                          // Table: the characters that decide the test
+    int prefix_ = 0;                             // Table: the characters that decide the test
     std::uint32_t digits_ = 0, lo_ = 0, hi_ = 0; // Range: at least `digits_` digits, the number in [lo_, hi_)
     // Table: per group of digits, the verdict on a phone that begins with it (or is it, when shorter than the
     // prefix); the groups of each length follow those of the length before.
