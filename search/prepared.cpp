@@ -289,6 +289,15 @@ std::size_t TFieldColumn::CodeAt(std::size_t at) const {
                                     foldedStarts_.begin() - 1);
 }
 
+void TFieldColumn::Folding(std::string_view folded, std::vector<std::uint32_t>& codes) const {
+    // Each text stands between two line feeds.
+    const std::string needle = '\n' + std::string(folded) + '\n';
+    const char* const begin = folded_.data();
+    const char* const end = begin + folded_.size();
+    for (const char* from = begin; const char* hit = Find(from, end, needle); from = hit + needle.size() - 1)
+        codes.push_back(static_cast<std::uint32_t>(CodeAt(static_cast<std::size_t>(hit - begin) + 1)));
+}
+
 void TFieldColumn::WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const {
     if (word.empty()) return;
     const std::string_view all(folded_);

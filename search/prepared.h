@@ -84,6 +84,8 @@ public:
         return narrow_.empty() && !wide_.empty() ? f(wide_) : f(narrow_);
     }
 
+    // Appends to `codes`, ascending, every distinct text whose folded form is `folded` (without a line feed).
+    void Folding(std::string_view folded, std::vector<std::uint32_t>& codes) const;
     // Appends to `codes`, ascending, every distinct text where the folded `word` (without a line feed) begins a
     // word (BeginsWordAt).
     void WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const;

@@ -276,6 +276,32 @@ std::int32_t CountRecords(const std::vector<const RecordVerdicts*>& criteria, st
     }
     return sets[0][all] + sets[1][all] + sets[2][all] + sets[3][all];
 }
+// The characters of a typed text, to tell at a glance a name too far from it: an edit (a character changed, put
+// in, left out or two swapped) mends at most one character of the text that no character of the name can stand
+// for, and one of the name that none of the text can, so that either count bounds the distance from below.
+class LetterBag {
+public:
+    explicit LetterBag(std::string_view text) : size_(text.size()) {
+        for (const char c : text)
+            ++count_[static_cast<unsigned char>(c)];
+    }
+    // Whether the text is more than `limit` edits from the name, or, unless `whole`, from every prefix of it.
+    bool Beyond(std::string_view name, int limit, bool whole) {
+        std::size_t extra = 0; // the name's characters the text has none left for
+        for (const char c : name)
+            if (count_[static_cast<unsigned char>(c)]-- <= 0) ++extra;
+        for (const char c : name)
+            ++count_[static_cast<unsigned char>(c)];
+        const std::size_t missing = size_ - (name.size() - extra);
+        const auto most = static_cast<std::size_t>(limit);
+        return missing > most || (whole && extra > most);
+    }
+
+private:
+    std::array<int, 256> count_{};
+    std::size_t size_;
+};
+
 // A proposed change before it is ranked.
 struct Candidate {
     TSuggestion suggestion;
@@ -367,6 +393,15 @@ private:
             return found;
         }
         const TFieldColumn& column = prepared_.Column(field);
+        if (condition == MatchCondition::Equal && FoldKindOf(field) == FoldKind::Words &&
+            test->Folded().find('\n') == std::string::npos) {
+            // Equal to the criterion: the texts whose folded form it is, looked for in all of them at once.
+            std::vector<std::uint32_t> codes;
+            column.Folding(test->Folded(), codes);
+            for (const std::uint32_t code : codes)
+                found += tallies_[k][code];
+            return found;
+        }
         const bool atOnce = condition == MatchCondition::BeginsWith || condition == MatchCondition::Contains ||
                             condition == MatchCondition::NotContains;
         if (atOnce && open_.size() * 8 > column.Distinct()) {
@@ -592,14 +627,19 @@ private:
             std::string text;
         };
         std::vector<Near> near;
+        LetterBag bag(text);
         if (condition == MatchCondition::Equal) {
             for (const Data::Name& name : names.wholes) {
+                if (bag.Beyond(names.Text(name), limit, true)) continue;
                 const int d = variants::EditDistance(text, names.Text(name), limit);
                 if (d <= limit) near.push_back({d, name.records, std::string(names.Text(name))});
             }
         } else {
             const auto& source = condition == MatchCondition::BeginsWith ? names.heads : names.words;
             for (const Data::Name& name : source) {
+                // A prefix it is near is no longer than the text and the slips allowed.
+                if (bag.Beyond(names.Text(name).substr(0, text.size() + static_cast<std::size_t>(limit)), limit, false))
+                    continue;
                 std::size_t length = 0;
                 const int d = variants::PrefixDistance(text, names.Text(name), limit, length);
                 if (d <= limit) near.push_back({d, name.records, std::string(names.Text(name).substr(0, length))});
