@@ -246,6 +246,10 @@ std::int32_t CountRecords(const std::vector<const RecordVerdicts*>& criteria, st
     std::array<std::array<std::int32_t, 256>, 4> sets{};
     std::array<std::uint8_t, RecordVerdicts::kBlock> marks;
     const bool failing = !std::is_same_v<std::decay_t<F>, std::nullptr_t>;
+    // Per set passed, the criterion it lacks plus one when it lacks exactly one, else 0.
+    std::array<std::uint8_t, 256> failsOne{};
+    for (std::size_t k = 0; k < n; ++k)
+        failsOne[all & ~(1u << k)] = static_cast<std::uint8_t>(k + 1);
     for (std::uint32_t begin = 0; begin < records; begin += RecordVerdicts::kBlock) {
         const auto end = static_cast<std::uint32_t>(std::min<std::size_t>(records, begin + RecordVerdicts::kBlock));
         const std::uint32_t size = end - begin;
@@ -262,11 +266,8 @@ std::int32_t CountRecords(const std::vector<const RecordVerdicts*>& criteria, st
         for (; i < size; ++i)
             ++sets[0][marks[i]];
         if constexpr (failing) {
-            for (i = 0; i < size; ++i) {
-                const unsigned missing = all & ~unsigned{marks[i]};
-                if (missing != 0 && (missing & (missing - 1)) == 0)
-                    failingOne(static_cast<std::size_t>(std::countr_zero(missing)), begin + i);
-            }
+            for (i = 0; i < size; ++i)
+                if (const unsigned one = failsOne[marks[i]]; one != 0) failingOne(one - 1, begin + i);
         }
     }
     if (combinations) {
