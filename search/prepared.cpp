@@ -115,6 +115,9 @@ constexpr std::uint32_t kPhoneNumber = (1u << 27) - 1;
 // records' codes kAhead records ahead of the one it tests.
 constexpr std::uint64_t kFewRecords = 8, kSortedRecords = 64, kSortedShare = 2048;
 constexpr std::size_t kAhead = 16;
+// A word's records holding both a street and a subscriber it matches are counted from the fewer side while that
+// is at most one in kFewOverlap of the directory, else in a pass over every record.
+constexpr std::uint64_t kFewOverlap = 16;
 // With `odd`, also whether folding the phone for matching keeps anything but its digits (a letter, '*', '?' or a
 // set's '['): its digits then do not tell what a criterion test sees.
 std::uint32_t PhoneDigits(std::string_view phone, bool* odd = nullptr) {
@@ -145,9 +148,10 @@ struct TDialled {
     }
 };
 
-// Appends to `out` the positions of the phones that begin with `d`, ascending.
-void PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDialled& d, std::vector<std::uint32_t>& out) {
-    std::size_t i = 0;
+// How many phones begin with `d`; their positions appended to `out`, ascending, unless it is null.
+std::size_t PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDialled& d,
+                            std::vector<std::uint32_t>* out) {
+    std::size_t i = 0, found = 0;
     const std::size_t n = phones.size();
 #if defined(__SSE2__)
     // Four phones at a time, compared as signed numbers with their top bits flipped.
@@ -163,14 +167,17 @@ void PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDialled& d
         const __m128i inside = _mm_cmplt_epi32(offset, span);
         const __m128i enough = _mm_cmpgt_epi32(_mm_and_si128(_mm_srli_epi32(p, 27), fifteen), fewer);
         auto hits = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(inside, enough))));
-        while (hits != 0) {
-            out.push_back(static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(__builtin_ctz(hits)));
-            hits &= hits - 1;
-        }
+        found += static_cast<std::size_t>(__builtin_popcount(hits));
+        for (; out != nullptr && hits != 0; hits &= hits - 1)
+            out->push_back(static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(__builtin_ctz(hits)));
     }
 #endif
     for (; i < n; ++i)
-        if (d.Begins(phones[i])) out.push_back(static_cast<std::uint32_t>(i));
+        if (d.Begins(phones[i])) {
+            ++found;
+            if (out) out->push_back(static_cast<std::uint32_t>(i));
+        }
+    return found;
 }
 
 } // namespace
@@ -593,9 +600,26 @@ TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {
     return selection;
 }
 
-std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TBoxQuery& query) const {
-    if (lastShort_ >= 0 || query.Words().size() > 64 || query.Groups().size() > 64) return std::nullopt;
-    // Per distinct text, the words (streets) or the groups of numbers (houses, flats) it matches.
+// What the box's words and groups match per distinct text, and how its groups read a phone: made once per box
+// text, for selecting and for counting alike.
+struct TPreparedDirectory::TBoxTables {
+    // Per distinct street, the words of letters it matches (StreetMatches); per distinct house and flat, the
+    // groups of numbers (HouseMatches, FlatMatches).
+    std::vector<std::uint64_t> street, house, flat;
+    // Per word of letters, the subscribers it matches (UserMatches), ascending: a subscriber's words are looked
+    // for in all of them at once.
+    std::vector<std::vector<std::uint32_t>> userCodes;
+    // The groups a phone can match (PhoneMatches), read from the phones' first digits; only a group of more
+    // digits than they hold (`longer`), on a phone that has more, needs the phone itself.
+    std::vector<TDialled> dialled;
+    bool longer = false;
+    std::uint64_t phoneGroups = 0;
+    bool letters = false, numbers = false;
+    bool addresses = false; // some house or flat matches a group
+};
+
+TPreparedDirectory::TBoxTables TPreparedDirectory::BoxTables(const TBoxQuery& query) const {
+    TBoxTables t;
     auto masks = [](const TFieldColumn& column, auto&& of) {
         std::vector<std::uint64_t> out(column.Distinct());
         for (std::size_t code = 0; code < out.size(); ++code)
@@ -607,55 +631,79 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
     const TFieldColumn& flats = columns_[Index(Field::Flat) - 1];
     const TFieldColumn& users = columns_[Index(Field::User) - 1];
     const std::vector<TBoxWord>& words = query.Words();
-    const bool letters = query.LetterWords() != 0, numbers = !query.Groups().empty();
-    std::vector<std::uint64_t> street, house, flat;
-    // Per word of letters, the subscribers it matches (UserMatches), ascending: a subscriber's words are looked
-    // for in all of them at once.
-    std::vector<std::vector<std::uint32_t>> userCodes(words.size());
-    if (letters) {
-        street = masks(streets, [&](std::size_t c) { return query.StreetMatches(streets.Folded(c)); });
+    t.letters = query.LetterWords() != 0;
+    t.numbers = !query.Groups().empty();
+    t.userCodes.resize(words.size());
+    if (t.letters) {
+        t.street = masks(streets, [&](std::size_t c) { return query.StreetMatches(streets.Folded(c)); });
         for (std::size_t w = 0; w < words.size(); ++w) {
             const TBoxWord& word = words[w];
             if (word.kind != TBoxWord::Kind::Letters || word.streetKind) continue;
             if (word.folded.find('\n') == std::string::npos) {
-                users.WordStarts(word.folded, userCodes[w]);
+                users.WordStarts(word.folded, t.userCodes[w]);
             } else {
                 for (std::size_t c = 0; c < users.Distinct(); ++c)
                     if (FindWordStart(users.Folded(c), word.folded) != std::string_view::npos)
-                        userCodes[w].push_back(static_cast<std::uint32_t>(c));
+                        t.userCodes[w].push_back(static_cast<std::uint32_t>(c));
             }
         }
     }
-    if (numbers) {
-        house = masks(houses, [&](std::size_t c) { return query.HouseMatches(houses.Text(c)); });
-        flat = masks(flats, [&](std::size_t c) { return query.FlatMatches(flats.Text(c)); });
+    if (t.numbers) {
+        t.house = masks(houses, [&](std::size_t c) { return query.HouseMatches(houses.Text(c)); });
+        t.flat = masks(flats, [&](std::size_t c) { return query.FlatMatches(flats.Text(c)); });
     }
-    // The groups a phone can match (PhoneMatches), read from the phones' first digits; only a group of more
-    // digits than they hold, on a phone that has more, needs the phone itself.
-    std::vector<TDialled> dialled;
-    bool longer = false;
-    std::uint64_t phoneGroups = 0;
     for (std::size_t g = 0; g < query.Groups().size(); ++g) {
         const std::string& digits = query.Groups()[g].digits;
         if (!query.Groups()[g].phone || digits.empty()) continue;
-        phoneGroups |= std::uint64_t{1} << g;
+        t.phoneGroups |= std::uint64_t{1} << g;
         if (digits.size() > kPhoneDigits) {
-            longer = true;
+            t.longer = true;
             continue;
         }
         const std::uint32_t lo = PhoneDigits(digits) & kPhoneNumber;
-        dialled.push_back({std::uint64_t{1} << g, static_cast<std::uint32_t>(digits.size()), lo,
-                           lo + kTens[kPhoneDigits - digits.size()]});
+        t.dialled.push_back({std::uint64_t{1} << g, static_cast<std::uint32_t>(digits.size()), lo,
+                             lo + kTens[kPhoneDigits - digits.size()]});
     }
     const auto matches = [](const std::vector<std::uint64_t>& masks) {
         return std::any_of(masks.begin(), masks.end(), [](std::uint64_t m) { return m != 0; });
     };
-    const bool addresses = matches(house) || matches(flat);
+    t.addresses = matches(t.house) || matches(t.flat);
+    return t;
+}
+
+bool TPreparedDirectory::BoxFits(const TBoxQuery& query) const {
+    return lastShort_ < 0 && query.Words().size() <= 64 && query.Groups().size() <= 64;
+}
+
+std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TBoxQuery& query) const {
+    if (!BoxFits(query)) return std::nullopt;
     std::vector<std::uint32_t> kept;
+    Box(query, BoxTables(query), &kept);
+    return kept;
+}
+
+std::optional<std::size_t> TPreparedDirectory::CountSelectBox(const TBoxQuery& query) const {
+    if (!BoxFits(query)) return std::nullopt;
+    return Box(query, BoxTables(query), nullptr);
+}
+
+std::size_t TPreparedDirectory::Box(const TBoxQuery& query, const TBoxTables& t,
+                                    std::vector<std::uint32_t>* list) const {
+    const TFieldColumn& streets = columns_[Index(Field::Street) - 1];
+    const TFieldColumn& houses = columns_[Index(Field::House) - 1];
+    const TFieldColumn& flats = columns_[Index(Field::Flat) - 1];
+    const TFieldColumn& users = columns_[Index(Field::User) - 1];
+    const std::vector<TBoxWord>& words = query.Words();
+    const bool letters = t.letters, numbers = t.numbers, addresses = t.addresses, longer = t.longer;
+    const std::vector<std::uint64_t>& street = t.street;
+    const std::vector<std::uint64_t>& house = t.house;
+    const std::vector<std::uint64_t>& flat = t.flat;
+    const std::vector<std::vector<std::uint32_t>>& userCodes = t.userCodes;
+    const std::vector<TDialled>& dialled = t.dialled;
+    const std::uint64_t phoneGroups = t.phoneGroups;
     if (!letters && !addresses && !longer && dialled.size() == 1 && !query.GroupsMatch(0, 0, 0)) {
         // A dictated number alone: the records whose phone begins with it, if that is all the box asks.
-        if (query.GroupsMatch(0, 0, dialled[0].bit)) PhonesBeginning(phones_, dialled[0], kept);
-        return kept;
+        return query.GroupsMatch(0, 0, dialled[0].bit) ? PhonesBeginning(phones_, dialled[0], list) : 0;
     }
     auto phoneMatches = [&](std::uint32_t i) {
         const std::uint32_t phone = phones_[i];
@@ -690,9 +738,13 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
             if ((allLetters >> fewest & 1) == 0 || holding[w] < holding[fewest]) fewest = w;
         }
         if (holding[fewest] * kFewRecords <= static_cast<std::uint64_t>(count_)) {
-            kept = Holding(street, fewest, userCodes[fewest], holding[fewest]);
+            std::vector<std::uint32_t> kept = Holding(street, fewest, userCodes[fewest], holding[fewest]);
+            auto give = [&] {
+                if (list) list->insert(list->end(), kept.begin(), kept.end());
+                return kept.size();
+            };
             const std::uint64_t others = allLetters & ~(std::uint64_t{1} << fewest);
-            if (others == 0 && !numbers) return kept;
+            if (others == 0 && !numbers) return give();
             // The other words' subscribers, by code, with the words each matches.
             std::vector<std::pair<std::uint32_t, std::uint64_t>> matched;
             for (std::uint64_t m = others; m != 0; m &= m - 1) {
@@ -740,7 +792,7 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
                 kept.resize(to);
             };
             streets.WithCodes([&](const auto& s) { users.WithCodes([&](const auto& u) { test(s, u); }); });
-            return kept;
+            return give();
         }
     }
     // Every record in turn. Per subscriber, the words it matches; and which subscribers match a word at all,
@@ -756,6 +808,7 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
                 anyUser[u / 64] |= std::uint64_t{1} << (u % 64);
             }
     }
+    std::size_t found = 0;
     auto keep = [&](const auto& streetOf, const auto& userOf) {
         for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
             if (letters) {
@@ -766,11 +819,117 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
                 }
             }
             if (numbers && !groupsMatch(i)) continue;
-            kept.push_back(i);
+            if (list) list->push_back(i);
+            ++found;
         }
     };
     streets.WithCodes([&](const auto& s) { users.WithCodes([&](const auto& u) { keep(s, u); }); });
-    return kept;
+    return found;
+}
+
+bool TPreparedDirectory::CountBox(const TBoxQuery& query, TBoxCounts& counts) const {
+    if (!BoxFits(query)) return false;
+    const TBoxTables t = BoxTables(query);
+    const TFieldColumn& streets = columns_[Index(Field::Street) - 1];
+    const TFieldColumn& users = columns_[Index(Field::User) - 1];
+    const std::vector<TBoxWord>& words = query.Words();
+    std::vector<std::uint64_t> found(words.size(), 0);
+    // A word of letters: the records of its streets and of its subscribers, less those holding both. Those are
+    // counted from the fewer of the two sides, each record's other side looked up; where both sides are many,
+    // in one pass over every record for all such words.
+    std::uint64_t many = 0;
+    std::vector<std::uint64_t> userBits;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        if ((query.LetterWords() >> w & 1) == 0) continue;
+        const std::uint64_t bit = std::uint64_t{1} << w;
+        std::uint64_t inStreets = 0, inUsers = 0, both = 0;
+        for (std::size_t c = 0; c < t.street.size(); ++c)
+            if ((t.street[c] & bit) != 0) inStreets += streets.Records(c);
+        for (std::uint32_t u : t.userCodes[w])
+            inUsers += users.Records(u);
+        found[w] = inStreets + inUsers;
+        if (inStreets == 0 || inUsers == 0) continue;
+        if (std::min(inStreets, inUsers) * kFewOverlap > static_cast<std::uint64_t>(count_)) {
+            many |= bit;
+            continue;
+        }
+        if (inUsers <= inStreets) {
+            streets.WithCodes([&](const auto& streetOf) {
+                for (std::uint32_t u : t.userCodes[w])
+                    userRecords_.ForEach(u, [&](std::uint32_t i) { both += t.street[streetOf[i]] >> w & 1; });
+            });
+        } else {
+            userBits.assign((users.Distinct() + 63) / 64, 0);
+            for (std::uint32_t u : t.userCodes[w])
+                userBits[u / 64] |= std::uint64_t{1} << (u % 64);
+            users.WithCodes([&](const auto& userOf) {
+                for (std::size_t c = 0; c < t.street.size(); ++c)
+                    if ((t.street[c] & bit) != 0)
+                        streetRecords_.ForEach(c, [&](std::uint32_t i) {
+                            const std::uint32_t u = userOf[i];
+                            both += userBits[u / 64] >> (u % 64) & 1;
+                        });
+            });
+        }
+        found[w] -= both;
+    }
+    if (many != 0) {
+        std::vector<std::uint64_t> user(users.Distinct(), 0), anyUser((users.Distinct() + 63) / 64, 0);
+        for (std::uint64_t m = many; m != 0; m &= m - 1)
+            for (std::uint32_t u : t.userCodes[static_cast<std::size_t>(__builtin_ctzll(m))]) {
+                user[u] |= m & ~(m - 1);
+                anyUser[u / 64] |= std::uint64_t{1} << (u % 64);
+            }
+        std::vector<std::uint64_t> both(words.size(), 0);
+        auto pass = [&](const auto& streetOf, const auto& userOf) {
+            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
+                const std::uint64_t s = t.street[streetOf[i]] & many;
+                if (s == 0) continue;
+                const std::uint32_t u = userOf[i];
+                if ((anyUser[u / 64] >> (u % 64) & 1) == 0) continue;
+                for (std::uint64_t m = s & user[u]; m != 0; m &= m - 1)
+                    ++both[static_cast<std::size_t>(__builtin_ctzll(m))];
+            }
+        };
+        streets.WithCodes([&](const auto& s) { users.WithCodes([&](const auto& u) { pass(s, u); }); });
+        for (std::size_t w = 0; w < words.size(); ++w)
+            found[w] -= both[w];
+    }
+    // The groups of numbers, each alone: from the phones' first digits alone when no house or flat matches,
+    // else a pass over the houses', flats' and phones' codes.
+    std::vector<std::uint64_t> group(query.Groups().size(), 0);
+    if (!t.addresses && !t.longer) {
+        for (const TDialled& d : t.dialled)
+            group[static_cast<std::size_t>(__builtin_ctzll(d.bit))] = PhonesBeginning(phones_, d, nullptr);
+    } else if (t.numbers) {
+        // A phone is read only where it can still add a group its house and flat do not match.
+        auto pass = [&](const auto& houseOf, const auto& flatOf) {
+            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
+                const std::uint64_t h = t.house[houseOf[i]], f = t.flat[flatOf[i]];
+                std::uint64_t m = query.GroupsMatched(h, f, 0);
+                if ((m & t.phoneGroups) != t.phoneGroups) {
+                    std::uint64_t phone = 0;
+                    const std::uint32_t digits = phones_[i];
+                    if (t.longer && (digits >> 31) != 0)
+                        phone = query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
+                    for (const TDialled& d : t.dialled)
+                        if (d.Begins(digits)) phone |= d.bit;
+                    m = query.GroupsMatched(h, f, phone);
+                }
+                for (; m != 0; m &= m - 1)
+                    ++group[static_cast<std::size_t>(__builtin_ctzll(m))];
+            }
+        };
+        Column(Field::House).WithCodes([&](const auto& houseOf) {
+            Column(Field::Flat).WithCodes([&](const auto& flatOf) { pass(houseOf, flatOf); });
+        });
+    }
+    counts.words.assign(words.size(), 0);
+    for (std::size_t w = 0; w < words.size(); ++w)
+        counts.words[w] = static_cast<std::int32_t>(
+            words[w].kind == TBoxWord::Kind::Letters ? found[w] : group[static_cast<std::size_t>(words[w].group)]);
+    counts.together = static_cast<std::int32_t>(Box(query, t, nullptr));
+    return true;
 }
 
 std::size_t TPreparedDirectory::MemoryBytes() const {

@@ -13,6 +13,7 @@
 namespace vg {
 
 class TBoxQuery;
+struct TBoxCounts;
 class TCriterionTest;
 class TRecordFilter;
 
@@ -215,6 +216,13 @@ public:
     // record. None when the box holds more than 64 words or the directory a record short of lines: the walk
     // decides then.
     std::optional<std::vector<std::uint32_t>> SelectBox(const TBoxQuery& query) const;
+    // How many records SelectBox keeps, without listing them; none when it would give none.
+    std::optional<std::size_t> CountSelectBox(const TBoxQuery& query) const;
+    // What each word of the box matches alone and all of them together, as CountBoxWords counts them on the
+    // records: a word of letters from the records of the streets and subscribers it matches, those holding both
+    // counted once; a group of numbers in one pass over the houses', flats' and phones' codes. False, `counts`
+    // untouched, where SelectBox gives none.
+    bool CountBox(const TBoxQuery& query, TBoxCounts& counts) const;
     // What the columns take besides the records.
     std::size_t MemoryBytes() const;
     // The records, ascending, whose phone holds more than digits as matching folds it: a letter, '*', '?', '['.
@@ -234,6 +242,12 @@ private:
     // The records of each street and each subscriber, for a box whose words match few of them.
     TPostings streetRecords_, userRecords_;
     void BuildPostings();
+    struct TBoxTables;
+    TBoxTables BoxTables(const TBoxQuery& query) const;
+    // Whether the box's words and the records are few enough for the tables: SelectBox's condition.
+    bool BoxFits(const TBoxQuery& query) const;
+    // SelectBox's selection: the records kept appended to `list`, or only counted when it is null.
+    std::size_t Box(const TBoxQuery& query, const TBoxTables& tables, std::vector<std::uint32_t>* list) const;
     // The records, ascending, whose street's bit `word` is set in `street` or whose subscriber is one of
     // `userCodes` (ascending); `atMost` is their count, a record with both counted twice.
     std::vector<std::uint32_t> Holding(const std::vector<std::uint64_t>& street, std::size_t word,
