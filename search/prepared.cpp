@@ -118,13 +118,20 @@ constexpr std::size_t kAhead = 16;
 // A word's records holding both a street and a subscriber it matches are counted from the fewer side while that
 // is at most one in kFewOverlap of the directory, else in a pass over every record.
 constexpr std::uint64_t kFewOverlap = 16;
-std::uint32_t PhoneDigits(std::string_view phone) {
+// With `odd`, also whether folding the phone for matching keeps anything but its digits (a letter, '*', '?' or a
+// set's '['): its digits then do not tell what a criterion test sees.
+std::uint32_t PhoneDigits(std::string_view phone, bool* odd = nullptr) {
     std::uint32_t number = 0, digits = 0, more = 0;
     for (const char c : phone) {
-        if (c < '0' || c > '9') continue;
+        if (c < '0' || c > '9') {
+            if (odd && (detail::IsLetter(static_cast<unsigned char>(c)) || c == '*' || c == '?' || c == '['))
+                *odd = true;
+            continue;
+        }
         if (digits == kPhoneDigits) {
             more = 1;
-            break;
+            if (!odd) break;
+            continue;
         }
         number = number * 10 + static_cast<std::uint32_t>(c - '0');
         ++digits;
@@ -335,6 +342,15 @@ __m128i SurelyAlnum(__m128i b) {
 #endif
 
 } // namespace
+
+void TFieldColumn::Folding(std::string_view folded, std::vector<std::uint32_t>& codes) const {
+    // Each text stands between two line feeds.
+    const std::string needle = '\n' + std::string(folded) + '\n';
+    const char* const begin = folded_.data();
+    const char* const end = begin + folded_.size();
+    for (const char* from = begin; const char* hit = Find(from, end, needle); from = hit + needle.size() - 1)
+        codes.push_back(static_cast<std::uint32_t>(CodeAt(static_cast<std::size_t>(hit - begin) + 1)));
+}
 
 void TFieldColumn::WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const {
     if (word.empty()) return;
@@ -556,7 +572,9 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
             auto& hash = hashes[batch % kInFlight];
             for (std::int32_t b = 0; b < size; ++b) {
                 const TString& record = *records.GetItem(first + b);
-                phones_.push_back(PhoneDigits(record.Key()));
+                bool odd = false;
+                phones_.push_back(PhoneDigits(record.Key(), &odd));
+                if (odd) oddPhones_.push_back(static_cast<std::uint32_t>(first + b));
                 const TLineList lines = record.Lines();
                 for (std::size_t c = 0; c < kColumns; ++c) {
                     text[b][c] = lines.Get(static_cast<int>(c));
@@ -1018,11 +1036,190 @@ bool TPreparedDirectory::CountBox(const TBoxQuery& query, TBoxCounts& counts) co
 }
 
 std::size_t TPreparedDirectory::MemoryBytes() const {
-    std::size_t bytes =
-        sizeof *this + columns_.capacity() * sizeof(TFieldColumn) + phones_.capacity() * sizeof(std::uint32_t);
+    std::size_t bytes = sizeof *this + columns_.capacity() * sizeof(TFieldColumn) +
+                        (phones_.capacity() + oddPhones_.capacity()) * sizeof(std::uint32_t);
     for (const TFieldColumn& column : columns_)
         bytes += column.MemoryBytes();
     return bytes + streetRecords_.MemoryBytes() + userRecords_.MemoryBytes();
+}
+
+// ---- TPhoneTest ----
+
+namespace {
+
+// The longest group of digits a table is made for, and the records per table entry at the least: a table of
+// 100,000 groups is made only for three million records or more.
+constexpr int kLongestGroup = 5;
+constexpr std::uint32_t kRecordsPerGroup = 32;
+
+bool AllDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A phone of digits only, as matching folds it: the digits PhoneDigits keeps of it.
+std::string_view Spelt(std::uint32_t phone, char (&out)[kPhoneDigits]) {
+    const std::uint32_t digits = phone >> 27 & 15, number = phone & kPhoneNumber;
+    for (std::uint32_t i = 0; i < digits; ++i)
+        out[i] = static_cast<char>('0' + number / kTens[kPhoneDigits - 1 - i] % 10);
+    return {out, digits};
+}
+
+} // namespace
+
+TPhoneTest::TPhoneTest(const TPreparedDirectory& prepared, const TCriterionTest& test)
+    : prepared_(&prepared), test_(&test) {
+    const std::string& folded = test.Folded();
+    // A phone of digits only neither begins with, holds nor equals a criterion with anything else in it.
+    const bool digits = AllDigits(folded);
+    int prefix = -1;
+    switch (test.Condition()) {
+    case MatchCondition::BeginsWith:
+        if (!folded.empty() && folded.size() <= kPhoneDigits && digits) {
+            way_ = Way::Range;
+            digits_ = static_cast<std::uint32_t>(folded.size());
+            lo_ = PhoneDigits(folded) & kPhoneNumber;
+            hi_ = lo_ + kTens[kPhoneDigits - digits_];
+            return;
+        }
+        if (folded.empty() || !digits) {
+            Fix(false);
+            return;
+        }
+        break;
+    case MatchCondition::Contains:
+    case MatchCondition::NotContains:
+        if (folded.empty() || !digits) {
+            Fix(test.Condition() == MatchCondition::NotContains);
+            return;
+        }
+        break;
+    case MatchCondition::FitsMask:
+    case MatchCondition::NotFitsMask: {
+        // The mask is the criterion and a '*': when it has no other '*' before its last ones, it reads only as
+        // many of the phone's first characters as it has steps (a character, a '?' or a set).
+        const std::string_view steps = std::string_view(folded).substr(0, folded.find_last_not_of('*') + 1);
+        if (steps.find('*') != std::string_view::npos) break;
+        prefix = 0;
+        for (std::size_t at = 0; at < steps.size(); ++prefix)
+            at = steps[at] == '[' ? SetEnd(steps, at) : at + 1;
+        break;
+    }
+    case MatchCondition::Equal:
+    case MatchCondition::NotEqual:
+        if (!digits) {
+            Fix(test.Condition() == MatchCondition::NotEqual);
+            return;
+        }
+        [[fallthrough]];
+    case MatchCondition::Greater:
+    case MatchCondition::GreaterOrEqual:
+    case MatchCondition::Less:
+    case MatchCondition::LessOrEqual:
+        // Compared up to one character more than the criterion has.
+        prefix = static_cast<int>(folded.size()) + 1;
+        break;
+    default:
+        break;
+    }
+    const std::uint64_t room = std::max<std::uint64_t>(static_cast<std::uint64_t>(prepared.Count()), 1000);
+    if (prefix < 0 || prefix > kLongestGroup || std::uint64_t{kTens[prefix]} * kRecordsPerGroup > room) return;
+    way_ = Way::Table;
+    prefix_ = prefix;
+    char spelt[kPhoneDigits];
+    for (int length = 0; length <= prefix; ++length) {
+        offsets_.push_back(static_cast<std::uint32_t>(table_.size()));
+        for (std::uint32_t n = 0; n < kTens[length]; ++n)
+            table_.push_back(
+                test(Spelt(n * kTens[kPhoneDigits - length] | static_cast<std::uint32_t>(length) << 27, spelt)) ? 1
+                                                                                                                : 0);
+    }
+}
+
+void TPhoneTest::Fix(bool verdict) {
+    way_ = Way::Table;
+    prefix_ = 0;
+    table_.assign(1, verdict ? 1 : 0);
+    offsets_.assign(1, 0);
+}
+
+bool TPhoneTest::Digits(std::uint32_t phone) const {
+    char spelt[kPhoneDigits];
+    return (*test_)(Spelt(phone, spelt));
+}
+
+template <int Prefix> void TPhoneTest::Looked(const std::uint32_t* phones, std::uint32_t n, unsigned char* out) const {
+    const unsigned char* const whole = table_.data() + offsets_[Prefix];
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const std::uint32_t phone = phones[i], digits = phone >> 27 & 15, number = phone & kPhoneNumber;
+        out[i] = digits >= Prefix ? whole[number / kTens[kPhoneDigits - Prefix]]
+                                  : table_[offsets_[digits] + number / kTens[kPhoneDigits - digits]];
+    }
+}
+
+void TPhoneTest::Verdicts(std::uint32_t begin, std::uint32_t end, unsigned char* out) const {
+    const std::uint32_t* const phones = prepared_->phones_.data() + begin;
+    const std::uint32_t n = end - begin;
+    const TStrContainer& whole = *prepared_->whole_;
+    auto itself = [&](std::uint32_t record) {
+        return (*test_)(whole.GetItem(static_cast<int>(record))->Key()) ? 1 : 0;
+    };
+    switch (way_) {
+    case Way::Range:
+        for (std::uint32_t i = 0; i < n; ++i)
+            out[i] = static_cast<unsigned char>(static_cast<unsigned>((phones[i] >> 27 & 15) >= digits_) &
+                                                static_cast<unsigned>((phones[i] & kPhoneNumber) - lo_ < hi_ - lo_));
+        break;
+    case Way::Table:
+        switch (prefix_) {
+        case 0:
+            Looked<0>(phones, n, out);
+            break;
+        case 1:
+            Looked<1>(phones, n, out);
+            break;
+        case 2:
+            Looked<2>(phones, n, out);
+            break;
+        case 3:
+            Looked<3>(phones, n, out);
+            break;
+        case 4:
+            Looked<4>(phones, n, out);
+            break;
+        default:
+            Looked<kLongestGroup>(phones, n, out);
+            break;
+        }
+        break;
+    case Way::Each:
+        // A phone of more than eight digits is tested as it lies.
+        for (std::uint32_t i = 0; i < n; ++i)
+            out[i] = static_cast<unsigned char>((phones[i] >> 31) != 0 ? itself(begin + i) : Digits(phones[i]));
+        break;
+    }
+    const std::vector<std::uint32_t>& odd = prepared_->oddPhones_;
+    for (auto at = std::lower_bound(odd.begin(), odd.end(), begin); at != odd.end() && *at < end; ++at)
+        out[*at - begin] = static_cast<unsigned char>(itself(*at));
+}
+
+bool TPhoneTest::operator()(std::uint32_t record) const {
+    unsigned char verdict = 0;
+    Verdicts(record, record + 1, &verdict);
+    return verdict != 0;
+}
+
+std::int32_t TPhoneTest::Count() const {
+    constexpr std::uint32_t kBlock = 4096;
+    unsigned char verdicts[kBlock];
+    const auto count = static_cast<std::uint32_t>(prepared_->Count());
+    std::int32_t found = 0;
+    for (std::uint32_t begin = 0; begin < count; begin += kBlock) {
+        const std::uint32_t end = std::min(count, begin + kBlock);
+        Verdicts(begin, end, verdicts);
+        for (std::uint32_t i = 0; i < end - begin; ++i)
+            found += verdicts[i];
+    }
+    return found;
 }
 
 } // namespace vg

@@ -85,6 +85,8 @@ public:
         return narrow_.empty() && !wide_.empty() ? f(wide_) : f(narrow_);
     }
 
+    // Appends to `codes`, ascending, every distinct text whose folded form is `folded` (without a line feed).
+    void Folding(std::string_view folded, std::vector<std::uint32_t>& codes) const;
     // Appends to `codes`, ascending, every distinct text where the folded `word` (without a line feed) begins a
     // word (BeginsWordAt).
     void WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const;
@@ -146,6 +148,41 @@ private:
     std::vector<std::uint32_t> whole_;
 };
 
+class TPreparedDirectory;
+
+// A phone criterion tested on the first digits the prepared directory keeps of every phone, wherever they tell all
+// the test sees: on a phone of at most eight digits, or of more for a test decided by its first eight characters,
+// that holds nothing else matching keeps. A test decided by a phone's first few characters ("начинается с", a mask
+// without '*', the order conditions) is made once for every group of that many digits and then looked up per
+// record; "начинается с" digits is a range of the digits read as a number. Any other phone is tested as it lies.
+// The verdicts are exactly the test's on every record's phone.
+class TPhoneTest {
+public:
+    // Both must outlive it.
+    TPhoneTest(const TPreparedDirectory& prepared, const TCriterionTest& test);
+    // The verdicts on the records [begin, end), 1 where the phone passes, into out[0, end - begin).
+    void Verdicts(std::uint32_t begin, std::uint32_t end, unsigned char* out) const;
+    bool operator()(std::uint32_t record) const;
+    // How many records' phones pass.
+    std::int32_t Count() const;
+
+private:
+    enum class Way : std::uint8_t { Range, Table, Each };
+    template <int Prefix> void Looked(const std::uint32_t* phones, std::uint32_t n, unsigned char* out) const;
+    bool Digits(std::uint32_t phone) const; // the verdict on a phone its digits tell all of
+    void Fix(bool verdict);                 // the same verdict on every phone of digits only
+
+    const TPreparedDirectory* prepared_;
+    const TCriterionTest* test_;
+    Way way_ = Way::Each;
+    int prefix_ = 0;                             // Table: the characters that decide the test
+    std::uint32_t digits_ = 0, lo_ = 0, hi_ = 0; // Range: at least `digits_` digits, the number in [lo_, hi_)
+    // Table: per group of digits, the verdict on a phone that begins with it (or is it, when shorter than the
+    // prefix); the groups of each length follow those of the length before.
+    std::vector<unsigned char> table_;
+    std::vector<std::uint32_t> offsets_; // where the groups of each length begin in table_
+};
+
 // Which records a search keeps, in the directory's order, and where its walk stops.
 struct TSelection {
     std::vector<std::uint32_t> positions;
@@ -186,6 +223,8 @@ public:
     bool CountBox(const TBoxQuery& query, TBoxCounts& counts) const;
     // What the columns take besides the records.
     std::size_t MemoryBytes() const;
+    // The records, ascending, whose phone holds more than digits as matching folds it: a letter, '*', '?', '['.
+    const std::vector<std::uint32_t>& PhonesBeyondDigits() const { return oddPhones_; }
 
 private:
     std::shared_ptr<const TStrContainer> whole_;
@@ -195,6 +234,9 @@ private:
     // Per record, the phone's first digits for the box (PhoneDigits): what the box asks of a phone, without
     // reading the record.
     std::vector<std::uint32_t> phones_;
+    // The records, ascending, whose phone holds more than digits as matching folds it (a letter, '*', '?', '[').
+    std::vector<std::uint32_t> oddPhones_;
+    friend class TPhoneTest;
     // The records of each street and each subscriber, for a box whose words match few of them.
     TPostings streetRecords_, userRecords_;
     void BuildPostings();
