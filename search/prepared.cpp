@@ -343,6 +343,11 @@ __m128i SurelyAlnum(__m128i b) {
 
 } // namespace
 
+std::size_t TFieldColumn::CodeAt(std::size_t at) const {
+    return static_cast<std::size_t>(std::upper_bound(foldedStarts_.begin(), foldedStarts_.end(), at) -
+                                    foldedStarts_.begin() - 1);
+}
+
 void TFieldColumn::Folding(std::string_view folded, std::vector<std::uint32_t>& codes) const {
     // Each text stands between two line feeds.
     const std::string needle = '\n' + std::string(folded) + '\n';

@@ -92,6 +92,8 @@ public:
     void WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const;
 
 private:
+    // The code of the folded text the byte at `at` of folded_ belongs to.
+    std::size_t CodeAt(std::size_t at) const;
     // The texts' occurrences of a folded criterion, one verdict per text: at their start only, or anywhere.
     std::vector<unsigned char> Occurrences(std::string_view criterion, bool atStart) const;
 
