@@ -76,13 +76,17 @@ public:
                 __builtin_prefetch(wide + record);
         }
     };
-    TCodes Codes() const {
-        return narrow_.empty() && !wide_.empty() ? TCodes{nullptr, wide_.data()} : TCodes{narrow_.data(), nullptr};
-    }
-
     // Calls f with the records' codes, whichever their width.
     template <class F> decltype(auto) WithCodes(F&& f) const {
         return narrow_.empty() && !wide_.empty() ? f(wide_) : f(narrow_);
+    }
+    TCodes Codes() const {
+        return WithCodes([](const auto& codes) {
+            if constexpr (sizeof codes[0] == sizeof(std::uint16_t))
+                return TCodes{codes.data(), nullptr};
+            else
+                return TCodes{nullptr, codes.data()};
+        });
     }
 
     // Appends to `codes`, ascending, every distinct text whose folded form is `folded` (without a line feed).
