@@ -173,7 +173,7 @@ public:
     std::int32_t Count() const;
 
 private:
-    enum class Way : std::uint8_t { Range, Table, Each };
+    enum class Way : std::uint8_t { Range, Table, Holds, Each };
     template <int Prefix> void Looked(const std::uint32_t* phones, std::uint32_t n, unsigned char* out) const;
     bool Digits(std::uint32_t phone) const; // the verdict on a phone its digits tell all of
     void Fix(bool verdict);                 // the same verdict on every phone of digits only
@@ -183,6 +183,9 @@ private:
     Way way_ = Way::Each;
     int prefix_ = 0;                             // Table: the characters that decide the test
     std::uint32_t digits_ = 0, lo_ = 0, hi_ = 0; // Range: at least `digits_` digits, the number in [lo_, hi_)
+    // Holds: the criterion's `digits_` digits as bytes, the first lowest, and whether the verdict is "does not".
+    std::uint64_t held_ = 0;
+    bool lacks_ = false;
     // Table: per group of digits, the verdict on a phone that begins with it (or is it, when shorter than the
     // prefix); the groups of each length follow those of the length before.
     std::vector<unsigned char> table_;
