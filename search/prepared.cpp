@@ -181,6 +181,39 @@ std::size_t PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDia
     return found;
 }
 
+// The records a single group of numbers matches, as GroupsMatch decides for it: by their house's and flat's
+// verdicts (1 where the group matches the text; both needed for a house and a flat said together, either for one
+// number) or by their phone beginning with `dialled` (none: no phone); their positions appended to `out`, ascending,
+// unless it is null. How many.
+template <class HouseCodes, class FlatCodes>
+std::size_t MatchOneGroup(const HouseCodes& houseOf, const FlatCodes& flatOf, const std::vector<unsigned char>& house,
+                          const std::vector<unsigned char>& flat, bool pair, const std::vector<std::uint32_t>& phones,
+                          const TDialled* dialled, std::vector<std::uint32_t>* out) {
+    const unsigned need = pair ? 2 : 1;
+    // No phone begins with an empty range of numbers of more digits than any has.
+    const TDialled d = dialled ? *dialled : TDialled{0, 15, 0, 0};
+    std::size_t found = 0;
+    const auto count = static_cast<std::uint32_t>(phones.size());
+    // A block of records at a time into a buffer, every position written and the count moved on only for one that
+    // matches: no branch to mispredict on the many that do.
+    constexpr std::uint32_t kBlock = 4096;
+    std::uint32_t buffer[kBlock + 1];
+    for (std::uint32_t block = 0; block < count; block += kBlock) {
+        const std::uint32_t stop = std::min(count, block + kBlock);
+        std::size_t kept = 0;
+        for (std::uint32_t i = block; i < stop; ++i) {
+            const std::uint32_t phone = phones[i];
+            const bool address = static_cast<unsigned>(house[houseOf[i]] + flat[flatOf[i]]) >= need;
+            const bool begins = (phone >> 27 & 15) >= d.digits && (phone & kPhoneNumber) - d.lo < d.hi - d.lo;
+            buffer[kept] = i;
+            kept += static_cast<std::size_t>(address | begins);
+        }
+        found += kept;
+        if (out) out->insert(out->end(), buffer, buffer + kept);
+    }
+    return found;
+}
+
 } // namespace
 
 // ---- TFieldColumn ----
@@ -292,6 +325,25 @@ std::vector<unsigned char> TFieldColumn::Occurrences(std::string_view criterion,
     return found;
 }
 
+namespace {
+
+#if defined(__SSE2__)
+// Per byte, whether it is surely a letter or a digit: 0-9, A-Z, a-z and the Cyrillic letters 0xC0-0xFF. Bytes not
+// marked may still be letters (Ё), which BeginsWordAt then tells.
+__m128i SurelyAlnum(__m128i b) {
+    const __m128i lower = _mm_or_si128(b, _mm_set1_epi8(0x20));
+    const __m128i digit =
+        _mm_and_si128(_mm_cmpgt_epi8(b, _mm_set1_epi8('0' - 1)), _mm_cmpgt_epi8(_mm_set1_epi8('9' + 1), b));
+    const __m128i latin =
+        _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)), _mm_cmpgt_epi8(_mm_set1_epi8('z' + 1), lower));
+    const __m128i cyrillic =
+        _mm_and_si128(_mm_cmpgt_epi8(b, _mm_set1_epi8(-65)), _mm_cmpgt_epi8(_mm_setzero_si128(), b));
+    return _mm_or_si128(_mm_or_si128(digit, latin), cyrillic);
+}
+#endif
+
+} // namespace
+
 std::size_t TFieldColumn::CodeAt(std::size_t at) const {
     return static_cast<std::size_t>(std::upper_bound(foldedStarts_.begin(), foldedStarts_.end(), at) -
                                     foldedStarts_.begin() - 1);
@@ -311,20 +363,53 @@ void TFieldColumn::WordStarts(std::string_view word, std::vector<std::uint32_t>&
     const std::string_view all(folded_);
     const char* const begin = folded_.data();
     const char* const end = begin + folded_.size();
-    const char* from = begin;
-    while (const char* hit = Find(from, end, word)) {
-        const auto at = static_cast<std::size_t>(hit - begin);
-        // Every text follows a line feed, which is no letter or digit: a word beginning a text begins a word.
-        if (!BeginsWordAt(all, at)) {
-            from = hit + 1;
-            continue;
+    const std::size_t n = word.size();
+    // The texts are met in order: the text a hit is in is looked for from the last one found on, in steps that
+    // double, then halved back.
+    std::size_t code = 0;
+    auto found = [&](const char* hit) {
+        const auto at = static_cast<std::uint32_t>(hit - begin);
+        std::size_t lo = code, hi = code + 1, step = 1;
+        while (hi < foldedStarts_.size() && foldedStarts_[hi] <= at) {
+            lo = hi;
+            hi = std::min(foldedStarts_.size(), lo + (step *= 2));
         }
-        const std::size_t code = CodeAt(at);
+        code = static_cast<std::size_t>(std::upper_bound(foldedStarts_.begin() + static_cast<std::ptrdiff_t>(lo),
+                                                         foldedStarts_.begin() + static_cast<std::ptrdiff_t>(hi), at) -
+                                        foldedStarts_.begin() - 1);
         codes.push_back(static_cast<std::uint32_t>(code));
         // On to the next text: one occurrence settles this one.
-        if (code + 1 >= foldedStarts_.size()) break;
-        from = begin + foldedStarts_[code + 1];
+        return code + 1 < foldedStarts_.size() ? begin + foldedStarts_[code + 1] : end;
+    };
+    // Every text follows a line feed, which is no letter or digit: a word beginning a text begins a word.
+    auto hitAt = [&](const char* at) {
+        return std::memcmp(at, word.data(), n) == 0 && BeginsWordAt(all, static_cast<std::size_t>(at - begin));
+    };
+    const char* from = begin + 1; // after the first line feed
+#if defined(__SSE2__)
+    // Sixteen positions at a time: the word's first and last bytes there, a byte before that is surely no letter
+    // or digit; only those are compared in full.
+    const __m128i first = _mm_set1_epi8(word[0]);
+    const __m128i last = _mm_set1_epi8(word[n - 1]);
+    while (end - from >= static_cast<std::ptrdiff_t>(n - 1 + 16)) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n - 1));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from - 1));
+        auto both = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_andnot_si128(SurelyAlnum(before), _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last)))));
+        const char* next = from + 16;
+        for (; both != 0; both &= both - 1) {
+            const char* at = from + __builtin_ctz(both);
+            if (hitAt(at)) {
+                next = found(at);
+                break;
+            }
+        }
+        from = next;
     }
+#endif
+    while (end - from >= static_cast<std::ptrdiff_t>(n))
+        from = hitAt(from) ? found(from) : from + 1;
 }
 
 std::vector<unsigned char> TFieldColumn::Verdicts(const TCriterionTest& test) const {
@@ -672,6 +757,24 @@ TPreparedDirectory::TBoxTables TPreparedDirectory::BoxTables(const TBoxQuery& qu
     return t;
 }
 
+std::size_t TPreparedDirectory::OneGroup(const TBoxQuery& query, const TBoxTables& t,
+                                         std::vector<std::uint32_t>* list) const {
+    auto verdicts = [](const std::vector<std::uint64_t>& masks) {
+        std::vector<unsigned char> out(masks.size());
+        for (std::size_t c = 0; c < masks.size(); ++c)
+            out[c] = static_cast<unsigned char>(masks[c] & 1);
+        return out;
+    };
+    const std::vector<unsigned char> house = verdicts(t.house), flat = verdicts(t.flat);
+    const bool pair = query.Groups()[0].numbers.size() == 2;
+    const TDialled* dialled = t.dialled.empty() ? nullptr : &t.dialled[0];
+    return Column(Field::House).WithCodes([&](const auto& houseOf) {
+        return Column(Field::Flat).WithCodes([&](const auto& flatOf) {
+            return MatchOneGroup(houseOf, flatOf, house, flat, pair, phones_, dialled, list);
+        });
+    });
+}
+
 bool TPreparedDirectory::BoxFits(const TBoxQuery& query) const {
     return lastShort_ < 0 && query.Words().size() <= 64 && query.Groups().size() <= 64;
 }
@@ -706,6 +809,7 @@ std::size_t TPreparedDirectory::Box(const TBoxQuery& query, const TBoxTables& t,
         // A dictated number alone: the records whose phone begins with it, if that is all the box asks.
         return query.GroupsMatch(0, 0, dialled[0].bit) ? PhonesBeginning(phones_, dialled[0], list) : 0;
     }
+    if (!letters && query.Groups().size() == 1 && !longer) return OneGroup(query, t, list);
     auto phoneMatches = [&](std::uint32_t i) {
         const std::uint32_t phone = phones_[i];
         if (longer && (phone >> 31) != 0) return query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
@@ -902,6 +1006,8 @@ bool TPreparedDirectory::CountBox(const TBoxQuery& query, TBoxCounts& counts) co
     if (!t.addresses && !t.longer) {
         for (const TDialled& d : t.dialled)
             group[static_cast<std::size_t>(__builtin_ctzll(d.bit))] = PhonesBeginning(phones_, d, nullptr);
+    } else if (query.Groups().size() == 1 && !t.longer) {
+        group[0] = OneGroup(query, t, nullptr);
     } else if (t.numbers) {
         // A phone is read only where it can still add a group its house and flat do not match.
         auto pass = [&](const auto& houseOf, const auto& flatOf) {
@@ -929,7 +1035,9 @@ bool TPreparedDirectory::CountBox(const TBoxQuery& query, TBoxCounts& counts) co
     for (std::size_t w = 0; w < words.size(); ++w)
         counts.words[w] = static_cast<std::int32_t>(
             words[w].kind == TBoxWord::Kind::Letters ? found[w] : group[static_cast<std::size_t>(words[w].group)]);
-    counts.together = static_cast<std::int32_t>(Box(query, t, nullptr));
+    // Together they find no more than the word that finds the fewest.
+    const bool none = std::find(counts.words.begin(), counts.words.end(), 0) != counts.words.end();
+    counts.together = none ? 0 : static_cast<std::int32_t>(Box(query, t, nullptr));
     return true;
 }
 

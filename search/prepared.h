@@ -255,6 +255,8 @@ private:
     bool BoxFits(const TBoxQuery& query) const;
     // SelectBox's selection: the records kept appended to `list`, or only counted when it is null.
     std::size_t Box(const TBoxQuery& query, const TBoxTables& tables, std::vector<std::uint32_t>* list) const;
+    // The same for a box of one group of numbers and no letters, read from the houses', flats' and phones' codes.
+    std::size_t OneGroup(const TBoxQuery& query, const TBoxTables& tables, std::vector<std::uint32_t>* list) const;
     // The records, ascending, whose street's bit `word` is set in `street` or whose subscriber is one of
     // `userCodes` (ascending); `atMost` is their count, a record with both counted twice.
     std::vector<std::uint32_t> Holding(const std::vector<std::uint64_t>& street, std::size_t word,
