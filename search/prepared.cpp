@@ -9,6 +9,7 @@
 #include "directory/cp1251.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -1069,6 +1070,18 @@ std::string_view Spelt(std::uint32_t phone, char (&out)[kPhoneDigits]) {
     return {out, digits};
 }
 
+// Every group of four digits spelt, the first digit in the lowest byte.
+const std::array<std::uint32_t, 10000>& Spellings() {
+    static const std::array<std::uint32_t, 10000> spellings = [] {
+        std::array<std::uint32_t, 10000> out{};
+        for (std::uint32_t n = 0; n < out.size(); ++n)
+            for (std::uint32_t d = 0; d < 4; ++d)
+                out[n] |= ('0' + n / kTens[3 - d] % 10) << (8 * d);
+        return out;
+    }();
+    return spellings;
+}
+
 } // namespace
 
 TPhoneTest::TPhoneTest(const TPreparedDirectory& prepared, const TCriterionTest& test)
@@ -1095,6 +1108,13 @@ TPhoneTest::TPhoneTest(const TPreparedDirectory& prepared, const TCriterionTest&
     case MatchCondition::NotContains:
         if (folded.empty() || !digits) {
             Fix(test.Condition() == MatchCondition::NotContains);
+            return;
+        }
+        if (folded.size() <= kPhoneDigits) {
+            way_ = Way::Holds;
+            digits_ = static_cast<std::uint32_t>(folded.size());
+            std::memcpy(&held_, folded.data(), folded.size());
+            lacks_ = test.Condition() == MatchCondition::NotContains;
             return;
         }
         break;
@@ -1196,6 +1216,24 @@ void TPhoneTest::Verdicts(std::uint32_t begin, std::uint32_t end, unsigned char*
             break;
         }
         break;
+    case Way::Holds: {
+        // A phone's eight digits spelt into one word, and each place the criterion fits within its digits compared.
+        const std::array<std::uint32_t, 10000>& spelt = Spellings();
+        const std::uint64_t mask = digits_ == kPhoneDigits ? ~std::uint64_t{0} : (std::uint64_t{1} << 8 * digits_) - 1;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const std::uint32_t phone = phones[i], number = phone & kPhoneNumber;
+            if ((phone >> 31) != 0) {
+                out[i] = static_cast<unsigned char>(itself(begin + i));
+                continue;
+            }
+            const std::uint64_t word = spelt[number / 10000] | std::uint64_t{spelt[number % 10000]} << 32;
+            bool holds = false;
+            for (std::uint32_t at = 0; at + digits_ <= (phone >> 27 & 15); ++at)
+                holds |= (word >> 8 * at & mask) == held_;
+            out[i] = static_cast<unsigned char>(holds != lacks_);
+        }
+        break;
+    }
     case Way::Each:
         // A phone of more than eight digits is tested as it lies.
         for (std::uint32_t i = 0; i < n; ++i)

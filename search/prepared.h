@@ -76,13 +76,17 @@ public:
                 __builtin_prefetch(wide + record);
         }
     };
-    TCodes Codes() const {
-        return narrow_.empty() && !wide_.empty() ? TCodes{nullptr, wide_.data()} : TCodes{narrow_.data(), nullptr};
-    }
-
     // Calls f with the records' codes, whichever their width.
     template <class F> decltype(auto) WithCodes(F&& f) const {
         return narrow_.empty() && !wide_.empty() ? f(wide_) : f(narrow_);
+    }
+    TCodes Codes() const {
+        return WithCodes([](const auto& codes) {
+            if constexpr (sizeof codes[0] == sizeof(std::uint16_t))
+                return TCodes{codes.data(), nullptr};
+            else
+                return TCodes{nullptr, codes.data()};
+        });
     }
 
     // Appends to `codes`, ascending, every distinct text whose folded form is `folded` (without a line feed).
@@ -169,7 +173,7 @@ public:
     std::int32_t Count() const;
 
 private:
-    enum class Way : std::uint8_t { Range, Table, Each };
+    enum class Way : std::uint8_t { Range, Table, Holds, Each };
     template <int Prefix> void Looked(const std::uint32_t* phones, std::uint32_t n, unsigned char* out) const;
     bool Digits(std::uint32_t phone) const; // the verdict on a phone its digits tell all of
     void Fix(bool verdict);                 // the same verdict on every phone of digits only
@@ -179,6 +183,9 @@ private:
     Way way_ = Way::Each;
     int prefix_ = 0;                             // Table: the characters that decide the test
     std::uint32_t digits_ = 0, lo_ = 0, hi_ = 0; // Range: at least `digits_` digits, the number in [lo_, hi_)
+    // Holds: the criterion's `digits_` digits as bytes, the first lowest, and whether the verdict is "does not".
+    std::uint64_t held_ = 0;
+    bool lacks_ = false;
     // Table: per group of digits, the verdict on a phone that begins with it (or is it, when shorter than the
     // prefix); the groups of each length follow those of the length before.
     std::vector<unsigned char> table_;
