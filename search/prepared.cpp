@@ -155,22 +155,30 @@ std::size_t PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDia
     std::size_t i = 0, found = 0;
     const std::size_t n = phones.size();
 #if defined(__SSE2__)
-    // Four phones at a time, compared as signed numbers with their top bits flipped.
+    // Four phones at a time, compared as signed numbers with their top bits flipped; a block's hits gathered in a
+    // buffer, so that the loop calls nothing and keeps its constants in registers.
     const __m128i flip = _mm_set1_epi32(std::numeric_limits<std::int32_t>::min());
     const __m128i number = _mm_set1_epi32(static_cast<std::int32_t>(kPhoneNumber));
     const __m128i lo = _mm_set1_epi32(static_cast<std::int32_t>(d.lo));
     const __m128i span = _mm_set1_epi32(static_cast<std::int32_t>((d.hi - d.lo) ^ 0x80000000u));
     const __m128i fewer = _mm_set1_epi32(static_cast<std::int32_t>(d.digits) - 1);
     const __m128i fifteen = _mm_set1_epi32(15);
-    for (; i + 4 <= n; i += 4) {
-        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(phones.data() + i));
-        const __m128i offset = _mm_xor_si128(_mm_sub_epi32(_mm_and_si128(p, number), lo), flip);
-        const __m128i inside = _mm_cmplt_epi32(offset, span);
-        const __m128i enough = _mm_cmpgt_epi32(_mm_and_si128(_mm_srli_epi32(p, 27), fifteen), fewer);
-        auto hits = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(inside, enough))));
-        found += static_cast<std::size_t>(__builtin_popcount(hits));
-        for (; out != nullptr && hits != 0; hits &= hits - 1)
-            out->push_back(static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(__builtin_ctz(hits)));
+    constexpr std::size_t kBlock = 4096;
+    std::array<std::uint32_t, kBlock> buffer;
+    while (i + 4 <= n) {
+        const std::size_t stop = i + std::min(kBlock, (n - i) & ~std::size_t{3});
+        std::size_t kept = 0;
+        for (; i < stop; i += 4) {
+            const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(phones.data() + i));
+            const __m128i offset = _mm_xor_si128(_mm_sub_epi32(_mm_and_si128(p, number), lo), flip);
+            const __m128i inside = _mm_cmplt_epi32(offset, span);
+            const __m128i enough = _mm_cmpgt_epi32(_mm_and_si128(_mm_srli_epi32(p, 27), fifteen), fewer);
+            for (auto hits = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(inside, enough))));
+                 hits != 0; hits &= hits - 1)
+                buffer[kept++] = static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(__builtin_ctz(hits));
+        }
+        found += kept;
+        if (out) out->insert(out->end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(kept));
     }
 #endif
     for (; i < n; ++i)
