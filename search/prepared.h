@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,7 @@ namespace vg {
 
 class TBoxQuery;
 class TCriterionTest;
+class TPreparingSink;
 class TRecordFilter;
 
 // One field of every record, held as which of the field's distinct texts each record has: a criterion is
@@ -182,8 +184,18 @@ public:
     std::size_t MemoryBytes() const;
 
 private:
+    friend class TPreparingSink;
+    static constexpr std::size_t kColumns = kFieldCount - 1;
+    // Empty, with room for `count` records, to which the records are added in their order.
+    explicit TPreparedDirectory(std::size_t count);
+    // Adds the records that follow to the columns and the phones.
+    void Add(std::span<const TString* const> records);
+    // Once every record has been added: column `c`'s texts folded, and for the street and the subscriber their
+    // lists of records.
+    void Finish(std::size_t c);
+
     std::shared_ptr<const TStrContainer> whole_;
-    std::int32_t count_;
+    std::int32_t count_ = 0;
     std::int32_t lastShort_ = -1;       // the last record with fewer lines than fields
     std::vector<TFieldColumn> columns_; // Street, House, Flat, User
     // Per record, the phone's first digits for the box (PhoneDigits): what the box asks of a phone, without
@@ -191,7 +203,6 @@ private:
     std::vector<std::uint32_t> phones_;
     // The records of each street and each subscriber, for a box whose words match few of them.
     TPostings streetRecords_, userRecords_;
-    void BuildPostings();
     // The records, ascending, whose street's bit `word` is set in `street` or whose subscriber is one of
     // `userCodes` (ascending); `atMost` is their count, a record with both counted twice.
     std::vector<std::uint32_t> Holding(const std::vector<std::uint64_t>& street, std::size_t word,
