@@ -37,7 +37,7 @@ private:
     void Stop() noexcept;
 
     // Runs of records waiting for the thread: a few, so that the loader waits when it is that far ahead.
-    static constexpr std::size_t kQueued = 4;
+    static constexpr std::size_t kQueued = 16;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::vector<const TString*>> queue_;
