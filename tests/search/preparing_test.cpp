@@ -68,9 +68,8 @@ std::string Expected(const vg::TStrContainer& whole) {
 // Loaded and prepared at once, a directory of several runs of records ends as the master's own load ends: the same
 // records, progress reports and failure, sound, cut, damaged within the stream or in its checksum, or stopped by
 // its reporter; prepared only when it is whole, and then as its records say, in as many bytes as the constructor
-// prepares it. A second load, the
-// directory parsed, ends alike.
-TEST(PreparingLoad, EndsAsTheLoadAndPreparesAsTheConstructor) {
+// prepares it. A second load, the directory parsed, ends alike.
+TEST(PreparingLoad, EndsAsTheLoadAndPreparesAsTheRecordsSay) {
     const std::vector<vg::DirectoryRecord> records = vg::test::BuiltinRecords(3, 11000);
     std::string inflated = Int32(static_cast<std::int32_t>(records.size())) + Int32(0);
     for (std::size_t i = 0; i < records.size(); ++i) {
