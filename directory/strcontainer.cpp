@@ -5,7 +5,6 @@
 #include "limits.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <new>
 #include <numeric>
@@ -484,7 +483,8 @@ TStrIndex& TStrContainer::Index(int j) {
 
 namespace {
 
-// Hands a load's records to a sink a run at a time, and closes it however the load ends.
+// Hands a load's records to a sink a run at a time, each run records side by side in the store, and closes the
+// sink however the load ends.
 class TRecordRuns {
 public:
     explicit TRecordRuns(IRecordSink* sink) : sink_(sink) {}
@@ -494,8 +494,9 @@ public:
 
     void Add(const TString* record, std::size_t expected) {
         if (!sink_) return;
-        run_[size_++] = record;
-        if (size_ == kRun) Hand(expected);
+        if (size_ > 0 && (record != first_ + size_ || size_ == kRun)) Hand(expected);
+        if (size_ == 0) first_ = record;
+        ++size_;
     }
     void Close(bool whole, std::size_t expected = 0) {
         if (!sink_) return;
@@ -505,12 +506,13 @@ public:
 
 private:
     void Hand(std::size_t expected) {
-        sink_->Take({run_.data(), size_}, expected);
+        sink_->Take({first_, size_}, expected);
         size_ = 0;
     }
+    // Runs short enough for the sink to start on the first records soon.
     static constexpr std::size_t kRun = 4096;
     IRecordSink* sink_;
-    std::array<const TString*, kRun> run_{};
+    const TString* first_ = nullptr;
     std::size_t size_ = 0;
 };
 

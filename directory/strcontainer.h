@@ -230,10 +230,10 @@ private:
 class IRecordSink {
 public:
     virtual ~IRecordSink() = default;
-    // The next records, as the container holds them. They stay where they are until the container is cleared, and the
-    // sink may read them from another thread until Close returns. `expected`: how many records the data claims in all,
-    // when the bytes in memory can hold that many; else 0.
-    virtual void Take(std::span<const TString* const> records, std::size_t expected) = 0;
+    // The next records, as the container holds them, side by side in memory. They stay where they are until the
+    // container is cleared, and the sink may read them from another thread until Close returns. `expected`: how
+    // many records the data claims in all, when the bytes in memory can hold that many; else 0.
+    virtual void Take(std::span<const TString> records, std::size_t expected) = 0;
     // The load's records end, every one the data claims read (`whole`) or not: once this returns, the sink
     // touches none of them. Called once, however the load ends.
     virtual void Close(bool whole) noexcept = 0;

@@ -472,6 +472,23 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
 }
 
 void TPreparedDirectory::Add(std::span<const TString* const> records) {
+    AddRun(records);
+}
+
+void TPreparedDirectory::Add(std::span<const TString> records) {
+    AddRun(records);
+}
+
+namespace {
+const TString& Record(const TString* record) {
+    return *record;
+}
+const TString& Record(const TString& record) {
+    return record;
+}
+} // namespace
+
+template <class Records> void TPreparedDirectory::AddRun(const Records& records) {
     // One pass over the records, a batch at a time and three batches in flight: one batch's texts are hashed and
     // their slots fetched, while the texts the slots of the batch before point to are fetched, while the batch
     // before that one is added, its memory all fetched by then.
@@ -488,7 +505,7 @@ void TPreparedDirectory::Add(std::span<const TString* const> records) {
             auto& text = texts[batch % kInFlight];
             auto& hash = hashes[batch % kInFlight];
             for (std::int32_t b = 0; b < size; ++b) {
-                const TString& record = *records[static_cast<std::size_t>(first + b)];
+                const TString& record = Record(records[static_cast<std::size_t>(first + b)]);
                 phones_.push_back(PhoneDigits(record.Key()));
                 const TLineList lines = record.Lines();
                 if (lines.Count() < static_cast<int>(kColumns)) lastShort_ = count_ + first + b;

@@ -190,6 +190,8 @@ private:
     explicit TPreparedDirectory(std::size_t count);
     // Adds the records that follow to the columns and the phones.
     void Add(std::span<const TString* const> records);
+    void Add(std::span<const TString> records);
+    template <class Records> void AddRun(const Records& records);
     // Once every record has been added: column `c`'s texts folded, and for the street and the subscriber their
     // lists of records.
     void Finish(std::size_t c);

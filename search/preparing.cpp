@@ -18,32 +18,24 @@ void TPreparingSink::Stop() noexcept {
     if (worker_.joinable()) worker_.join();
 }
 
-void TPreparingSink::Take(std::span<const TString* const> records, std::size_t expected) {
+void TPreparingSink::Take(std::span<const TString> records, std::size_t expected) {
     try {
-        std::vector<const TString*> run;
         {
-            std::unique_lock lock(mutex_);
-            if (closed_) failed_ = true; // records of another load: not the ones handed over before
-            if (failed_) return;
+            std::lock_guard lock(mutex_);
+            if (closed_) alone_ = true; // records of another load: not the ones handed over before
+            if (!worker_.joinable() && expected < least_) alone_ = true;
+            if (alone_) return;
             if (!worker_.joinable()) {
                 prepared_.reset(new TPreparedDirectory(expected));
                 worker_ = std::thread(&TPreparingSink::Work, this);
             }
-            if (!spare_.empty()) {
-                run = std::move(spare_.back());
-                spare_.pop_back();
-            }
+            queue_.push_back(records);
         }
-        run.assign(records.begin(), records.end());
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return queue_.size() < kQueued || failed_; });
-        if (failed_) return;
-        queue_.push_back(std::move(run));
         changed_.notify_all();
     } catch (...) {
         // Whatever failed here, the load goes on, and Finish prepares the directory alone.
         std::lock_guard lock(mutex_);
-        failed_ = true;
+        alone_ = true;
     }
 }
 
@@ -61,23 +53,19 @@ void TPreparingSink::Work() {
     try {
         bool whole = false;
         for (;;) {
-            std::vector<const TString*> run;
+            std::span<const TString> run;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] { return !queue_.empty() || closed_ || failed_; });
-                if (queue_.empty() || failed_) {
-                    whole = whole_ && !failed_;
+                changed_.wait(lock, [this] { return !queue_.empty() || closed_ || alone_; });
+                if (queue_.empty() || alone_) {
+                    whole = whole_ && !alone_;
                     drained_ = true;
                     break;
                 }
-                run = std::move(queue_.front());
+                run = queue_.front();
                 queue_.pop_front();
             }
-            changed_.notify_all();
             prepared_->Add(run);
-            run.clear();
-            std::lock_guard lock(mutex_);
-            spare_.push_back(std::move(run));
         }
         changed_.notify_all();
         // The records are no longer read: the subscribers' column is finished here while Finish finishes the others.
@@ -85,7 +73,7 @@ void TPreparingSink::Work() {
     } catch (...) {
         {
             std::lock_guard lock(mutex_);
-            failed_ = true;
+            alone_ = true;
             drained_ = true;
             queue_.clear();
         }
@@ -97,7 +85,7 @@ std::shared_ptr<const TPreparedDirectory> TPreparingSink::Finish(std::shared_ptr
     bool made = false;
     {
         std::lock_guard lock(mutex_);
-        made = prepared_ && closed_ && whole_ && drained_ && !failed_ && whole && prepared_->count_ == whole->Count();
+        made = prepared_ && closed_ && whole_ && drained_ && !alone_ && whole && prepared_->count_ == whole->Count();
     }
     if (made) {
         for (std::size_t c = 0; c < TPreparedDirectory::kColumns; ++c)
@@ -108,7 +96,7 @@ std::shared_ptr<const TPreparedDirectory> TPreparingSink::Finish(std::shared_ptr
     Stop();
     {
         std::lock_guard lock(mutex_);
-        made = made && !failed_;
+        made = made && !alone_;
     }
     if (!made) {
         prepared_.reset();

@@ -116,7 +116,10 @@ TEST(PreparingLoad, EndsAsTheLoadAndPreparesAsTheRecordsSay) {
                 [&](vg::TStrContainer& c, const vg::ProgressCallback& p) { plain.Load(c, stopping(p)); });
             const vg::test::LoadOutcome got =
                 vg::test::SeeLoad([&](vg::TStrContainer& c, const vg::ProgressCallback& p) {
-                    prepared[load] = vg::LoadPrepared(preparing, c, stopping(p));
+                    // On its thread whatever the size (LoadPrepared's way with a small directory is the constructor's).
+                    vg::TPreparingSink sink(1);
+                    preparing.Load(c, stopping(p), preparing.Parsed() ? nullptr : &sink);
+                    if (preparing.Whole()) prepared[load] = sink.Finish(preparing.WholeShared());
                 });
             EXPECT_EQ(got, want) << "load " << load;
             ASSERT_EQ(prepared[load] != nullptr, preparing.Whole() != nullptr) << "load " << load;
