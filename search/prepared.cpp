@@ -505,7 +505,7 @@ template <class Records> void TPreparedDirectory::AddRun(const Records& records)
             auto& text = texts[batch % kInFlight];
             auto& hash = hashes[batch % kInFlight];
             for (std::int32_t b = 0; b < size; ++b) {
-                const TString& record = Record(records[static_cast<std::size_t>(first + b)]);
+                const TString& record = Record(records[static_cast<std::size_t>(first) + static_cast<std::size_t>(b)]);
                 phones_.push_back(PhoneDigits(record.Key()));
                 const TLineList lines = record.Lines();
                 if (lines.Count() < static_cast<int>(kColumns)) lastShort_ = count_ + first + b;
