@@ -118,5 +118,5 @@ const vg::TSearchAdvisor& TDatabase::Advisor() {
 
 vg::TExplanation TDatabase::ExplainBox(const vg::TBoxQuery& query) {
     const vg::TSearchAdvisor& advisor = Advisor();
-    return vg::ExplainBox(advisor.Prepared().Whole(), advisor, query);
+    return vg::ExplainBox(advisor.Prepared(), advisor, query);
 }

@@ -467,6 +467,11 @@ const BoxQuery kBoxQueries[] = {
      "(instr(street_w, ' ЛЕНИНА') OR instr(user_w, ' ЛЕНИНА')) AND ((house_n = 8 AND flat_n = 21) OR phone_d LIKE "
      "'821%')"},
     {"surname", "петров", "instr(street_w, ' ПЕТРОВ') OR instr(user_w, ' ПЕТРОВ')"},
+    // The operator's first keystrokes: a word of one, two, three letters, a lone digit.
+    {"letter", "и", "instr(user_w, ' И')"}, // a lone letter: an initial, the subscriber's
+    {"two_letters", "ив", "instr(street_w, ' ИВ') OR instr(user_w, ' ИВ')"},
+    {"three_letters", "ива", "instr(street_w, ' ИВА') OR instr(user_w, ' ИВА')"},
+    {"digit", "2", "house_n = 2 OR flat_n = 2 OR phone_d LIKE '2%'"},
 };
 
 class BoxHost : public vg::ISearchHost {
@@ -493,6 +498,44 @@ const std::vector<std::uint32_t>& BoxRows(int which, int query) {
     for (int i = 0; i < whole.Count(); ++i)
         if (box(*whole.GetItem(i))) kept.push_back(static_cast<std::uint32_t>(i));
     return rows[{which, query}] = std::move(kept);
+}
+
+// Box texts that find nothing, as the operator may leave them: a word no record holds, a word typed under the
+// other keyboard layout, a house and flat no street of the name has.
+const char* const kEmptyBoxes[] = {"петров щъщъщ", "ktybyf 8 21", "иванова ленина 8 5555"};
+
+// Why the box finds nothing and what would find something, as the window asks when a search comes back empty:
+// from the prepared directory (scan = 0) or from every record (scan = 1, the reference, up to a million records).
+// The prepared directory's explanation is checked against the records' (up to a million records).
+void BM_ExplainBox(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    const bool scan = state.range(2) != 0;
+    Held& held = Hold(which);
+    static std::map<int, std::unique_ptr<vg::TSearchAdvisor>> advisors;
+    std::unique_ptr<vg::TSearchAdvisor>& advisor = advisors[which];
+    if (!advisor) advisor = std::make_unique<vg::TSearchAdvisor>(held.prepared);
+    const vg::TBoxQuery query(W(kEmptyBoxes[state.range(1)]));
+    state.SetLabel(kEmptyBoxes[state.range(1)]);
+    const vg::TStrContainer& whole = *held.master.Whole();
+    vg::TExplanation explained;
+    ProcessCpu cpu;
+    cpu.Start();
+    for (auto _ : state)
+        explained = scan ? vg::ExplainBox(whole, *advisor, query) : vg::ExplainBox(*held.prepared, *advisor, query);
+    cpu.Stop();
+    cpu.Report(state);
+    state.counters["suggestions"] = static_cast<double>(explained.suggestions.size());
+    auto said = [](const vg::TExplanation& e) {
+        std::string text = std::to_string(e.together);
+        for (const vg::TCriterionCount& c : e.criteria)
+            text += '|' + c.description + ':' + std::to_string(c.count);
+        for (const vg::TSuggestion& s : e.suggestions)
+            text += '|' + s.description + s.reason + ':' + std::to_string(s.count);
+        return text;
+    };
+    if (explained.together != 0) state.SkipWithError("the box finds something");
+    if (!scan && which < 2 && said(explained) != said(vg::ExplainBox(whole, *advisor, query)))
+        state.SkipWithError("the prepared explanation and the records' differ");
 }
 
 void BM_Box(benchmark::State& state) {
@@ -594,7 +637,7 @@ void BM_SqliteBox(benchmark::State& state) {
     if (rows != BoxRows(which, static_cast<int>(state.range(1))))
         state.SkipWithError("SQLite and the box selected different rows");
 }
-BENCHMARK(BM_SqliteBox)->ArgsProduct({{0, 1}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SqliteBox)->ArgsProduct({{0, 1}, {0, 1, 2, 3, 4, 5, 6, 7, 8}})->Unit(benchmark::kMillisecond);
 
 const char* const kColumns[] = {"phone", "street", "house", "flat", "user"};
 // The same chains in SQL: the phone through vg_number, a house or flat as an address, the texts upper-cased as
@@ -693,6 +736,12 @@ void Register() {
     for (int which = 0; which < directories; ++which)
         for (int query = 0; query < static_cast<int>(std::size(kBoxQueries)); ++query)
             benchmark::RegisterBenchmark("BM_Box", BM_Box)->Args({which, query})->Unit(benchmark::kMillisecond);
+    for (int which = 0; which < directories; ++which)
+        for (int text = 0; text < static_cast<int>(std::size(kEmptyBoxes)); ++text)
+            for (int scan = 0; scan <= (which < 2 ? 1 : 0); ++scan)
+                benchmark::RegisterBenchmark("BM_ExplainBox", BM_ExplainBox)
+                    ->Args({which, text, scan})
+                    ->Unit(benchmark::kMillisecond);
     for (int which = 0; which < directories; ++which) {
         const bool big = which > 0;
         benchmark::RegisterBenchmark("BM_Load", BM_Load)->Arg(which)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,8 @@
-// Why a search found nothing, and what would find something, on the built-in directory and on a generated
-// million records: searches an operator might type that find nothing, explained by an advisor kept for the
-// loaded directory and in one call that first prepares the directory; and the advisor's making.
+// Why a search found nothing, and what would find something, on the built-in directory, on a generated
+// million records and (when VG_BENCH_10M=FILE names a file made by `mkdirectory generate --records 10000000
+// -o FILE`) on ten million: searches an operator might type that find nothing, explained by an advisor kept for
+// the loaded directory and in one call that first prepares the directory (not at ten million, where preparing
+// takes seconds); and the advisor's making.
 //   build-bench/bench/suggest_bench [--benchmark_filter=...]
 
 #include "citygen.h"
@@ -13,6 +15,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -78,19 +84,24 @@ vg::TCriteria Criteria(const EmptySearch& search) {
     return vg::ReadCriteria(inputs);
 }
 
-// The city (0) or a generated million records (1), loaded whole, and prepared for searching as a window
-// prepares it at the load.
+// The city (0), a generated million records (1) or the ten million of VG_BENCH_10M (2), loaded whole, and
+// prepared for searching as a window prepares it at the load.
 struct Held {
     std::shared_ptr<vg::TStrContainer> whole = std::make_shared<vg::TStrContainer>();
     std::shared_ptr<const vg::TPreparedDirectory> prepared;
 };
 
 const Held& Directory(std::int64_t which) {
-    static Held held[2];
+    static Held held[3];
     Held& h = held[which];
     if (!h.prepared) {
         if (which == 0) {
             vg::LoadDirectory(*h.whole, vg::BuiltinDirectory());
+        } else if (which == 2) {
+            std::ifstream file(std::getenv("VG_BENCH_10M"), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+            if (bytes.empty()) throw std::runtime_error("cannot read the file named by VG_BENCH_10M");
+            vg::LoadDirectory(*h.whole, bytes);
         } else {
             const std::string bytes = vg::PackDirectory(vg::GenerateCity(1000000));
             vg::LoadDirectory(*h.whole, bytes);
@@ -100,7 +111,13 @@ const Held& Directory(std::int64_t which) {
     return h;
 }
 
-const char* const kSizeNames[] = {"city", "1M"};
+const char* const kSizeNames[] = {"city", "1M", "10M"};
+
+// Ten million only when a file of them is named: VG_BENCH_10M=1 (made in the process) is not taken here.
+bool Huge() {
+    const char* file = std::getenv("VG_BENCH_10M");
+    return file && *file && std::strcmp(file, "1") != 0;
+}
 
 void Report(benchmark::State& state, const vg::TExplanation& explanation) {
     state.counters["together"] = explanation.together;
@@ -119,9 +136,6 @@ void BM_Explain(benchmark::State& state) {
         explanation = advisor.Explain(criteria);
     Report(state, explanation);
 }
-BENCHMARK(BM_Explain)
-    ->ArgsProduct({{0, 1}, benchmark::CreateDenseRange(0, std::size(kSearches) - 1, 1)})
-    ->Unit(benchmark::kMillisecond);
 
 // The directory prepared again for every explanation, as a caller that keeps no advisor pays.
 void BM_ExplainInOneCall(benchmark::State& state) {
@@ -134,9 +148,6 @@ void BM_ExplainInOneCall(benchmark::State& state) {
         explanation = vg::ExplainSearch(*held.whole, criteria);
     Report(state, explanation);
 }
-BENCHMARK(BM_ExplainInOneCall)
-    ->ArgsProduct({{0, 1}, benchmark::CreateDenseRange(0, std::size(kSearches) - 1, 1)})
-    ->Unit(benchmark::kMillisecond);
 
 // The advisor made from the prepared directory, as a window makes it at its first empty search.
 void BM_AdvisorSnapshot(benchmark::State& state) {
@@ -150,8 +161,32 @@ void BM_AdvisorSnapshot(benchmark::State& state) {
     }
     state.counters["advisor_bytes_per_record"] = static_cast<double>(bytes) / held.whole->Count();
 }
-BENCHMARK(BM_AdvisorSnapshot)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
+void Register() {
+    const std::int64_t sizes = Huge() ? 3 : 2;
+    const auto searches = static_cast<std::int64_t>(std::size(kSearches));
+    for (std::int64_t which = 0; which < sizes; ++which)
+        for (std::int64_t search = 0; search < searches; ++search)
+            benchmark::RegisterBenchmark("BM_Explain", BM_Explain)
+                ->Args({which, search})
+                ->Unit(benchmark::kMillisecond);
+    for (std::int64_t which = 0; which < 2; ++which)
+        for (std::int64_t search = 0; search < searches; ++search)
+            benchmark::RegisterBenchmark("BM_ExplainInOneCall", BM_ExplainInOneCall)
+                ->Args({which, search})
+                ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_AdvisorSnapshot", BM_AdvisorSnapshot)
+        ->DenseRange(0, sizes - 1)
+        ->Unit(benchmark::kMillisecond);
+}
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    Register();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

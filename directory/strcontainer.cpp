@@ -209,37 +209,16 @@ void TString::LoadFromStream(TStream* stream) {
 }
 
 void TString::AssignText(std::string_view key, std::string_view text) {
-    // The lines' places, left uninitialised: a record has four lines, at most kLines + 1 get here.
-    struct TPiece {
-        const char* at;
-        std::uint32_t size;
-    };
-    TPiece pieces[limits::kLines + 1];
-    std::uint32_t count = 0;
-    std::size_t bytes = 0;
+    // A record has four lines; at most kLines + 1 get here.
+    std::string_view lines[limits::kLines + 1];
+    std::size_t count = 0;
     ForEachLine(text, [&](std::string_view line) {
-        pieces[count] = {line.data(), static_cast<std::uint32_t>(line.size())};
-        bytes += line.size();
-        CheckLineLength(count, line.size());
+        lines[count] = line;
+        CheckLineLength(static_cast<std::uint32_t>(count), line.size());
         if (++count > limits::kLines) FailTooManyLines();
     });
-    const std::size_t total = key.size() + bytes + count * sizeof(std::uint32_t);
-    // Straight into the record's own room, or a new one: the parts lie elsewhere.
-    Release();
-    char* const data = total > kInlineBytes ? new char[total] : inline_;
-    if (!key.empty()) std::memcpy(data, key.data(), key.size());
-    char* const p = data + key.size();
-    char* const endsAt = p + bytes;
-    std::uint32_t end = 0;
-    for (std::uint32_t k = 0; k < count; ++k) {
-        if (pieces[k].size != 0) std::memcpy(p + end, pieces[k].at, pieces[k].size);
-        end += pieces[k].size;
-        std::memcpy(endsAt + k * sizeof end, &end, sizeof end);
-    }
-    data_ = data;
-    keyLen_ = static_cast<std::uint32_t>(key.size());
-    textLen_ = static_cast<std::uint32_t>(bytes);
-    lineCount_ = count;
+    // The parts lie elsewhere: straight into the record's own room, or a new one.
+    Assign(key, lines, count, false);
 }
 
 // ---- TStrIndex ----

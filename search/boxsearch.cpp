@@ -1,9 +1,11 @@
 #include "boxsearch.h"
 
 #include "directory/cp1251.h"
+#include "prepared.h"
 #include "textvariants.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace vg {
 namespace {
@@ -530,9 +532,13 @@ TBoxCounts CountBoxWords(const TStrContainer& directory, const TBoxQuery& query)
     return counts;
 }
 
-TExplanation ExplainBox(const TStrContainer& directory, const TSearchAdvisor& advisor, const TBoxQuery& query) {
+namespace {
+
+// The explanation from the box's counts and a count of what a box text finds together.
+template <class Together>
+TExplanation Explain(const TBoxCounts& counts, const TSearchAdvisor& advisor, const TBoxQuery& query,
+                     Together&& together) {
     TExplanation out;
-    const TBoxCounts counts = CountBoxWords(directory, query);
     const std::vector<TBoxWord>& words = query.Words();
     for (std::size_t w = 0; w < words.size(); ++w)
         out.criteria.push_back({Field::User, counts.words[w], "«" + cp1251::ToUtf8(words[w].typed) + "»"});
@@ -587,7 +593,7 @@ TExplanation ExplainBox(const TStrContainer& directory, const TSearchAdvisor& ad
                                       [&](const TSuggestion& s) { return s.text == c.text; });
         const TBoxQuery changed(c.text);
         if (seen || changed.Empty()) continue;
-        const std::int32_t found = CountBoxWords(directory, changed).together;
+        const std::int32_t found = together(changed);
         if (found == 0) continue;
         out.suggestions.push_back({c.kind,
                                    Field::User,
@@ -599,6 +605,26 @@ TExplanation ExplainBox(const TStrContainer& directory, const TSearchAdvisor& ad
                                    {}});
     }
     return out;
+}
+
+} // namespace
+
+TExplanation ExplainBox(const TStrContainer& directory, const TSearchAdvisor& advisor, const TBoxQuery& query) {
+    return Explain(CountBoxWords(directory, query), advisor, query,
+                   [&](const TBoxQuery& changed) { return CountBoxWords(directory, changed).together; });
+}
+
+TBoxCounts CountBoxWords(const TPreparedDirectory& directory, const TBoxQuery& query) {
+    TBoxCounts counts;
+    if (!directory.CountBox(query, counts)) counts = CountBoxWords(directory.Whole(), query);
+    return counts;
+}
+
+TExplanation ExplainBox(const TPreparedDirectory& directory, const TSearchAdvisor& advisor, const TBoxQuery& query) {
+    return Explain(CountBoxWords(directory, query), advisor, query, [&](const TBoxQuery& changed) {
+        const std::optional<std::size_t> found = directory.CountSelectBox(changed);
+        return found ? static_cast<std::int32_t>(*found) : CountBoxWords(directory.Whole(), changed).together;
+    });
 }
 
 } // namespace vg

@@ -17,6 +17,8 @@
 // short number is also a house or a flat. The comparison is the criteria's own forgiving one (FoldForMatch).
 namespace vg {
 
+class TPreparedDirectory;
+
 // The kinds of street the directory writes in front of (or after) a street's name.
 enum class StreetKind : std::uint8_t {
     None, // a plain name: the directory leaves "улица" out
@@ -99,8 +101,12 @@ public:
     std::uint64_t FlatMatches(std::string_view flat) const;
     std::uint64_t PhoneMatches(std::string_view phone) const;
     bool GroupsMatch(std::uint64_t house, std::uint64_t flat, std::uint64_t phone) const {
+        return GroupsMatched(house, flat, phone) == allGroups_;
+    }
+    // The groups that match, bit g for group g, from the bits of the record's house, flat and phone.
+    std::uint64_t GroupsMatched(std::uint64_t house, std::uint64_t flat, std::uint64_t phone) const {
         const std::uint64_t address = ((house & flat) & pairs_) | ((house | flat) & ~pairs_);
-        return ((phone | address) & allGroups_) == allGroups_;
+        return (phone | address) & allGroups_;
     }
     // Where the words matched the record's fields, to show the operator why it is there.
     TFieldSpans Spans(const TString& record) const;
@@ -134,6 +140,9 @@ struct TBoxCounts {
     std::int32_t together = 0;
 };
 TBoxCounts CountBoxWords(const TStrContainer& directory, const TBoxQuery& query);
+// The same counts from the prepared directory's distinct texts (TPreparedDirectory::CountBox), or from its
+// records when it cannot.
+TBoxCounts CountBoxWords(const TPreparedDirectory& directory, const TBoxQuery& query);
 
 // Why the box found nothing in `directory` (the whole directory) and what would find something: a count for
 // each word (its description the word in «», its field User), and box texts that find at least one record, best
@@ -141,5 +150,8 @@ TBoxCounts CountBoxWords(const TStrContainer& directory, const TBoxQuery& query)
 // advisor finds them for the criteria), the box without that word. A suggestion's text is the whole new box
 // text (Windows-1251), its field User and its condition NoCondition.
 TExplanation ExplainBox(const TStrContainer& directory, const TSearchAdvisor& advisor, const TBoxQuery& query);
+// The same explanation, every count taken from the prepared directory: what the window asks while the operator
+// types.
+TExplanation ExplainBox(const TPreparedDirectory& directory, const TSearchAdvisor& advisor, const TBoxQuery& query);
 
 } // namespace vg

@@ -10,8 +10,8 @@ using detail::IsDigit;
 using detail::IsLetter;
 using detail::IsQuote;
 
-// The end of the mask set that opens at `at` (a '['), read as the mask parser reads it: an optional '!', then up
-// to the first ']' that does not end a range; an unclosed set runs to the end of the text.
+} // namespace
+
 std::size_t SetEnd(std::string_view text, std::size_t at) {
     std::size_t j = at + 1;
     if (j < text.size() && text[j] == '!') ++j;
@@ -19,6 +19,8 @@ std::size_t SetEnd(std::string_view text, std::size_t at) {
         j += text[j] == '-' ? 2 : 1;
     return std::min(j + 1, text.size());
 }
+
+namespace {
 
 // One kind's folding, with or without the origins of the characters kept.
 template <FoldKind Kind, bool Origins>

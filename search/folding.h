@@ -105,6 +105,9 @@ inline bool IsPlainAt(FoldKind kind, std::string_view text, std::size_t at) {
            plain[static_cast<unsigned char>(text[at + 1])];
 }
 bool IsPlainForMatch(FoldKind kind, std::string_view text);
+// The end of the mask set that opens at `at` (a '['), read as the mask parser reads it: an optional '!', then up
+// to the first ']' that does not end a range; an unclosed set runs to the end of the text.
+std::size_t SetEnd(std::string_view text, std::size_t at);
 
 // A house or flat number as an address is read: its leading decimal number (after leading spaces; 0 when there
 // are no digits, 4294967295 for anything larger), then the rest of the text as the tie-break.

@@ -9,6 +9,7 @@
 #include "directory/cp1251.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -115,13 +116,23 @@ constexpr std::uint32_t kPhoneNumber = (1u << 27) - 1;
 // records' codes kAhead records ahead of the one it tests.
 constexpr std::uint64_t kFewRecords = 8, kSortedRecords = 64, kSortedShare = 2048;
 constexpr std::size_t kAhead = 16;
-std::uint32_t PhoneDigits(std::string_view phone) {
+// A word's records holding both a street and a subscriber it matches are counted from the fewer side while that
+// is at most one in kFewOverlap of the directory, else in a pass over every record.
+constexpr std::uint64_t kFewOverlap = 16;
+// With `odd`, also whether folding the phone for matching keeps anything but its digits (a letter, '*', '?' or a
+// set's '['): its digits then do not tell what a criterion test sees.
+std::uint32_t PhoneDigits(std::string_view phone, bool* odd = nullptr) {
     std::uint32_t number = 0, digits = 0, more = 0;
     for (const char c : phone) {
-        if (c < '0' || c > '9') continue;
+        if (c < '0' || c > '9') {
+            if (odd && (detail::IsLetter(static_cast<unsigned char>(c)) || c == '*' || c == '?' || c == '['))
+                *odd = true;
+            continue;
+        }
         if (digits == kPhoneDigits) {
             more = 1;
-            break;
+            if (!odd) break;
+            continue;
         }
         number = number * 10 + static_cast<std::uint32_t>(c - '0');
         ++digits;
@@ -138,9 +149,10 @@ struct TDialled {
     }
 };
 
-// Appends to `out` the positions of the phones that begin with `d`, ascending.
-void PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDialled& d, std::vector<std::uint32_t>& out) {
-    std::size_t i = 0;
+// How many phones begin with `d`; their positions appended to `out`, ascending, unless it is null.
+std::size_t PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDialled& d,
+                            std::vector<std::uint32_t>* out) {
+    std::size_t i = 0, found = 0;
     const std::size_t n = phones.size();
 #if defined(__SSE2__)
     // Four phones at a time, compared as signed numbers with their top bits flipped.
@@ -156,14 +168,50 @@ void PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDialled& d
         const __m128i inside = _mm_cmplt_epi32(offset, span);
         const __m128i enough = _mm_cmpgt_epi32(_mm_and_si128(_mm_srli_epi32(p, 27), fifteen), fewer);
         auto hits = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(inside, enough))));
-        while (hits != 0) {
-            out.push_back(static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(__builtin_ctz(hits)));
-            hits &= hits - 1;
-        }
+        found += static_cast<std::size_t>(__builtin_popcount(hits));
+        for (; out != nullptr && hits != 0; hits &= hits - 1)
+            out->push_back(static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(__builtin_ctz(hits)));
     }
 #endif
     for (; i < n; ++i)
-        if (d.Begins(phones[i])) out.push_back(static_cast<std::uint32_t>(i));
+        if (d.Begins(phones[i])) {
+            ++found;
+            if (out) out->push_back(static_cast<std::uint32_t>(i));
+        }
+    return found;
+}
+
+// The records a single group of numbers matches, as GroupsMatch decides for it: by their house's and flat's
+// verdicts (1 where the group matches the text; both needed for a house and a flat said together, either for one
+// number) or by their phone beginning with `dialled` (none: no phone); their positions appended to `out`, ascending,
+// unless it is null. How many.
+template <class HouseCodes, class FlatCodes>
+std::size_t MatchOneGroup(const HouseCodes& houseOf, const FlatCodes& flatOf, const std::vector<unsigned char>& house,
+                          const std::vector<unsigned char>& flat, bool pair, const std::vector<std::uint32_t>& phones,
+                          const TDialled* dialled, std::vector<std::uint32_t>* out) {
+    const unsigned need = pair ? 2 : 1;
+    // No phone begins with an empty range of numbers of more digits than any has.
+    const TDialled d = dialled ? *dialled : TDialled{0, 15, 0, 0};
+    std::size_t found = 0;
+    const auto count = static_cast<std::uint32_t>(phones.size());
+    // A block of records at a time into a buffer, every position written and the count moved on only for one that
+    // matches: no branch to mispredict on the many that do.
+    constexpr std::uint32_t kBlock = 4096;
+    std::uint32_t buffer[kBlock + 1];
+    for (std::uint32_t block = 0; block < count; block += kBlock) {
+        const std::uint32_t stop = std::min(count, block + kBlock);
+        std::size_t kept = 0;
+        for (std::uint32_t i = block; i < stop; ++i) {
+            const std::uint32_t phone = phones[i];
+            const bool address = static_cast<unsigned>(house[houseOf[i]] + flat[flatOf[i]]) >= need;
+            const bool begins = (phone >> 27 & 15) >= d.digits && (phone & kPhoneNumber) - d.lo < d.hi - d.lo;
+            buffer[kept] = i;
+            kept += static_cast<std::size_t>(address | begins);
+        }
+        found += kept;
+        if (out) out->insert(out->end(), buffer, buffer + kept);
+    }
+    return found;
 }
 
 } // namespace
@@ -280,9 +328,37 @@ std::vector<unsigned char> TFieldColumn::Occurrences(std::string_view criterion,
     return found;
 }
 
+namespace {
+
+#if defined(__SSE2__)
+// Per byte, whether it is surely a letter or a digit: 0-9, A-Z, a-z and the Cyrillic letters 0xC0-0xFF. Bytes not
+// marked may still be letters (Ё), which BeginsWordAt then tells.
+__m128i SurelyAlnum(__m128i b) {
+    const __m128i lower = _mm_or_si128(b, _mm_set1_epi8(0x20));
+    const __m128i digit =
+        _mm_and_si128(_mm_cmpgt_epi8(b, _mm_set1_epi8('0' - 1)), _mm_cmpgt_epi8(_mm_set1_epi8('9' + 1), b));
+    const __m128i latin =
+        _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)), _mm_cmpgt_epi8(_mm_set1_epi8('z' + 1), lower));
+    const __m128i cyrillic =
+        _mm_and_si128(_mm_cmpgt_epi8(b, _mm_set1_epi8(-65)), _mm_cmpgt_epi8(_mm_setzero_si128(), b));
+    return _mm_or_si128(_mm_or_si128(digit, latin), cyrillic);
+}
+#endif
+
+} // namespace
+
 std::size_t TFieldColumn::CodeAt(std::size_t at) const {
     return static_cast<std::size_t>(std::upper_bound(foldedStarts_.begin(), foldedStarts_.end(), at) -
                                     foldedStarts_.begin() - 1);
+}
+
+void TFieldColumn::Folding(std::string_view folded, std::vector<std::uint32_t>& codes) const {
+    // Each text stands between two line feeds.
+    const std::string needle = '\n' + std::string(folded) + '\n';
+    const char* const begin = folded_.data();
+    const char* const end = begin + folded_.size();
+    for (const char* from = begin; const char* hit = Find(from, end, needle); from = hit + needle.size() - 1)
+        codes.push_back(static_cast<std::uint32_t>(CodeAt(static_cast<std::size_t>(hit - begin) + 1)));
 }
 
 void TFieldColumn::WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const {
@@ -290,20 +366,53 @@ void TFieldColumn::WordStarts(std::string_view word, std::vector<std::uint32_t>&
     const std::string_view all(folded_);
     const char* const begin = folded_.data();
     const char* const end = begin + folded_.size();
-    const char* from = begin;
-    while (const char* hit = Find(from, end, word)) {
-        const auto at = static_cast<std::size_t>(hit - begin);
-        // Every text follows a line feed, which is no letter or digit: a word beginning a text begins a word.
-        if (!BeginsWordAt(all, at)) {
-            from = hit + 1;
-            continue;
+    const std::size_t n = word.size();
+    // The texts are met in order: the text a hit is in is looked for from the last one found on, in steps that
+    // double, then halved back.
+    std::size_t code = 0;
+    auto found = [&](const char* hit) {
+        const auto at = static_cast<std::uint32_t>(hit - begin);
+        std::size_t lo = code, hi = code + 1, step = 1;
+        while (hi < foldedStarts_.size() && foldedStarts_[hi] <= at) {
+            lo = hi;
+            hi = std::min(foldedStarts_.size(), lo + (step *= 2));
         }
-        const std::size_t code = CodeAt(at);
+        code = static_cast<std::size_t>(std::upper_bound(foldedStarts_.begin() + static_cast<std::ptrdiff_t>(lo),
+                                                         foldedStarts_.begin() + static_cast<std::ptrdiff_t>(hi), at) -
+                                        foldedStarts_.begin() - 1);
         codes.push_back(static_cast<std::uint32_t>(code));
         // On to the next text: one occurrence settles this one.
-        if (code + 1 >= foldedStarts_.size()) break;
-        from = begin + foldedStarts_[code + 1];
+        return code + 1 < foldedStarts_.size() ? begin + foldedStarts_[code + 1] : end;
+    };
+    // Every text follows a line feed, which is no letter or digit: a word beginning a text begins a word.
+    auto hitAt = [&](const char* at) {
+        return std::memcmp(at, word.data(), n) == 0 && BeginsWordAt(all, static_cast<std::size_t>(at - begin));
+    };
+    const char* from = begin + 1; // after the first line feed
+#if defined(__SSE2__)
+    // Sixteen positions at a time: the word's first and last bytes there, a byte before that is surely no letter
+    // or digit; only those are compared in full.
+    const __m128i first = _mm_set1_epi8(word[0]);
+    const __m128i last = _mm_set1_epi8(word[n - 1]);
+    while (end - from >= static_cast<std::ptrdiff_t>(n - 1 + 16)) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n - 1));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from - 1));
+        auto both = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_andnot_si128(SurelyAlnum(before), _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last)))));
+        const char* next = from + 16;
+        for (; both != 0; both &= both - 1) {
+            const char* at = from + __builtin_ctz(both);
+            if (hitAt(at)) {
+                next = found(at);
+                break;
+            }
+        }
+        from = next;
     }
+#endif
+    while (end - from >= static_cast<std::ptrdiff_t>(n))
+        from = hitAt(from) ? found(from) : from + 1;
 }
 
 std::vector<unsigned char> TFieldColumn::Verdicts(const TCriterionTest& test) const {
@@ -506,7 +615,9 @@ template <class Records> void TPreparedDirectory::AddRun(const Records& records)
             auto& hash = hashes[batch % kInFlight];
             for (std::int32_t b = 0; b < size; ++b) {
                 const TString& record = Record(records[static_cast<std::size_t>(first) + static_cast<std::size_t>(b)]);
-                phones_.push_back(PhoneDigits(record.Key()));
+                bool odd = false;
+                phones_.push_back(PhoneDigits(record.Key(), &odd));
+                if (odd) oddPhones_.push_back(static_cast<std::uint32_t>(count_ + first + b));
                 const TLineList lines = record.Lines();
                 if (lines.Count() < static_cast<int>(kColumns)) lastShort_ = count_ + first + b;
                 for (std::size_t c = 0; c < kColumns; ++c) {
@@ -612,9 +723,26 @@ TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {
     return selection;
 }
 
-std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TBoxQuery& query) const {
-    if (lastShort_ >= 0 || query.Words().size() > 64 || query.Groups().size() > 64) return std::nullopt;
-    // Per distinct text, the words (streets) or the groups of numbers (houses, flats) it matches.
+// What the box's words and groups match per distinct text, and how its groups read a phone: made once per box
+// text, for selecting and for counting alike.
+struct TPreparedDirectory::TBoxTables {
+    // Per distinct street, the words of letters it matches (StreetMatches); per distinct house and flat, the
+    // groups of numbers (HouseMatches, FlatMatches).
+    std::vector<std::uint64_t> street, house, flat;
+    // Per word of letters, the subscribers it matches (UserMatches), ascending: a subscriber's words are looked
+    // for in all of them at once.
+    std::vector<std::vector<std::uint32_t>> userCodes;
+    // The groups a phone can match (PhoneMatches), read from the phones' first digits; only a group of more
+    // digits than they hold (`longer`), on a phone that has more, needs the phone itself.
+    std::vector<TDialled> dialled;
+    bool longer = false;
+    std::uint64_t phoneGroups = 0;
+    bool letters = false, numbers = false;
+    bool addresses = false; // some house or flat matches a group
+};
+
+TPreparedDirectory::TBoxTables TPreparedDirectory::BoxTables(const TBoxQuery& query) const {
+    TBoxTables t;
     auto masks = [](const TFieldColumn& column, auto&& of) {
         std::vector<std::uint64_t> out(column.Distinct());
         for (std::size_t code = 0; code < out.size(); ++code)
@@ -626,56 +754,99 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
     const TFieldColumn& flats = columns_[Index(Field::Flat) - 1];
     const TFieldColumn& users = columns_[Index(Field::User) - 1];
     const std::vector<TBoxWord>& words = query.Words();
-    const bool letters = query.LetterWords() != 0, numbers = !query.Groups().empty();
-    std::vector<std::uint64_t> street, house, flat;
-    // Per word of letters, the subscribers it matches (UserMatches), ascending: a subscriber's words are looked
-    // for in all of them at once.
-    std::vector<std::vector<std::uint32_t>> userCodes(words.size());
-    if (letters) {
-        street = masks(streets, [&](std::size_t c) { return query.StreetMatches(streets.Folded(c)); });
+    t.letters = query.LetterWords() != 0;
+    t.numbers = !query.Groups().empty();
+    t.userCodes.resize(words.size());
+    if (t.letters) {
+        t.street = masks(streets, [&](std::size_t c) { return query.StreetMatches(streets.Folded(c)); });
         for (std::size_t w = 0; w < words.size(); ++w) {
             const TBoxWord& word = words[w];
             if (word.kind != TBoxWord::Kind::Letters || word.streetKind) continue;
             if (word.folded.find('\n') == std::string::npos) {
-                users.WordStarts(word.folded, userCodes[w]);
+                users.WordStarts(word.folded, t.userCodes[w]);
             } else {
                 for (std::size_t c = 0; c < users.Distinct(); ++c)
                     if (FindWordStart(users.Folded(c), word.folded) != std::string_view::npos)
-                        userCodes[w].push_back(static_cast<std::uint32_t>(c));
+                        t.userCodes[w].push_back(static_cast<std::uint32_t>(c));
             }
         }
     }
-    if (numbers) {
-        house = masks(houses, [&](std::size_t c) { return query.HouseMatches(houses.Text(c)); });
-        flat = masks(flats, [&](std::size_t c) { return query.FlatMatches(flats.Text(c)); });
+    if (t.numbers) {
+        t.house = masks(houses, [&](std::size_t c) { return query.HouseMatches(houses.Text(c)); });
+        t.flat = masks(flats, [&](std::size_t c) { return query.FlatMatches(flats.Text(c)); });
     }
-    // The groups a phone can match (PhoneMatches), read from the phones' first digits; only a group of more
-    // digits than they hold, on a phone that has more, needs the phone itself.
-    std::vector<TDialled> dialled;
-    bool longer = false;
-    std::uint64_t phoneGroups = 0;
     for (std::size_t g = 0; g < query.Groups().size(); ++g) {
         const std::string& digits = query.Groups()[g].digits;
         if (!query.Groups()[g].phone || digits.empty()) continue;
-        phoneGroups |= std::uint64_t{1} << g;
+        t.phoneGroups |= std::uint64_t{1} << g;
         if (digits.size() > kPhoneDigits) {
-            longer = true;
+            t.longer = true;
             continue;
         }
         const std::uint32_t lo = PhoneDigits(digits) & kPhoneNumber;
-        dialled.push_back({std::uint64_t{1} << g, static_cast<std::uint32_t>(digits.size()), lo,
-                           lo + kTens[kPhoneDigits - digits.size()]});
+        t.dialled.push_back({std::uint64_t{1} << g, static_cast<std::uint32_t>(digits.size()), lo,
+                             lo + kTens[kPhoneDigits - digits.size()]});
     }
     const auto matches = [](const std::vector<std::uint64_t>& masks) {
         return std::any_of(masks.begin(), masks.end(), [](std::uint64_t m) { return m != 0; });
     };
-    const bool addresses = matches(house) || matches(flat);
+    t.addresses = matches(t.house) || matches(t.flat);
+    return t;
+}
+
+std::size_t TPreparedDirectory::OneGroup(const TBoxQuery& query, const TBoxTables& t,
+                                         std::vector<std::uint32_t>* list) const {
+    auto verdicts = [](const std::vector<std::uint64_t>& masks) {
+        std::vector<unsigned char> out(masks.size());
+        for (std::size_t c = 0; c < masks.size(); ++c)
+            out[c] = static_cast<unsigned char>(masks[c] & 1);
+        return out;
+    };
+    const std::vector<unsigned char> house = verdicts(t.house), flat = verdicts(t.flat);
+    const bool pair = query.Groups()[0].numbers.size() == 2;
+    const TDialled* dialled = t.dialled.empty() ? nullptr : &t.dialled[0];
+    return Column(Field::House).WithCodes([&](const auto& houseOf) {
+        return Column(Field::Flat).WithCodes([&](const auto& flatOf) {
+            return MatchOneGroup(houseOf, flatOf, house, flat, pair, phones_, dialled, list);
+        });
+    });
+}
+
+bool TPreparedDirectory::BoxFits(const TBoxQuery& query) const {
+    return lastShort_ < 0 && query.Words().size() <= 64 && query.Groups().size() <= 64;
+}
+
+std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TBoxQuery& query) const {
+    if (!BoxFits(query)) return std::nullopt;
     std::vector<std::uint32_t> kept;
+    Box(query, BoxTables(query), &kept);
+    return kept;
+}
+
+std::optional<std::size_t> TPreparedDirectory::CountSelectBox(const TBoxQuery& query) const {
+    if (!BoxFits(query)) return std::nullopt;
+    return Box(query, BoxTables(query), nullptr);
+}
+
+std::size_t TPreparedDirectory::Box(const TBoxQuery& query, const TBoxTables& t,
+                                    std::vector<std::uint32_t>* list) const {
+    const TFieldColumn& streets = columns_[Index(Field::Street) - 1];
+    const TFieldColumn& houses = columns_[Index(Field::House) - 1];
+    const TFieldColumn& flats = columns_[Index(Field::Flat) - 1];
+    const TFieldColumn& users = columns_[Index(Field::User) - 1];
+    const std::vector<TBoxWord>& words = query.Words();
+    const bool letters = t.letters, numbers = t.numbers, addresses = t.addresses, longer = t.longer;
+    const std::vector<std::uint64_t>& street = t.street;
+    const std::vector<std::uint64_t>& house = t.house;
+    const std::vector<std::uint64_t>& flat = t.flat;
+    const std::vector<std::vector<std::uint32_t>>& userCodes = t.userCodes;
+    const std::vector<TDialled>& dialled = t.dialled;
+    const std::uint64_t phoneGroups = t.phoneGroups;
     if (!letters && !addresses && !longer && dialled.size() == 1 && !query.GroupsMatch(0, 0, 0)) {
         // A dictated number alone: the records whose phone begins with it, if that is all the box asks.
-        if (query.GroupsMatch(0, 0, dialled[0].bit)) PhonesBeginning(phones_, dialled[0], kept);
-        return kept;
+        return query.GroupsMatch(0, 0, dialled[0].bit) ? PhonesBeginning(phones_, dialled[0], list) : 0;
     }
+    if (!letters && query.Groups().size() == 1 && !longer) return OneGroup(query, t, list);
     auto phoneMatches = [&](std::uint32_t i) {
         const std::uint32_t phone = phones_[i];
         if (longer && (phone >> 31) != 0) return query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
@@ -709,9 +880,13 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
             if ((allLetters >> fewest & 1) == 0 || holding[w] < holding[fewest]) fewest = w;
         }
         if (holding[fewest] * kFewRecords <= static_cast<std::uint64_t>(count_)) {
-            kept = Holding(street, fewest, userCodes[fewest], holding[fewest]);
+            std::vector<std::uint32_t> kept = Holding(street, fewest, userCodes[fewest], holding[fewest]);
+            auto give = [&] {
+                if (list) list->insert(list->end(), kept.begin(), kept.end());
+                return kept.size();
+            };
             const std::uint64_t others = allLetters & ~(std::uint64_t{1} << fewest);
-            if (others == 0 && !numbers) return kept;
+            if (others == 0 && !numbers) return give();
             // The other words' subscribers, by code, with the words each matches.
             std::vector<std::pair<std::uint32_t, std::uint64_t>> matched;
             for (std::uint64_t m = others; m != 0; m &= m - 1) {
@@ -759,7 +934,7 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
                 kept.resize(to);
             };
             streets.WithCodes([&](const auto& s) { users.WithCodes([&](const auto& u) { test(s, u); }); });
-            return kept;
+            return give();
         }
     }
     // Every record in turn. Per subscriber, the words it matches; and which subscribers match a word at all,
@@ -775,6 +950,7 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
                 anyUser[u / 64] |= std::uint64_t{1} << (u % 64);
             }
     }
+    std::size_t found = 0;
     auto keep = [&](const auto& streetOf, const auto& userOf) {
         for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
             if (letters) {
@@ -785,19 +961,345 @@ std::optional<std::vector<std::uint32_t>> TPreparedDirectory::SelectBox(const TB
                 }
             }
             if (numbers && !groupsMatch(i)) continue;
-            kept.push_back(i);
+            if (list) list->push_back(i);
+            ++found;
         }
     };
     streets.WithCodes([&](const auto& s) { users.WithCodes([&](const auto& u) { keep(s, u); }); });
-    return kept;
+    return found;
+}
+
+bool TPreparedDirectory::CountBox(const TBoxQuery& query, TBoxCounts& counts) const {
+    if (!BoxFits(query)) return false;
+    const TBoxTables t = BoxTables(query);
+    const TFieldColumn& streets = columns_[Index(Field::Street) - 1];
+    const TFieldColumn& users = columns_[Index(Field::User) - 1];
+    const std::vector<TBoxWord>& words = query.Words();
+    std::vector<std::uint64_t> found(words.size(), 0);
+    // A word of letters: the records of its streets and of its subscribers, less those holding both. Those are
+    // counted from the fewer of the two sides, each record's other side looked up; where both sides are many,
+    // in one pass over every record for all such words.
+    std::uint64_t many = 0;
+    std::vector<std::uint64_t> userBits;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        if ((query.LetterWords() >> w & 1) == 0) continue;
+        const std::uint64_t bit = std::uint64_t{1} << w;
+        std::uint64_t inStreets = 0, inUsers = 0, both = 0;
+        for (std::size_t c = 0; c < t.street.size(); ++c)
+            if ((t.street[c] & bit) != 0) inStreets += streets.Records(c);
+        for (std::uint32_t u : t.userCodes[w])
+            inUsers += users.Records(u);
+        found[w] = inStreets + inUsers;
+        if (inStreets == 0 || inUsers == 0) continue;
+        if (std::min(inStreets, inUsers) * kFewOverlap > static_cast<std::uint64_t>(count_)) {
+            many |= bit;
+            continue;
+        }
+        if (inUsers <= inStreets) {
+            streets.WithCodes([&](const auto& streetOf) {
+                for (std::uint32_t u : t.userCodes[w])
+                    userRecords_.ForEach(u, [&](std::uint32_t i) { both += t.street[streetOf[i]] >> w & 1; });
+            });
+        } else {
+            userBits.assign((users.Distinct() + 63) / 64, 0);
+            for (std::uint32_t u : t.userCodes[w])
+                userBits[u / 64] |= std::uint64_t{1} << (u % 64);
+            users.WithCodes([&](const auto& userOf) {
+                for (std::size_t c = 0; c < t.street.size(); ++c)
+                    if ((t.street[c] & bit) != 0)
+                        streetRecords_.ForEach(c, [&](std::uint32_t i) {
+                            const std::uint32_t u = userOf[i];
+                            both += userBits[u / 64] >> (u % 64) & 1;
+                        });
+            });
+        }
+        found[w] -= both;
+    }
+    if (many != 0) {
+        std::vector<std::uint64_t> user(users.Distinct(), 0), anyUser((users.Distinct() + 63) / 64, 0);
+        for (std::uint64_t m = many; m != 0; m &= m - 1)
+            for (std::uint32_t u : t.userCodes[static_cast<std::size_t>(__builtin_ctzll(m))]) {
+                user[u] |= m & ~(m - 1);
+                anyUser[u / 64] |= std::uint64_t{1} << (u % 64);
+            }
+        std::vector<std::uint64_t> both(words.size(), 0);
+        auto pass = [&](const auto& streetOf, const auto& userOf) {
+            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
+                const std::uint64_t s = t.street[streetOf[i]] & many;
+                if (s == 0) continue;
+                const std::uint32_t u = userOf[i];
+                if ((anyUser[u / 64] >> (u % 64) & 1) == 0) continue;
+                for (std::uint64_t m = s & user[u]; m != 0; m &= m - 1)
+                    ++both[static_cast<std::size_t>(__builtin_ctzll(m))];
+            }
+        };
+        streets.WithCodes([&](const auto& s) { users.WithCodes([&](const auto& u) { pass(s, u); }); });
+        for (std::size_t w = 0; w < words.size(); ++w)
+            found[w] -= both[w];
+    }
+    // The groups of numbers, each alone: from the phones' first digits alone when no house or flat matches,
+    // else a pass over the houses', flats' and phones' codes.
+    std::vector<std::uint64_t> group(query.Groups().size(), 0);
+    if (!t.addresses && !t.longer) {
+        for (const TDialled& d : t.dialled)
+            group[static_cast<std::size_t>(__builtin_ctzll(d.bit))] = PhonesBeginning(phones_, d, nullptr);
+    } else if (query.Groups().size() == 1 && !t.longer) {
+        group[0] = OneGroup(query, t, nullptr);
+    } else if (t.numbers) {
+        // A phone is read only where it can still add a group its house and flat do not match.
+        auto pass = [&](const auto& houseOf, const auto& flatOf) {
+            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count_); ++i) {
+                const std::uint64_t h = t.house[houseOf[i]], f = t.flat[flatOf[i]];
+                std::uint64_t m = query.GroupsMatched(h, f, 0);
+                if ((m & t.phoneGroups) != t.phoneGroups) {
+                    std::uint64_t phone = 0;
+                    const std::uint32_t digits = phones_[i];
+                    if (t.longer && (digits >> 31) != 0)
+                        phone = query.PhoneMatches(whole_->GetItem(static_cast<int>(i))->Key());
+                    for (const TDialled& d : t.dialled)
+                        if (d.Begins(digits)) phone |= d.bit;
+                    m = query.GroupsMatched(h, f, phone);
+                }
+                for (; m != 0; m &= m - 1)
+                    ++group[static_cast<std::size_t>(__builtin_ctzll(m))];
+            }
+        };
+        Column(Field::House).WithCodes([&](const auto& houseOf) {
+            Column(Field::Flat).WithCodes([&](const auto& flatOf) { pass(houseOf, flatOf); });
+        });
+    }
+    counts.words.assign(words.size(), 0);
+    for (std::size_t w = 0; w < words.size(); ++w)
+        counts.words[w] = static_cast<std::int32_t>(
+            words[w].kind == TBoxWord::Kind::Letters ? found[w] : group[static_cast<std::size_t>(words[w].group)]);
+    // Together they find no more than the word that finds the fewest.
+    const bool none = std::find(counts.words.begin(), counts.words.end(), 0) != counts.words.end();
+    counts.together = none ? 0 : static_cast<std::int32_t>(Box(query, t, nullptr));
+    return true;
 }
 
 std::size_t TPreparedDirectory::MemoryBytes() const {
-    std::size_t bytes =
-        sizeof *this + columns_.capacity() * sizeof(TFieldColumn) + phones_.capacity() * sizeof(std::uint32_t);
+    std::size_t bytes = sizeof *this + columns_.capacity() * sizeof(TFieldColumn) +
+                        (phones_.capacity() + oddPhones_.capacity()) * sizeof(std::uint32_t);
     for (const TFieldColumn& column : columns_)
         bytes += column.MemoryBytes();
     return bytes + streetRecords_.MemoryBytes() + userRecords_.MemoryBytes();
+}
+
+// ---- TPhoneTest ----
+
+namespace {
+
+// The longest group of digits a table is made for, and the records per table entry at the least: a table of
+// 100,000 groups is made only for three million records or more.
+constexpr int kLongestGroup = 5;
+constexpr std::uint32_t kRecordsPerGroup = 32;
+
+bool AllDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A phone of digits only, as matching folds it: the digits PhoneDigits keeps of it.
+std::string_view Spelt(std::uint32_t phone, char (&out)[kPhoneDigits]) {
+    const std::uint32_t digits = phone >> 27 & 15, number = phone & kPhoneNumber;
+    for (std::uint32_t i = 0; i < digits; ++i)
+        out[i] = static_cast<char>('0' + number / kTens[kPhoneDigits - 1 - i] % 10);
+    return {out, digits};
+}
+
+// Every group of four digits spelt, the first digit in the lowest byte.
+const std::array<std::uint32_t, 10000>& Spellings() {
+    static const std::array<std::uint32_t, 10000> spellings = [] {
+        std::array<std::uint32_t, 10000> out{};
+        for (std::uint32_t n = 0; n < out.size(); ++n)
+            for (std::uint32_t d = 0; d < 4; ++d)
+                out[n] |= ('0' + n / kTens[3 - d] % 10) << (8 * d);
+        return out;
+    }();
+    return spellings;
+}
+
+} // namespace
+
+TPhoneTest::TPhoneTest(const TPreparedDirectory& prepared, const TCriterionTest& test)
+    : prepared_(&prepared), test_(&test) {
+    const std::string& folded = test.Folded();
+    // A phone of digits only neither begins with, holds nor equals a criterion with anything else in it.
+    const bool digits = AllDigits(folded);
+    int prefix = -1;
+    switch (test.Condition()) {
+    case MatchCondition::BeginsWith:
+        if (!folded.empty() && folded.size() <= kPhoneDigits && digits) {
+            way_ = Way::Range;
+            digits_ = static_cast<std::uint32_t>(folded.size());
+            lo_ = PhoneDigits(folded) & kPhoneNumber;
+            hi_ = lo_ + kTens[kPhoneDigits - digits_];
+            return;
+        }
+        if (folded.empty() || !digits) {
+            Fix(false);
+            return;
+        }
+        break;
+    case MatchCondition::Contains:
+    case MatchCondition::NotContains:
+        if (folded.empty() || !digits) {
+            Fix(test.Condition() == MatchCondition::NotContains);
+            return;
+        }
+        if (folded.size() <= kPhoneDigits) {
+            way_ = Way::Holds;
+            digits_ = static_cast<std::uint32_t>(folded.size());
+            std::memcpy(&held_, folded.data(), folded.size());
+            lacks_ = test.Condition() == MatchCondition::NotContains;
+            return;
+        }
+        break;
+    case MatchCondition::FitsMask:
+    case MatchCondition::NotFitsMask: {
+        // The mask is the criterion and a '*': when it has no other '*' before its last ones, it reads only as
+        // many of the phone's first characters as it has steps (a character, a '?' or a set).
+        const std::string_view steps = std::string_view(folded).substr(0, folded.find_last_not_of('*') + 1);
+        if (steps.find('*') != std::string_view::npos) break;
+        prefix = 0;
+        for (std::size_t at = 0; at < steps.size(); ++prefix)
+            at = steps[at] == '[' ? SetEnd(steps, at) : at + 1;
+        break;
+    }
+    case MatchCondition::Equal:
+    case MatchCondition::NotEqual:
+        if (!digits) {
+            Fix(test.Condition() == MatchCondition::NotEqual);
+            return;
+        }
+        [[fallthrough]];
+    case MatchCondition::Greater:
+    case MatchCondition::GreaterOrEqual:
+    case MatchCondition::Less:
+    case MatchCondition::LessOrEqual:
+        // Compared up to one character more than the criterion has.
+        prefix = static_cast<int>(folded.size()) + 1;
+        break;
+    default:
+        break;
+    }
+    const std::uint64_t room = std::max<std::uint64_t>(static_cast<std::uint64_t>(prepared.Count()), 1000);
+    if (prefix < 0 || prefix > kLongestGroup || std::uint64_t{kTens[prefix]} * kRecordsPerGroup > room) return;
+    way_ = Way::Table;
+    prefix_ = prefix;
+    char spelt[kPhoneDigits];
+    for (int length = 0; length <= prefix; ++length) {
+        offsets_.push_back(static_cast<std::uint32_t>(table_.size()));
+        for (std::uint32_t n = 0; n < kTens[length]; ++n)
+            table_.push_back(
+                test(Spelt(n * kTens[kPhoneDigits - length] | static_cast<std::uint32_t>(length) << 27, spelt)) ? 1
+                                                                                                                : 0);
+    }
+}
+
+void TPhoneTest::Fix(bool verdict) {
+    way_ = Way::Table;
+    prefix_ = 0;
+    table_.assign(1, verdict ? 1 : 0);
+    offsets_.assign(1, 0);
+}
+
+bool TPhoneTest::Digits(std::uint32_t phone) const {
+    char spelt[kPhoneDigits];
+    return (*test_)(Spelt(phone, spelt));
+}
+
+template <int Prefix> void TPhoneTest::Looked(const std::uint32_t* phones, std::uint32_t n, unsigned char* out) const {
+    const unsigned char* const whole = table_.data() + offsets_[Prefix];
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const std::uint32_t phone = phones[i], digits = phone >> 27 & 15, number = phone & kPhoneNumber;
+        out[i] = digits >= Prefix ? whole[number / kTens[kPhoneDigits - Prefix]]
+                                  : table_[offsets_[digits] + number / kTens[kPhoneDigits - digits]];
+    }
+}
+
+void TPhoneTest::Verdicts(std::uint32_t begin, std::uint32_t end, unsigned char* out) const {
+    const std::uint32_t* const phones = prepared_->phones_.data() + begin;
+    const std::uint32_t n = end - begin;
+    const TStrContainer& whole = *prepared_->whole_;
+    auto itself = [&](std::uint32_t record) {
+        return (*test_)(whole.GetItem(static_cast<int>(record))->Key()) ? 1 : 0;
+    };
+    switch (way_) {
+    case Way::Range:
+        for (std::uint32_t i = 0; i < n; ++i)
+            out[i] = static_cast<unsigned char>(static_cast<unsigned>((phones[i] >> 27 & 15) >= digits_) &
+                                                static_cast<unsigned>((phones[i] & kPhoneNumber) - lo_ < hi_ - lo_));
+        break;
+    case Way::Table:
+        switch (prefix_) {
+        case 0:
+            Looked<0>(phones, n, out);
+            break;
+        case 1:
+            Looked<1>(phones, n, out);
+            break;
+        case 2:
+            Looked<2>(phones, n, out);
+            break;
+        case 3:
+            Looked<3>(phones, n, out);
+            break;
+        case 4:
+            Looked<4>(phones, n, out);
+            break;
+        default:
+            Looked<kLongestGroup>(phones, n, out);
+            break;
+        }
+        break;
+    case Way::Holds: {
+        // A phone's eight digits spelt into one word, and each place the criterion fits within its digits compared.
+        const std::array<std::uint32_t, 10000>& spelt = Spellings();
+        const std::uint64_t mask = digits_ == kPhoneDigits ? ~std::uint64_t{0} : (std::uint64_t{1} << 8 * digits_) - 1;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const std::uint32_t phone = phones[i], number = phone & kPhoneNumber;
+            if ((phone >> 31) != 0) {
+                out[i] = static_cast<unsigned char>(itself(begin + i));
+                continue;
+            }
+            const std::uint64_t word = spelt[number / 10000] | std::uint64_t{spelt[number % 10000]} << 32;
+            bool holds = false;
+            for (std::uint32_t at = 0; at + digits_ <= (phone >> 27 & 15); ++at)
+                holds |= (word >> 8 * at & mask) == held_;
+            out[i] = static_cast<unsigned char>(holds != lacks_);
+        }
+        break;
+    }
+    case Way::Each:
+        // A phone of more than eight digits is tested as it lies.
+        for (std::uint32_t i = 0; i < n; ++i)
+            out[i] = static_cast<unsigned char>((phones[i] >> 31) != 0 ? itself(begin + i) : Digits(phones[i]));
+        break;
+    }
+    const std::vector<std::uint32_t>& odd = prepared_->oddPhones_;
+    for (auto at = std::lower_bound(odd.begin(), odd.end(), begin); at != odd.end() && *at < end; ++at)
+        out[*at - begin] = static_cast<unsigned char>(itself(*at));
+}
+
+bool TPhoneTest::operator()(std::uint32_t record) const {
+    unsigned char verdict = 0;
+    Verdicts(record, record + 1, &verdict);
+    return verdict != 0;
+}
+
+std::int32_t TPhoneTest::Count() const {
+    constexpr std::uint32_t kBlock = 4096;
+    unsigned char verdicts[kBlock];
+    const auto count = static_cast<std::uint32_t>(prepared_->Count());
+    std::int32_t found = 0;
+    for (std::uint32_t begin = 0; begin < count; begin += kBlock) {
+        const std::uint32_t end = std::min(count, begin + kBlock);
+        Verdicts(begin, end, verdicts);
+        for (std::uint32_t i = 0; i < end - begin; ++i)
+            found += verdicts[i];
+    }
+    return found;
 }
 
 } // namespace vg

@@ -14,6 +14,7 @@
 namespace vg {
 
 class TBoxQuery;
+struct TBoxCounts;
 class TCriterionTest;
 class TPreparingSink;
 class TRecordFilter;
@@ -77,15 +78,21 @@ public:
                 __builtin_prefetch(wide + record);
         }
     };
-    TCodes Codes() const {
-        return narrow_.empty() && !wide_.empty() ? TCodes{nullptr, wide_.data()} : TCodes{narrow_.data(), nullptr};
-    }
-
     // Calls f with the records' codes, whichever their width.
     template <class F> decltype(auto) WithCodes(F&& f) const {
         return narrow_.empty() && !wide_.empty() ? f(wide_) : f(narrow_);
     }
+    TCodes Codes() const {
+        return WithCodes([](const auto& codes) {
+            if constexpr (sizeof codes[0] == sizeof(std::uint16_t))
+                return TCodes{codes.data(), nullptr};
+            else
+                return TCodes{nullptr, codes.data()};
+        });
+    }
 
+    // Appends to `codes`, ascending, every distinct text whose folded form is `folded` (without a line feed).
+    void Folding(std::string_view folded, std::vector<std::uint32_t>& codes) const;
     // Appends to `codes`, ascending, every distinct text where the folded `word` (without a line feed) begins a
     // word (BeginsWordAt).
     void WordStarts(std::string_view word, std::vector<std::uint32_t>& codes) const;
@@ -149,6 +156,44 @@ private:
     std::vector<std::uint32_t> whole_;
 };
 
+class TPreparedDirectory;
+
+// A phone criterion tested on the first digits the prepared directory keeps of every phone, wherever they tell all
+// the test sees: on a phone of at most eight digits, or of more for a test decided by its first eight characters,
+// that holds nothing else matching keeps. A test decided by a phone's first few characters ("начинается с", a mask
+// without '*', the order conditions) is made once for every group of that many digits and then looked up per
+// record; "начинается с" digits is a range of the digits read as a number. Any other phone is tested as it lies.
+// The verdicts are exactly the test's on every record's phone.
+class TPhoneTest {
+public:
+    // Both must outlive it.
+    TPhoneTest(const TPreparedDirectory& prepared, const TCriterionTest& test);
+    // The verdicts on the records [begin, end), 1 where the phone passes, into out[0, end - begin).
+    void Verdicts(std::uint32_t begin, std::uint32_t end, unsigned char* out) const;
+    bool operator()(std::uint32_t record) const;
+    // How many records' phones pass.
+    std::int32_t Count() const;
+
+private:
+    enum class Way : std::uint8_t { Range, Table, Holds, Each };
+    template <int Prefix> void Looked(const std::uint32_t* phones, std::uint32_t n, unsigned char* out) const;
+    bool Digits(std::uint32_t phone) const; // the verdict on a phone its digits tell all of
+    void Fix(bool verdict);                 // the same verdict on every phone of digits only
+
+    const TPreparedDirectory* prepared_;
+    const TCriterionTest* test_;
+    Way way_ = Way::Each;
+    int prefix_ = 0;                             // Table: the characters that decide the test
+    std::uint32_t digits_ = 0, lo_ = 0, hi_ = 0; // Range: at least `digits_` digits, the number in [lo_, hi_)
+    // Holds: the criterion's `digits_` digits as bytes, the first lowest, and whether the verdict is "does not".
+    std::uint64_t held_ = 0;
+    bool lacks_ = false;
+    // Table: per group of digits, the verdict on a phone that begins with it (or is it, when shorter than the
+    // prefix); the groups of each length follow those of the length before.
+    std::vector<unsigned char> table_;
+    std::vector<std::uint32_t> offsets_; // where the groups of each length begin in table_
+};
+
 // Which records a search keeps, in the directory's order, and where its walk stops.
 struct TSelection {
     std::vector<std::uint32_t> positions;
@@ -180,8 +225,17 @@ public:
     // record. None when the box holds more than 64 words or the directory a record short of lines: the walk
     // decides then.
     std::optional<std::vector<std::uint32_t>> SelectBox(const TBoxQuery& query) const;
+    // How many records SelectBox keeps, without listing them; none when it would give none.
+    std::optional<std::size_t> CountSelectBox(const TBoxQuery& query) const;
+    // What each word of the box matches alone and all of them together, as CountBoxWords counts them on the
+    // records: a word of letters from the records of the streets and subscribers it matches, those holding both
+    // counted once; a group of numbers in one pass over the houses', flats' and phones' codes. False, `counts`
+    // untouched, where SelectBox gives none.
+    bool CountBox(const TBoxQuery& query, TBoxCounts& counts) const;
     // What the columns take besides the records.
     std::size_t MemoryBytes() const;
+    // The records, ascending, whose phone holds more than digits as matching folds it: a letter, '*', '?', '['.
+    const std::vector<std::uint32_t>& PhonesBeyondDigits() const { return oddPhones_; }
 
 private:
     friend class TPreparingSink;
@@ -203,8 +257,19 @@ private:
     // Per record, the phone's first digits for the box (PhoneDigits): what the box asks of a phone, without
     // reading the record.
     std::vector<std::uint32_t> phones_;
+    // The records, ascending, whose phone holds more than digits as matching folds it (a letter, '*', '?', '[').
+    std::vector<std::uint32_t> oddPhones_;
+    friend class TPhoneTest;
     // The records of each street and each subscriber, for a box whose words match few of them.
     TPostings streetRecords_, userRecords_;
+    struct TBoxTables;
+    TBoxTables BoxTables(const TBoxQuery& query) const;
+    // Whether the box's words and the records are few enough for the tables: SelectBox's condition.
+    bool BoxFits(const TBoxQuery& query) const;
+    // SelectBox's selection: the records kept appended to `list`, or only counted when it is null.
+    std::size_t Box(const TBoxQuery& query, const TBoxTables& tables, std::vector<std::uint32_t>* list) const;
+    // The same for a box of one group of numbers and no letters, read from the houses', flats' and phones' codes.
+    std::size_t OneGroup(const TBoxQuery& query, const TBoxTables& tables, std::vector<std::uint32_t>* list) const;
     // The records, ascending, whose street's bit `word` is set in `street` or whose subscriber is one of
     // `userCodes` (ascending); `atMost` is their count, a record with both counted twice.
     std::vector<std::uint32_t> Holding(const std::vector<std::uint64_t>& street, std::size_t word,

@@ -15,6 +15,7 @@
 #include <optional>
 #include <stdexcept>
 #include <tuple>
+#include <type_traits>
 
 namespace vg {
 
@@ -166,47 +167,140 @@ void CollectNames(const TFieldColumn& column, Field field, Data::Names& names) {
     names.wholes = wholes.Take();
 }
 
-// One field of every record as the advisor reads it: a prepared column's distinct texts and each record's, or the
-// phones, nearly one per record, read from the records themselves (each record its own text).
-class FieldView {
+// One criterion's verdict on every record: a street's, house's, flat's or subscriber's per distinct text of its
+// column, looked up through each record's code; the phone's read from the phone digits the prepared directory
+// keeps (TPhoneTest). Fails with EMaskException for an invalid mask.
+class RecordVerdicts {
 public:
-    FieldView(const TPreparedDirectory& prepared, Field field)
-        : column_(field == Field::Phone ? nullptr : &prepared.Column(field)), whole_(&prepared.Whole()) {}
+    RecordVerdicts(const TPreparedDirectory& prepared, Field field, std::string_view text, MatchCondition condition)
+        : test_(std::make_unique<TCriterionTest>(text, condition, FoldKindOf(field))) {
+        if (field == Field::Phone) {
+            phone_ = std::make_unique<TPhoneTest>(prepared, *test_);
+            alone_ = phone_->Count();
+            return;
+        }
+        column_ = &prepared.Column(field);
+        byCode_ = column_->Verdicts(*test_);
+        for (std::size_t code = 0; code < byCode_.size(); ++code)
+            alone_ += byCode_[code] != 0 ? static_cast<std::int32_t>(column_->Records(code)) : 0;
+    }
 
-    std::size_t Distinct() const { return column_ ? column_->Distinct() : static_cast<std::size_t>(whole_->Count()); }
-    std::string_view Text(std::size_t code) const {
-        return column_ ? column_->Text(code) : whole_->GetItem(static_cast<int>(code))->Key();
+    // The records it lets through.
+    std::int32_t Alone() const { return alone_; }
+    // For a column, the verdict per distinct text; empty for the phone.
+    const std::vector<unsigned char>& ByCode() const { return byCode_; }
+    // Sets bit `bit` of marks[i] where the record begin + i passes, for the records [begin, end).
+    void Mark(std::uint32_t begin, std::uint32_t end, unsigned bit, std::uint8_t* marks) const {
+        if (phone_) {
+            std::array<unsigned char, kBlock> verdicts;
+            phone_->Verdicts(begin, end, verdicts.data());
+            for (std::uint32_t i = 0; i < end - begin; ++i)
+                marks[i] = static_cast<std::uint8_t>(marks[i] | verdicts[i] << bit);
+            return;
+        }
+        const unsigned char* const verdict = byCode_.data();
+        column_->WithCodes([&](const auto& codes) {
+            const auto* const code = codes.data() + begin;
+            for (std::uint32_t i = 0; i < end - begin; ++i)
+                marks[i] = static_cast<std::uint8_t>(marks[i] | verdict[code[i]] << bit);
+        });
     }
-    // The test's verdict on every distinct text, 1 where it passes.
-    std::vector<unsigned char> Verdicts(const TCriterionTest& test) const {
-        if (column_) return column_->Verdicts(test);
-        std::vector<unsigned char> verdicts(Distinct());
-        for (std::size_t code = 0; code < verdicts.size(); ++code)
-            verdicts[code] = test(Text(code)) ? 1 : 0;
-        return verdicts;
+    // The record's code in the column; for the phone, the record.
+    std::uint32_t CodeOf(std::uint32_t record) const { return column_ ? column_->Codes()[record] : record; }
+    // The verdict on one record.
+    bool Passes(std::uint32_t record) const { return phone_ ? (*phone_)(record) : byCode_[CodeOf(record)] != 0; }
+
+    static constexpr std::uint32_t kBlock = 2048; // records marked at a time
+
+private:
+    std::unique_ptr<TCriterionTest> test_; // where the phone's test finds it
+    std::unique_ptr<TPhoneTest> phone_;
+    const TFieldColumn* column_ = nullptr;
+    std::vector<unsigned char> byCode_;
+    std::int32_t alone_ = 0;
+};
+
+// The records that pass every one of `criteria` (at most eight), and, with `combinations`, per set of criteria
+// passed (a bit each in their order), the records that pass exactly those. A criterion every record passes, or
+// none, is not looked up. `failingOne(k, record)` is called for every record that fails criterion k alone.
+template <class F>
+std::int32_t CountRecords(const std::vector<const RecordVerdicts*>& criteria, std::size_t records,
+                          std::vector<std::int32_t>* combinations, F&& failingOne) {
+    const std::size_t n = criteria.size();
+    const unsigned all = (1u << n) - 1;
+    unsigned always = 0; // the criteria every record passes
+    std::vector<std::size_t> varying;
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::int32_t alone = criteria[k]->Alone();
+        if (static_cast<std::size_t>(alone) == records)
+            always |= 1u << k;
+        else if (alone > 0)
+            varying.push_back(k);
     }
-    // Whether Verdicts looks for the test's text in every distinct text at once, faster than testing most of
-    // them one by one.
-    bool AtOnce(MatchCondition condition) const {
-        return column_ && (condition == MatchCondition::BeginsWith || condition == MatchCondition::Contains ||
-                           condition == MatchCondition::NotContains);
+    if (!combinations) {
+        // Only the records that pass all: none if a criterion lets none through.
+        if (varying.size() + static_cast<std::size_t>(std::popcount(always)) < n) return 0;
+        if (varying.empty()) return static_cast<std::int32_t>(records);
     }
-    // Calls f with every record's code, indexed by record, whichever their width.
-    template <class F> void WithCodes(F&& f) const {
-        if (column_)
-            column_->WithCodes(f);
-        else
-            f(Itself{});
+    // Four tallies of the sets passed, taken in turn, so that runs of the same set do not wait on one another.
+    std::array<std::array<std::int32_t, 256>, 4> sets{};
+    std::array<std::uint8_t, RecordVerdicts::kBlock> marks;
+    const bool failing = !std::is_same_v<std::decay_t<F>, std::nullptr_t>;
+    // Per set passed, the criterion it lacks plus one when it lacks exactly one, else 0.
+    std::array<std::uint8_t, 256> failsOne{};
+    for (std::size_t k = 0; k < n; ++k)
+        failsOne[all & ~(1u << k)] = static_cast<std::uint8_t>(k + 1);
+    for (std::uint32_t begin = 0; begin < records; begin += RecordVerdicts::kBlock) {
+        const auto end = static_cast<std::uint32_t>(std::min<std::size_t>(records, begin + RecordVerdicts::kBlock));
+        const std::uint32_t size = end - begin;
+        std::fill_n(marks.begin(), size, static_cast<std::uint8_t>(always));
+        for (const std::size_t k : varying)
+            criteria[k]->Mark(begin, end, static_cast<unsigned>(k), marks.data());
+        std::uint32_t i = 0;
+        for (; i + 4 <= size; i += 4) {
+            ++sets[0][marks[i]];
+            ++sets[1][marks[i + 1]];
+            ++sets[2][marks[i + 2]];
+            ++sets[3][marks[i + 3]];
+        }
+        for (; i < size; ++i)
+            ++sets[0][marks[i]];
+        if constexpr (failing) {
+            for (i = 0; i < size; ++i)
+                if (const unsigned one = failsOne[marks[i]]; one != 0) failingOne(one - 1, begin + i);
+        }
+    }
+    if (combinations) {
+        combinations->assign(std::size_t{1} << n, 0);
+        for (unsigned m = 0; m <= all; ++m)
+            (*combinations)[m] = sets[0][m] + sets[1][m] + sets[2][m] + sets[3][m];
+    }
+    return sets[0][all] + sets[1][all] + sets[2][all] + sets[3][all];
+}
+// The characters of a typed text, to tell at a glance a name too far from it: an edit (a character changed, put
+// in, left out or two swapped) mends at most one character of the text that no character of the name can stand
+// for, and one of the name that none of the text can, so that either count bounds the distance from below.
+class LetterBag {
+public:
+    explicit LetterBag(std::string_view text) : size_(text.size()) {
+        for (const char c : text)
+            ++count_[static_cast<unsigned char>(c)];
+    }
+    // Whether the text is more than `limit` edits from the name, or, unless `whole`, from every prefix of it.
+    bool Beyond(std::string_view name, int limit, bool whole) {
+        std::size_t extra = 0; // the name's characters the text has none left for
+        for (const char c : name)
+            if (count_[static_cast<unsigned char>(c)]-- <= 0) ++extra;
+        for (const char c : name)
+            ++count_[static_cast<unsigned char>(c)];
+        const std::size_t missing = size_ - (name.size() - extra);
+        const auto most = static_cast<std::size_t>(limit);
+        return missing > most || (whole && extra > most);
     }
 
 private:
-    // A phone's code is its record's number.
-    struct Itself {
-        std::size_t operator[](std::size_t record) const { return record; }
-    };
-
-    const TFieldColumn* column_;
-    const TStrContainer* whole_;
+    std::array<int, 256> count_{};
+    std::size_t size_;
 };
 
 // A proposed change before it is ranked.
@@ -239,52 +333,47 @@ public:
     }
 
 private:
-    // Each set criterion against each distinct text once and then each record's text looked up, a bit per
-    // criterion; then the records counted per set of criteria passed.
+    // Each set criterion alone from its verdicts: a column's per distinct text and the records holding each, the
+    // phone's on its digits. All of them together, and what each lets through of the records all the others
+    // pass, in one pass over the records when more than one is set.
     void Count(TExplanation& out) {
         const std::size_t n = set_.size();
         out.together = static_cast<std::int32_t>(records_);
         if (n == 0) return;
-        passes_.assign(n, {});
-        passed_.assign(records_, 0);
-        for (std::size_t k = 0; k < n; ++k) {
-            const Field field = set_[k];
-            const TCriterionTest test(criteria_.Text(field), criteria_.Condition(field), FoldKindOf(field));
-            const FieldView view(prepared_, field);
-            passes_[k] = view.Verdicts(test);
-            const unsigned char* const pass = passes_[k].data();
-            std::uint8_t* const passed = passed_.data();
-            view.WithCodes([&](const auto& codes) {
-                for (std::size_t r = 0; r < records_; ++r)
-                    passed[r] = static_cast<std::uint8_t>(passed[r] | pass[codes[r]] << k);
-            });
+        verdicts_.clear();
+        verdicts_.reserve(n);
+        std::vector<const RecordVerdicts*> criteria;
+        for (const Field field : set_) {
+            verdicts_.emplace_back(prepared_, field, criteria_.Text(field), criteria_.Condition(field));
+            criteria.push_back(&verdicts_.back());
+            out.criteria.push_back({field, verdicts_.back().Alone(),
+                                    DescribeCriterion(field, criteria_.Condition(field), criteria_.Text(field))});
         }
-        combinations_.assign(std::size_t{1} << n, 0);
-        for (const std::uint8_t passed : passed_)
-            ++combinations_[passed];
-        const unsigned all = (1u << n) - 1;
-        out.together = combinations_[all];
-        for (std::size_t k = 0; k < n; ++k) {
-            const Field field = set_[k];
-            std::int32_t alone = 0;
-            for (unsigned m = 0; m <= all; ++m)
-                if ((m >> k) & 1u) alone += combinations_[m];
-            out.criteria.push_back(
-                {field, alone, DescribeCriterion(field, criteria_.Condition(field), criteria_.Text(field))});
+        tallies_.assign(n, {});
+        phoneOpen_.clear();
+        phoneAll_ = false;
+        if (n == 1) {
+            // Alone: a change to it finds what it finds on every record.
+            out.together = out.criteria[0].count;
+            if (set_[0] == Field::Phone) {
+                phoneAll_ = true;
+            } else {
+                const TFieldColumn& column = prepared_.Column(set_[0]);
+                tallies_[0].resize(column.Distinct());
+                for (std::size_t code = 0; code < column.Distinct(); ++code)
+                    tallies_[0][code] = static_cast<std::int32_t>(column.Records(code));
+            }
+            return;
         }
-        if (out.together != 0) return;
+        for (std::size_t k = 0; k < n; ++k)
+            if (set_[k] != Field::Phone) tallies_[k].assign(prepared_.Column(set_[k]).Distinct(), 0);
         // Every other criterion holds: what criterion k lets through of those is what a change to it would find.
-        tallies_.assign(n, std::vector<std::int32_t>());
-        for (std::size_t k = 0; k < n; ++k) {
-            const FieldView view(prepared_, set_[k]);
-            tallies_[k].assign(view.Distinct(), 0);
-            std::int32_t* const tally = tallies_[k].data();
-            const auto others = static_cast<std::uint8_t>(all & ~(1u << k));
-            view.WithCodes([&](const auto& codes) {
-                for (std::size_t r = 0; r < records_; ++r)
-                    if ((passed_[r] & others) == others) ++tally[codes[r]];
-            });
-        }
+        out.together = CountRecords(criteria, records_, &combinations_, [&](std::size_t k, std::uint32_t record) {
+            if (set_[k] == Field::Phone)
+                phoneOpen_.push_back(record);
+            else
+                ++tallies_[k][verdicts_[k].CodeOf(record)];
+        });
     }
 
     // What the search would find with criterion k changed to (text, condition); 0 for an invalid mask.
@@ -296,32 +385,50 @@ private:
         } catch (const EMaskException&) {
             return 0;
         }
-        const FieldView view(prepared_, field);
         std::int32_t found = 0;
-        if (view.AtOnce(condition) && open_.size() * 8 > view.Distinct()) {
-            const std::vector<unsigned char> verdicts = view.Verdicts(*test);
+        if (field == Field::Phone) {
+            const TPhoneTest phone(prepared_, *test);
+            if (phoneAll_) return phone.Count();
+            for (const std::uint32_t record : phoneOpen_)
+                found += phone(record) ? 1 : 0;
+            return found;
+        }
+        const TFieldColumn& column = prepared_.Column(field);
+        if (condition == MatchCondition::Equal && FoldKindOf(field) == FoldKind::Words &&
+            test->Folded().find('\n') == std::string::npos) {
+            // Equal to the criterion: the texts whose folded form it is, looked for in all of them at once.
+            std::vector<std::uint32_t> codes;
+            column.Folding(test->Folded(), codes);
+            for (const std::uint32_t code : codes)
+                found += tallies_[k][code];
+            return found;
+        }
+        const bool atOnce = condition == MatchCondition::BeginsWith || condition == MatchCondition::Contains ||
+                            condition == MatchCondition::NotContains;
+        if (atOnce && open_.size() * 8 > column.Distinct()) {
+            const std::vector<unsigned char> verdicts = column.Verdicts(*test);
             for (const auto& [id, records] : open_)
                 found += verdicts[id] ? records : 0;
             return found;
         }
         for (const auto& [id, records] : open_)
-            if ((*test)(view.Text(id))) found += records;
+            if ((*test)(column.Text(id))) found += records;
         return found;
     }
 
-    // Whether some text of the field holds a Latin letter: known for the columns, looked for in the phones once.
+    // Whether some text of the field holds a Latin letter: known for the columns; only a phone that holds more
+    // than digits can.
     bool HasLatin(Field field) const {
         if (field != Field::Phone) return data_.hasLatin[Index(field)];
         if (data_.phoneLatin < 0) {
             const TStrContainer& whole = prepared_.Whole();
             bool latin = false;
-            for (int r = 0; r < whole.Count() && !latin; ++r)
-                latin = variants::HasLatinLetter(whole.GetItem(r)->Key());
+            for (const std::uint32_t r : prepared_.PhonesBeyondDigits())
+                if ((latin = variants::HasLatinLetter(whole.GetItem(static_cast<int>(r))->Key()))) break;
             data_.phoneLatin = latin ? 1 : 0;
         }
         return data_.phoneLatin > 0;
     }
-
     void Offer(std::size_t k, SuggestionKind kind, std::string_view typed, MatchCondition condition, int distance = 0) {
         const Field field = set_[k];
         std::string text = PrepareCriterionText(field, typed);
@@ -352,7 +459,7 @@ private:
         for (std::size_t v = 0; v < tally.size(); ++v)
             if (tally[v] > 0) open_.emplace_back(static_cast<std::uint32_t>(v), tally[v]);
         // Some other criterion finds nothing whatever this one says.
-        if (open_.empty()) return;
+        if (field == Field::Phone ? !phoneAll_ && phoneOpen_.empty() : open_.empty()) return;
 
         const std::string& text = criteria_.Text(field);
         const MatchCondition condition = criteria_.Condition(field);
@@ -460,45 +567,32 @@ private:
         candidates_.push_back(std::move(c));
     }
 
-    // What the search finds with these criteria: the records that pass the criteria left as they were (as counted
-    // already), and each changed criterion's verdict on every distinct text looked up. 0 for an invalid mask.
+    // What the search finds with these criteria: the criteria left as they were tested already, each changed one
+    // against every distinct text (the phone's on its digits), then the records passing all of them counted.
+    // 0 for an invalid mask.
     std::int32_t CountCriteria(const TCriteria& changed) const {
-        std::uint8_t kept = 0; // the criteria left as they were, a bit each as in passed_
-        std::vector<std::pair<std::vector<unsigned char>, FieldView>> fresh;
+        std::vector<RecordVerdicts> fresh;
+        fresh.reserve(kFieldCount);
+        std::vector<const RecordVerdicts*> criteria;
         for (Field field : kFields) {
             const MatchCondition condition = changed.Condition(field);
             if (condition == MatchCondition::NoCondition) continue;
             const auto same = std::find(set_.begin(), set_.end(), field);
             if (same != set_.end() && condition == criteria_.Condition(field) &&
                 changed.Text(field) == criteria_.Text(field)) {
-                kept = static_cast<std::uint8_t>(kept | 1u << (same - set_.begin()));
+                criteria.push_back(&verdicts_[static_cast<std::size_t>(same - set_.begin())]);
                 continue;
             }
-            std::optional<TCriterionTest> test;
             try {
-                test.emplace(changed.Text(field), condition, FoldKindOf(field));
+                fresh.emplace_back(prepared_, field, changed.Text(field), condition);
             } catch (const EMaskException&) {
                 return 0;
             }
-            const FieldView view(prepared_, field);
-            fresh.emplace_back(view.Verdicts(*test), view);
+            criteria.push_back(&fresh.back());
         }
-        std::vector<std::uint8_t> pass(records_);
-        for (std::size_t r = 0; r < records_; ++r)
-            pass[r] = (passed_[r] & kept) == kept ? 1 : 0;
-        for (const auto& [verdicts, view] : fresh) {
-            const unsigned char* const verdict = verdicts.data();
-            view.WithCodes([&](const auto& codes) {
-                for (std::size_t r = 0; r < records_; ++r)
-                    pass[r] &= verdict[codes[r]];
-            });
-        }
-        std::int32_t found = 0;
-        for (const std::uint8_t p : pass)
-            found += p;
-        return found;
+        if (criteria.size() == 1) return criteria[0]->Alone();
+        return CountRecords(criteria, records_, nullptr, nullptr);
     }
-
     void ProposeLooser(std::size_t k) {
         const Field field = set_[k];
         const std::string& text = criteria_.Text(field);
@@ -534,14 +628,19 @@ private:
             std::string text;
         };
         std::vector<Near> near;
+        LetterBag bag(text);
         if (condition == MatchCondition::Equal) {
             for (const Data::Name& name : names.wholes) {
+                if (bag.Beyond(names.Text(name), limit, true)) continue;
                 const int d = variants::EditDistance(text, names.Text(name), limit);
                 if (d <= limit) near.push_back({d, name.records, std::string(names.Text(name))});
             }
         } else {
             const auto& source = condition == MatchCondition::BeginsWith ? names.heads : names.words;
             for (const Data::Name& name : source) {
+                // A prefix it is near is no longer than the text and the slips allowed.
+                if (bag.Beyond(names.Text(name).substr(0, text.size() + static_cast<std::size_t>(limit)), limit, false))
+                    continue;
                 std::size_t length = 0;
                 const int d = variants::PrefixDistance(text, names.Text(name), limit, length);
                 if (d <= limit) near.push_back({d, name.records, std::string(names.Text(name).substr(0, length))});
@@ -572,10 +671,13 @@ private:
     const std::size_t records_;
     const TCriteria& criteria_;
     std::vector<Field> set_;
-    std::vector<std::vector<std::int32_t>> tallies_; // per set criterion and value: records all others let through
+    std::vector<RecordVerdicts> verdicts_; // per set criterion
+    // Per set criterion other than the phone, and distinct text: the records holding it that all others let through.
+    std::vector<std::vector<std::int32_t>> tallies_;
+    // The phone's: every record when it is the only criterion, else the records all others let through.
+    bool phoneAll_ = false;
+    std::vector<std::uint32_t> phoneOpen_;
     std::vector<std::pair<std::uint32_t, std::int32_t>> open_; // the current criterion's non-zero tallies
-    std::vector<std::vector<unsigned char>> passes_;           // per set criterion and distinct text: passes
-    std::vector<std::uint8_t> passed_;       // per record, the set criteria it passes, a bit each in the order of set_
     std::vector<std::int32_t> combinations_; // per set of criteria passed (a bit each): the records passing those
     std::vector<Candidate> candidates_;
 };

@@ -449,7 +449,7 @@ int Find(const Invocation& inv) {
             // The container outlives the advisor, which prepares it for this one explanation.
             const vg::TSearchAdvisor advisor(std::make_shared<const vg::TPreparedDirectory>(
                 std::shared_ptr<const vg::TStrContainer>(std::shared_ptr<const vg::TStrContainer>(), &c)));
-            return ExplanationText(vg::ExplainBox(c, advisor, query),
+            return ExplanationText(vg::ExplainBox(advisor.Prepared(), advisor, query),
                                    [](const vg::TSuggestion& s) { return vg::cp1251::ToUtf8(s.text); });
         });
 }

@@ -2,6 +2,7 @@
 
 #include "directory/cp1251.h"
 #include "resultmodel.h"
+#include "resultview.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -191,26 +192,25 @@ void TCellDelegate::DrawText(QPainter* painter, const QStyleOptionViewItem& opti
     flush();
 }
 
-std::optional<TCellSpan> CellsUnder(const QTableView& view, QRect area) {
-    const QHeaderView* rows = view.verticalHeader();
+std::optional<TCellSpan> CellsUnder(const TResultView& view, QRect area) {
     const QHeaderView* columns = view.horizontalHeader();
-    area.setBottom(std::min(area.bottom(), rows->length() - rows->offset() - 1));
+    const qint64 rowsBottom = qint64{view.RowCount()} * view.RowHeight() - view.RowsOffset() - 1;
+    area.setBottom(static_cast<int>(std::min<qint64>(area.bottom(), rowsBottom)));
     area.setRight(std::min(area.right(), columns->length() - columns->offset() - 1));
     if (area.isEmpty()) return std::nullopt;
-    TCellSpan cells{rows->visualIndexAt(area.top()), rows->visualIndexAt(area.bottom()),
-                    columns->visualIndexAt(area.left()), columns->visualIndexAt(area.right())};
-    if (cells.bottom < 0) cells.bottom = rows->count() - 1;
+    TCellSpan cells{view.rowAt(area.top()), view.rowAt(area.bottom()), columns->visualIndexAt(area.left()),
+                    columns->visualIndexAt(area.right())};
+    if (cells.bottom < 0) cells.bottom = view.RowCount() - 1;
     if (cells.left < 0) cells.left = 0;
     if (cells.right < 0) cells.right = columns->count() - 1;
     if (cells.top < 0 || cells.top > cells.bottom) return std::nullopt;
     return cells;
 }
 
-void PaintBesideCells(const QTableView& view, const QRegion& region) {
-    const QHeaderView* rows = view.verticalHeader();
+void PaintBesideCells(const TResultView& view, const QRegion& region) {
     const QHeaderView* columns = view.horizontalHeader();
     QPainter painter(view.viewport());
-    if (rows->count() == 0 || columns->count() == 0) {
+    if (view.RowCount() == 0 || columns->count() == 0) {
         for (const QRect& area : region)
             painter.fillRect(area, view.palette().brush(QPalette::Base));
         return;
@@ -220,7 +220,8 @@ void PaintBesideCells(const QTableView& view, const QRegion& region) {
     const QColor color =
         QColor::fromRgba(static_cast<QRgb>(view.style()->styleHint(QStyle::SH_Table_GridLineColor, &option, &view)));
     const int contentRight = columns->length() - columns->offset() - 1;
-    const int contentBottom = rows->length() - rows->offset() - 1;
+    const int contentBottom = static_cast<int>(std::min<qint64>(
+        qint64{view.RowCount()} * view.RowHeight() - view.RowsOffset() - 1, view.viewport()->height()));
     const QRegion beyond = region.subtracted(QRect(0, 0, contentRight + 1, contentBottom + 1));
     for (const QRect& area : beyond)
         painter.fillRect(area, view.palette().brush(QPalette::Base));
@@ -229,10 +230,8 @@ void PaintBesideCells(const QTableView& view, const QRegion& region) {
         area.setRight(std::min(area.right(), contentRight));
         const std::optional<TCellSpan> cells = CellsUnder(view, area);
         if (!cells) continue;
-        for (int v = cells->top; v <= cells->bottom; ++v) {
-            const int row = rows->logicalIndex(v);
-            if (rows->isSectionHidden(row)) continue;
-            const int y = rows->sectionViewportPosition(row) + rows->sectionSize(row) - 1;
+        for (int row = cells->top; row <= cells->bottom; ++row) {
+            const int y = view.rowViewportPosition(row) + view.RowHeight() - 1;
             painter.fillRect(QRect(area.left(), y, area.width(), 1), color);
         }
         for (int h = cells->left; h <= cells->right; ++h) {

@@ -16,6 +16,7 @@
 namespace vg {
 
 class TResultModel;
+class TResultView;
 
 // Paints the result list's cells: the background and selection as the style paints them, the text elided on the
 // right as the default delegate elides it, and the parts of the text that the last search matched in bold and
@@ -69,13 +70,13 @@ private:
 // colour where the view would draw it, one rectangle per line (the view's own lines, drawn with a pen, cost many
 // times more), and the base colour beyond the last row and column (filling the whole viewport first, only to
 // cover it with cells, cost a tenth of a repaint).
-void PaintBesideCells(const QTableView& view, const QRegion& region);
+void PaintBesideCells(const TResultView& view, const QRegion& region);
 
 // The cells a viewport rectangle covers, as visual row and column numbers, bounds included; none when it covers no
 // cell. The rectangle is first cut to the cells there are.
 struct TCellSpan {
     int top, bottom, left, right;
 };
-std::optional<TCellSpan> CellsUnder(const QTableView& view, QRect area);
+std::optional<TCellSpan> CellsUnder(const TResultView& view, QRect area);
 
 } // namespace vg

@@ -12,8 +12,11 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <algorithm>
+#include <climits>
 #include <numeric>
 
 namespace vg {
@@ -35,9 +38,23 @@ protected:
     }
 };
 
+// What the row header is given instead of the list: no rows, so that it keeps nothing per row and has nothing to do
+// when the list's rows come and go.
+class TNoRows : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+    int rowCount(const QModelIndex& = {}) const override { return 0; }
+    int columnCount(const QModelIndex& = {}) const override { return 0; }
+    QVariant data(const QModelIndex&, int) const override { return {}; }
+};
+
+int ClampToInt(qint64 value) {
+    return static_cast<int>(std::clamp<qint64>(value, INT_MIN, INT_MAX));
+}
+
 } // namespace
 
-TResultView::TResultView(QWidget* parent) : QTableView(parent) {
+TResultView::TResultView(QWidget* parent) : QTableView(parent), noRows_(new TNoRows(this)) {
     TResultAccessible::Install();
     setHorizontalHeader(new TResultHeader(this));
     setShowGrid(true);
@@ -127,13 +144,341 @@ void TResultView::FitColumns() {
 }
 
 void TResultView::updateGeometries() {
-    QTableView::updateGeometries();
+    {
+        // The table's own places the headers; the bars it sets from the row header, which holds no rows, and the
+        // columns' offset it sets with them are put back, then set for the rows there are.
+        struct TBar {
+            QScrollBar* bar;
+            int minimum, maximum, page, single, value;
+        };
+        std::array<TBar, 2> bars{};
+        std::size_t i = 0;
+        for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+            bars[i++] = {bar, bar->minimum(), bar->maximum(), bar->pageStep(), bar->singleStep(), bar->value()};
+        const int offset = horizontalHeader()->offset();
+        const QSignalBlocker quietAcross(horizontalScrollBar()), quietDown(verticalScrollBar());
+        QTableView::updateGeometries();
+        for (const TBar& b : bars) {
+            b.bar->setRange(b.minimum, b.maximum);
+            b.bar->setPageStep(b.page);
+            b.bar->setSingleStep(b.single);
+            b.bar->setValue(b.value);
+        }
+        horizontalHeader()->setOffset(offset);
+    }
+    SetScrollRanges();
+    // The offset follows the bar's range as well as its value: at the end, the last row on the bottom edge.
+    if (const int offset = verticalOffset(); offset != shownOffset_) {
+        shownOffset_ = offset;
+        viewport()->update();
+    }
     FitColumns();
 }
 
 void TResultView::SetResultModel(TResultModel* model) {
     model_ = model;
     setModel(model);
+}
+
+void TResultView::setModel(QAbstractItemModel* model) {
+    QTableView::setModel(model);
+    verticalHeader()->setModel(noRows_);
+    scheduleDelayedItemsLayout();
+}
+
+int TResultView::RowHeight() const {
+    return verticalHeader()->defaultSectionSize();
+}
+
+int TResultView::RowCount() const {
+    return model() ? model()->rowCount(rootIndex()) : 0;
+}
+
+int TResultView::verticalOffset() const {
+    const QScrollBar* bar = verticalScrollBar();
+    if (verticalScrollMode() != ScrollPerItem) return bar->value();
+    // Scrolled to the end, the last row sits on the bottom edge, the top one shown in part.
+    if (bar->maximum() > 0 && bar->value() == bar->maximum())
+        return ClampToInt(qint64{RowCount()} * RowHeight() - viewport()->height());
+    return bar->value() * RowHeight();
+}
+
+int TResultView::rowAt(int y) const {
+    const int height = RowHeight();
+    const qint64 position = qint64{y} + verticalOffset();
+    if (height <= 0 || position < 0 || position / height >= RowCount()) return -1;
+    return static_cast<int>(position / height);
+}
+
+int TResultView::rowViewportPosition(int row) const {
+    if (row < 0 || row >= RowCount()) return -1;
+    return ClampToInt(qint64{row} * RowHeight() - verticalOffset());
+}
+
+int TResultView::rowHeight(int row) const {
+    return row >= 0 && row < RowCount() ? RowHeight() : 0;
+}
+
+QModelIndex TResultView::indexAt(const QPoint& point) const {
+    const int row = rowAt(point.y()), column = columnAt(point.x());
+    return row >= 0 && column >= 0 ? model()->index(row, column, rootIndex()) : QModelIndex();
+}
+
+QRect TResultView::visualRect(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != model() || index.parent() != rootIndex() || index.row() >= RowCount() ||
+        isColumnHidden(index.column()))
+        return {};
+    const int grid = showGrid() ? 1 : 0;
+    return {columnViewportPosition(index.column()), rowViewportPosition(index.row()),
+            columnWidth(index.column()) - grid, RowHeight() - grid};
+}
+
+void TResultView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!index.isValid() || index.model() != model() || index.parent() != rootIndex() || index.row() >= RowCount() ||
+        isColumnHidden(index.column()))
+        return;
+    executeDelayedItemsLayout(); // the bars' ranges for the rows there are now
+    QScrollBar* bar = verticalScrollBar();
+    {
+        // The table's own scrolls the columns; it finds no row in the row header and would scroll to the top.
+        const int value = bar->value();
+        const QSignalBlocker quiet(bar);
+        QTableView::scrollTo(index, hint);
+        bar->setValue(value);
+    }
+    const int height = RowHeight(), room = viewport()->height();
+    const qint64 position = qint64{index.row()} * height, top = position - verticalOffset();
+    if (hint == EnsureVisible) {
+        if (top < 0 || height > room)
+            hint = PositionAtTop;
+        else if (top + height > room)
+            hint = PositionAtBottom;
+        else
+            return;
+    }
+    if (verticalScrollMode() == ScrollPerItem) {
+        int first = index.row();
+        // As many rows above it as fit with it in the viewport, or in its upper half.
+        if ((hint == PositionAtBottom || hint == PositionAtCenter) && height > 0)
+            first -= std::clamp(((hint == PositionAtCenter ? room / 2 : room) - height) / height, 0, first);
+        bar->setValue(first);
+    } else if (hint == PositionAtTop) {
+        bar->setValue(ClampToInt(position));
+    } else if (hint == PositionAtBottom) {
+        bar->setValue(ClampToInt(position - room + height));
+    } else {
+        bar->setValue(ClampToInt(position - (room - height) / 2));
+    }
+}
+
+int TResultView::ShownColumn(int visual, int step) const {
+    const QHeaderView* columns = horizontalHeader();
+    for (int v = visual + step; v >= 0 && v < columns->count(); v += step)
+        if (!columns->isSectionHidden(columns->logicalIndex(v))) return v;
+    return -1;
+}
+
+QModelIndex TResultView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QHeaderView* columns = horizontalHeader();
+    const int bottom = RowCount() - 1;
+    const int first = ShownColumn(-1, 1), last = ShownColumn(columns->count(), -1);
+    if (bottom < 0 || first < 0) return {};
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return model()->index(0, columns->logicalIndex(first), rootIndex());
+    if (isRightToLeft() && (action == MoveLeft || action == MoveRight))
+        action = action == MoveLeft ? MoveRight : MoveLeft;
+    int row = std::min(current.row(), bottom);
+    int visual = columns->visualIndex(current.column());
+    const bool control = modifiers.testFlag(Qt::ControlModifier);
+    switch (action) {
+    case MoveUp:
+        row = std::max(row - 1, 0);
+        break;
+    case MoveDown:
+        row = std::min(row + 1, bottom);
+        break;
+    case MovePageUp: {
+        const int to = rowAt(visualRect(current).bottom() - viewport()->height());
+        return model()->index(to < 0 ? 0 : to, current.column(), rootIndex());
+    }
+    case MovePageDown: {
+        const int to = rowAt(visualRect(current).top() + viewport()->height());
+        return model()->index(to < 0 ? bottom : to, current.column(), rootIndex());
+    }
+    case MoveHome:
+        visual = first;
+        if (control) row = 0;
+        break;
+    case MoveEnd:
+        visual = last;
+        if (control) row = bottom;
+        break;
+    case MoveLeft:
+    case MovePrevious: {
+        int to = ShownColumn(visual, -1);
+        if (to < 0 && action == MovePrevious) { // on from the row above's last cell, the bottom's after the top
+            to = last;
+            row = row > 0 ? row - 1 : bottom;
+        }
+        if (to >= 0) visual = to;
+        break;
+    }
+    case MoveRight:
+    case MoveNext: {
+        int to = ShownColumn(visual, 1);
+        if (to < 0 && action == MoveNext) {
+            to = first;
+            row = row < bottom ? row + 1 : 0;
+        }
+        if (to >= 0) visual = to;
+        break;
+    }
+    }
+    return model()->index(row, columns->logicalIndex(visual), rootIndex());
+}
+
+void TResultView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+    const QRect area = rect.normalized();
+    const bool reverse = isRightToLeft();
+    const QModelIndex from = indexAt(QPoint(reverse ? area.right() : area.left(), area.top()));
+    const QModelIndex to = indexAt(QPoint(reverse ? area.left() : area.right(), area.bottom()));
+    if (!selectionModel() || !from.isValid() || !to.isValid()) return;
+    QItemSelection selection;
+    const QHeaderView* columns = horizontalHeader();
+    if (columns->sectionsMoved()) {
+        const int left = columns->visualIndex(from.column()), right = columns->visualIndex(to.column());
+        for (int v = std::min(left, right); v <= std::max(left, right); ++v) {
+            const int column = columns->logicalIndex(v);
+            selection.append(QItemSelectionRange(model()->index(from.row(), column, rootIndex()),
+                                                 model()->index(to.row(), column, rootIndex())));
+        }
+    } else if (const QItemSelectionRange range(from, to); !range.isEmpty()) {
+        selection.append(range);
+    }
+    selectionModel()->select(selection, command);
+}
+
+QRegion TResultView::visualRegionForSelection(const QItemSelection& selection) const {
+    QRegion region;
+    const int height = RowHeight();
+    if (height <= 0) return region;
+    const QRect shown = viewport()->rect();
+    const int grid = showGrid() ? 1 : 0;
+    const int firstShown = verticalOffset() / height, lastShown = (verticalOffset() + shown.height()) / height;
+    const bool moved = horizontalHeader()->sectionsMoved();
+    for (const QItemSelectionRange& range : selection) {
+        if (range.parent() != rootIndex() || !range.isValid()) continue;
+        // Only the rows in sight: a range may hold millions.
+        const int top = std::max(range.top(), firstShown),
+                  bottom = std::min({range.bottom(), lastShown, RowCount() - 1});
+        if (top > bottom) continue;
+        const int y = rowViewportPosition(top), rows = (bottom - top + 1) * height;
+        if (moved) {
+            for (int c = range.left(); c <= range.right(); ++c)
+                if (const QRect cells(columnViewportPosition(c), y, columnWidth(c), rows); shown.intersects(cells))
+                    region += cells;
+            continue;
+        }
+        int left = columnViewportPosition(range.left());
+        int right = columnViewportPosition(range.right()) + columnWidth(range.right());
+        if (isRightToLeft()) {
+            left = columnViewportPosition(range.right());
+            right = columnViewportPosition(range.left()) + columnWidth(range.left());
+        }
+        if (const QRect cells(QPoint(left, y), QPoint(right - 1 - grid, y + rows - 1 - grid)); shown.intersects(cells))
+            region += cells;
+    }
+    return region;
+}
+
+void TResultView::scrollContentsBy(int dx, int dy) {
+    if (dx != 0) QTableView::scrollContentsBy(dx, 0);
+    if (dy == 0) return;
+    const int offset = verticalOffset();
+    viewport()->scroll(0, shownOffset_ - offset);
+    shownOffset_ = offset;
+}
+
+QSize TResultView::viewportSizeHint() const {
+    const int header = horizontalHeader()->isHidden() ? 0 : horizontalHeader()->height();
+    return {QTableView::viewportSizeHint().width(), ClampToInt(header + qint64{RowCount()} * RowHeight())};
+}
+
+int TResultView::sizeHintForColumn(int column) const {
+    if (!model()) return -1;
+    ensurePolished();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    // The rows in sight, or as many from the top as the header's precision says while the list is not shown.
+    const int first = std::max(rowAt(0), 0);
+    int last = rowAt(viewport()->height());
+    if (!isVisible() || last < 0) last = RowCount() - 1;
+    if (const int precision = horizontalHeader()->resizeContentsPrecision(); precision > 0)
+        last = std::min(last, first + precision - 1);
+    int hint = 0;
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = model()->index(row, column, rootIndex());
+        if (QAbstractItemDelegate* delegate = itemDelegateForIndex(index))
+            hint = std::max(hint, delegate->sizeHint(option, index).width());
+    }
+    return showGrid() ? hint + 1 : hint;
+}
+
+void TResultView::rowsInserted(const QModelIndex& parent, int first, int last) {
+    QTableView::rowsInserted(parent, first, last);
+    if (parent == rootIndex()) scheduleDelayedItemsLayout();
+}
+
+void TResultView::rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) {
+    QTableView::rowsAboutToBeRemoved(parent, first, last);
+    if (parent == rootIndex()) scheduleDelayedItemsLayout();
+}
+
+void TResultView::reset() {
+    QTableView::reset();
+    scheduleDelayedItemsLayout();
+}
+
+void TResultView::SetScrollRanges() {
+    const QHeaderView* columns = horizontalHeader();
+    const int height = RowHeight(), rows = RowCount();
+    const qint64 rowsLength = qint64{rows} * height;
+    QSize size = viewport()->size();
+    if (const QSize most = maximumViewportSize(); most.width() >= columns->length() && most.height() >= rowsLength)
+        size = most;
+    // The columns that fit whole, counted from the last one; at least one.
+    int columnsInViewport = 0;
+    for (int width = 0, v = columns->count() - 1; v >= 0; --v) {
+        const int column = columns->logicalIndex(v);
+        if (columns->isSectionHidden(column)) continue;
+        width += columns->sectionSize(column);
+        if (width > size.width()) break;
+        ++columnsInViewport;
+    }
+    columnsInViewport = std::max(columnsInViewport, 1);
+    const int shownColumns = columns->count() - columns->hiddenSectionCount();
+    QScrollBar* across = horizontalScrollBar();
+    if (horizontalScrollMode() == ScrollPerItem) {
+        across->setRange(0, shownColumns - columnsInViewport);
+        across->setPageStep(columnsInViewport);
+        across->setSingleStep(1);
+        if (columnsInViewport >= shownColumns) horizontalHeader()->setOffset(0);
+    } else {
+        across->setPageStep(size.width());
+        across->setRange(0, columns->length() - size.width());
+        across->setSingleStep(std::max(size.width() / (columnsInViewport + 1), 2));
+    }
+    const int rowsInViewport = std::max(std::min(rows, height > 0 ? size.height() / height : rows), 1);
+    QScrollBar* down = verticalScrollBar();
+    if (verticalScrollMode() == ScrollPerItem) {
+        down->setRange(0, rows - rowsInViewport);
+        down->setPageStep(rowsInViewport);
+        down->setSingleStep(1);
+    } else {
+        down->setPageStep(size.height());
+        down->setRange(0, ClampToInt(rowsLength - size.height()));
+        down->setSingleStep(std::max(size.height() / (rowsInViewport + 1), 2));
+    }
 }
 
 void TResultView::keyboardSearch(const QString& text) {
@@ -187,10 +532,9 @@ void TResultView::currentChanged(const QModelIndex& current, const QModelIndex& 
 }
 
 void TResultView::PaintCells(const QRegion& region) {
-    const QHeaderView* rows = verticalHeader();
     const QHeaderView* columns = horizontalHeader();
     QAbstractItemDelegate* delegate = itemDelegate();
-    if (!model() || !delegate || rows->count() == 0 || columns->count() == 0) return;
+    if (!model() || !delegate || RowCount() == 0 || columns->count() == 0) return;
     const std::optional<TCellSpan> cells = CellsUnder(*this, region.boundingRect());
     if (!cells) return;
 
@@ -200,38 +544,36 @@ void TResultView::PaintCells(const QRegion& region) {
     initViewItemOption(&option);
     const QStyle::State state = option.state;
     if (state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
-    const int grid = showGrid() ? 1 : 0;
+    const int grid = showGrid() ? 1 : 0, height = RowHeight() - grid, shift = grid != 0 && isRightToLeft() ? 1 : 0;
+    // The list's own delegate paints each cell whole, background and selection included; another one gets the
+    // style's row panel under each cell first, as the table gives it.
+    const bool panel = qobject_cast<TCellDelegate*>(delegate) == nullptr;
     const QModelIndex current = currentIndex();
     const bool focused = (hasFocus() || viewport()->hasFocus()) && current.isValid();
     const QItemSelectionModel* selection = selectionModel();
     QPainter painter(viewport());
-    for (int v = cells->top; v <= cells->bottom; ++v) {
-        const int row = rows->logicalIndex(v);
-        if (rows->isSectionHidden(row)) continue;
-        const int y = rows->sectionViewportPosition(row), height = rows->sectionSize(row) - grid;
+    for (int row = cells->top; row <= cells->bottom; ++row) {
+        const int y = rowViewportPosition(row);
+        option.features.setFlag(QStyleOptionViewItem::Alternate, alternatingRowColors() && (row & 1) != 0);
         for (int h = cells->left; h <= cells->right; ++h) {
             const int column = columns->logicalIndex(h);
             if (columns->isSectionHidden(column)) continue;
             const QModelIndex index = model()->index(row, column, rootIndex());
             if (!index.isValid()) continue;
             option.rect =
-                QRect(columns->sectionViewportPosition(column), y, columns->sectionSize(column) - grid, height);
+                QRect(columns->sectionViewportPosition(column) + shift, y, columns->sectionSize(column) - grid, height);
             option.state = state;
             if (selection && selection->isSelected(index)) option.state |= QStyle::State_Selected;
             if (focused && index == current) option.state |= QStyle::State_HasFocus;
+            if (panel) style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, &painter, this);
             delegate->paint(&painter, option, index);
         }
     }
 }
 
 void TResultView::paintEvent(QPaintEvent* event) {
-    // The list's own delegate paints each cell whole, background and selection included; the table would paint
-    // the style's row panel under each cell first, only to have it covered.
-    if (qobject_cast<TCellDelegate*>(itemDelegate()) && gridStyle() == Qt::NoPen && !alternatingRowColors() &&
-        !isRightToLeft())
-        PaintCells(event->region());
-    else
-        QTableView::paintEvent(event);
+    // The table's own painting finds no row in the row header.
+    PaintCells(event->region());
     PaintBesideCells(*this, event->region());
     if (emptyText_.isEmpty() || (model() && model()->rowCount() > 0)) return;
     QPainter painter(viewport());

@@ -16,6 +16,11 @@ class TResultModel;
 // enough, the subscriber (the last one) taking the rest; narrower, house and flat give way first (to five
 // characters), then the street and the number, so that the subscriber stays readable without scrolling sideways. A
 // width the operator sets is kept as set.
+//
+// Every row is as high as the others, so a row's place is worked out from its number (y = row * height), never
+// kept per row: the table's row header, which would hold an entry for each of millions of rows and walk the rows
+// added or taken away at every search, is given no rows. Selection, keys, scrolling and what a screen reader asks
+// work as in the table.
 class TResultView : public QTableView {
     Q_OBJECT
 
@@ -31,6 +36,21 @@ public:
     // The narrowest a column gets before the next one gives way; the subscriber's is what keeps it readable.
     int MinimumWidth(int column) const;
     TResultModel* ResultModel() const { return model_; }
+    void setModel(QAbstractItemModel* model) override;
+
+    // The height of every row, and the rows' places in the viewport; these take the table's own, which read the
+    // row header.
+    int RowHeight() const;
+    int RowCount() const;
+    int rowAt(int y) const;
+    int rowViewportPosition(int row) const;
+    int rowHeight(int row) const;
+    // The content's position at the viewport's top edge.
+    int RowsOffset() const { return verticalOffset(); }
+    QModelIndex indexAt(const QPoint& point) const override;
+    QRect visualRect(const QModelIndex& index) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    int sizeHintForColumn(int column) const override;
 
     // The type-ahead: characters typed in quick succession make one text; the first row from the current one
     // on (from the next one for a new text) whose sort-column value begins with it becomes current.
@@ -51,6 +71,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
+    int verticalOffset() const override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void scrollContentsBy(int dx, int dy) override;
+    QSize viewportSizeHint() const override;
+    void rowsInserted(const QModelIndex& parent, int first, int last) override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) override;
+    void reset() override;
     // Moves the current row without telling a screen reader of a focus the list does not have.
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
@@ -59,6 +88,13 @@ private:
     void PaintCells(const QRegion& region);
     // Narrows the columns that are not the operator's until the subscriber's readable width fits the list.
     void FitColumns();
+    // The scroll bars' ranges and steps for the rows and columns there are, as the table sets them.
+    void SetScrollRanges();
+    // The visual column `step` columns on from `visual` that is shown; -1 when there is none.
+    int ShownColumn(int visual, int step) const;
+
+    QAbstractItemModel* noRows_ = nullptr; // the row header's model
+    int shownOffset_ = 0;                  // the rows' offset the viewport shows
 
     TResultModel* model_ = nullptr;
     std::array<int, kColumnCount> design_{};

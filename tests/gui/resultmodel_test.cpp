@@ -7,6 +7,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QBrush>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -25,7 +27,15 @@ QStringList Texts(std::initializer_list<const char*> texts) {
     return list;
 }
 
+// A step the operator takes in the list: keys, or the list published anew with another number of rows.
+struct Step {
+    QKeyCombination key;
+    int rows = 0; // > 0: published with that many rows
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(QList<Step>)
 
 class ResultModelTest : public QObject {
     Q_OBJECT
@@ -94,6 +104,70 @@ private slots:
         QVERIFY(!view.grab().isNull());
         model.SetRowCount(0);
         QCOMPARE(model.rowCount(), 0);
+    }
+
+    // Millions of rows, their places worked out rather than kept per row: keys, scrolling, selection and the
+    // cell under a point come out as in a plain table, which keeps every row in its row header.
+    void millionsOfRowsMoveAsInAPlainTable_data() {
+        QTest::addColumn<QList<Step>>("steps");
+        const QKeyCombination end(Qt::ControlModifier, Qt::Key_End), home(Qt::ControlModifier, Qt::Key_Home);
+        const QKeyCombination down(Qt::Key_Down), pageUp(Qt::Key_PageUp), pageDown(Qt::Key_PageDown);
+        QTest::newRow("to the last row") << QList<Step>{{end}};
+        QTest::newRow("a page up and a row up from the last") << QList<Step>{{end}, {pageUp}, {Qt::Key_Up}};
+        QTest::newRow("pages down, then a selection down") << QList<Step>{
+            {pageDown}, {pageDown}, {pageDown}, {QKeyCombination(Qt::ShiftModifier, Qt::Key_Down)}, {down}};
+        QTest::newRow("everything selected") << QList<Step>{{end}, {QKeyCombination(Qt::ControlModifier, Qt::Key_A)}};
+        QTest::newRow("from the last row to the first, selecting")
+            << QList<Step>{{end}, {QKeyCombination(Qt::ShiftModifier | Qt::ControlModifier, Qt::Key_Home)}};
+        QTest::newRow("across the row") << QList<Step>{{down}, {Qt::Key_End}, {Qt::Key_Left}, {Qt::Key_Home}};
+        QTest::newRow("at the end, fewer rows, then many again")
+            << QList<Step>{{end}, {{}, 1000}, {end}, {{}, 3'000'000}, {pageUp}};
+        QTest::newRow("back to the top") << QList<Step>{{pageDown}, {end}, {home}};
+    }
+    void millionsOfRowsMoveAsInAPlainTable() {
+        QFETCH(QList<Step>, steps);
+        vg::TStrContainer container;
+        container.Append(Record("12345", {"LENINA", "5", "12", "IVANOV"}));
+        vg::TResultModel model;
+        model.SetContainer(&container);
+        model.SetRowCount(2'500'000);
+        vg::TResultView view;
+        view.SetResultModel(&model);
+        QTableView plain;
+        plain.setModel(&model);
+        plain.verticalHeader()->hide();
+        plain.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        plain.verticalHeader()->setDefaultSectionSize(view.RowHeight());
+        plain.setSelectionBehavior(QAbstractItemView::SelectRows);
+        plain.setSelectionMode(QAbstractItemView::ExtendedSelection);
+        for (QTableView* table : {static_cast<QTableView*>(&view), &plain}) {
+            table->resize(640, 300);
+            table->show();
+            QVERIFY(QTest::qWaitForWindowExposed(table));
+            table->setCurrentIndex(model.index(0, 0));
+        }
+        for (int c = 0; c < vg::kColumnCount; ++c)
+            plain.setColumnWidth(c, view.columnWidth(c));
+        QCoreApplication::processEvents();
+        QCOMPARE(view.viewport()->size(), plain.viewport()->size());
+        for (const Step& step : steps) {
+            if (step.rows > 0)
+                model.SetRowCount(step.rows);
+            else
+                for (QTableView* table : {static_cast<QTableView*>(&view), &plain})
+                    QTest::keyClick(table, step.key.key(), step.key.keyboardModifiers());
+            QCoreApplication::processEvents();
+            const QModelIndex current = view.currentIndex();
+            QCOMPARE(current, plain.currentIndex());
+            QCOMPARE(view.verticalScrollBar()->maximum(), plain.verticalScrollBar()->maximum());
+            QCOMPARE(view.verticalScrollBar()->value(), plain.verticalScrollBar()->value());
+            QCOMPARE(view.visualRect(current), plain.visualRect(current));
+            QCOMPARE(view.rowViewportPosition(current.row()), plain.rowViewportPosition(current.row()));
+            QCOMPARE(view.selectionModel()->selection(), plain.selectionModel()->selection());
+            for (int y : {0, view.viewport()->height() / 2, view.viewport()->height() - 1})
+                QCOMPARE(view.indexAt(QPoint(200, y)), plain.indexAt(QPoint(200, y)));
+        }
+        QVERIFY(!view.grab().isNull());
     }
 };
 

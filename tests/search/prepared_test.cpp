@@ -2,6 +2,7 @@
 #include "search/boxsearch.h"
 #include "search/prepared.h"
 #include "search/searchrun.h"
+#include "search/suggest.h"
 #include "testdata.h"
 
 #include <gtest/gtest.h>
@@ -105,17 +106,29 @@ TEST(PreparedSearch, KeepsWhatTheWalkKeeps) {
     }
 }
 
+// An explanation as the operator reads it.
+std::vector<std::string> Said(const vg::TExplanation& e) {
+    std::vector<std::string> lines{std::to_string(e.together)};
+    for (const vg::TCriterionCount& c : e.criteria)
+        lines.push_back(c.description + ": " + std::to_string(c.count));
+    for (const vg::TSuggestion& s : e.suggestions)
+        lines.push_back(std::to_string(static_cast<int>(s.kind)) + s.description + s.reason + std::to_string(s.count));
+    return lines;
+}
+
 // Box texts a caller might say, built from the directory's own words (cut short, case changed), houses, flats,
 // phones in groups, street kinds and markers; through the box's walk and the prepared directory: the same rows.
-// Directories of a few thousand records, of a few subscribers with many records each, and of more records than
-// 16 bits count (copies of the city's, phones told apart).
+// Directories of a few thousand records, of a few subscribers with many records each (and on a few streets), and
+// of more records than 16 bits count (copies of the city's, phones told apart). What each word finds alone and the
+// explanation of an empty answer: the same from the prepared directory as from the records.
 TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
     struct Case {
         int step, count, copies;
-        std::size_t subscribers; // 0: as in the city
+        std::size_t subscribers, streets; // 0: as in the city
         int rounds;
     };
-    for (const Case& c : {Case{13, 3000, 1, 0, 500}, Case{11, 3000, 1, 40, 200}, Case{1, 45000, 2, 0, 100}}) {
+    for (const Case& c : {Case{13, 3000, 1, 0, 0, 500}, Case{11, 3000, 1, 40, 0, 200}, Case{7, 3000, 1, 40, 12, 150},
+                          Case{1, 45000, 2, 0, 0, 100}}) {
         std::mt19937 rng(17 + c.step);
         auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
         const auto shared = std::make_shared<vg::TStrContainer>();
@@ -126,17 +139,20 @@ TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
             for (vg::DirectoryRecord r : city) {
                 const std::size_t i = records.size();
                 if (c.subscribers != 0) r.user = city[i % c.subscribers].user;
+                if (c.streets != 0) r.street = city[i % c.streets].street;
                 if (i % 7 == 0) r.phone = "8-800-" + r.phone; // more digits than the prepared ones hold
                 if (i % 11 == 3) r.phone = r.phone.substr(0, 2);
                 if (i % 13 == 5 || copy > 0) r.phone = std::to_string(copy) + r.phone;
-                if (i % 17 == 9) r.user = r.street + ' ' + r.user; // a street's word in a subscriber too
+                if (i % 9 == 4) r.user = r.street + ' ' + r.user; // a street's word in a subscriber too
                 records.push_back(r);
             }
         vg::test::Fill(whole, records);
-        const vg::TPreparedDirectory prepared(shared);
+        const auto prepared = std::make_shared<const vg::TPreparedDirectory>(shared);
+        const vg::TSearchAdvisor advisor(prepared);
         const std::string extras[] = {W("улица"), W("пр."),  W("переулок"), W("шоссе"), W("д."), W("кв."),
                                       "8",        "21-39",   W("н."),       "\"",       "8/1",   W("12А"),
-                                      "8 800",    "8-800-2", "210",         "0"};
+                                      "8 800",    "8-800-2", "210",         "0",        W("и"),  W("ив"),
+                                      "2",        "ktybyf",  W("щъщ"),      W("и.")};
         for (int round = 0; round < c.rounds; ++round) {
             std::string text;
             for (std::size_t n = 1 + pick(3); n > 0; --n) {
@@ -160,7 +176,7 @@ TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
             }
             const vg::TBoxQuery query(text);
             vg::TStrContainer walked, picked;
-            Host walk(walked, shared, nullptr), fast(picked, shared, &prepared);
+            Host walk(walked, shared, nullptr), fast(picked, shared, prepared.get());
             const vg::SearchResult a = vg::RunBoxSearch(walked, walk, query);
             const vg::SearchResult b = vg::RunBoxSearch(picked, fast, query);
             SCOPED_TRACE(std::to_string(records.size()) + " records: " + vg::cp1251::ToUtf8(text));
@@ -169,6 +185,14 @@ TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
             ASSERT_EQ(walked.Count(), picked.Count());
             for (int i = 0; i < walked.Count(); ++i)
                 ASSERT_EQ(walked.GetItem(i), picked.GetItem(i)) << "row " << i;
+            // What each word finds, and why nothing is found: from the prepared directory as from the records.
+            const vg::TBoxCounts scanned = vg::CountBoxWords(whole, query);
+            const vg::TBoxCounts counted = vg::CountBoxWords(*prepared, query);
+            ASSERT_EQ(scanned.words, counted.words);
+            ASSERT_EQ(scanned.together, counted.together);
+            if (scanned.together == 0) {
+                ASSERT_EQ(Said(vg::ExplainBox(whole, advisor, query)), Said(vg::ExplainBox(*prepared, advisor, query)));
+            }
         }
     }
 }

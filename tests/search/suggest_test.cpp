@@ -427,7 +427,12 @@ TEST_P(AgainstEveryRecord, CountsAndSuggestionsAreThoseOfAPlainCount) {
     const std::vector<vg::DirectoryRecord> records = vg::GenerateCity(2500);
     vg::TStrContainer container;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        auto record = std::make_unique<vg::TString>(records[i].phone);
+        // Here and there a phone as a directory may write it besides digits: separated, with a letter, a '?' or
+        // a set, or longer than the eight digits kept of it.
+        std::string phone = records[i].phone;
+        const char* const odd[] = {"-", "к", "8812", "?", "[1]"};
+        if (i % 20 < std::size(odd)) phone.insert(std::min<std::size_t>(i % 7, phone.size()), W(odd[i % 20]));
+        auto record = std::make_unique<vg::TString>(phone);
         std::vector<std::string> lines = {records[i].street, records[i].house, records[i].flat, records[i].user};
         if (i % 200 == 7) lines.resize(i / 200 % 4); // short of lines, here and there
         record->SetLines(lines);
@@ -450,7 +455,7 @@ TEST_P(AgainstEveryRecord, CountsAndSuggestionsAreThoseOfAPlainCount) {
     const vg::TSearchAdvisor advisor = AdvisorOf(container);
     std::mt19937 random(static_cast<unsigned>(c.fields.size() * 31 + c.conditions.size()));
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
-    const char* const odd[] = {"*", "?1", "[А-Л]*", "*ОВ*", "[", "1-", "ktyby", "0", ""};
+    const char* const odd[] = {"*", "?1", "[А-Л]*", "*ОВ*", "[", "1-", "ktyby", "0", "", "2*", "[2-3]1", "88125"};
     int suggested = 0;
     for (int round = 0; round < 40; ++round) {
         Inputs inputs{};
@@ -493,7 +498,8 @@ INSTANTIATE_TEST_SUITE_P(Random, AgainstEveryRecord,
                                                       {Field::Street, Field::User, Field::House},
                                                       {MatchCondition::BeginsWith, MatchCondition::Contains,
                                                        MatchCondition::Equal},
-                                                      3}),
+                                                      3},
+                                           RandomCase{"phones", {Field::Phone, Field::House}, {}, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
