@@ -15,11 +15,13 @@ using vg::test::Int32;
 
 constexpr vg::Field kColumns[] = {vg::Field::Street, vg::Field::House, vg::Field::Flat, vg::Field::User};
 
-// Everything a search reads of a prepared directory: the last record short of lines, each column's distinct texts
-// with their folded forms and counts, and every record's code.
+// Everything a search reads of a prepared directory: the last record short of lines, the phones with letters, each
+// column's distinct texts with their folded forms and counts, and every record's code.
 std::string Describe(const vg::TPreparedDirectory& p) {
-    std::string out =
-        std::to_string(p.Count()) + " stop " + std::to_string(p.Select(vg::TRecordFilter(vg::TCriteria{})).stop);
+    std::string out = std::to_string(p.Count()) + " stop " +
+                      std::to_string(p.Select(vg::TRecordFilter(vg::TCriteria{})).stop) + " letters in";
+    for (std::uint32_t i : p.PhonesBeyondDigits())
+        out.append(" ").append(std::to_string(i));
     for (vg::Field field : kColumns) {
         const vg::TFieldColumn& column = p.Column(field);
         for (std::size_t code = 0; code < column.Distinct(); ++code)
@@ -40,7 +42,10 @@ std::string Expected(const vg::TStrContainer& whole) {
     int lastShort = -1;
     for (int i = 0; i < whole.Count(); ++i)
         if (whole.GetItem(i)->Lines().Count() < vg::kFieldCount - 1) lastShort = i;
-    std::string out = std::to_string(whole.Count()) + " stop " + std::to_string(lastShort);
+    std::string out = std::to_string(whole.Count()) + " stop " + std::to_string(lastShort) + " letters in";
+    for (int i = 0; i < whole.Count(); ++i)
+        if (whole.GetKey(i).find_first_not_of("0123456789") != std::string_view::npos)
+            out.append(" ").append(std::to_string(i));
     for (vg::Field field : kColumns) {
         std::map<std::string_view, std::size_t> codes;
         std::vector<std::string_view> texts;
@@ -77,8 +82,10 @@ TEST(PreparingLoad, EndsAsTheLoadAndPreparesAsTheRecordsSay) {
         // Every 997th record short of lines.
         const std::string text = i % 997 == 5 ? r.street + "\r\n" + r.house
                                               : r.street + "\r\n" + r.house + "\r\n" + r.flat + "\r\n" + r.user;
-        inflated += Int32(static_cast<std::int32_t>(r.phone.size())) + Int32(static_cast<std::int32_t>(text.size())) +
-                    Int32(0) + r.phone + text;
+        // Every 1499th phone with a letter.
+        const std::string phone = i % 1499 == 9 ? r.phone + "A" : r.phone;
+        inflated += Int32(static_cast<std::int32_t>(phone.size())) + Int32(static_cast<std::int32_t>(text.size())) +
+                    Int32(0) + phone + text;
     }
     const std::string packed = vg::CompressDirectory(inflated + Int32(0));
     struct Case {
