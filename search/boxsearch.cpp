@@ -621,7 +621,17 @@ TBoxCounts CountBoxWords(const TPreparedDirectory& directory, const TBoxQuery& q
 }
 
 TExplanation ExplainBox(const TPreparedDirectory& directory, const TSearchAdvisor& advisor, const TBoxQuery& query) {
-    return Explain(CountBoxWords(directory, query), advisor, query, [&](const TBoxQuery& changed) {
+    const TBoxCounts counts = CountBoxWords(directory, query);
+    return Explain(counts, advisor, query, [&](const TBoxQuery& changed) {
+        // Numbers alone that the box read the same way (the box without its words of letters, typically): what
+        // their group finds alone is counted already.
+        if (changed.Groups().size() == 1 && changed.Words().size() == changed.Groups()[0].words.size()) {
+            const TBoxGroup& alone = changed.Groups()[0];
+            for (const TBoxGroup& group : query.Groups())
+                if (group.numbers == alone.numbers && group.roles == alone.roles && group.digits == alone.digits &&
+                    group.phone == alone.phone && group.address == alone.address)
+                    if (group.words[0] < 64) return counts.words[group.words[0]];
+        }
         const std::optional<std::size_t> found = directory.CountSelectBox(changed);
         return found ? static_cast<std::int32_t>(*found) : CountBoxWords(directory.Whole(), changed).together;
     });
