@@ -3,6 +3,7 @@
 #include "directory/loader.h"
 #include "progress.h"
 #include "search/boxsearch.h"
+#include "search/preparing.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -61,6 +62,8 @@ void TDatabase::Load(IProgress* progress, bool Quiet, const std::vector<std::uin
         if (progress) report = [progress](std::int32_t pos, std::int32_t max) { progress->ProgressCallback(pos, max); };
         if (positions)
             master_->LoadOnly(directory_, *positions, report);
+        else if (!master_->Parsed())
+            prepared_ = vg::LoadPrepared(*master_, directory_, report); // prepared while it is parsed
         else
             master_->Load(directory_, report);
         // Prepared once the directory is whole: part of the load at start-up, and never again.
@@ -79,10 +82,13 @@ void TDatabase::OpenEdition(const QString& path, const vg::ProgressCallback& pro
     const QFileInfo info(path);
     const std::string file = QFile::encodeName(info.absoluteFilePath()).toStdString();
     auto master = std::make_unique<vg::TDirectoryMaster>(
-        [file](vg::TStrContainer& c, const vg::ProgressCallback& p) { vg::LoadDirectoryFile(c, file, p); });
+        [file](vg::TStrContainer& c, const vg::ProgressCallback& p, vg::IRecordSink* sink) {
+            vg::LoadDirectoryFile(c, file, p, sink);
+        });
+    std::shared_ptr<const vg::TPreparedDirectory> prepared;
     {
         vg::TStrContainer whole(0); // the parse, and any failure, before anything here changes
-        master->Load(whole, progress);
+        prepared = vg::LoadPrepared(*master, whole, progress);
     }
     directory_.Clear(); // the old directory's records go with their master
     advisor_.reset();   // it explains the old directory
@@ -92,7 +98,7 @@ void TDatabase::OpenEdition(const QString& path, const vg::ProgressCallback& pro
     edition_ = {info.absoluteFilePath(), info.lastModified()};
     master_->Load(directory_);
     edition_.records = directory_.Count();
-    if (master_->Whole()) prepared_ = std::make_shared<const vg::TPreparedDirectory>(master_->WholeShared());
+    prepared_ = std::move(prepared);
 }
 
 const vg::TSearchAdvisor& TDatabase::Advisor() {

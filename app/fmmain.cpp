@@ -79,6 +79,15 @@ private:
     IProgress& progress_;
 };
 
+// The hourglass alone, for work that reports no progress; gone again however the work ends.
+class THourglass {
+public:
+    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~THourglass() { QApplication::restoreOverrideCursor(); }
+    THourglass(const THourglass&) = delete;
+    THourglass& operator=(const THourglass&) = delete;
+};
+
 QByteArray ReadSound(const QString& name) {
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) return {};
@@ -332,7 +341,13 @@ void TFmMain::SaveListAs() {
                                                       QStringLiteral("Таблица CSV (*.csv)"));
     if (path.isEmpty()) return;
     QString error;
-    if (SaveList(path, error)) return;
+    // A list of millions of records takes seconds to write: the hourglass says the window is busy meanwhile.
+    bool saved = false;
+    {
+        THourglass busy;
+        saved = SaveList(path, error);
+    }
+    if (saved) return;
     auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(),
                                 QStringLiteral("Список не сохранён.\n%1").arg(error), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("SaveFailureMessage"));

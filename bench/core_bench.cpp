@@ -16,6 +16,7 @@
 #include "search/boxsearch.h"
 #include "search/folding.h"
 #include "search/prepared.h"
+#include "search/preparing.h"
 #include "search/searchrun.h"
 #include "search/suggest.h"
 
@@ -73,9 +74,8 @@ struct Held {
     std::shared_ptr<const vg::TPreparedDirectory> prepared;
     explicit Held(std::string_view bytes) : master(bytes) {
         vg::TStrContainer first;
-        master.Load(first);
+        prepared = vg::LoadPrepared(master, first);
         first.Clear();
-        prepared = std::make_shared<const vg::TPreparedDirectory>(master.WholeShared());
     }
 };
 
@@ -250,9 +250,8 @@ void BM_Load(benchmark::State& state) {
     for (auto _ : state) {
         vg::TDirectoryMaster master(bytes);
         vg::TStrContainer c;
-        master.Load(c);
-        vg::TPreparedDirectory prepared(master.WholeShared());
-        records = c.Count();
+        const std::shared_ptr<const vg::TPreparedDirectory> prepared = vg::LoadPrepared(master, c);
+        records = prepared ? prepared->Count() : -1;
         c.Clear();
     }
     cpu.Stop();

@@ -31,7 +31,8 @@ ProgressCallback Watched(const ProgressCallback& progress, bool& failed, Progres
 
 } // namespace
 
-std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress) {
+std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress,
+                           IRecordSink* sink) {
     // Inflated whole first when the stream is sound, its checksum verified, which is faster by far; the bytes
     // and so the records, the progress and any failure of the read are the same as the streaming reader's.
     // Anything else is left to the streaming reader, which tells damage, cuts and checksums apart.
@@ -39,14 +40,15 @@ std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed
     if (InflateWhole(compressed, limits::kInflatedBytes, inflated)) {
         TMemoryStream whole(inflated.View());
         TLimitedStream bounded(whole, limits::kInflatedBytes, "The inflated directory");
-        container.LoadFromStream(&bounded, progress);
+        container.LoadFromStream(&bounded, progress, sink);
         return static_cast<std::int64_t>(inflated.View().size());
     }
     TMemoryStream source(compressed);
-    return LoadDirectory(container, source, progress);
+    return LoadDirectory(container, source, progress, sink);
 }
 
-std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress) {
+std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress,
+                           IRecordSink* sink) {
     // Inflated on this thread as the records are built: a read-ahead thread gained nothing measurable once the
     // directory is parsed only at start-up, and nothing at all with the other core busy.
     TDecompressionStream zlib(compressed);
@@ -54,7 +56,7 @@ std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const 
     bool reporterFailed = false;
     const ProgressCallback watch = Watched(progress, reporterFailed);
     try {
-        container.LoadFromStream(&bounded, watch);
+        container.LoadFromStream(&bounded, watch, sink);
     } catch (const EChecksumError&) {
         container.Clear();
         throw;
@@ -81,7 +83,8 @@ std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const 
     return bounded.Position();
 }
 
-std::int64_t LoadDirectoryFile(TStrContainer& container, const std::string& path, const ProgressCallback& progress) {
+std::int64_t LoadDirectoryFile(TStrContainer& container, const std::string& path, const ProgressCallback& progress,
+                               IRecordSink* sink) {
     // Read whole, then inflated whole: the file is small beside what it inflates to, and the whole-stream
     // inflater is the fast one.
     std::string bytes;
@@ -91,17 +94,18 @@ std::int64_t LoadDirectoryFile(TStrContainer& container, const std::string& path
         while (std::size_t n = file.Read(buffer, sizeof buffer))
             bytes.append(buffer, n);
     }
-    return LoadDirectory(container, bytes, progress);
+    return LoadDirectory(container, bytes, progress, sink);
 }
 
 TDirectoryMaster::TDirectoryMaster(std::string_view compressed, int indexCount)
-    : TDirectoryMaster([compressed](TStrContainer& c, const ProgressCallback& p) { LoadDirectory(c, compressed, p); },
+    : TDirectoryMaster([compressed](TStrContainer& c, const ProgressCallback& p,
+                                    IRecordSink* sink) { LoadDirectory(c, compressed, p, sink); },
                        indexCount) {}
 
 TDirectoryMaster::TDirectoryMaster(Reader read, int indexCount)
     : read_(std::move(read)), shared_(std::make_shared<TStrContainer>(indexCount)) {}
 
-void TDirectoryMaster::Parse(const ProgressCallback& progress) {
+void TDirectoryMaster::Parse(const ProgressCallback& progress, IRecordSink* sink) {
     bool reporterFailed = false;
     const ProgressCallback watch =
         Watched(progress, reporterFailed, [this](std::int32_t position, std::int32_t maximum) {
@@ -109,7 +113,7 @@ void TDirectoryMaster::Parse(const ProgressCallback& progress) {
             reported_.push_back(position);
         });
     try {
-        read_(master_, watch);
+        read_(master_, watch, sink);
     } catch (...) {
         // A failing reporter is the caller's fault, not the directory's: the next load parses again.
         if (reporterFailed) {
@@ -130,10 +134,10 @@ void TDirectoryMaster::Replay(const ProgressCallback& progress) const {
         progress(position, count_);
 }
 
-void TDirectoryMaster::Load(TStrContainer& container, const ProgressCallback& progress) {
+void TDirectoryMaster::Load(TStrContainer& container, const ProgressCallback& progress, IRecordSink* sink) {
     if (!parsed_) {
         container.Clear();
-        Parse(progress);
+        Parse(progress, sink);
         container.RestoreFrom(shared_);
     } else {
         container.RestoreFrom(shared_);

@@ -20,16 +20,17 @@ namespace vg {
 // keep the records read before them; a checksum that does not match leaves no record at all (EChecksumError),
 // since the altered bytes may lie anywhere, and so does a malformed record when the checksum then fails. Data
 // beyond the limits of limits.h fails with ELimitError as soon as the limit is passed. Returns the number of
-// bytes the stream inflated to.
-std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed,
-                           const ProgressCallback& progress = {});
+// bytes the stream inflated to. `sink`, when given, is handed the records as they are read (LoadFromStream).
+std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed, const ProgressCallback& progress = {},
+                           IRecordSink* sink = nullptr);
 // The same from a stream of compressed bytes (a file read piece by piece).
-std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress = {});
+std::int64_t LoadDirectory(TStrContainer& container, TStream& compressed, const ProgressCallback& progress = {},
+                           IRecordSink* sink = nullptr);
 // The same from a directory file (as `vetlograd09-cli pack` writes it), read whole first: it is at most
 // limits::kFileBytes long. A file that cannot be opened or read fails with EFileError before the container is
 // touched, a longer one with ELimitError.
-std::int64_t LoadDirectoryFile(TStrContainer& container, const std::string& path,
-                               const ProgressCallback& progress = {});
+std::int64_t LoadDirectoryFile(TStrContainer& container, const std::string& path, const ProgressCallback& progress = {},
+                               IRecordSink* sink = nullptr);
 
 // A directory that never changes while the program runs, parsed once: every load after the first restores
 // the container from the parsed copy instead of inflating and parsing again. A load through it is a
@@ -37,8 +38,9 @@ std::int64_t LoadDirectoryFile(TStrContainer& container, const std::string& path
 // failure, with the records read before it, on every load.
 class TDirectoryMaster {
 public:
-    // How the directory is parsed: fills the container, reporting to the callback, as LoadDirectory does.
-    using Reader = std::function<void(TStrContainer&, const ProgressCallback&)>;
+    // How the directory is parsed: fills the container, reporting to the callback and handing the records to the
+    // sink (when there is one), as LoadDirectory does.
+    using Reader = std::function<void(TStrContainer&, const ProgressCallback&, IRecordSink*)>;
 
     // The bytes must stay alive and unchanged as long as the master; nothing is read yet. `indexCount` is the
     // number of index objects of the containers it fills.
@@ -49,8 +51,9 @@ public:
     TDirectoryMaster& operator=(const TDirectoryMaster&) = delete;
 
     // Fills the container with the master's records, which it shares: they stay valid as long as the
-    // container holds them, also when the master is gone.
-    void Load(TStrContainer& container, const ProgressCallback& progress = {});
+    // container holds them, also when the master is gone. The load that parses the directory hands the parsed
+    // records to `sink` as it reads them; the others leave it untouched.
+    void Load(TStrContainer& container, const ProgressCallback& progress = {}, IRecordSink* sink = nullptr);
     bool Parsed() const { return parsed_; }
     // The whole directory once it has been parsed without a failure; null before, or after a failure.
     const TStrContainer* Whole() const { return parsed_ && !failure_ ? &master_ : nullptr; }
@@ -62,7 +65,7 @@ public:
                   const ProgressCallback& progress = {});
 
 private:
-    void Parse(const ProgressCallback& progress);
+    void Parse(const ProgressCallback& progress, IRecordSink* sink);
     void Replay(const ProgressCallback& progress) const;
 
     Reader read_;

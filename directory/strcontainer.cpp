@@ -460,18 +460,63 @@ TStrIndex& TStrContainer::Index(int j) {
     return *indexes_[static_cast<std::size_t>(j)];
 }
 
-void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& progress) {
+namespace {
+
+// Hands a load's records to a sink a run at a time, each run records side by side in the store, and closes the
+// sink however the load ends.
+class TRecordRuns {
+public:
+    explicit TRecordRuns(IRecordSink* sink) : sink_(sink) {}
+    ~TRecordRuns() { Close(false); }
+    TRecordRuns(const TRecordRuns&) = delete;
+    TRecordRuns& operator=(const TRecordRuns&) = delete;
+
+    void Add(const TString* record, std::size_t expected) {
+        if (!sink_) return;
+        if (size_ > 0 && (record != first_ + size_ || size_ == kRun)) Hand(expected);
+        if (size_ == 0) first_ = record;
+        ++size_;
+    }
+    void Close(bool whole, std::size_t expected = 0) {
+        if (!sink_) return;
+        if (whole && size_ > 0) Hand(expected);
+        std::exchange(sink_, nullptr)->Close(whole);
+    }
+
+private:
+    void Hand(std::size_t expected) {
+        sink_->Take({first_, size_}, expected);
+        size_ = 0;
+    }
+    // Runs short enough for the sink to start on the first records soon.
+    static constexpr std::size_t kRun = 4096;
+    IRecordSink* sink_;
+    const TString* first_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+} // namespace
+
+void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& progress, IRecordSink* sink) {
     Clear();
-    if (!stream) return;
+    TRecordRuns runs(sink);
+    if (!stream) {
+        runs.Close(true);
+        return;
+    }
     std::int32_t count = stream->ReadInt32("the record count");
     HeaderValue = stream->ReadInt32("the header value");
-    if (count < 1) return;
+    if (count < 1) {
+        runs.Close(true);
+        return;
+    }
     CheckRecordCount(count);
     // Reserve no more than the data can plausibly hold: the count word is not trusted, unless the bytes lie in
     // memory and hold a record header for every record it claims.
     constexpr std::size_t kHeaderBytes = 12;
     const bool plausible = stream->InPlaceLeft() / kHeaderBytes >= static_cast<std::size_t>(count);
     records_.reserve(static_cast<std::size_t>(plausible ? count : std::min(count, 1 << 16)));
+    const std::size_t expected = plausible ? static_cast<std::size_t>(count) : 0;
     std::int32_t step = std::max(count / 100, 1);
     if (progress) progress(0, count);
     // Reported at every step'th record, counted down rather than divided out.
@@ -481,11 +526,14 @@ void TStrContainer::LoadFromStream(TStream* stream, const ProgressCallback& prog
         TRecordPtr record(new (store_.Allocate(plausible ? static_cast<std::size_t>(count - i) : 0)) TString(),
                           TRecordPtr::Owner::Store);
         record->LoadFromStream(stream);
+        const TString* const made = record.get();
         records_.push_back(std::move(record));
+        runs.Add(made, expected);
         const bool report = untilReport == 0 || i == count - 1;
         untilReport = untilReport == 0 ? step - 1 : untilReport - 1;
         if (report && progress) progress(i, count);
     }
+    runs.Close(true, expected);
     // The list grew by doubling: a large directory's slack goes once it is read.
     if (records_.capacity() - records_.size() > records_.size() / 8) records_.shrink_to_fit();
     std::int32_t indexCount = stream->ReadInt32("the index count");

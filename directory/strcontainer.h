@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -225,6 +226,19 @@ private:
     std::size_t used_ = 0;
 };
 
+// Told of the records a load makes, a run at a time and in their order, on the thread that loads.
+class IRecordSink {
+public:
+    virtual ~IRecordSink() = default;
+    // The next records, as the container holds them, side by side in memory. They stay where they are until the
+    // container is cleared, and the sink may read them from another thread until Close returns. `expected`: how
+    // many records the data claims in all, when the bytes in memory can hold that many; else 0.
+    virtual void Take(std::span<const TString> records, std::size_t expected) = 0;
+    // The load's records end, every one the data claims read (`whole`) or not: once this returns, the sink
+    // touches none of them. Called once, however the load ends.
+    virtual void Close(bool whole) noexcept = 0;
+};
+
 // The directory in memory: an ordered, owning list of records and a fixed number of string indexes.
 class TStrContainer {
 public:
@@ -236,7 +250,8 @@ public:
     void Clear();
     void ClearIndexes();
     // Replaces the whole content from the stream. Failures are passed on; what was read until then stays.
-    void LoadFromStream(TStream* stream, const ProgressCallback& progress = {});
+    // `sink`, when given, is handed every record read whole, and closed before this returns.
+    void LoadFromStream(TStream* stream, const ProgressCallback& progress = {}, IRecordSink* sink = nullptr);
 
     int Count() const { return static_cast<int>(borrowing_ ? positions_.size() : records_.size()); }
     // Empty at or beyond Count; a negative position fails with EListError.

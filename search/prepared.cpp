@@ -301,6 +301,9 @@ void TFieldColumn::Add(std::string_view text, std::uint64_t hash) {
 
 void TFieldColumn::Finish(Field field) {
     std::vector<TSlot>().swap(slots_);
+    // Records added beyond the room made for them: the slack of the doubling goes.
+    if (narrow_.capacity() - narrow_.size() > narrow_.size() / 8) narrow_.shrink_to_fit();
+    if (wide_.capacity() - wide_.size() > wide_.size() / 8) wide_.shrink_to_fit();
     texts_.shrink_to_fit();
     ends_.shrink_to_fit();
     counts_.shrink_to_fit();
@@ -559,17 +562,50 @@ std::size_t TPostings::MemoryBytes() const {
 
 // ---- TPreparedDirectory ----
 
-TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whole)
-    : whole_(whole ? std::move(whole) : throw std::invalid_argument("TPreparedDirectory: no directory")),
-      count_(whole_->Count()) {
-    const TStrContainer& records = *whole_;
-    for (std::int32_t i = count_ - 1; i >= 0 && lastShort_ < 0; --i)
-        if (records.GetItem(i)->Lines().Count() < kFieldCount - 1) lastShort_ = i;
-    constexpr std::size_t kColumns = kFieldCount - 1;
-    phones_.reserve(static_cast<std::size_t>(count_));
+TPreparedDirectory::TPreparedDirectory(std::size_t count) {
+    phones_.reserve(count);
     columns_.reserve(kColumns);
     for (std::size_t c = 0; c < kColumns; ++c)
-        columns_.emplace_back(count_);
+        columns_.emplace_back(static_cast<std::int32_t>(count));
+}
+
+TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whole)
+    : TPreparedDirectory(whole ? static_cast<std::size_t>(whole->Count())
+                               : throw std::invalid_argument("TPreparedDirectory: no directory")) {
+    whole_ = std::move(whole);
+    const TStrContainer& records = *whole_;
+    // A run of records at a time, as a load hands them over.
+    constexpr std::int32_t kRun = 4096;
+    std::vector<const TString*> run;
+    run.reserve(kRun);
+    for (std::int32_t first = 0; first < records.Count(); first += kRun) {
+        run.clear();
+        for (std::int32_t i = first; i < std::min(first + kRun, records.Count()); ++i)
+            run.push_back(records.GetItem(i));
+        Add(run);
+    }
+    for (std::size_t c = 0; c < kColumns; ++c)
+        Finish(c);
+}
+
+void TPreparedDirectory::Add(std::span<const TString* const> records) {
+    AddRun(records);
+}
+
+void TPreparedDirectory::Add(std::span<const TString> records) {
+    AddRun(records);
+}
+
+namespace {
+const TString& Record(const TString* record) {
+    return *record;
+}
+const TString& Record(const TString& record) {
+    return record;
+}
+} // namespace
+
+template <class Records> void TPreparedDirectory::AddRun(const Records& records) {
     // One pass over the records, a batch at a time and three batches in flight: one batch's texts are hashed and
     // their slots fetched, while the texts the slots of the batch before point to are fetched, while the batch
     // before that one is added, its memory all fetched by then.
@@ -577,19 +613,21 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
     static constexpr std::int32_t kInFlight = 3;
     std::string_view texts[kInFlight][kBatch][kColumns];
     std::uint64_t hashes[kInFlight][kBatch][kColumns];
-    const std::int32_t batches = (count_ + kBatch - 1) / kBatch;
-    auto sizeOf = [this](std::int32_t batch) { return std::min(kBatch, count_ - batch * kBatch); };
+    const auto count = static_cast<std::int32_t>(records.size());
+    const std::int32_t batches = (count + kBatch - 1) / kBatch;
+    auto sizeOf = [count](std::int32_t batch) { return std::min(kBatch, count - batch * kBatch); };
     for (std::int32_t batch = 0; batch < batches + kInFlight - 1; ++batch) {
         if (batch < batches) {
             const std::int32_t first = batch * kBatch, size = sizeOf(batch);
             auto& text = texts[batch % kInFlight];
             auto& hash = hashes[batch % kInFlight];
             for (std::int32_t b = 0; b < size; ++b) {
-                const TString& record = *records.GetItem(first + b);
+                const TString& record = Record(records[static_cast<std::size_t>(first) + static_cast<std::size_t>(b)]);
                 bool odd = false;
                 phones_.push_back(PhoneDigits(record.Key(), &odd));
-                if (odd) oddPhones_.push_back(static_cast<std::uint32_t>(first + b));
+                if (odd) oddPhones_.push_back(static_cast<std::uint32_t>(count_ + first + b));
                 const TLineList lines = record.Lines();
+                if (lines.Count() < static_cast<int>(kColumns)) lastShort_ = count_ + first + b;
                 for (std::size_t c = 0; c < kColumns; ++c) {
                     text[b][c] = lines.Get(static_cast<int>(c));
                     hash[b][c] = HashText(text[b][c]);
@@ -611,9 +649,13 @@ TPreparedDirectory::TPreparedDirectory(std::shared_ptr<const TStrContainer> whol
                     columns_[c].Add(text[b][c], hash[b][c]);
         }
     }
-    for (std::size_t c = 0; c < kColumns; ++c)
-        columns_[c].Finish(static_cast<Field>(c + 1));
-    BuildPostings();
+    count_ += count;
+}
+
+void TPreparedDirectory::Finish(std::size_t c) {
+    columns_[c].Finish(static_cast<Field>(c + 1));
+    if (c + 1 == Index(Field::Street)) streetRecords_.Build(columns_[c]);
+    if (c + 1 == Index(Field::User)) userRecords_.Build(columns_[c]);
 }
 
 std::vector<std::uint32_t> TPreparedDirectory::Holding(const std::vector<std::uint64_t>& street, std::size_t word,
@@ -642,11 +684,6 @@ std::vector<std::uint32_t> TPreparedDirectory::Holding(const std::vector<std::ui
         for (std::uint64_t bits = marks[m]; bits != 0; bits &= bits - 1)
             out.push_back(static_cast<std::uint32_t>(m * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))));
     return out;
-}
-
-void TPreparedDirectory::BuildPostings() {
-    streetRecords_.Build(columns_[Index(Field::Street) - 1]);
-    userRecords_.Build(columns_[Index(Field::User) - 1]);
 }
 
 TSelection TPreparedDirectory::Select(const TRecordFilter& filter) const {

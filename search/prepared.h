@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@ namespace vg {
 class TBoxQuery;
 struct TBoxCounts;
 class TCriterionTest;
+class TPreparingSink;
 class TRecordFilter;
 
 // One field of every record, held as which of the field's distinct texts each record has: a criterion is
@@ -236,8 +238,20 @@ public:
     const std::vector<std::uint32_t>& PhonesBeyondDigits() const { return oddPhones_; }
 
 private:
+    friend class TPreparingSink;
+    static constexpr std::size_t kColumns = kFieldCount - 1;
+    // Empty, with room for `count` records, to which the records are added in their order.
+    explicit TPreparedDirectory(std::size_t count);
+    // Adds the records that follow to the columns and the phones.
+    void Add(std::span<const TString* const> records);
+    void Add(std::span<const TString> records);
+    template <class Records> void AddRun(const Records& records);
+    // Once every record has been added: column `c`'s texts folded, and for the street and the subscriber their
+    // lists of records.
+    void Finish(std::size_t c);
+
     std::shared_ptr<const TStrContainer> whole_;
-    std::int32_t count_;
+    std::int32_t count_ = 0;
     std::int32_t lastShort_ = -1;       // the last record with fewer lines than fields
     std::vector<TFieldColumn> columns_; // Street, House, Flat, User
     // Per record, the phone's first digits for the box (PhoneDigits): what the box asks of a phone, without
@@ -248,7 +262,6 @@ private:
     friend class TPhoneTest;
     // The records of each street and each subscriber, for a box whose words match few of them.
     TPostings streetRecords_, userRecords_;
-    void BuildPostings();
     struct TBoxTables;
     TBoxTables BoxTables(const TBoxQuery& query) const;
     // Whether the box's words and the records are few enough for the tables: SelectBox's condition.

@@ -382,13 +382,13 @@ template <class Run, class Explain>
 int SearchAndPrint(const Invocation& inv, const std::optional<std::string>& file, Run run, Explain explain) {
     if (file && !OpenDirectory(file)) return 1;
     // Declared before the container, which shares the master's records.
-    vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p) {
+    vg::TDirectoryMaster master([&file](vg::TStrContainer& c, const vg::ProgressCallback& p, vg::IRecordSink* sink) {
         if (!file) {
-            vg::LoadDirectory(c, vg::BuiltinDirectory(), p);
+            vg::LoadDirectory(c, vg::BuiltinDirectory(), p, sink);
             return;
         }
         vg::TFileStream source(*file == "-" ? "/dev/stdin" : *file, vg::limits::kFileBytes); // read piece by piece
-        vg::LoadDirectory(c, source, p);
+        vg::LoadDirectory(c, source, p, sink);
     });
     vg::TStrContainer container;
     CliSearch host(container, master, inv.criteria);
