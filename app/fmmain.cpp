@@ -342,6 +342,8 @@ void TFmMain::SaveListAs() {
     if (path.isEmpty()) return;
     QString error;
     // A list of millions of records takes seconds to write: the hourglass says the window is busy meanwhile.
+    // The dialog's place is painted over before the writing starts, rather than left standing for its length.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     bool saved = false;
     {
         THourglass busy;
