@@ -530,7 +530,7 @@ QString TResultView::SelectedRowText(const ProgressCallback& progress) const {
     if (!model_ || !selectionModel() || !model_->Container()) return {};
     const TStrContainer& container = *model_->Container();
     const std::vector<std::pair<int, int>> runs = SelectedRuns();
-    std::int64_t rows = 0;
+    qsizetype rows = 0;
     for (const auto& [first, last] : runs)
         rows += last - first + 1;
     if (rows == 0) return {};
@@ -549,34 +549,34 @@ QString TResultView::SelectedRowText(const ProgressCallback& progress) const {
             fields[line + 1] = lines.Get(line);
     };
     auto lengthOf = [](const std::string_view(&fields)[kColumnCount]) {
-        std::int64_t length = kColumnCount + (fields[0].size() == 5 || fields[0].size() == 6 ? 2 : 0);
+        qsizetype length = kColumnCount + (fields[0].size() == 5 || fields[0].size() == 6 ? 2 : 0);
         for (const std::string_view field : fields)
-            length += static_cast<std::int64_t>(field.size());
+            length += static_cast<qsizetype>(field.size());
         return length;
     };
 
     // Written in place, in one pass over the rows, into text sized for rows as long as the first thousand
     // and a little more; longer rows after all make it grow by half.
-    std::int64_t sampled = 0, sampledLength = 0;
+    qsizetype sampled = 0, sampledLength = 0;
     for (auto run = runs.begin(); run != runs.end() && sampled < 1024; ++run)
         for (int row = run->first; row <= run->second && sampled < 1024; ++row, ++sampled) {
             std::string_view fields[kColumnCount] = {};
             fieldsOf(row, fields);
             sampledLength += lengthOf(fields);
         }
-    QString text(static_cast<qsizetype>(rows * sampledLength / sampled * 17 / 16 + 64), Qt::Uninitialized);
+    QString text(rows * sampledLength / sampled * 17 / 16 + 64, Qt::Uninitialized);
     auto* out = reinterpret_cast<char16_t*>(text.data());
     char16_t* end = out + text.size();
-    std::int64_t done = 0;
+    qsizetype done = 0;
     for (const auto& [first, last] : runs) {
         for (int row = first; row <= last; ++row) {
             std::string_view fields[kColumnCount] = {};
             fieldsOf(row, fields);
-            const std::int64_t length = lengthOf(fields);
+            const qsizetype length = lengthOf(fields);
             if (end - out < length) {
-                const std::int64_t used = out - reinterpret_cast<char16_t*>(text.data());
+                const qsizetype used = out - reinterpret_cast<char16_t*>(text.data());
                 // (QString's resize leaves what it adds uninitialised.)
-                text.resize(static_cast<qsizetype>(used + std::max(length, (rows - done) * length * 3 / 2)));
+                text.resize(used + std::max(length, (rows - done) * length * 3 / 2));
                 out = reinterpret_cast<char16_t*>(text.data()) + used;
                 end = reinterpret_cast<char16_t*>(text.data()) + text.size();
             }
