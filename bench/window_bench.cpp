@@ -229,8 +229,8 @@ TProgram* HugeProgram() {
 }
 
 // What the operator types last in the ten million: the four queries of the core benchmarks, then the box's five texts,
-// the box's first letters (a word of one or two letters holds millions), and letters taken back (the list growing
-// again: the step goes from the text to the text without its last letter).
+// the box's first letters (a word of one or two letters holds millions) and its lone first digit, and letters taken
+// back (the list growing again: the step goes from the text to the text without its last letter).
 struct HugeQuery {
     const char* label;
     int criterion; // the criterion's field (0 phone .. 4 subscriber); -1: the box
@@ -250,9 +250,11 @@ const HugeQuery kHugeQueries[] = {
     {"box: петров", -1, {}, "петров"},
     {"box: и", -1, {}, "и"},
     {"box: ив", -1, {}, "ив"},
+    {"box: 2", -1, {}, "2"},
     {"back: house greater than 50 to 5", 2, vg::MatchCondition::Greater, "50", true},
     {"back: street fits *СК*Я to *СК*", 1, vg::MatchCondition::FitsMask, "*СК*Я", true},
     {"back: box ив to и", -1, {}, "ив", true},
+    {"back: box 21 to 2", -1, {}, "21", true},
 };
 
 // Search as you type in ten million records: from the pause after the query's last letter (the list holding what
