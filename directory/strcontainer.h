@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -208,6 +209,9 @@ public:
     // does not tell; a new block is made for those, within the bounds of a block, so that no block is mostly
     // empty when the data is right.
     void* Allocate(std::size_t expected = 0);
+    // When there are no blocks yet: makes those that Allocate makes for `count` records the data tells of (each
+    // block's memory is passed to `fresh`), so that their pages may be faulted in before the records are read.
+    void Reserve(std::size_t count, const std::function<void(void*, std::size_t)>& fresh);
     // Every record handed out must have been destroyed.
     void Reset() { block_ = used_ = 0; }
 
@@ -249,6 +253,10 @@ public:
 
     void Clear();
     void ClearIndexes();
+    // Makes room, before a load, for the `count` records its data claims, as LoadFromStream makes it when the bytes
+    // in memory can hold that many: the list and the records' blocks, each piece of new memory passed to `fresh`.
+    // A count beyond the limits is left to the load.
+    void Reserve(std::int32_t count, const std::function<void(void*, std::size_t)>& fresh);
     // Replaces the whole content from the stream. Failures are passed on; what was read until then stays.
     // `sink`, when given, is handed every record read whole, and closed before this returns.
     void LoadFromStream(TStream* stream, const ProgressCallback& progress = {}, IRecordSink* sink = nullptr);
