@@ -6,8 +6,14 @@
 #include "search/matching.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -231,28 +237,189 @@ private:
     std::size_t used_ = 0;
 };
 
-template <int Column>
-void SortEntries(std::vector<Entry>& entries, const TStrContainer& container, bool ascending, ISortProgress* progress) {
-    const int count = static_cast<int>(entries.size());
-    auto compare = [&](int i, int p) {
-        ReportProgress(progress, i, p, count);
-        const Entry& a = entries[static_cast<std::size_t>(i)];
-        const Entry& b = entries[static_cast<std::size_t>(p)];
+// ---- progress ----
+
+// The bar through the sort's phases: each phase has its share of the bar, from one percentage to another, and says
+// how far through it it is. The bar only moves forward, and only while the window shows or is about to.
+class TSortBar {
+public:
+    explicit TSortBar(ISortProgress* progress) : progress_(progress) {}
+    void Phase(int from, int to) {
+        from_ = from;
+        to_ = to;
+        Report(0, 1);
+    }
+    // `done` of `total` of the current phase.
+    void Report(std::int64_t done, std::int64_t total) const {
+        if (!progress_ || total <= 0) return;
+        const int p = from_ + static_cast<int>((to_ - from_) * std::clamp<std::int64_t>(done, 0, total) / total);
+        if (p > progress_->Percent() && progress_->Visible()) progress_->SetPercent(p);
+    }
+
+private:
+    ISortProgress* progress_;
+    int from_ = 0, to_ = 0;
+};
+
+// The bar's share of each phase, from what they take at ten million records: the keys, the quick sort, the
+// records put in their new order.
+constexpr int kKeysEnd = 25;
+constexpr int kSortEnd = 98;
+
+// ---- the quick sort, on as many threads as there are cores ----
+
+// The compares a range of n records is expected to take: n for each of its about log2 n levels of partitions.
+inline std::int64_t WorkOf(int n) {
+    return n < 2 ? 0 : std::int64_t{n} * std::bit_width(static_cast<unsigned>(n));
+}
+
+// Sorts the entries as PivotQuickSort does, the same arrangement whatever the threads: a range is arranged by its own
+// records alone, so that the ranges two partitions leave may be sorted at the same time. The biggest ranges are
+// parted one partition at a time into a shared list; a thread takes the biggest range there, and sorts one small
+// enough to the end by itself. The calling thread is one of them, and the one that moves the bar: by the compares
+// made against those still expected (each range left to sort by WorkOf), so that every phase of the sort moves it.
+template <int Column> class TEntrySort {
+public:
+    TEntrySort(std::vector<Entry>& entries, const TStrContainer& container, bool ascending, const TSortBar& bar)
+        : entries_(entries), container_(container), ascending_(ascending), bar_(bar) {}
+
+    // `threads` 1: the calling thread alone, where a damaged record may stop the sort with ERecordError, the records
+    // in the order reached.
+    void Run(int threads) {
+        const int count = static_cast<int>(entries_.size());
+        cutoff_ = threads > 1 ? std::max(count / (8 * threads), 4096) : count;
+        tasks_.push_back({0, count - 1, detail::QuickSortDepth(count)});
+        left_ = WorkOf(count);
+        std::vector<std::thread> helpers;
+        struct Join {
+            std::vector<std::thread>& threads;
+            ~Join() {
+                for (std::thread& t : threads)
+                    t.join();
+            }
+        } join{helpers};
+        for (int k = 1; k < threads; ++k)
+            helpers.emplace_back([this] { Work(false); });
+        try {
+            Work(true);
+        } catch (...) {
+            const std::lock_guard lock(mutex_);
+            stopped_ = true; // the other threads leave after their range
+            changed_.notify_all();
+            throw;
+        }
+    }
+
+private:
+    struct Task {
+        int L, R, depth;
+    };
+
+    // One thread's share: its compares and its change to the work expected, told to the others now and then.
+    struct Worker {
+        TEntrySort& sort;
+        bool reports;
+        std::int64_t compares = 0, left = 0;
+        void Parted(int L, int J, int I, int R) { left += WorkOf(J - L + 1) + WorkOf(R - I + 1) - WorkOf(R - L + 1); }
+        void HeapSorted(int L, int R) { left -= WorkOf(R - L + 1); }
+        void Tell() {
+            sort.compares_.fetch_add(compares, std::memory_order_relaxed);
+            sort.left_.fetch_add(left, std::memory_order_relaxed);
+            compares = left = 0;
+        }
+    };
+
+    int Compare(int i, int p) const {
+        const Entry& a = entries_[static_cast<std::size_t>(i)];
+        const Entry& b = entries_[static_cast<std::size_t>(p)];
         int r;
         if constexpr (Column < 0) {
             r = 0;
         } else if (a.damaged || b.damaged) {
-            r = CompareRecordsAt(container, static_cast<std::int32_t>(a.record), static_cast<std::int32_t>(b.record),
+            r = CompareRecordsAt(container_, static_cast<std::int32_t>(a.record), static_cast<std::int32_t>(b.record),
                                  Column);
         } else {
             r = CompareEntries<Column>(a, b);
         }
-        return ascending ? r : -r;
-    };
-    auto exchange = [&](int i, int j) {
-        std::swap(entries[static_cast<std::size_t>(i)], entries[static_cast<std::size_t>(j)]);
-    };
-    detail::PivotQuickSort(0, count - 1, compare, exchange);
+        return ascending_ ? r : -r;
+    }
+
+    void Report() const {
+        const std::int64_t done = compares_.load(std::memory_order_relaxed);
+        bar_.Report(done, done + left_.load(std::memory_order_relaxed));
+    }
+
+    void Work(bool reports) {
+        Worker w{*this, reports};
+        auto compare = [&](int i, int p) {
+            if ((++w.compares & 1023) == 0) {
+                w.Tell();
+                if (w.reports) Report();
+            }
+            return Compare(i, p);
+        };
+        auto exchange = [this](int i, int j) {
+            std::swap(entries_[static_cast<std::size_t>(i)], entries_[static_cast<std::size_t>(j)]);
+        };
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (stopped_) break;
+            if (tasks_.empty()) {
+                if (busy_ == 0) break;
+                if (reports) { // the bar moves while the other threads finish
+                    lock.unlock();
+                    Report();
+                    lock.lock();
+                    changed_.wait_for(lock, std::chrono::milliseconds(8));
+                } else {
+                    changed_.wait(lock);
+                }
+                continue;
+            }
+            auto biggest = std::max_element(tasks_.begin(), tasks_.end(),
+                                            [](const Task& x, const Task& y) { return x.R - x.L < y.R - y.L; });
+            const Task task = *biggest;
+            *biggest = tasks_.back();
+            tasks_.pop_back();
+            ++busy_;
+            lock.unlock();
+            int I = 0, J = 0;
+            const bool part = task.R - task.L + 1 > cutoff_ && task.depth > 0;
+            if (part) {
+                detail::PartitionRange(task.L, task.R, compare, exchange, I, J);
+                w.Parted(task.L, J, I, task.R);
+            } else {
+                detail::WatchedQuickSort(task.L, task.R, compare, exchange, task.depth, w);
+            }
+            w.Tell();
+            lock.lock();
+            if (part) {
+                if (task.L < J) tasks_.push_back({task.L, J, task.depth - 1});
+                if (I < task.R) tasks_.push_back({I, task.R, task.depth - 1});
+            }
+            --busy_;
+            changed_.notify_all();
+        }
+        changed_.notify_all();
+    }
+
+    std::vector<Entry>& entries_;
+    const TStrContainer& container_;
+    const bool ascending_;
+    const TSortBar& bar_;
+    int cutoff_ = 0;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Task> tasks_; // ranges parted off, not yet taken
+    int busy_ = 0;            // threads at work on a range
+    bool stopped_ = false;    // the calling thread failed
+    std::atomic<std::int64_t> compares_{0}, left_{0};
+};
+
+template <int Column>
+void SortEntries(std::vector<Entry>& entries, const TStrContainer& container, bool ascending, const TSortBar& bar,
+                 int threads) {
+    TEntrySort<Column>(entries, container, ascending, bar).Run(threads);
 }
 
 } // namespace
@@ -269,15 +436,22 @@ int CompareByColumn(const TStrContainer* container, int column, int i, int j, bo
 void SortByColumn(TStrContainer& container, int column, bool ascending, ISortProgress* progress) {
     const int count = container.Count();
     if (count <= 1) return;
-    std::vector<Entry> entries(static_cast<std::size_t>(count));
+    TSortBar bar(progress);
+    bar.Phase(0, kKeysEnd);
+    // Reserved, not filled: the memory is taken as the keys are made, which the bar follows.
+    std::vector<Entry> entries;
+    entries.reserve(static_cast<std::size_t>(count));
     TUpperTexts upper;
     TTextRanks streets;
+    bool damaged = false;
     for (int i = 0; i < count; ++i) {
+        if ((i & 0x3FF) == 0) bar.Report(i, count);
         const TString& record = *container.GetItem(i);
         const TLineList lines = record.Lines();
-        Entry& e = entries[static_cast<std::size_t>(i)];
+        Entry& e = entries.emplace_back();
         e.record = static_cast<std::uint32_t>(i);
         e.damaged = lines.Count() < 4;
+        damaged = damaged || e.damaged;
         e.phone = ToNumber(record.Key());
         e.house = KeyOf(lines.Get(1));
         e.flat = KeyOf(lines.Get(2));
@@ -294,18 +468,26 @@ void SortByColumn(TStrContainer& container, int column, bool ascending, ISortPro
             order[k] = entries[k].record;
         container.Arrange(order);
     };
+    // Below this many records a sort takes a few milliseconds: a second thread would not pay for itself.
+    constexpr int kThreadedFrom = 1 << 16;
+    const int threads = damaged || count < kThreadedFrom
+                            ? 1
+                            : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    bar.Phase(kKeysEnd, kSortEnd);
     try {
         // One sort per column, each with its chain compiled in.
-        using Sort = void (*)(std::vector<Entry>&, const TStrContainer&, bool, ISortProgress*);
+        using Sort = void (*)(std::vector<Entry>&, const TStrContainer&, bool, const TSortBar&, int);
         constexpr Sort kSorts[kColumnCount] = {SortEntries<0>, SortEntries<1>, SortEntries<2>, SortEntries<3>,
                                                SortEntries<4>};
         const Sort sort = column >= 0 && column < kColumnCount ? kSorts[column] : SortEntries<-1>;
-        sort(entries, container, ascending, progress);
+        sort(entries, container, ascending, bar, threads);
     } catch (...) {
         arrange();
         throw;
     }
+    bar.Phase(kSortEnd, 100);
     arrange();
+    bar.Report(1, 1);
 }
 
 std::string SortInfoText() {
