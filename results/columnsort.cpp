@@ -11,8 +11,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -103,9 +105,9 @@ void ReportProgress(ISortProgress* progress, int i, int j, int count) {
 
 // A text upper-cased once: its first sixteen bytes as two big-endian numbers decide most compares alone.
 struct TextKey {
-    std::uint64_t head[2] = {0, 0};
-    const unsigned char* data = nullptr;
-    std::uint32_t size = 0;
+    std::uint64_t head[2];
+    const unsigned char* data;
+    std::uint32_t size;
 };
 
 // StrCompare of the texts the keys were made from.
@@ -124,9 +126,9 @@ inline int CompareText(const TextKey& a, const TextKey& b) {
 
 // A house or flat number read once: the rest is a view into the record, compared only when the numbers tie.
 struct AddressKey {
-    std::uint32_t number = 0;
-    std::uint32_t restSize = 0;
-    const char* rest = nullptr;
+    std::uint32_t number;
+    std::uint32_t restSize;
+    const char* rest;
 };
 
 inline AddressKey KeyOf(std::string_view text) {
@@ -141,7 +143,7 @@ inline int CompareKeys(const AddressKey& a, const AddressKey& b) {
 
 // One record's sort keys: the numbers read and the texts upper-cased once, instead of in every compare.
 // A city has few streets and many records on each: a street is its rank among the city's streets, so that
-// equal streets compare in one step.
+// equal streets compare in one step. Left unset when made, so that the threads that set them touch the memory first.
 struct Entry {
     TextKey user;
     std::int32_t phone;
@@ -162,10 +164,10 @@ template <int Column> int CompareEntries(const Entry& a, const Entry& b) {
     });
 }
 
-// Ranks texts: equal texts get equal ranks, and ranks order as StrCompare orders the texts.
+// Gives texts ids: equal texts the same id.
 class TTextRanks {
 public:
-    // The text's id; the key must stay valid until Ranks.
+    // The text's id; the key must stay valid while the ids are used.
     std::uint32_t Add(const TextKey& key) {
         const std::string_view text(reinterpret_cast<const char*>(key.data), key.size);
         if (!distinct_.empty() && text == last_) return lastId_;
@@ -175,18 +177,8 @@ public:
         lastId_ = at->second;
         return lastId_;
     }
-    // rank[id] for every id handed out.
-    std::vector<std::uint32_t> Ranks() const {
-        std::vector<std::uint32_t> order(distinct_.size());
-        for (std::uint32_t k = 0; k < order.size(); ++k)
-            order[k] = k;
-        std::sort(order.begin(), order.end(),
-                  [this](std::uint32_t x, std::uint32_t y) { return CompareText(distinct_[x], distinct_[y]) < 0; });
-        std::vector<std::uint32_t> rank(distinct_.size());
-        for (std::uint32_t k = 0; k < order.size(); ++k)
-            rank[order[k]] = k; // the texts are distinct: no two share a rank
-        return rank;
-    }
+    // The texts by id.
+    const std::vector<TextKey>& Distinct() const { return distinct_; }
 
 private:
     std::unordered_map<std::string_view, std::uint32_t> ids_;
@@ -212,7 +204,7 @@ public:
                 copy[k] = cp1251::Upper(bytes[k]);
             data = copy;
         }
-        TextKey key;
+        TextKey key{};
         key.data = data;
         key.size = static_cast<std::uint32_t>(n);
         for (std::size_t b = 0; b < 16; ++b)
@@ -280,7 +272,7 @@ inline std::int64_t WorkOf(int n) {
 // made against those still expected (each range left to sort by WorkOf), so that every phase of the sort moves it.
 template <int Column> class TEntrySort {
 public:
-    TEntrySort(std::vector<Entry>& entries, const TStrContainer& container, bool ascending, const TSortBar& bar)
+    TEntrySort(std::span<Entry> entries, const TStrContainer& container, bool ascending, const TSortBar& bar)
         : entries_(entries), container_(container), ascending_(ascending), bar_(bar) {}
 
     // `threads` 1: the calling thread alone, where a damaged record may stop the sort with ERecordError, the records
@@ -403,7 +395,7 @@ private:
         changed_.notify_all();
     }
 
-    std::vector<Entry>& entries_;
+    std::span<Entry> entries_;
     const TStrContainer& container_;
     const bool ascending_;
     const TSortBar& bar_;
@@ -417,9 +409,100 @@ private:
 };
 
 template <int Column>
-void SortEntries(std::vector<Entry>& entries, const TStrContainer& container, bool ascending, const TSortBar& bar,
+void SortEntries(std::span<Entry> entries, const TStrContainer& container, bool ascending, const TSortBar& bar,
                  int threads) {
     TEntrySort<Column>(entries, container, ascending, bar).Run(threads);
+}
+
+// The keys of a run of records, made on a thread of its own: the texts it upper-cased and the streets it met.
+struct TKeyMaker {
+    TUpperTexts upper;
+    TTextRanks streets;
+    bool damaged = false;
+    std::exception_ptr failure;
+
+    void Make(const TStrContainer& container, std::span<Entry> entries, int from, int to,
+              std::atomic<std::int64_t>& made) {
+        for (int i = from; i < to; ++i) {
+            if ((i - from) % 1024 == 1023) made.fetch_add(1024, std::memory_order_relaxed);
+            const TString& record = *container.GetItem(i);
+            const TLineList lines = record.Lines();
+            Entry& e = entries[static_cast<std::size_t>(i)];
+            e.record = static_cast<std::uint32_t>(i);
+            e.damaged = lines.Count() < 4;
+            damaged = damaged || e.damaged;
+            e.phone = ToNumber(record.Key());
+            e.house = KeyOf(lines.Get(1));
+            e.flat = KeyOf(lines.Get(2));
+            e.streetRank = streets.Add(upper.Key(lines.Get(0)));
+            e.user = upper.Key(lines.Get(3));
+        }
+    }
+};
+
+// Makes every entry's keys, the records split evenly between the makers' threads (the calling thread makes the
+// first part and moves the bar), then ranks the streets all of them met, equal texts equal ranks.
+void MakeKeys(const TStrContainer& container, std::span<Entry> entries, std::vector<TKeyMaker>& makers,
+              const TSortBar& bar) {
+    const int count = static_cast<int>(entries.size());
+    const int parts = static_cast<int>(makers.size());
+    auto from = [&](int part) { return static_cast<int>(std::int64_t{count} * part / parts); };
+    std::atomic<std::int64_t> made{0};
+    std::atomic<int> finished{0};
+    std::vector<std::thread> helpers;
+    struct Join {
+        std::vector<std::thread>& threads;
+        ~Join() {
+            for (std::thread& t : threads)
+                t.join();
+        }
+    } join{helpers};
+    for (int part = 1; part < parts; ++part)
+        helpers.emplace_back([&, part] {
+            TKeyMaker& maker = makers[static_cast<std::size_t>(part)];
+            try {
+                maker.Make(container, entries, from(part), from(part + 1), made);
+            } catch (...) {
+                maker.failure = std::current_exception();
+            }
+            finished.fetch_add(1);
+        });
+    // The first part a thousand records at a time, the bar moving between them.
+    const int firstEnd = from(1);
+    for (int at = 0; at < firstEnd; at += 1024) {
+        bar.Report(made.load(std::memory_order_relaxed), count);
+        makers[0].Make(container, entries, at, std::min(at + 1024, firstEnd), made);
+    }
+    while (finished.load() < parts - 1) {
+        bar.Report(made.load(std::memory_order_relaxed), count);
+        std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    }
+    for (TKeyMaker& maker : makers)
+        if (maker.failure) std::rethrow_exception(maker.failure);
+    // Every street once, in StrCompare's order: a part's street takes the rank of its text among all of them.
+    struct Street {
+        TextKey key;
+        std::uint32_t part, id;
+    };
+    std::vector<Street> all;
+    std::vector<std::vector<std::uint32_t>> rank(makers.size());
+    for (std::size_t part = 0; part < makers.size(); ++part) {
+        const std::vector<TextKey>& distinct = makers[part].streets.Distinct();
+        rank[part].resize(distinct.size());
+        for (std::uint32_t id = 0; id < distinct.size(); ++id)
+            all.push_back({distinct[id], static_cast<std::uint32_t>(part), id});
+    }
+    std::sort(all.begin(), all.end(), [](const Street& x, const Street& y) { return CompareText(x.key, y.key) < 0; });
+    std::uint32_t r = 0;
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        if (k > 0 && CompareText(all[k - 1].key, all[k].key) != 0) ++r;
+        rank[all[k].part][all[k].id] = r;
+    }
+    for (int part = 0; part < parts; ++part)
+        for (int i = from(part); i < from(part + 1); ++i) {
+            Entry& e = entries[static_cast<std::size_t>(i)];
+            e.streetRank = rank[static_cast<std::size_t>(part)][e.streetRank];
+        }
 }
 
 } // namespace
@@ -437,30 +520,16 @@ void SortByColumn(TStrContainer& container, int column, bool ascending, ISortPro
     const int count = container.Count();
     if (count <= 1) return;
     TSortBar bar(progress);
+    // Below this many records a sort takes a few milliseconds: a second thread would not pay for itself.
+    constexpr int kThreadedFrom = 1 << 16;
+    int threads = count < kThreadedFrom ? 1 : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
     bar.Phase(0, kKeysEnd);
-    // Reserved, not filled: the memory is taken as the keys are made, which the bar follows.
-    std::vector<Entry> entries;
-    entries.reserve(static_cast<std::size_t>(count));
-    TUpperTexts upper;
-    TTextRanks streets;
-    bool damaged = false;
-    for (int i = 0; i < count; ++i) {
-        if ((i & 0x3FF) == 0) bar.Report(i, count);
-        const TString& record = *container.GetItem(i);
-        const TLineList lines = record.Lines();
-        Entry& e = entries.emplace_back();
-        e.record = static_cast<std::uint32_t>(i);
-        e.damaged = lines.Count() < 4;
-        damaged = damaged || e.damaged;
-        e.phone = ToNumber(record.Key());
-        e.house = KeyOf(lines.Get(1));
-        e.flat = KeyOf(lines.Get(2));
-        e.streetRank = streets.Add(upper.Key(lines.Get(0)));
-        e.user = upper.Key(lines.Get(3));
-    }
-    const std::vector<std::uint32_t> rank = streets.Ranks();
-    for (Entry& e : entries)
-        e.streetRank = rank[e.streetRank];
+    const std::unique_ptr<Entry[]> storage(new Entry[static_cast<std::size_t>(count)]);
+    const std::span<Entry> entries(storage.get(), static_cast<std::size_t>(count));
+    std::vector<TKeyMaker> makers(static_cast<std::size_t>(threads));
+    MakeKeys(container, entries, makers, bar);
+    const bool damaged = std::any_of(makers.begin(), makers.end(), [](const TKeyMaker& m) { return m.damaged; });
+    if (damaged) threads = 1;
     // The records take the order the entries reached, also when a damaged record stops the sort half-way.
     auto arrange = [&] {
         std::vector<std::uint32_t> order(entries.size());
@@ -468,15 +537,10 @@ void SortByColumn(TStrContainer& container, int column, bool ascending, ISortPro
             order[k] = entries[k].record;
         container.Arrange(order);
     };
-    // Below this many records a sort takes a few milliseconds: a second thread would not pay for itself.
-    constexpr int kThreadedFrom = 1 << 16;
-    const int threads = damaged || count < kThreadedFrom
-                            ? 1
-                            : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
     bar.Phase(kKeysEnd, kSortEnd);
     try {
         // One sort per column, each with its chain compiled in.
-        using Sort = void (*)(std::vector<Entry>&, const TStrContainer&, bool, const TSortBar&, int);
+        using Sort = void (*)(std::span<Entry>, const TStrContainer&, bool, const TSortBar&, int);
         constexpr Sort kSorts[kColumnCount] = {SortEntries<0>, SortEntries<1>, SortEntries<2>, SortEntries<3>,
                                                SortEntries<4>};
         const Sort sort = column >= 0 && column < kColumnCount ? kSorts[column] : SortEntries<-1>;
