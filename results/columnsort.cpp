@@ -423,8 +423,15 @@ struct TKeyMaker {
 
     void Make(const TStrContainer& container, std::span<Entry> entries, int from, int to,
               std::atomic<std::int64_t>& made) {
+        // After a sort by another column the records lie scattered in memory: each is fetched a few records ahead.
+        constexpr int kAhead = 8;
         for (int i = from; i < to; ++i) {
             if ((i - from) % 1024 == 1023) made.fetch_add(1024, std::memory_order_relaxed);
+            if (i + kAhead < to) {
+                const auto* ahead = reinterpret_cast<const char*>(container.GetItem(i + kAhead));
+                __builtin_prefetch(ahead);
+                __builtin_prefetch(ahead + 64);
+            }
             const TString& record = *container.GetItem(i);
             const TLineList lines = record.Lines();
             Entry& e = entries[static_cast<std::size_t>(i)];
