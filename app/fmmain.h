@@ -43,8 +43,9 @@ public:
     // The window works on `database` and shows long operations in `progress`; `sound` (none: silent) plays the
     // outcome of a search. It owns none of them, and each must outlive it.
     TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent = nullptr);
-    // Writes the shown list, in its order, to `path` as a spreadsheet's CSV (vg::ListCsv), replacing the file all
-    // at once; false, with the reason in `error`, when nothing was written.
+    // Writes the shown list, in its order, to `path` as a spreadsheet's CSV (vg::TListCsv), replacing the file all
+    // at once, the progress window's bar moving with the rows written; false, with the reason in `error`, when
+    // nothing was written.
     bool SaveList(const QString& path, QString& error);
     // Remembers the window's place, size and state and the operator's column widths for the next start (on
     // closing); the sort is remembered as it is chosen.
@@ -142,6 +143,9 @@ private:
     QString DescribeCriteria() const;
     // Asks where, and saves the shown list there (SaveList), saying so when it cannot.
     void SaveListAs();
+    // Ctrl+C in the list: the selected rows onto the clipboard (TResultView::SelectedRowText), the progress
+    // window's bar moving with the rows.
+    void CopyList();
     // Tells a screen reader what the search found, the keyboard staying where it is.
     void Announce(const vg::SearchResult& result);
 

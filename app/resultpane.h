@@ -13,6 +13,7 @@ class TResultModel;
 class TResultView;
 class TStrContainer;
 } // namespace vg
+class QFontMetrics;
 class QLabel;
 class QWidget;
 
@@ -92,6 +93,11 @@ private:
     bool sortAscending_ = true;
     TPlaced placed_;
 };
+
+// What the list was found with, cut to `width` pixels of `metrics`. The quoted values tell one search from another,
+// so the captions around them give way first, each down to its first word, then the values, each keeping its
+// beginning and its closing quote; the whole text when it fits.
+QString ElideFoundWith(const QString& text, const QFontMetrics& metrics, int width);
 
 // Shows a count in the counter, widening the counter and its frame to the right when the text needs more room.
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text);

@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 using vg::test::CloseMessages;
@@ -468,20 +470,38 @@ private slots:
     }
 
     void ctrlCCopiesTheSelectedRowsAsShown() {
-        // The first row, and the rows added by Shift+Down; -1: Ctrl+A, the whole list.
-        for (const auto& [first, more] : {std::pair{5137, 0}, std::pair{5137, 2}, std::pair{0, -1}}) {
+        // From the first row, keys: d Shift+Down, j Ctrl+Down (moves without selecting), s Ctrl+Space (toggles the
+        // current row), a Ctrl+A; the rows then selected, as the selection model counts them.
+        const struct {
+            int first;
+            const char* keys;
+            int selected;
+        } cases[] = {{5137, "", 1},    {5137, "dd", 3},      {0, "a", 45129},
+                     {5137, "jjs", 2}, {5137, "ddjjsjs", 5}, {0, "asjjs", 45127}};
+        for (const auto& c : cases) {
             ui->ListView->setFocus();
             ui->ListView->clearSelection();
-            ui->ListView->setCurrentIndex(Main()->Model()->index(first, 0));
-            for (int i = 0; i < more; ++i)
-                QTest::keyClick(ui->ListView, Qt::Key_Down, Qt::ShiftModifier);
-            if (more < 0) QTest::keyClick(ui->ListView, Qt::Key_A, Qt::ControlModifier);
-            const int rows = more < 0 ? Main()->Model()->rowCount() : more + 1;
+            ui->ListView->setCurrentIndex(Main()->Model()->index(c.first, 0));
+            for (const char* k = c.keys; *k; ++k)
+                QTest::keyClick(ui->ListView,
+                                *k == 'd'   ? Qt::Key_Down
+                                : *k == 'j' ? Qt::Key_Down
+                                : *k == 's' ? Qt::Key_Space
+                                            : Qt::Key_A,
+                                *k == 'd' ? Qt::ShiftModifier : Qt::ControlModifier);
+            QList<int> rows;
+            for (const QModelIndex& index : ui->ListView->selectionModel()->selectedRows())
+                rows << index.row();
+            std::sort(rows.begin(), rows.end());
+            QCOMPARE(rows.size(), c.selected);
+            QString expected;
+            for (int row : rows)
+                expected += Main()->Model()->RowTexts(row).join(QLatin1Char('\t')) + QLatin1Char('\n');
+            if (rows.size() == 1) expected.chop(1); // one row pastes into one line's cells
             QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
-            const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            QCOMPARE(lines.size(), rows);
-            for (int r : {0, rows / 2, rows - 1})
-                QCOMPARE(lines[r], Main()->Model()->RowTexts(first + r).join(QLatin1Char('\t')));
+            QCOMPARE(QApplication::clipboard()->text(), expected);
+            QCOMPARE(Splash()->Percent(), 100);
+            QVERIFY(!Splash()->isVisible() && !QApplication::overrideCursor());
         }
     }
 
