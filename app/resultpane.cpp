@@ -12,6 +12,84 @@
 #include <QHeaderView>
 #include <QResizeEvent>
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+// A run of the status line: a caption ("Улица начинается с ") or a quoted value ("«ЛЕН»"), which may hold quotes
+// of its own and lacks its closing one when the text ends first.
+struct TRun {
+    QString text;
+    bool value = false;
+};
+
+std::vector<TRun> SplitAtQuotes(const QString& text) {
+    std::vector<TRun> runs;
+    qsizetype start = 0;
+    int depth = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\u00AB' && depth++ == 0) {
+            if (i > start) runs.push_back({text.mid(start, i - start), false});
+            start = i;
+        } else if (text[i] == u'\u00BB' && depth > 0 && --depth == 0) {
+            runs.push_back({text.mid(start, i + 1 - start), true});
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) runs.push_back({text.mid(start), depth > 0});
+    return runs;
+}
+
+// Shares `budget` among runs that need `needs` and keep at least `least` each: the least first, then what is left
+// evenly, a run never getting more than it needs.
+std::vector<int> Share(const std::vector<int>& needs, const std::vector<int>& least, int budget) {
+    std::vector<std::size_t> order(needs.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return needs[a] - least[a] < needs[b] - least[b]; });
+    std::vector<int> shares = least;
+    budget -= std::accumulate(least.begin(), least.end(), 0);
+    int left = static_cast<int>(order.size());
+    for (std::size_t k : order) {
+        const int extra = std::clamp(budget / left--, 0, needs[k] - least[k]);
+        shares[k] += extra;
+        budget -= extra;
+    }
+    return shares;
+}
+
+// `run` cut at its end to `share` pixels, keeping the blank after a caption and the closing quote of a value.
+QString ElideRun(const TRun& run, const QFontMetrics& metrics, int share) {
+    if (metrics.horizontalAdvance(run.text) <= share) return run.text;
+    QString kept = run.text;
+    while (!run.value && !kept.isEmpty() && kept.back().isSpace())
+        kept.chop(1);
+    if (run.value && kept.endsWith(u'\u00BB')) kept.chop(1);
+    const QString tail = run.text.mid(kept.size());
+    return metrics.elidedText(kept, Qt::ElideRight, std::max(0, share - metrics.horizontalAdvance(tail))) + tail;
+}
+
+// The least a run is cut to: a caption's first word, a value's first letter, each with the ellipsis.
+int LeastWidth(const TRun& run, const QFontMetrics& metrics) {
+    qsizetype end = 0;
+    while (end < run.text.size() && (run.text[end].isSpace() || run.text[end].isPunct()))
+        ++end;
+    if (run.value) {
+        ++end;
+    } else {
+        while (end < run.text.size() && !run.text[end].isSpace())
+            ++end;
+    }
+    const QString least =
+        run.text.left(end) + QChar(0x2026) + (run.value ? QStringLiteral("\u00BB") : QStringLiteral(" "));
+    // A pixel more: the ellipsis that eliding draws may measure wider than the one measured here.
+    return std::min(metrics.horizontalAdvance(run.text), metrics.horizontalAdvance(least) + 1);
+}
+
+} // namespace
+
 TResultPane::TResultPane(Ui::FmMain& form, vg::TStrContainer& container, const QFont& font, QObject* parent)
     : QObject(parent), container_(container), view_(form.ListView), model_(new vg::TResultModel(this)),
       counter_(form.lbCnt), counterFrame_(form.Bevel1), foundWith_(new QLabel(form.Bevel1->parentWidget())),
@@ -157,7 +235,8 @@ QString TResultPane::Edition() const {
 
 void TResultPane::PlaceEdition() {
     // The edition and what the list was found with share the line right of the counter's frame: what the list was
-    // found with keeps its width up to half of the line, the edition takes the rest; each is cut with an ellipsis
+    // found with keeps its width up to two thirds of the line (it changes with every call, the edition seldom, and
+    // the title names it too), the edition takes the rest; each is cut with an ellipsis
     // where it does not fit, the whole text in its tip.
     const QWidget* panel = foundWith_->parentWidget();
     const int left = counterFrame_->geometry().right() + 8;
@@ -172,14 +251,39 @@ void TResultPane::PlaceEdition() {
     int width = 0;
     if (!edition.isEmpty()) {
         const int foundNeeds =
-            found.isEmpty() ? 0 : std::min(foundWith_->fontMetrics().horizontalAdvance(found) + kGap + 2, room / 2);
+            found.isEmpty() ? 0 : std::min(foundWith_->fontMetrics().horizontalAdvance(found) + kGap + 2, room * 2 / 3);
         width = std::min(edition_->fontMetrics().horizontalAdvance(edition) + 2, std::max(0, room - foundNeeds));
     }
     edition_->setGeometry(left, edition_->y(), width, edition_->sizeHint().height());
     edition_->setText(edition_->fontMetrics().elidedText(edition, Qt::ElideRight, width));
     const int foundLeft = edition.isEmpty() ? left + 4 : left + width + kGap;
     foundWith_->setGeometry(foundLeft, counter_->y(), std::max(0, panel->width() - foundLeft - 6), counter_->height());
-    foundWith_->setText(foundWith_->fontMetrics().elidedText(found, Qt::ElideRight, foundWith_->width()));
+    foundWith_->setText(ElideFoundWith(found, foundWith_->fontMetrics(), foundWith_->width()));
+}
+
+QString ElideFoundWith(const QString& text, const QFontMetrics& metrics, int width) {
+    if (metrics.horizontalAdvance(text) <= width) return text;
+    const std::vector<TRun> runs = SplitAtQuotes(text);
+    std::vector<int> needs, least;
+    for (const TRun& run : runs) {
+        needs.push_back(metrics.horizontalAdvance(run.text));
+        least.push_back(LeastWidth(run, metrics));
+    }
+    // The values whole while the captions' first words leave them room; else every caption at its least and the
+    // values cut.
+    int withValuesWhole = 0;
+    for (std::size_t k = 0; k < runs.size(); ++k)
+        withValuesWhole += runs[k].value ? needs[k] : least[k];
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+        if (withValuesWhole <= width && runs[k].value) least[k] = needs[k];
+        if (withValuesWhole > width && !runs[k].value) needs[k] = least[k];
+    }
+    const std::vector<int> shares = Share(needs, least, width);
+    QString cut;
+    for (std::size_t k = 0; k < runs.size(); ++k)
+        cut += ElideRun(runs[k], metrics, shares[k]);
+    // Runs measured apart may come to a pixel or two more together.
+    return metrics.horizontalAdvance(cut) <= width ? cut : metrics.elidedText(cut, Qt::ElideRight, width);
 }
 
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text) {

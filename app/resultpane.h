@@ -13,6 +13,7 @@ class TResultModel;
 class TResultView;
 class TStrContainer;
 } // namespace vg
+class QFontMetrics;
 class QLabel;
 class QWidget;
 
@@ -46,6 +47,8 @@ public:
     // ascending. The marker, the header and the list follow, also when the sort fails (the failure is passed
     // on, the records in the order reached). `progress` (none: no reports) is the bar the sort moves.
     void SortBy(int column, vg::ISortProgress* progress);
+    // The header's arrow on the sort column, pointing the sort's way.
+    void ShowSortIndicator();
 
     // The first row current and selected, scrolled to; nothing in an empty list.
     void SelectFirstRow();
@@ -64,7 +67,6 @@ public:
 private:
     // Puts or takes the "* " marker on a column's caption.
     void SetColumnCaption(int column, bool marked);
-    void ShowSortIndicator();
     void ShowCount();
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The edition's text and what the list was found with right of the counter's frame, which may have widened.
@@ -91,6 +93,11 @@ private:
     bool sortAscending_ = true;
     TPlaced placed_;
 };
+
+// What the list was found with, cut to `width` pixels of `metrics`. The quoted values tell one search from another,
+// so the captions around them give way first, each down to its first word, then the values, each keeping its
+// beginning and its closing quote; the whole text when it fits.
+QString ElideFoundWith(const QString& text, const QFontMetrics& metrics, int width);
 
 // Shows a count in the counter, widening the counter and its frame to the right when the text needs more room.
 void ShowCounter(QLabel* counter, QWidget* frame, const QString& text);

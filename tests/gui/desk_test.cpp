@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "directory/csv.h"
 #include "guitest.h"
+#include "results/columnsort.h"
 #include "results/view/qtext.h"
 #include "results/view/resultmodel.h"
 #include "ui_fmmain.h"
@@ -17,6 +18,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
@@ -359,6 +361,39 @@ private slots:
         ui->mnSearchAsYouType->setChecked(false);
     }
 
+    // What the list was found with, too long for its room: the captions give way before the values, and it fits.
+    void theStatusLineKeepsTheValuesWhenCut() {
+        const QFontMetrics m(window->font());
+        const char* box = "Что сказал абонент: «коновалова гагарина 6»";
+        const char* two = "Улица начинается с «ЛЕН»; Абонент начинается с «ПЕТРОВ»";
+        const auto w = [&m](const char* text) { return m.horizontalAdvance(QString::fromUtf8(text)) + 4; };
+        using Parts = std::vector<const char*>; // what must stay, in this order
+        for (const auto& [text, room, kept] :
+             {std::tuple{box, w(box) - 4, Parts{box}},
+              {box, w("Что сказ… «коновалова гагарина 6»"), Parts{"Что сказ", " «коновалова гагарина 6»"}},
+              {box, w("Что… «коновал…»"), Parts{"Что", "… «коновал", "…»"}},
+              {two, w("Улица… «ЛЕН»; Абонент… «ПЕТРОВ»"), Parts{"Улица", "«ЛЕН»; Абонент", " «ПЕТРОВ»"}},
+              {two, w("Улица… «Л…»; Абонент… «П…»"), Parts{"Улица… «", "»; Абонент… «П"}}}) {
+            const QString cut = ElideFoundWith(QString::fromUtf8(text), m, room);
+            qsizetype at = 0;
+            for (const char* part : kept)
+                QVERIFY2((at = cut.indexOf(QString::fromUtf8(part), at)) >= 0 && m.horizontalAdvance(cut) <= room,
+                         qPrintable(cut));
+        }
+        QTRY_VERIFY(!window->FirstShow()); // maximised by then
+        window->resize(620, 420); // the window's narrowest: the label says the same, its tip and name all of it
+        ui->edPhone->setFocus();
+        Key(Qt::Key_F2);
+        TypeHere(QStringLiteral("коновалова проспект гагарина 6"));
+        Key(Qt::Key_Return);
+        const auto* found = window->findChild<QLabel*>(QStringLiteral("lbFoundWith"));
+        const QString all = window->Results().FoundWith();
+        QTRY_VERIFY(window->width() == 620);
+        QVERIFY(all.endsWith(QStringLiteral("6»")) && found->toolTip() == all && found->accessibleDescription() == all);
+        QTRY_COMPARE(found->text(), ElideFoundWith(all, found->fontMetrics(), found->width()));
+        window->resize(866, 520);
+    }
+
     // Place, size, column widths and sort come back at the next start; toolbars start locked.
     void theDeskIsAsTheOperatorLeftIt() {
         window->showNormal();
@@ -367,8 +402,22 @@ private slots:
         Key(Qt::Key_F5, Qt::ControlModifier);
         Key(Qt::Key_F5, Qt::ControlModifier); // by subscriber, descending
         window->RememberDesk();
+        // The sort put back at start-up says so on the splash, which stays up through it.
+        struct SplashWatch : QObject {
+            bool sortShown = false;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                auto* info = qobject_cast<QLabel*>(o);
+                if (e->type() == QEvent::Paint && info && info->objectName() == QStringLiteral("LbInf") &&
+                    info->text() == vg::ToQString(vg::SortInfoText()) && info->window()->isVisible())
+                    sortShown = true;
+                return false;
+            }
+        } watch;
+        qApp->installEventFilter(&watch);
         TProgram next(nullptr);
         TFmMain* again = vg::test::StartShown(next);
+        qApp->removeEventFilter(&watch);
+        QVERIFY(watch.sortShown);
         QVERIFY(again && again->Results().SortColumn() == 4 && !again->Results().SortAscending());
         QTRY_COMPARE(again->size(), QSize(700, 450));
         QCOMPARE(again->Form()->ListView->horizontalHeader()->sectionSize(1), 150);
