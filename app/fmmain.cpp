@@ -36,6 +36,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QToolBar>
 
 namespace {
@@ -245,7 +246,7 @@ void TFmMain::TmTimer() {
     if (!restoreGeometry(settings::WindowGeometry.Read())) showMaximized();
 }
 
-void TFmMain::RestoreListDesk() {
+void TFmMain::RestoreListDesk(TFmSplash* progress) {
     const QStringList widths = settings::ColumnWidths.Read().split(QLatin1Char(','));
     if (widths.size() == vg::kColumnCount) {
         std::array<int, vg::kColumnCount> set{};
@@ -256,8 +257,9 @@ void TFmMain::RestoreListDesk() {
     // The order the operator last chose, clicked only as far as the list is not in it yet.
     const int column = std::clamp(settings::SortColumn.Read(), 0, vg::kColumnCount - 1);
     const bool ascending = settings::SortAscending.Read();
-    if (column != results_->SortColumn()) ListViewColumnClick(column);
-    if (ascending != results_->SortAscending()) ListViewColumnClick(column);
+    TFmSplash& shownIn = progress ? *progress : progress_;
+    if (column != results_->SortColumn()) SortList(column, shownIn);
+    if (ascending != results_->SortAscending()) SortList(column, shownIn);
 }
 
 void TFmMain::RememberDesk() {
@@ -425,15 +427,30 @@ void TFmMain::ShowEdition(const QString& note) {
 }
 
 void TFmMain::ListViewColumnClick(int column) {
-    TKeepFocus keep(this);
-    settings::SortColumn.Write(column);
-    settings::SortAscending.Write(column != results_->SortColumn() ? true : !results_->SortAscending());
-    try {
-        TBusy busy(progress_, vg::ToQString(vg::SortInfoText()), results_->Count());
-        results_->SortBy(column, &progress_);
-    } catch (const std::exception& e) {
-        TellDamagedRecord(QStringLiteral("Список не удалось упорядочить"), e);
+    SortList(column, progress_);
+}
+
+void TFmMain::SortList(int column, TFmSplash& progress) {
+    if (sorting_) {
+        // A click on the header has turned its arrow round by itself: it shows the sort the list has again.
+        results_->ShowSortIndicator();
+        return;
     }
+    const QScopedValueRollback sorting(sorting_, true);
+    {
+        TKeepFocus keep(this);
+        settings::SortColumn.Write(column);
+        settings::SortAscending.Write(column != results_->SortColumn() ? true : !results_->SortAscending());
+        try {
+            TBusy busy(progress, vg::ToQString(vg::SortInfoText()), results_->Count());
+            results_->SortBy(column, &progress);
+        } catch (const std::exception& e) {
+            TellDamagedRecord(QStringLiteral("Список не удалось упорядочить"), e);
+        }
+    }
+    // The operator's clicks and keys held back while the sort ran are taken now, where the ones that would sort
+    // again are ignored; the rest (typing into a field, for one) goes where it was meant to.
+    if (isVisible()) QCoreApplication::processEvents();
 }
 
 // ---- the criteria ----
