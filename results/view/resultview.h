@@ -40,6 +40,7 @@ public:
     int MinimumWidth(int column) const;
     TResultModel* ResultModel() const { return model_; }
     void setModel(QAbstractItemModel* model) override;
+    void setSelectionModel(QItemSelectionModel* selection) override;
 
     // The height of every row, and the rows' places in the viewport; these take the table's own, which read the
     // row header.
@@ -99,8 +100,9 @@ private:
     // The visual column `step` columns on from `visual` that is shown; -1 when there is none.
     int ShownColumn(int visual, int step) const;
 
-    QAbstractItemModel* noRows_ = nullptr; // the row header's model
-    int shownOffset_ = 0;                  // the rows' offset the viewport shows
+    QAbstractItemModel* noRows_ = nullptr;           // the row header's model
+    QItemSelectionModel* headerSelection_ = nullptr; // the column header's, never anything selected
+    int shownOffset_ = 0;                            // the rows' offset the viewport shows
 
     TResultModel* model_ = nullptr;
     std::array<int, kColumnCount> design_{};
