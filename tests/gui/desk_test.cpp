@@ -16,6 +16,8 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
@@ -337,8 +339,27 @@ private slots:
         Key(Qt::Key_F5, Qt::ControlModifier); // by subscriber
         QTemporaryDir dir;
         QString error;
-        QFile file(dir.filePath(QStringLiteral("список.csv")));
-        QVERIFY(window->SaveList(file.fileName(), error) && file.open(QIODevice::ReadOnly));
+        QFile file(dir.filePath(QStringLiteral("список.csv"))), old(dir.filePath(QStringLiteral("старый.csv")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QString shown; // Ctrl+S: the dialog, and what its list says of the old file, in Russian
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            dialog->setDirectory(dir.path());
+            const auto* files = qobject_cast<QFileSystemModel*>(dialog->proxyModel()->sourceModel());
+            const QModelIndex row = dialog->proxyModel()->mapFromSource(files->index(old.fileName()));
+            shown = dialog->objectName() + u' ' + row.siblingAtColumn(1).data().toString() + u' ' +
+                    row.siblingAtColumn(3).data().toString();
+            dialog->selectFile(file.fileName());
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QTest::keyClick(Focus(), Qt::Key_S, Qt::ControlModifier);
+        Settle();
+        QCOMPARE(
+            shown,
+            QStringLiteral("SaveListDialog 0 Б ") +
+                QLocale(QLocale::Russian).toString(old.fileTime(QFile::FileModificationTime), QLocale::ShortFormat));
+        QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray csv = file.readAll();
         QVERIFY(csv.startsWith("\xEF\xBB\xBFphone;street;house;flat;user\r\n"));
         const vg::CsvParseResult read = vg::ParseDirectoryCsv(std::string_view(csv.constData(), csv.size()));
@@ -412,6 +433,14 @@ private slots:
         QVERIFY(ui->TBToolbar1->isMovable());
         TProgram unlocked(nullptr);
         QVERIFY(vg::test::StartShown(unlocked)->Form()->TBToolbar1->isMovable());
+        // Maximised, it starts maximised, its place and size before kept for when it is not.
+        window->showMaximized();
+        window->RememberDesk();
+        TProgram maximised(nullptr);
+        TFmMain* big = vg::test::StartShown(maximised);
+        QTRY_VERIFY(big && !big->FirstShow() && big->isMaximized());
+        QCOMPARE(big->normalGeometry().size(), QSize(700, 450));
+        window->showNormal();
         for (QAction* lock : window->findChildren<QAction*>())
             if (lock->text() == QStringLiteral("Закрепить панели")) lock->setChecked(true);
         ui->ListView->SetDesignWidths({100, 275, 100, 100, 335});
