@@ -345,7 +345,6 @@ private slots:
         QTimer::singleShot(0, this, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
-            dialog->setDirectory(dir.path());
             const auto* files = qobject_cast<QFileSystemModel*>(dialog->proxyModel()->sourceModel());
             const QModelIndex row = dialog->proxyModel()->mapFromSource(files->index(old.fileName()));
             shown = dialog->objectName() + u' ' + row.siblingAtColumn(1).data().toString() + u' ' +
@@ -355,10 +354,9 @@ private slots:
         });
         QTest::keyClick(Focus(), Qt::Key_S, Qt::ControlModifier);
         Settle();
-        QCOMPARE(
-            shown,
-            QStringLiteral("SaveListDialog 0 Б ") +
-                QLocale(QLocale::Russian).toString(old.fileTime(QFile::FileModificationTime), QLocale::ShortFormat));
+        const QLocale russian(QLocale::Russian);
+        QCOMPARE(shown, QStringLiteral("SaveListDialog 0 Б ") +
+                            russian.toString(old.fileTime(QFile::FileModificationTime), QLocale::ShortFormat));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray csv = file.readAll();
         QVERIFY(csv.startsWith("\xEF\xBB\xBFphone;street;house;flat;user\r\n"));
@@ -390,7 +388,6 @@ private slots:
         for (const auto& [text, room, kept] :
              {std::tuple{box, w(box) - 4, Parts{box}},
               {box, w("Что сказ… «коновалова гагарина 6»"), Parts{"Что сказ", " «коновалова гагарина 6»"}},
-              {box, w("Что… «коновал…»"), Parts{"Что", "… «коновал", "…»"}},
               {two, w("Улица… «ЛЕН»; Абонент… «ПЕТРОВ»"), Parts{"Улица", "«ЛЕН»; Абонент", " «ПЕТРОВ»"}},
               {two, w("Улица… «Л…»; Абонент… «П…»"), Parts{"Улица… «", "»; Абонент… «П"}}}) {
             const QString cut = ElideFoundWith(QString::fromUtf8(text), m, room);
@@ -401,14 +398,13 @@ private slots:
         }
         QTRY_VERIFY(!window->FirstShow()); // maximised by then
         window->resize(620, 420); // the window's narrowest: the label says the same, its tip and name all of it
-        ui->edPhone->setFocus();
         Key(Qt::Key_F2);
         TypeHere(QStringLiteral("коновалова проспект гагарина 6"));
         Key(Qt::Key_Return);
         const auto* found = window->findChild<QLabel*>(QStringLiteral("lbFoundWith"));
         const QString all = window->Results().FoundWith();
-        QTRY_VERIFY(window->width() == 620);
-        QVERIFY(all.endsWith(QStringLiteral("6»")) && found->toolTip() == all && found->accessibleDescription() == all);
+        QVERIFY(window->width() == 620 && all.endsWith(QStringLiteral("6»")) && found->toolTip() == all &&
+                found->accessibleDescription() == all);
         QTRY_COMPARE(found->text(), ElideFoundWith(all, found->fontMetrics(), found->width()));
         window->resize(866, 520);
     }
