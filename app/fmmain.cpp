@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -36,6 +37,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QToolBar>
 
 namespace {
@@ -80,14 +82,10 @@ private:
     IProgress& progress_;
 };
 
-// The hourglass alone, for work that reports no progress; gone again however the work ends.
-class THourglass {
-public:
-    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~THourglass() { QApplication::restoreOverrideCursor(); }
-    THourglass(const THourglass&) = delete;
-    THourglass& operator=(const THourglass&) = delete;
-};
+// The progress window's bar as the list's logic reports to it.
+vg::ProgressCallback ReportTo(IProgress& progress) {
+    return [&progress](std::int32_t position, std::int32_t maximum) { progress.ProgressCallback(position, maximum); };
+}
 
 QByteArray ReadSound(const QString& name) {
     QFile file(name);
@@ -181,7 +179,7 @@ TFmMain::TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, 
     auto* copy = new QAction(QStringLiteral("Копировать"), ui->ListView);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
-    connect(copy, &QAction::triggered, ui->ListView, &vg::TResultView::CopySelection);
+    connect(copy, &QAction::triggered, this, &TFmMain::CopyList);
     ui->ListView->addActions({copy, save});
     ui->ListView->setContextMenuPolicy(Qt::ActionsContextMenu);
     // The criterion toolbars stay put unless the operator unlocks them (their menu); a floating one docks again on
@@ -249,7 +247,7 @@ void TFmMain::TmTimer() {
     if (!restoreGeometry(settings::WindowGeometry.Read())) showMaximized();
 }
 
-void TFmMain::RestoreListDesk() {
+void TFmMain::RestoreListDesk(TFmSplash* progress) {
     const QStringList widths = settings::ColumnWidths.Read().split(QLatin1Char(','));
     if (widths.size() == vg::kColumnCount) {
         std::array<int, vg::kColumnCount> set{};
@@ -260,8 +258,9 @@ void TFmMain::RestoreListDesk() {
     // The order the operator last chose, clicked only as far as the list is not in it yet.
     const int column = std::clamp(settings::SortColumn.Read(), 0, vg::kColumnCount - 1);
     const bool ascending = settings::SortAscending.Read();
-    if (column != results_->SortColumn()) ListViewColumnClick(column);
-    if (ascending != results_->SortAscending()) ListViewColumnClick(column);
+    TFmSplash& shownIn = progress ? *progress : progress_;
+    if (column != results_->SortColumn()) SortList(column, shownIn);
+    if (ascending != results_->SortAscending()) SortList(column, shownIn);
 }
 
 void TFmMain::RememberDesk() {
@@ -329,9 +328,14 @@ QString TFmMain::DescribeCriteria() const {
 
 bool TFmMain::SaveList(const QString& path, QString& error) {
     std::string why;
-    if (vg::WriteFileAtomically(QFile::encodeName(path).toStdString(),
-                                vg::ListCsv(database_.Directory(), results_->Count()), why))
-        return true;
+    bool saved = false;
+    {
+        // Millions of rows take seconds: the bar moves with the rows written.
+        TBusy busy(progress_, QStringLiteral("Сохранение списка в файл ..."), results_->Count());
+        saved = vg::SaveListCsv(QFile::encodeName(path).toStdString(), database_.Directory(), results_->Count(), why,
+                                ReportTo(progress_));
+    }
+    if (saved) return true;
     error = QString::fromStdString(why);
     return false;
 }
@@ -344,12 +348,11 @@ void TFmMain::SaveListAs() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString path = dialog.selectedFiles().constFirst();
     QString error;
-    // A list of millions of records takes seconds to write: the hourglass says the window is busy meanwhile.
     // The dialog's place is painted over before the writing starts, rather than left standing for its length.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     bool saved = false;
     {
-        THourglass busy;
+        TKeepFocus keep(this);
         saved = SaveList(path, error);
     }
     if (saved) return;
@@ -358,6 +361,15 @@ void TFmMain::SaveListAs() {
     box->setObjectName(QStringLiteral("SaveFailureMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
+}
+
+void TFmMain::CopyList() {
+    vg::TResultView* view = ui->ListView;
+    TKeepFocus keep(this);
+    // The whole of millions of rows takes a while to put into text; the bar moves with the rows.
+    TBusy busy(progress_, QStringLiteral("Копирование списка ..."), 100);
+    const QString text = view->SelectedRowText(ReportTo(progress_));
+    if (!text.isEmpty()) QApplication::clipboard()->setText(text);
 }
 
 void TFmMain::mnClearClick() {
@@ -418,15 +430,30 @@ void TFmMain::ShowEdition(const QString& note) {
 }
 
 void TFmMain::ListViewColumnClick(int column) {
-    TKeepFocus keep(this);
-    settings::SortColumn.Write(column);
-    settings::SortAscending.Write(column != results_->SortColumn() ? true : !results_->SortAscending());
-    try {
-        TBusy busy(progress_, vg::ToQString(vg::SortInfoText()), results_->Count());
-        results_->SortBy(column, &progress_);
-    } catch (const std::exception& e) {
-        TellDamagedRecord(QStringLiteral("Список не удалось упорядочить"), e);
+    SortList(column, progress_);
+}
+
+void TFmMain::SortList(int column, TFmSplash& progress) {
+    if (sorting_) {
+        // A click on the header has turned its arrow round by itself: it shows the sort the list has again.
+        results_->ShowSortIndicator();
+        return;
     }
+    const QScopedValueRollback sorting(sorting_, true);
+    {
+        TKeepFocus keep(this);
+        settings::SortColumn.Write(column);
+        settings::SortAscending.Write(column != results_->SortColumn() ? true : !results_->SortAscending());
+        try {
+            TBusy busy(progress, vg::ToQString(vg::SortInfoText()), results_->Count());
+            results_->SortBy(column, &progress);
+        } catch (const std::exception& e) {
+            TellDamagedRecord(QStringLiteral("Список не удалось упорядочить"), e);
+        }
+    }
+    // The operator's clicks and keys held back while the sort ran are taken now, where the ones that would sort
+    // again are ignored; the rest (typing into a field, for one) goes where it was meant to.
+    if (isVisible()) QCoreApplication::processEvents();
 }
 
 // ---- the criteria ----

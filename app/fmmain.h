@@ -43,15 +43,17 @@ public:
     // The window works on `database` and shows long operations in `progress`; `sound` (none: silent) plays the
     // outcome of a search. It owns none of them, and each must outlive it.
     TFmMain(TDatabase& database, TFmSplash& progress, ISoundPlayer* sound, QWidget* parent = nullptr);
-    // Writes the shown list, in its order, to `path` as a spreadsheet's CSV (vg::ListCsv), replacing the file all
-    // at once; false, with the reason in `error`, when nothing was written.
+    // Writes the shown list, in its order, to `path` as a spreadsheet's CSV (vg::TListCsv), replacing the file all
+    // at once, the progress window's bar moving with the rows written; false, with the reason in `error`, when
+    // nothing was written.
     bool SaveList(const QString& path, QString& error);
     // Remembers the window's place, size and state and the operator's column widths for the next start (on
     // closing); the sort is remembered as it is chosen.
     void RememberDesk();
     // Puts back the operator's column widths and sort of the last run; start-up does so before the window shows,
     // so that no key of the operator's comes before it (a sort chosen earlier would be clicked again, turned round).
-    void RestoreListDesk();
+    // The sort shows its progress in `progress` (start-up's splash), or in the window's own progress window.
+    void RestoreListDesk(TFmSplash* progress = nullptr);
     ~TFmMain() override;
 
     // Publishes the container's contents to the list and the counter, puts the sort marker on column 0 and
@@ -96,6 +98,8 @@ public slots:
     void mnClearClick();
     void DoClearFilter();
     void mnDoCloseClick();
+    // Sorts the list by `column` (again: the other way round). While a sort runs, another is not started: a click or a
+    // key that would sort, then or in the input taken just after it, is ignored.
     void ListViewColumnClick(int column);
     void TmTimer();
 
@@ -139,6 +143,9 @@ private:
     QString DescribeCriteria() const;
     // Asks where, and saves the shown list there (SaveList), saying so when it cannot.
     void SaveListAs();
+    // Ctrl+C in the list: the selected rows onto the clipboard (TResultView::SelectedRowText), the progress
+    // window's bar moving with the rows.
+    void CopyList();
     // Tells a screen reader what the search found, the keyboard staying where it is.
     void Announce(const vg::SearchResult& result);
 
@@ -147,6 +154,7 @@ private:
     const vg::TPreparedDirectory* Prepared() override;
     void ReloadOnly(const std::vector<std::uint32_t>& positions) override;
     vg::TCriteria ReadCriteria() override;
+    void SortList(int column, TFmSplash& progress);
     void SetInfoText(std::string_view text) override;
     void ProgressCallback(std::int32_t position, std::int32_t maximum) override;
     void ShowProgress() override;
@@ -176,6 +184,7 @@ private:
     QByteArray notFoundSound_;
     vg::SearchResult lastSearch_;
     bool reloading_ = false;
+    bool sorting_ = false; // a sort, or the operator's input that came during it, is being taken
     // A search as the operator types: no progress window, no sound, no message box.
     bool quiet_ = false;
     QTimer typing_;

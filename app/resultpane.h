@@ -47,6 +47,8 @@ public:
     // ascending. The marker, the header and the list follow, also when the sort fails (the failure is passed
     // on, the records in the order reached). `progress` (none: no reports) is the bar the sort moves.
     void SortBy(int column, vg::ISortProgress* progress);
+    // The header's arrow on the sort column, pointing the sort's way.
+    void ShowSortIndicator();
 
     // The first row current and selected, scrolled to; nothing in an empty list.
     void SelectFirstRow();
@@ -65,7 +67,6 @@ public:
 private:
     // Puts or takes the "* " marker on a column's caption.
     void SetColumnCaption(int column, bool marked);
-    void ShowSortIndicator();
     void ShowCount();
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The edition's text and what the list was found with right of the counter's frame, which may have widened.

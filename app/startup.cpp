@@ -52,13 +52,14 @@ bool TProgram::StartUp(int& status) {
         ShutDown();
         return false;
     }
-    splash_.reset();
     // The progress window of every later long operation; hidden until one starts.
-    splash_ = std::make_unique<TFmSplash>();
-    splash_->SetShowDelay(TFmSplash::kShowDelayMs); // fast work shows no window
-    main_ = std::make_unique<TFmMain>(database_, *splash_, sound_);
+    std::unique_ptr<TFmSplash> progress = std::make_unique<TFmSplash>();
+    progress->SetShowDelay(TFmSplash::kShowDelayMs); // fast work shows no window
+    main_ = std::make_unique<TFmMain>(database_, *progress, sound_);
     main_->RefreshList();
-    main_->RestoreListDesk();
+    // The sort the operator left the list in shows on the splash, as the load did.
+    main_->RestoreListDesk(splash_.get());
+    splash_ = std::move(progress);
     main_->ShowEdition(startNote_);
     status = 0;
     return true;

@@ -34,8 +34,9 @@ public:
     TProgram(const TProgram&) = delete;
     TProgram& operator=(const TProgram&) = delete;
 
-    // Start-up in its fixed order: splash at 0 % with the loading text, the load, the splash destroyed, the
-    // hidden progress window, and the main window listing the whole directory. False (after telling the
+    // Start-up in its fixed order: splash at 0 % with the loading text, the load, the hidden progress window, the
+    // main window listing the whole directory, sorted as the operator left it with the splash showing the sort, and
+    // the splash destroyed. False (after telling the
     // operator and stderr) when the directory cannot be loaded; the exit status is then in `status`.
     bool StartUp(int& status);
     // The windows first, then the directory's records.

@@ -13,6 +13,8 @@
 #include "app/resultpane.h"
 #include "app/sound.h"
 #include "app/startup.h"
+#include "citygen.h"
+#include "directory/writer.h"
 #include "results/view/qtext.h"
 #include "ui_fmmain.h"
 #include "widgets/comboboxlabel.h"
@@ -20,12 +22,18 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPointer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -181,21 +189,30 @@ void BM_WindowBoxTyping(benchmark::State& state) {
 }
 BENCHMARK(BM_WindowBoxTyping)->Unit(benchmark::kMillisecond);
 
-// Ten million records in the window: a program of its own, started with the records of VG_BENCH_10M=FILE (made
-// once by `mkdirectory generate --records 10000000 -o FILE`) when the first of these benchmarks runs.
-std::string hugeBytes;
-std::unique_ptr<TProgram> hugeProgram; // ended before the application
+// Big directories in the window, each a program of its own started when its first benchmark runs: a million generated
+// records (which = 1), and the ten million of VG_BENCH_10M=FILE (which = 2, made once by `mkdirectory generate
+// --records 10000000 -o FILE`).
+std::string bigBytes[3];
+std::unique_ptr<TProgram> bigPrograms[3]; // ended before the application
 
-TProgram* HugeProgram() {
-    std::string& bytes = hugeBytes;
-    std::unique_ptr<TProgram>& program = hugeProgram;
-    if (program) return program.get();
+bool HugeProgramWanted() {
     const char* file = std::getenv("VG_BENCH_10M");
-    if (!file || !*file || std::strcmp(file, "1") == 0) return nullptr;
-    std::ifstream in(file, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return file && *file && std::strcmp(file, "1") != 0;
+}
+
+TProgram* BigProgram(int which) {
+    std::string& bytes = bigBytes[which];
+    std::unique_ptr<TProgram>& program = bigPrograms[which];
+    if (program) return program.get();
+    if (which == 1) {
+        bytes = vg::PackDirectory(vg::GenerateCity(1000000));
+    } else {
+        if (!HugeProgramWanted()) return nullptr;
+        std::ifstream in(std::getenv("VG_BENCH_10M"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     if (bytes.empty()) return nullptr;
-    program = std::make_unique<TProgram>(nullptr, [] { return std::optional<std::string_view>(hugeBytes); });
+    program = std::make_unique<TProgram>(nullptr, [&bytes] { return std::optional<std::string_view>(bytes); });
     int status = 0;
     if (!program->StartUp(status)) {
         program.reset();
@@ -207,9 +224,13 @@ TProgram* HugeProgram() {
     return program.get();
 }
 
+TProgram* HugeProgram() {
+    return BigProgram(2);
+}
+
 // What the operator types last in the ten million: the four queries of the core benchmarks, then the box's five texts,
-// the box's first letters (a word of one or two letters holds millions), and letters taken back (the list growing
-// again: the step goes from the text to the text without its last letter).
+// the box's first letters (a word of one or two letters holds millions) and its lone first digit, and letters taken
+// back (the list growing again: the step goes from the text to the text without its last letter).
 struct HugeQuery {
     const char* label;
     int criterion; // the criterion's field (0 phone .. 4 subscriber); -1: the box
@@ -229,9 +250,11 @@ const HugeQuery kHugeQueries[] = {
     {"box: петров", -1, {}, "петров"},
     {"box: и", -1, {}, "и"},
     {"box: ив", -1, {}, "ив"},
+    {"box: 2", -1, {}, "2"},
     {"back: house greater than 50 to 5", 2, vg::MatchCondition::Greater, "50", true},
     {"back: street fits *СК*Я to *СК*", 1, vg::MatchCondition::FitsMask, "*СК*Я", true},
     {"back: box ив to и", -1, {}, "ив", true},
+    {"back: box 21 to 2", -1, {}, "21", true},
 };
 
 // Search as you type in ten million records: from the pause after the query's last letter (the list holding what
@@ -284,6 +307,104 @@ void BM_WindowTyping10M(benchmark::State& state) {
     state.SetLabel(query.label);
     window->Box().Put({});
     form->mnClearFilters->trigger();
+}
+
+// The longest time the operator waits for a sign of life while a long operation runs: from its start to the
+// progress bar's first paint, between two paints, and from the last one to its end.
+class FeedbackGap : public QObject {
+public:
+    explicit FeedbackGap(QWidget* bar) : bar_(bar) {
+        bar->installEventFilter(this);
+        clock_.start();
+    }
+    ~FeedbackGap() override { bar_->removeEventFilter(this); }
+    double LongestMs() {
+        Mark();
+        return static_cast<double>(longest_) * 1e-6;
+    }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            ++paints;
+            Mark();
+        }
+        return false;
+    }
+
+private:
+    void Mark() {
+        longest_ = std::max(longest_, clock_.nsecsElapsed() - last_);
+        last_ = clock_.nsecsElapsed();
+    }
+    QWidget* bar_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0, longest_ = 0;
+};
+
+// The whole list of a big directory (range 1: a million records, 2: ten million) selected with Ctrl+A and copied
+// with Ctrl+C (range(1) = 0), or only the clipboard's text made (1): wall and process CPU, the longest wait
+// without a painted progress bar, and the text's length.
+void BM_WindowCopyAll(benchmark::State& state) {
+    TProgram* program = BigProgram(static_cast<int>(state.range(0)));
+    if (!program) {
+        state.SkipWithError("the big directory could not be loaded");
+        return;
+    }
+    vg::TResultView* view = program->FmMain()->Form()->ListView;
+    QAction* copy = nullptr;
+    for (QAction* action : view->actions())
+        if (action->shortcut() == QKeySequence(QKeySequence::Copy)) copy = action;
+    view->selectAll();
+    ProcessCpu cpu;
+    double longest = 0;
+    qsizetype length = 0;
+    for (auto _ : state) {
+        FeedbackGap gap(program->FmSplash()->Bar());
+        if (state.range(1) == 0)
+            copy->trigger();
+        else
+            length = view->SelectedRowText().size();
+        longest = std::max(longest, gap.LongestMs());
+        state.PauseTiming();
+        // Reading the clipboard's text back takes long (Qt converts it to UTF-8 and back): not the operator's wait.
+        if (state.range(1) == 0) length = QApplication::clipboard()->text().size();
+        QApplication::clipboard()->clear();
+        state.ResumeTiming();
+    }
+    cpu.Report(state);
+    state.counters["longest_wait_ms"] = longest;
+    state.counters["characters"] = static_cast<double>(length);
+    state.counters["rows"] = view->model()->rowCount();
+    view->clearSelection();
+}
+
+// The whole list of a big directory saved as "Сохранить список…" saves it (into /tmp, replacing the file of the
+// iteration before): wall and process CPU, the longest wait without a painted progress bar, and the file's size.
+void BM_WindowSaveAll(benchmark::State& state) {
+    TProgram* program = BigProgram(static_cast<int>(state.range(0)));
+    if (!program) {
+        state.SkipWithError("the big directory could not be loaded");
+        return;
+    }
+    const QString path = QDir::temp().filePath(QStringLiteral("vg-bench-list.csv"));
+    ProcessCpu cpu;
+    double longest = 0;
+    for (auto _ : state) {
+        FeedbackGap gap(program->FmSplash()->Bar());
+        QString error;
+        if (!program->FmMain()->SaveList(path, error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            state.SkipWithError("the list could not be saved");
+        }
+        longest = std::max(longest, gap.LongestMs());
+    }
+    cpu.Report(state);
+    state.counters["longest_wait_ms"] = longest;
+    state.counters["bytes"] = static_cast<double>(QFileInfo(path).size());
+    state.counters["rows"] = program->FmMain()->Results().Count();
+    QFile::remove(path);
 }
 
 // An empty search through the window with its strip: each criterion's count and the suggestions.
@@ -467,13 +588,26 @@ int main(int argc, char** argv) {
     Window()->show();
     QCoreApplication::processEvents();
     // Run only when asked for: loading ten million records takes seconds and more than a gigabyte.
-    if (const char* huge = std::getenv("VG_BENCH_10M"); huge && *huge && std::strcmp(huge, "1") != 0)
+    if (HugeProgramWanted())
         benchmark::RegisterBenchmark("BM_WindowTyping10M", BM_WindowTyping10M)
             ->DenseRange(0, static_cast<int>(std::size(kHugeQueries)) - 1)
             ->Unit(benchmark::kMillisecond);
+    // A million records are generated in the process; ten million only when VG_BENCH_10M names their file.
+    for (int which : {1, 2}) {
+        if (which == 2 && !HugeProgramWanted()) continue;
+        benchmark::RegisterBenchmark("BM_WindowCopyAll", BM_WindowCopyAll)
+            ->ArgsProduct({{which}, {0, 1}})
+            ->Iterations(which == 2 ? 1 : 3)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("BM_WindowSaveAll", BM_WindowSaveAll)
+            ->Arg(which)
+            ->Iterations(which == 2 ? 1 : 3)
+            ->Unit(benchmark::kMillisecond);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    hugeProgram.reset();
+    for (auto& program : bigPrograms)
+        program.reset();
     return 0;
 }

@@ -223,6 +223,18 @@ std::mutex gOneWriteAtATime;
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+    bool given = false;
+    return WriteFileAtomically(
+        path,
+        [&]() -> std::string_view {
+            if (given) return {};
+            given = true;
+            return bytes;
+        },
+        error);
+}
+
+bool WriteFileAtomically(const std::string& path, const FilePieces& pieces, std::string& error) {
     std::lock_guard<std::mutex> lock(gOneWriteAtATime);
     std::string target;
     bool exists = false;
@@ -251,7 +263,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         if (::fchmod(out.fd, old.st_mode & 07777) != 0)
             return fail("cannot keep the mode of " + target + ", which is left as it is");
     }
-    if (!WriteAll(out.fd, bytes.data(), bytes.size())) return fail("cannot write " + target);
+    for (std::string_view piece = pieces(); !piece.empty(); piece = pieces())
+        if (!WriteAll(out.fd, piece.data(), piece.size())) return fail("cannot write " + target);
     if (::fsync(out.fd) != 0) return fail("cannot write " + target);
     const int fd = out.fd;
     out.fd = -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,13 @@ namespace vg {
 //   signal that is ignored stays ignored and one the program handles stays handled.
 // One write at a time per process: concurrent calls wait for each other.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
+
+// The bytes of a file made while it is written: each call gives the next piece (valid until the next call), an
+// empty one at the end.
+using FilePieces = std::function<std::string_view()>;
+// WriteFileAtomically of the pieces one after another, never all of them at once. What the pieces throw leaves
+// the old file as it was (the temporary removed) and is passed on.
+bool WriteFileAtomically(const std::string& path, const FilePieces& pieces, std::string& error);
 
 // Whether writing to `output` would replace the file `input` (links followed): true also when either cannot be
 // examined, with the reason in `error`; false for an output that does not exist yet.

@@ -3,6 +3,7 @@
 #include "utf8.h"
 
 #include <array>
+#include <cstring>
 
 namespace vg::cp1251 {
 namespace {
@@ -15,18 +16,31 @@ constexpr std::array<char16_t, 64> kHigh = {
     0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
     0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+// Each byte's UTF-8, written three bytes at a time whatever its length: a record's fields convert without a branch
+// per character.
+struct Utf8Byte {
+    char bytes[3];
+    unsigned char length;
+};
+constexpr std::array<Utf8Byte, 256> kUtf8 = [] {
+    std::array<Utf8Byte, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const char32_t cp = c < 0x80    ? static_cast<char32_t>(c)
+                            : c >= 0xC0 ? static_cast<char32_t>(0x0410 + (c - 0xC0))
+                                        : kHigh[static_cast<std::size_t>(c - 0x80)];
+        Utf8Byte& out = table[static_cast<std::size_t>(c)];
+        if (cp < 0x80) {
+            out = {{static_cast<char>(cp), 0, 0}, 1};
+        } else if (cp < 0x800) {
+            out = {{static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F)), 0}, 2};
+        } else {
+            out = {{static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (cp & 0x3F))},
+                   3};
+        }
     }
-}
+    return table;
+}();
 
 int FromUnicode(char32_t cp) {
     if (cp < 0x80) return static_cast<int>(cp);
@@ -44,11 +58,18 @@ char32_t ToUnicode(unsigned char c) {
     return kHigh[c - 0x80];
 }
 
+char* WriteUtf8(std::string_view bytes, char* out) {
+    for (char c : bytes) {
+        const Utf8Byte& utf8 = kUtf8[static_cast<unsigned char>(c)];
+        std::memcpy(out, utf8.bytes, sizeof utf8.bytes);
+        out += utf8.length;
+    }
+    return out;
+}
+
 std::string ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (char c : bytes)
-        AppendUtf8(out, ToUnicode(static_cast<unsigned char>(c)));
+    std::string out(bytes.size() * 3, '\0');
+    out.resize(static_cast<std::size_t>(WriteUtf8(bytes, out.data()) - out.data()));
     return out;
 }
 

@@ -8,6 +8,8 @@ namespace vg::cp1251 {
 
 // Byte 0x98 is unassigned in the code page; it maps to U+0098 and back so that every byte round-trips.
 std::string ToUtf8(std::string_view bytes);
+// The same written at `out`, which has room for three bytes a byte; returns the end of what was written.
+char* WriteUtf8(std::string_view bytes, char* out);
 
 // Converts UTF-8 to Windows-1251. Returns false (and leaves `out` unspecified) when the text is not valid
 // UTF-8 or holds a character the code page has no byte for.

@@ -4,21 +4,14 @@
 #include "limits.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vg {
 namespace {
 
-std::string Quote(std::string_view cp1251Text, const CsvDialect& dialect) {
-    std::string text = dialect.encoding == CsvEncoding::Utf8 ? cp1251::ToUtf8(cp1251Text) : std::string(cp1251Text);
-    const char special[] = {dialect.separator, '"', '\r', '\n', '\0'};
-    if (text.find_first_of(special) == std::string::npos) return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
+// A field written at `out`: the room it needs is at most FieldRoom of its text.
+std::size_t FieldRoom(std::string_view cp1251Text) {
+    return 3 * cp1251Text.size() + 2;
 }
 
 constexpr std::string_view kHeader = "phone,street,house,flat,user";
@@ -64,8 +57,56 @@ std::string CheckCsvStart(std::string_view start) {
     return "line 1: the header must be phone,street,house,flat,user";
 }
 
+namespace {
+
+char* WriteCsvField(std::string_view cp1251Text, const CsvDialect& dialect, char* out) {
+    // The special characters are ASCII, the same bytes in Windows-1251 and in UTF-8.
+    const char separator = dialect.separator;
+    bool quoted = false;
+    for (char c : cp1251Text)
+        if (c == separator || c == '"' || c == '\r' || c == '\n') {
+            quoted = true;
+            break;
+        }
+    const bool utf8 = dialect.encoding == CsvEncoding::Utf8;
+    if (!quoted) {
+        if (utf8) return cp1251::WriteUtf8(cp1251Text, out);
+        std::memcpy(out, cp1251Text.data(), cp1251Text.size());
+        return out + cp1251Text.size();
+    }
+    *out++ = '"';
+    for (std::size_t at = 0; at < cp1251Text.size();) {
+        // The runs between quotes as they are, each quote doubled.
+        const std::size_t quote = std::min(cp1251Text.find('"', at), cp1251Text.size());
+        const std::string_view run = cp1251Text.substr(at, quote - at);
+        if (utf8) {
+            out = cp1251::WriteUtf8(run, out);
+        } else {
+            std::memcpy(out, run.data(), run.size());
+            out += run.size();
+        }
+        if (quote == cp1251Text.size()) break;
+        *out++ = '"';
+        *out++ = '"';
+        at = quote + 1;
+    }
+    *out++ = '"';
+    return out;
+}
+
+} // namespace
+
+std::size_t CsvLineRoom(const std::string_view (&fields)[5]) {
+    std::size_t room = 1; // the LF; the CR takes the last separator's place
+    for (const std::string_view field : fields)
+        room += FieldRoom(field) + 1;
+    return room;
+}
+
 std::string CsvField(std::string_view cp1251Text, const CsvDialect& dialect) {
-    return Quote(cp1251Text, dialect);
+    std::string out(FieldRoom(cp1251Text), '\0');
+    out.resize(static_cast<std::size_t>(WriteCsvField(cp1251Text, dialect, out.data()) - out.data()));
+    return out;
 }
 
 std::string DirectoryCsvHeader(const CsvDialect& dialect) {
@@ -74,10 +115,21 @@ std::string DirectoryCsvHeader(const CsvDialect& dialect) {
     return header + "\r\n";
 }
 
+char* WriteCsvLine(const std::string_view (&fields)[5], const CsvDialect& dialect, char* out) {
+    for (const std::string_view field : fields) {
+        out = WriteCsvField(field, dialect, out);
+        *out++ = dialect.separator;
+    }
+    out[-1] = '\r';
+    *out++ = '\n';
+    return out;
+}
+
 std::string CsvLine(const DirectoryRecord& r, const CsvDialect& dialect) {
-    const char s = dialect.separator;
-    return Quote(r.phone, dialect) + s + Quote(r.street, dialect) + s + Quote(r.house, dialect) + s +
-           Quote(r.flat, dialect) + s + Quote(r.user, dialect) + "\r\n";
+    const std::string_view fields[5] = {r.phone, r.street, r.house, r.flat, r.user};
+    std::string line(CsvLineRoom(fields), '\0');
+    line.resize(static_cast<std::size_t>(WriteCsvLine(fields, dialect, line.data()) - line.data()));
+    return line;
 }
 
 TCsvRecordReader::TCsvRecordReader(TStream& source, CsvEncoding encoding) : source_(source), encoding_(encoding) {}

@@ -31,6 +31,11 @@ std::string DirectoryCsvHeader(const CsvDialect& dialect = {});
 std::string CsvLine(const DirectoryRecord& record, const CsvDialect& dialect = {});
 // One Windows-1251 field as a CSV line holds it.
 std::string CsvField(std::string_view cp1251Text, const CsvDialect& dialect = {});
+// CsvLine of five Windows-1251 fields (phone, street, house, flat, user) written at `out`, which has room for
+// CsvLineRoom of them; returns the end of what was written. Builds a file of millions of lines without a string
+// per line or field.
+char* WriteCsvLine(const std::string_view (&fields)[5], const CsvDialect& dialect, char* out);
+std::size_t CsvLineRoom(const std::string_view (&fields)[5]);
 
 struct CsvParseResult {
     std::vector<DirectoryRecord> records;

@@ -37,7 +37,25 @@ std::int64_t LoadDirectory(TStrContainer& container, std::string_view compressed
     // and so the records, the progress and any failure of the read are the same as the streaming reader's.
     // Anything else is left to the streaming reader, which tells damage, cuts and checksums apart.
     TInflated inflated;
-    if (InflateWhole(compressed, limits::kInflatedBytes, inflated)) {
+    // Once the bytes inflated so far hold a record header for every record the count claims (when LoadFromStream
+    // trusts it), the room for the records is made, and its pages are faulted in while the rest is inflated.
+    bool reserved = false;
+    const Inflating inflating = [&](std::string_view bytes, const FreshMemory& fresh) {
+        constexpr std::size_t kHeaderBytes = 12;
+        if (reserved || bytes.size() < 8) return;
+        std::int32_t count = 0;
+        for (int k = 3; k >= 0; --k)
+            count = static_cast<std::int32_t>(static_cast<std::uint32_t>(count) << 8 |
+                                              static_cast<unsigned char>(bytes[static_cast<std::size_t>(k)]));
+        if (count < 1 || (bytes.size() - 8) / kHeaderBytes < static_cast<std::size_t>(count)) return;
+        reserved = true;
+        try {
+            container.Reserve(count, fresh);
+        } catch (...) {
+            // The load makes its room itself.
+        }
+    };
+    if (InflateWhole(compressed, limits::kInflatedBytes, inflated, inflating)) {
         TMemoryStream whole(inflated.View());
         TLimitedStream bounded(whole, limits::kInflatedBytes, "The inflated directory");
         container.LoadFromStream(&bounded, progress, sink);

@@ -308,6 +308,31 @@ void* TRecordStore::Allocate(std::size_t expected) {
     return blocks_[block_].memory.get() + kSlot * used_++;
 }
 
+void TRecordStore::Reserve(std::size_t count, const std::function<void(void*, std::size_t)>& fresh) {
+    if (!blocks_.empty()) return;
+    // As Allocate sizes them, each block for the records still to come.
+    for (std::size_t left = count; left > 0;) {
+        const std::size_t room = std::clamp(left, SlotsIn(0), kMostSlots);
+        blocks_.push_back({std::unique_ptr<unsigned char[]>(new unsigned char[kSlot * room]), room});
+        fresh(blocks_.back().memory.get(), kSlot * room);
+        left -= std::min(left, room);
+    }
+}
+
+void TStrContainer::Reserve(std::int32_t count, const std::function<void(void*, std::size_t)>& fresh) {
+    if (count < 1 || borrowing_) return;
+    try {
+        CheckRecordCount(count);
+    } catch (const Exception&) {
+        return;
+    }
+    if (records_.capacity() < static_cast<std::size_t>(count)) {
+        records_.reserve(static_cast<std::size_t>(count));
+        fresh(records_.data(), records_.capacity() * sizeof(TRecordPtr));
+    }
+    store_.Reserve(static_cast<std::size_t>(count), fresh);
+}
+
 void TStrContainer::Clear() {
     records_.clear();
     positions_.clear();

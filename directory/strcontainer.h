@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -129,43 +130,71 @@ template <class Compare, class Exchange> void HeapSortRange(int L, int R, Compar
     }
 }
 
-// The Hoare-partition quick sort of both the column sort and an index. The pivot is a record tracked by its
-// position: when an exchange moves it, P follows. compare(i, p) orders position i against the pivot's. Every
-// partition, the left part's in a call of its own and the right part's in the loop, counts towards a depth of
-// about 4 log2 n: a range that is still unsorted past it is finished by HeapSortRange, which bounds both the
+// One Hoare partition of L..R (L < R) around the record in the middle, tracked by its position: when an exchange
+// moves it, P follows. compare(i, p) orders position i against the pivot's. Afterwards J < I, L..J holds no record
+// after the pivot, I..R none before it, and the records between them are in their places.
+template <class Compare, class Exchange>
+void PartitionRange(int L, int R, Compare& compare, Exchange& exchange, int& I, int& J) {
+    I = L;
+    J = R;
+    int P = (L + R) / 2;
+    do {
+        while (compare(I, P) < 0)
+            ++I;
+        while (compare(J, P) > 0)
+            --J;
+        if (I <= J) {
+            exchange(I, J);
+            if (P == I)
+                P = J;
+            else if (P == J)
+                P = I;
+            ++I;
+            --J;
+        }
+    } while (I <= J);
+}
+
+// The depth past which the quick sort hands a range of n records to the heap sort.
+inline int QuickSortDepth(int n) {
+    return 4 * static_cast<int>(std::bit_width(static_cast<unsigned>(n)));
+}
+
+// What the quick sort tells whoever follows its work: a range L..R parted into L..J and I..R, a range sorted by
+// the heap sort.
+struct TNoSortWatch {
+    void Parted(int /*L*/, int /*J*/, int /*I*/, int /*R*/) {}
+    void HeapSorted(int /*L*/, int /*R*/) {}
+};
+
+// The Hoare-partition quick sort of both the column sort and an index (PartitionRange). Every partition, the left
+// part's in a call of its own and the right part's in the loop, counts towards a depth of about 4 log2 n
+// (QuickSortDepth): a range that is still unsorted past it is finished by HeapSortRange, which bounds both the
 // time (n log n) and the stack (that many calls). Data arranged against the middle pivot gets there; ordinary
 // directories do not (the city and a generated million in every column pass 2 log2 n, never 4 log2 n), so they
-// keep the quick sort's own arrangement of equal records.
-template <class Compare, class Exchange>
-void PivotQuickSort(int L, int R, Compare& compare, Exchange& exchange, int depth = -1) {
-    if (depth < 0) depth = 4 * static_cast<int>(std::bit_width(static_cast<unsigned>(R - L + 1)));
+// keep the quick sort's own arrangement of equal records. Each range is arranged by its own records alone, so
+// that ranges apart may be sorted on different threads with the same outcome.
+template <class Compare, class Exchange, class Watch>
+void WatchedQuickSort(int L, int R, Compare& compare, Exchange& exchange, int depth, Watch& watch) {
+    if (depth < 0) depth = QuickSortDepth(R - L + 1);
     int I, J;
     do {
         if (depth-- == 0) {
             HeapSortRange(L, R, compare, exchange);
+            watch.HeapSorted(L, R);
             return;
         }
-        I = L;
-        J = R;
-        int P = (L + R) / 2;
-        do {
-            while (compare(I, P) < 0)
-                ++I;
-            while (compare(J, P) > 0)
-                --J;
-            if (I <= J) {
-                exchange(I, J);
-                if (P == I)
-                    P = J;
-                else if (P == J)
-                    P = I;
-                ++I;
-                --J;
-            }
-        } while (I <= J);
-        if (L < J) PivotQuickSort(L, J, compare, exchange, depth);
+        PartitionRange(L, R, compare, exchange, I, J);
+        watch.Parted(L, J, I, R);
+        if (L < J) WatchedQuickSort(L, J, compare, exchange, depth, watch);
         L = I;
     } while (I < R);
+}
+
+template <class Compare, class Exchange>
+void PivotQuickSort(int L, int R, Compare& compare, Exchange& exchange, int depth = -1) {
+    TNoSortWatch watch;
+    WatchedQuickSort(L, R, compare, exchange, depth, watch);
 }
 } // namespace detail
 
@@ -208,6 +237,9 @@ public:
     // does not tell; a new block is made for those, within the bounds of a block, so that no block is mostly
     // empty when the data is right.
     void* Allocate(std::size_t expected = 0);
+    // When there are no blocks yet: makes those that Allocate makes for `count` records the data tells of (each
+    // block's memory is passed to `fresh`), so that their pages may be faulted in before the records are read.
+    void Reserve(std::size_t count, const std::function<void(void*, std::size_t)>& fresh);
     // Every record handed out must have been destroyed.
     void Reset() { block_ = used_ = 0; }
 
@@ -249,6 +281,10 @@ public:
 
     void Clear();
     void ClearIndexes();
+    // Makes room, before a load, for the `count` records its data claims, as LoadFromStream makes it when the bytes
+    // in memory can hold that many: the list and the records' blocks, each piece of new memory passed to `fresh`.
+    // A count beyond the limits is left to the load.
+    void Reserve(std::int32_t count, const std::function<void(void*, std::size_t)>& fresh);
     // Replaces the whole content from the stream. Failures are passed on; what was read until then stays.
     // `sink`, when given, is handed every record read whole, and closed before this returns.
     void LoadFromStream(TStream* stream, const ProgressCallback& progress = {}, IRecordSink* sink = nullptr);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -140,6 +141,16 @@ std::uint32_t PhoneDigits(std::string_view phone, bool* odd = nullptr) {
     return number * kTens[kPhoneDigits - digits] | digits << 27 | more << 31;
 }
 
+// A phone's first two digits (PhoneDigits) as one of kPhoneHeads codes: 0-99 for a phone of two digits or more,
+// 100 plus the digit for one of a single digit, 110 for one without digits.
+constexpr std::size_t kPhoneHeads = 111;
+std::uint32_t PhoneHead(std::uint32_t phone) {
+    const std::uint32_t digits = phone >> 27 & 15, number = phone & kPhoneNumber;
+    return digits >= 2 ? number / kTens[kPhoneDigits - 2] : digits == 1 ? 100 + number / kTens[kPhoneDigits - 1] : 110;
+}
+
+} // namespace
+
 // The phones that begin with a group of digits (at most kPhoneDigits): lo <= number < hi, of `digits` or more.
 struct TDialled {
     std::uint64_t bit = 0;
@@ -148,81 +159,6 @@ struct TDialled {
         return (phone >> 27 & 15) >= digits && (phone & kPhoneNumber) - lo < hi - lo;
     }
 };
-
-// How many phones begin with `d`; their positions appended to `out`, ascending, unless it is null.
-std::size_t PhonesBeginning(const std::vector<std::uint32_t>& phones, const TDialled& d,
-                            std::vector<std::uint32_t>* out) {
-    std::size_t i = 0, found = 0;
-    const std::size_t n = phones.size();
-#if defined(__SSE2__)
-    // Four phones at a time, compared as signed numbers with their top bits flipped; a block's hits gathered in a
-    // buffer, so that the loop calls nothing and keeps its constants in registers.
-    const __m128i flip = _mm_set1_epi32(std::numeric_limits<std::int32_t>::min());
-    const __m128i number = _mm_set1_epi32(static_cast<std::int32_t>(kPhoneNumber));
-    const __m128i lo = _mm_set1_epi32(static_cast<std::int32_t>(d.lo));
-    const __m128i span = _mm_set1_epi32(static_cast<std::int32_t>((d.hi - d.lo) ^ 0x80000000u));
-    const __m128i fewer = _mm_set1_epi32(static_cast<std::int32_t>(d.digits) - 1);
-    const __m128i fifteen = _mm_set1_epi32(15);
-    constexpr std::size_t kBlock = 4096;
-    std::array<std::uint32_t, kBlock> buffer;
-    while (i + 4 <= n) {
-        const std::size_t stop = i + std::min(kBlock, (n - i) & ~std::size_t{3});
-        std::size_t kept = 0;
-        for (; i < stop; i += 4) {
-            const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(phones.data() + i));
-            const __m128i offset = _mm_xor_si128(_mm_sub_epi32(_mm_and_si128(p, number), lo), flip);
-            const __m128i inside = _mm_cmplt_epi32(offset, span);
-            const __m128i enough = _mm_cmpgt_epi32(_mm_and_si128(_mm_srli_epi32(p, 27), fifteen), fewer);
-            for (auto hits = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(inside, enough))));
-                 hits != 0; hits &= hits - 1)
-                buffer[kept++] = static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(__builtin_ctz(hits));
-        }
-        found += kept;
-        if (out) out->insert(out->end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(kept));
-    }
-#endif
-    for (; i < n; ++i)
-        if (d.Begins(phones[i])) {
-            ++found;
-            if (out) out->push_back(static_cast<std::uint32_t>(i));
-        }
-    return found;
-}
-
-// The records a single group of numbers matches, as GroupsMatch decides for it: by their house's and flat's
-// verdicts (1 where the group matches the text; both needed for a house and a flat said together, either for one
-// number) or by their phone beginning with `dialled` (none: no phone); their positions appended to `out`, ascending,
-// unless it is null. How many.
-template <class HouseCodes, class FlatCodes>
-std::size_t MatchOneGroup(const HouseCodes& houseOf, const FlatCodes& flatOf, const std::vector<unsigned char>& house,
-                          const std::vector<unsigned char>& flat, bool pair, const std::vector<std::uint32_t>& phones,
-                          const TDialled* dialled, std::vector<std::uint32_t>* out) {
-    const unsigned need = pair ? 2 : 1;
-    // No phone begins with an empty range of numbers of more digits than any has.
-    const TDialled d = dialled ? *dialled : TDialled{0, 15, 0, 0};
-    std::size_t found = 0;
-    const auto count = static_cast<std::uint32_t>(phones.size());
-    // A block of records at a time into a buffer, every position written and the count moved on only for one that
-    // matches: no branch to mispredict on the many that do.
-    constexpr std::uint32_t kBlock = 4096;
-    std::uint32_t buffer[kBlock + 1];
-    for (std::uint32_t block = 0; block < count; block += kBlock) {
-        const std::uint32_t stop = std::min(count, block + kBlock);
-        std::size_t kept = 0;
-        for (std::uint32_t i = block; i < stop; ++i) {
-            const std::uint32_t phone = phones[i];
-            const bool address = static_cast<unsigned>(house[houseOf[i]] + flat[flatOf[i]]) >= need;
-            const bool begins = (phone >> 27 & 15) >= d.digits && (phone & kPhoneNumber) - d.lo < d.hi - d.lo;
-            buffer[kept] = i;
-            kept += static_cast<std::size_t>(address | begins);
-        }
-        found += kept;
-        if (out) out->insert(out->end(), buffer, buffer + kept);
-    }
-    return found;
-}
-
-} // namespace
 
 // ---- TFieldColumn ----
 
@@ -524,34 +460,42 @@ void TPostings::Build(const TFieldColumn& column) {
     const std::size_t count = column.CodeCount(), codes = column.Distinct();
     const std::size_t blocks = (count + 0xFFFF) >> 16;
     // 16-bit positions while a start per text and block costs at most a byte a record.
-    blocks_ =
-        blocks > 0 && (codes * blocks + 1) * sizeof(std::uint32_t) <= count ? static_cast<std::uint32_t>(blocks) : 0;
+    const bool blocked = blocks > 0 && (codes * blocks + 1) * sizeof(std::uint32_t) <= count;
+    column.WithCodes(
+        [&](const auto& c) { Fill(c, count, codes, blocked, [&](std::size_t code) { return column.Records(code); }); });
+}
+
+template <class Codes> void TPostings::BuildBlocks(const Codes& codes, std::size_t count, std::size_t distinct) {
+    Fill(codes, count, distinct, true, [](std::size_t) { return std::uint32_t{0}; });
+}
+
+template <class Codes, class Counts>
+void TPostings::Fill(const Codes& c, std::size_t count, std::size_t codes, bool blocked, const Counts& records) {
+    blocks_ = blocked ? static_cast<std::uint32_t>((count + 0xFFFF) >> 16) : 0;
     const std::size_t lists = blocks_ == 0 ? codes : codes * blocks_;
     // starts_[l + 1] counts list l's records, then (summed) says where list l begins, then moves on as its
     // records are placed, to where list l + 1 begins.
     starts_.assign(lists + 1, 0);
-    column.WithCodes([&](const auto& c) {
-        if (blocks_ == 0) {
-            for (std::size_t code = 0; code < codes; ++code)
-                starts_[code + 1] = column.Records(code);
-        } else {
-            // Positions by block, then by text: list (b, code) is b * codes + code.
-            for (std::size_t i = 0; i < count; ++i)
-                ++starts_[(i >> 16) * codes + c[i] + 1];
-        }
-        std::uint32_t sum = 0;
-        for (std::size_t l = 1; l <= lists; ++l)
-            sum += std::exchange(starts_[l], sum);
-        if (blocks_ == 0) {
-            whole_.resize(count);
-            for (std::size_t i = 0; i < count; ++i)
-                whole_[starts_[c[i] + 1]++] = static_cast<std::uint32_t>(i);
-        } else {
-            low_.resize(count);
-            for (std::size_t i = 0; i < count; ++i)
-                low_[starts_[(i >> 16) * codes + c[i] + 1]++] = static_cast<std::uint16_t>(i);
-        }
-    });
+    if (blocks_ == 0) {
+        for (std::size_t code = 0; code < codes; ++code)
+            starts_[code + 1] = records(code);
+    } else {
+        // Positions by block, then by text: list (b, code) is b * codes + code.
+        for (std::size_t i = 0; i < count; ++i)
+            ++starts_[(i >> 16) * codes + c[i] + 1];
+    }
+    std::uint32_t sum = 0;
+    for (std::size_t l = 1; l <= lists; ++l)
+        sum += std::exchange(starts_[l], sum);
+    if (blocks_ == 0) {
+        whole_.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            whole_[starts_[c[i] + 1]++] = static_cast<std::uint32_t>(i);
+    } else {
+        low_.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            low_[starts_[(i >> 16) * codes + c[i] + 1]++] = static_cast<std::uint16_t>(i);
+    }
     codes_ = static_cast<std::uint32_t>(codes);
 }
 
@@ -656,6 +600,19 @@ void TPreparedDirectory::Finish(std::size_t c) {
     columns_[c].Finish(static_cast<Field>(c + 1));
     if (c + 1 == Index(Field::Street)) streetRecords_.Build(columns_[c]);
     if (c + 1 == Index(Field::User)) userRecords_.Build(columns_[c]);
+    auto blocks = [&](TPostings& postings) {
+        columns_[c].WithCodes(
+            [&](const auto& codes) { postings.BuildBlocks(codes, codes.size(), columns_[c].Distinct()); });
+    };
+    if (c + 1 == Index(Field::Flat)) blocks(flatRecords_);
+    if (c + 1 == Index(Field::House)) {
+        blocks(houseRecords_);
+        struct THeads {
+            const std::uint32_t* phones;
+            std::uint32_t operator[](std::size_t i) const { return PhoneHead(phones[i]); }
+        };
+        phoneRecords_.BuildBlocks(THeads{phones_.data()}, phones_.size(), kPhoneHeads);
+    }
 }
 
 std::vector<std::uint32_t> TPreparedDirectory::Holding(const std::vector<std::uint64_t>& street, std::size_t word,
@@ -804,20 +761,95 @@ TPreparedDirectory::TBoxTables TPreparedDirectory::BoxTables(const TBoxQuery& qu
 
 std::size_t TPreparedDirectory::OneGroup(const TBoxQuery& query, const TBoxTables& t,
                                          std::vector<std::uint32_t>* list) const {
-    auto verdicts = [](const std::vector<std::uint64_t>& masks) {
-        std::vector<unsigned char> out(masks.size());
+    auto matching = [](const std::vector<std::uint64_t>& masks) {
+        std::vector<std::uint32_t> codes;
         for (std::size_t c = 0; c < masks.size(); ++c)
-            out[c] = static_cast<unsigned char>(masks[c] & 1);
-        return out;
+            if ((masks[c] & 1) != 0) codes.push_back(static_cast<std::uint32_t>(c));
+        return codes;
     };
-    const std::vector<unsigned char> house = verdicts(t.house), flat = verdicts(t.flat);
-    const bool pair = query.Groups()[0].numbers.size() == 2;
-    const TDialled* dialled = t.dialled.empty() ? nullptr : &t.dialled[0];
-    return Column(Field::House).WithCodes([&](const auto& houseOf) {
-        return Column(Field::Flat).WithCodes([&](const auto& flatOf) {
-            return MatchOneGroup(houseOf, flatOf, house, flat, pair, phones_, dialled, list);
-        });
-    });
+    return Gather(matching(t.house), matching(t.flat), query.Groups()[0].numbers.size() == 2,
+                  t.dialled.empty() ? nullptr : &t.dialled[0], list);
+}
+
+std::size_t TPreparedDirectory::Gather(const std::vector<std::uint32_t>& houses,
+                                       const std::vector<std::uint32_t>& flats, bool pair, const TDialled* dialled,
+                                       std::vector<std::uint32_t>* list) const {
+    // The phones' lists to read: those of the dialled number's first two digits, or, for a single digit, of the
+    // ten pairs it begins and of the phone of that digit alone; beyond two digits each phone is tested.
+    std::array<std::pair<std::size_t, std::size_t>, 2> heads{};
+    std::size_t headCount = 0;
+    bool test = false;
+    if (dialled && dialled->digits == 1) {
+        const std::uint32_t digit = dialled->lo / kTens[kPhoneDigits - 1];
+        heads[headCount++] = {std::size_t{digit} * 10, std::size_t{digit} * 10 + 10};
+        heads[headCount++] = {100 + digit, 101 + digit};
+    } else if (dialled) {
+        const std::uint32_t head = dialled->lo / kTens[kPhoneDigits - 2];
+        heads[headCount++] = {head, head + 1};
+        test = dialled->digits > 2;
+    }
+    const std::uint32_t blocks = phoneRecords_.Blocks();
+    std::size_t found = 0;
+    std::uint32_t* to = nullptr;
+    const std::size_t at = list ? list->size() : 0;
+    if (list) {
+        // Room for every record listed, a record in two lists counted twice: written in place, then cut to size.
+        std::size_t most = 0;
+        for (std::uint32_t code : houses)
+            most += Column(Field::House).Records(code);
+        for (std::uint32_t code : flats)
+            most += Column(Field::Flat).Records(code);
+        for (std::uint32_t b = 0; b < blocks; ++b)
+            for (std::size_t h = 0; h < headCount; ++h)
+                most += phoneRecords_.InBlock(b, heads[h].first, heads[h].second).size();
+        list->resize(at + std::min(most, static_cast<std::size_t>(count_)));
+        to = list->data() + at;
+    }
+    // A block of records at a time, a bit each: small enough for the fastest cache, set from the lists in any
+    // order and read back in the directory's.
+    constexpr std::size_t kWords = 65536 / 64;
+    std::array<std::uint64_t, kWords> bits, flatBits;
+    auto mark = [](std::array<std::uint64_t, kWords>& marks, std::span<const std::uint16_t> records) {
+        for (const std::uint16_t r : records)
+            marks[r >> 6] |= std::uint64_t{1} << (r & 63);
+    };
+    for (std::uint32_t b = 0; b < blocks; ++b) {
+        const std::uint32_t first = b << 16;
+        const std::size_t words = std::min(kWords, (static_cast<std::size_t>(count_) - first + 63) / 64);
+        std::fill_n(bits.begin(), words, 0);
+        for (std::uint32_t code : houses)
+            mark(bits, houseRecords_.InBlock(b, code, code + 1));
+        if (pair) {
+            std::fill_n(flatBits.begin(), words, 0);
+            for (std::uint32_t code : flats)
+                mark(flatBits, flatRecords_.InBlock(b, code, code + 1));
+            for (std::size_t w = 0; w < words; ++w)
+                bits[w] &= flatBits[w];
+        } else {
+            for (std::uint32_t code : flats)
+                mark(bits, flatRecords_.InBlock(b, code, code + 1));
+        }
+        for (std::size_t h = 0; h < headCount; ++h) {
+            const std::span<const std::uint16_t> records = phoneRecords_.InBlock(b, heads[h].first, heads[h].second);
+            if (!test) {
+                mark(bits, records);
+                continue;
+            }
+            for (const std::uint16_t r : records)
+                if (dialled->Begins(phones_[first + r])) bits[r >> 6] |= std::uint64_t{1} << (r & 63);
+        }
+        if (!to) {
+            for (std::size_t w = 0; w < words; ++w)
+                found += static_cast<std::size_t>(std::popcount(bits[w]));
+            continue;
+        }
+        for (std::size_t w = 0; w < words; ++w)
+            for (std::uint64_t m = bits[w]; m != 0; m &= m - 1)
+                to[found++] =
+                    first + static_cast<std::uint32_t>(w * 64) + static_cast<std::uint32_t>(__builtin_ctzll(m));
+    }
+    if (list) list->resize(at + found);
+    return found;
 }
 
 bool TPreparedDirectory::BoxFits(const TBoxQuery& query) const {
@@ -852,7 +884,7 @@ std::size_t TPreparedDirectory::Box(const TBoxQuery& query, const TBoxTables& t,
     const std::uint64_t phoneGroups = t.phoneGroups;
     if (!letters && !addresses && !longer && dialled.size() == 1 && !query.GroupsMatch(0, 0, 0)) {
         // A dictated number alone: the records whose phone begins with it, if that is all the box asks.
-        return query.GroupsMatch(0, 0, dialled[0].bit) ? PhonesBeginning(phones_, dialled[0], list) : 0;
+        return query.GroupsMatch(0, 0, dialled[0].bit) ? Gather({}, {}, false, &dialled[0], list) : 0;
     }
     if (!letters && query.Groups().size() == 1 && !longer) return OneGroup(query, t, list);
     auto phoneMatches = [&](std::uint32_t i) {
@@ -1050,7 +1082,7 @@ bool TPreparedDirectory::CountBox(const TBoxQuery& query, TBoxCounts& counts) co
     std::vector<std::uint64_t> group(query.Groups().size(), 0);
     if (!t.addresses && !t.longer) {
         for (const TDialled& d : t.dialled)
-            group[static_cast<std::size_t>(__builtin_ctzll(d.bit))] = PhonesBeginning(phones_, d, nullptr);
+            group[static_cast<std::size_t>(__builtin_ctzll(d.bit))] = Gather({}, {}, false, &d, nullptr);
     } else if (query.Groups().size() == 1 && !t.longer) {
         group[0] = OneGroup(query, t, nullptr);
     } else if (t.numbers) {
@@ -1091,7 +1123,8 @@ std::size_t TPreparedDirectory::MemoryBytes() const {
                         (phones_.capacity() + oddPhones_.capacity()) * sizeof(std::uint32_t);
     for (const TFieldColumn& column : columns_)
         bytes += column.MemoryBytes();
-    return bytes + streetRecords_.MemoryBytes() + userRecords_.MemoryBytes();
+    return bytes + streetRecords_.MemoryBytes() + userRecords_.MemoryBytes() + houseRecords_.MemoryBytes() +
+           flatRecords_.MemoryBytes() + phoneRecords_.MemoryBytes();
 }
 
 // ---- TPhoneTest ----

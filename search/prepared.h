@@ -15,6 +15,7 @@ namespace vg {
 
 class TBoxQuery;
 struct TBoxCounts;
+struct TDialled;
 class TCriterionTest;
 class TPreparingSink;
 class TRecordFilter;
@@ -132,6 +133,15 @@ private:
 class TPostings {
 public:
     void Build(const TFieldColumn& column);
+    // Always in blocks, however many the codes: `count` records' codes, each below `distinct`, read as codes[i].
+    template <class Codes> void BuildBlocks(const Codes& codes, std::size_t count, std::size_t distinct);
+    std::uint32_t Blocks() const { return blocks_; }
+    // In blocks only: block b's records of the codes [first, last), code after code, each code's ascending, as
+    // positions within the block.
+    std::span<const std::uint16_t> InBlock(std::uint32_t b, std::size_t first, std::size_t last) const {
+        const std::size_t list = std::size_t{b} * codes_;
+        return {low_.data() + starts_[list + first], starts_[list + last] - starts_[list + first]};
+    }
     // Calls f with every record holding `code`, ascending.
     template <class F> void ForEach(std::size_t code, F&& f) const {
         if (blocks_ == 0) {
@@ -148,6 +158,9 @@ public:
     std::size_t MemoryBytes() const;
 
 private:
+    template <class Codes, class Counts>
+    void Fill(const Codes& codes, std::size_t count, std::size_t distinct, bool blocked, const Counts& records);
+
     std::uint32_t blocks_ = 0; // blocks of 65,536 records when positions are kept as 16 bits, else 0
     std::uint32_t codes_ = 0;
     // Per text, or per block and text, where its positions start; one more at the end.
@@ -260,16 +273,22 @@ private:
     // The records, ascending, whose phone holds more than digits as matching folds it (a letter, '*', '?', '[').
     std::vector<std::uint32_t> oddPhones_;
     friend class TPhoneTest;
-    // The records of each street and each subscriber, for a box whose words match few of them.
-    TPostings streetRecords_, userRecords_;
+    // The records of each street and each subscriber, for a box whose words match few of them; of each house, each
+    // flat and each phone's first two digits (PhoneHead), for a box of numbers alone.
+    TPostings streetRecords_, userRecords_, houseRecords_, flatRecords_, phoneRecords_;
     struct TBoxTables;
     TBoxTables BoxTables(const TBoxQuery& query) const;
     // Whether the box's words and the records are few enough for the tables: SelectBox's condition.
     bool BoxFits(const TBoxQuery& query) const;
     // SelectBox's selection: the records kept appended to `list`, or only counted when it is null.
     std::size_t Box(const TBoxQuery& query, const TBoxTables& tables, std::vector<std::uint32_t>* list) const;
-    // The same for a box of one group of numbers and no letters, read from the houses', flats' and phones' codes.
+    // The same for a box of one group of numbers and no letters, gathered from the lists of records.
     std::size_t OneGroup(const TBoxQuery& query, const TBoxTables& tables, std::vector<std::uint32_t>* list) const;
+    // The records whose house is one of `houses` or whose flat is one of `flats` (both, when `pair`), or whose
+    // phone begins with `dialled` (none: no phone), from the lists of records: appended to `list`, ascending,
+    // unless it is null. How many.
+    std::size_t Gather(const std::vector<std::uint32_t>& houses, const std::vector<std::uint32_t>& flats, bool pair,
+                       const TDialled* dialled, std::vector<std::uint32_t>* list) const;
     // The records, ascending, whose street's bit `word` is set in `street` or whose subscriber is one of
     // `userCodes` (ascending); `atMost` is their count, a record with both counted twice.
     std::vector<std::uint32_t> Holding(const std::vector<std::uint64_t>& street, std::size_t word,

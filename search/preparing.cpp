@@ -21,7 +21,7 @@ void TPreparingSink::Stop() noexcept {
 void TPreparingSink::Take(std::span<const TString> records, std::size_t expected) {
     try {
         {
-            std::lock_guard lock(mutex_);
+            std::unique_lock lock(mutex_);
             if (closed_) alone_ = true; // records of another load: not the ones handed over before
             if (!worker_.joinable() && expected < least_) alone_ = true;
             if (alone_) return;
@@ -30,8 +30,12 @@ void TPreparingSink::Take(std::span<const TString> records, std::size_t expected
                 worker_ = std::thread(&TPreparingSink::Work, this);
             }
             queue_.push_back(records);
+            changed_.notify_all();
+            // The load waits while the thread is well behind: its reports then follow the preparing, which would
+            // otherwise be left to finish after the last one, and on a busy machine the thread gets the core the
+            // load would take running ahead.
+            changed_.wait(lock, [this] { return queue_.size() <= kMostWaiting || alone_ || drained_; });
         }
-        changed_.notify_all();
     } catch (...) {
         // Whatever failed here, the load goes on, and Finish prepares the directory alone.
         std::lock_guard lock(mutex_);
@@ -65,6 +69,7 @@ void TPreparingSink::Work() {
                 run = queue_.front();
                 queue_.pop_front();
             }
+            changed_.notify_all();
             prepared_->Add(run);
         }
         changed_.notify_all();

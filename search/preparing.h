@@ -23,6 +23,8 @@ public:
     // On a thread of its own from `least` records on (as many as the data claims when the bytes in memory can
     // hold them): below kLeast a second thread gains less than starting and feeding it costs on a busy machine.
     static constexpr std::size_t kLeast = std::size_t{1} << 18;
+    // Runs handed over and not yet taken up by the thread, at most, before the load waits for it.
+    static constexpr std::size_t kMostWaiting = 8;
     explicit TPreparingSink(std::size_t least = kLeast) : least_(least) {}
     ~TPreparingSink() override;
     TPreparingSink(const TPreparingSink&) = delete;

@@ -500,17 +500,109 @@ void TResultView::keyboardSearch(const QString& text) {
         scrollTo(target, QAbstractItemView::PositionAtCenter);
 }
 
-QString TResultView::SelectedRowText() const {
-    if (!model_ || !selectionModel()) return {};
-    QList<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    QString text;
-    for (int row : rows)
-        text += model_->RowTexts(row).join(QLatin1Char('\t')) + QLatin1Char('\n');
+std::vector<std::pair<int, int>> TResultView::SelectedRuns() const {
+    std::vector<std::pair<int, int>> runs;
+    const int columns = model_->columnCount();
+    bool wholeRows = true;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        wholeRows = wholeRows && range.left() == 0 && range.right() == columns - 1;
+        runs.emplace_back(range.top(), range.bottom());
+    }
+    if (!wholeRows) {
+        // Rows selected a part at a time, not as the list selects them: the model's own answer, row by row.
+        runs.clear();
+        for (const QModelIndex& index : selectionModel()->selectedRows())
+            runs.emplace_back(index.row(), index.row());
+    }
+    std::sort(runs.begin(), runs.end());
+    std::size_t merged = 0;
+    for (const auto& run : runs) {
+        if (merged > 0 && run.first <= runs[merged - 1].second + 1)
+            runs[merged - 1].second = std::max(runs[merged - 1].second, run.second);
+        else
+            runs[merged++] = run;
+    }
+    runs.resize(merged);
+    return runs;
+}
+
+QString TResultView::SelectedRowText(const ProgressCallback& progress) const {
+    if (!model_ || !selectionModel() || !model_->Container()) return {};
+    const TStrContainer& container = *model_->Container();
+    const std::vector<std::pair<int, int>> runs = SelectedRuns();
+    qsizetype rows = 0;
+    for (const auto& [first, last] : runs)
+        rows += last - first + 1;
+    if (rows == 0) return {};
+    const auto total = static_cast<std::int32_t>(rows);
+    if (progress) progress(0, total);
+
+    // A row's fields (empty cells for a row beyond the records, the container changing under the list), and its
+    // length in the text: every byte one unit, the phone's dashes (FormatPhone), the tabs and the line's end.
+    const int records = container.Count();
+    auto fieldsOf = [&](int row, std::string_view(&fields)[kColumnCount]) {
+        if (row >= records) return;
+        const TString& record = *container.GetItem(row);
+        const TLineList lines = record.Lines();
+        fields[0] = record.Key();
+        for (int line = 0; line < kColumnCount - 1; ++line)
+            fields[line + 1] = lines.Get(line);
+    };
+    auto lengthOf = [](const std::string_view(&fields)[kColumnCount]) {
+        qsizetype length = kColumnCount + (fields[0].size() == 5 || fields[0].size() == 6 ? 2 : 0);
+        for (const std::string_view field : fields)
+            length += static_cast<qsizetype>(field.size());
+        return length;
+    };
+
+    // Written in place, in one pass over the rows, into text sized for rows as long as the first thousand
+    // and a little more; longer rows after all make it grow by half.
+    qsizetype sampled = 0, sampledLength = 0;
+    for (auto run = runs.begin(); run != runs.end() && sampled < 1024; ++run)
+        for (int row = run->first; row <= run->second && sampled < 1024; ++row, ++sampled) {
+            std::string_view fields[kColumnCount] = {};
+            fieldsOf(row, fields);
+            sampledLength += lengthOf(fields);
+        }
+    QString text(rows * sampledLength / sampled * 17 / 16 + 64, Qt::Uninitialized);
+    auto* out = reinterpret_cast<char16_t*>(text.data());
+    char16_t* end = out + text.size();
+    qsizetype done = 0;
+    for (const auto& [first, last] : runs) {
+        for (int row = first; row <= last; ++row) {
+            std::string_view fields[kColumnCount] = {};
+            fieldsOf(row, fields);
+            const qsizetype length = lengthOf(fields);
+            if (end - out < length) {
+                const qsizetype used = out - reinterpret_cast<char16_t*>(text.data());
+                // (QString's resize leaves what it adds uninitialised.)
+                text.resize(used + std::max(length, (rows - done) * length * 3 / 2));
+                out = reinterpret_cast<char16_t*>(text.data()) + used;
+                end = reinterpret_cast<char16_t*>(text.data()) + text.size();
+            }
+            const std::string_view key = fields[0];
+            if (key.size() == 5 || key.size() == 6) {
+                const std::size_t head = key.size() - 4;
+                out = WriteUtf16(key.substr(0, head), out);
+                *out++ = u'-';
+                out = WriteUtf16(key.substr(head, 2), out);
+                *out++ = u'-';
+                out = WriteUtf16(key.substr(head + 2), out);
+            } else {
+                out = WriteUtf16(key, out);
+            }
+            for (int column = 1; column < kColumnCount; ++column) {
+                *out++ = u'\t';
+                out = WriteUtf16(fields[column], out);
+            }
+            *out++ = u'\n';
+            if ((++done & 0xFFFF) == 0 && progress) progress(static_cast<std::int32_t>(done), total);
+        }
+    }
     // One row pastes into one cell line as before, without a line after it.
-    if (rows.size() == 1) text.chop(1);
+    if (rows == 1) --out;
+    text.truncate(out - reinterpret_cast<char16_t*>(text.data()));
+    if (progress) progress(total, total);
     return text;
 }
 
@@ -585,7 +677,7 @@ void TResultView::paintEvent(QPaintEvent* event) {
 }
 
 void TResultView::CopySelection() {
-    const QString text = SelectedRowText();
+    const QString text = SelectedRowText({});
     if (!text.isEmpty()) QApplication::clipboard()->setText(text);
 }
 

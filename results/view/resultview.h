@@ -1,11 +1,14 @@
 #pragma once
 
+#include "directory/progress.h"
 #include "results/columnsort.h"
 
 #include <QElapsedTimer>
 #include <QTableView>
 
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace vg {
 
@@ -56,8 +59,9 @@ public:
     // on (from the next one for a new text) whose sort-column value begins with it becomes current.
     void keyboardSearch(const QString& text) override;
     // The selected rows in the list's order, a line each, the fields tab-separated as the operator sees them: what
-    // a spreadsheet pastes into columns.
-    QString SelectedRowText() const;
+    // a spreadsheet pastes into columns. Tells `progress` (rows written, rows) as it goes, 0 first and all of
+    // them last; nothing when no row is selected.
+    QString SelectedRowText(const ProgressCallback& progress = {}) const;
     // Puts SelectedRowText on the clipboard (Ctrl+C); nothing when no row is selected.
     void CopySelection();
     // What an empty list says in its own area (nothing when empty); also its accessible description.
@@ -90,6 +94,8 @@ private:
     void FitColumns();
     // The scroll bars' ranges and steps for the rows and columns there are, as the table sets them.
     void SetScrollRanges();
+    // The selected rows as runs (first, last), in order, neither overlapping nor touching.
+    std::vector<std::pair<int, int>> SelectedRuns() const;
     // The visual column `step` columns on from `visual` that is shown; -1 when there is none.
     int ShownColumn(int visual, int step) const;
 

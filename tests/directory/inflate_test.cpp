@@ -3,13 +3,16 @@
 #include "directory/limits.h"
 #include "directory/loader.h"
 #include "directory/loadoutcome.h"
+#include "directory/writer.h"
 #include "directory/zstream.h"
 #include "resources/builtin_directory.h"
 #include "testdata.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <span>
 #include <zlib.h>
 
 namespace {
@@ -106,6 +109,52 @@ TEST(InflateWhole, ALoadFromMemoryEndsAsTheStreamingLoadOnEveryDamage) {
         EXPECT_TRUE(same(flipped)) << "flipped at " << at;
         EXPECT_TRUE(same(packed.substr(0, at))) << "cut at " << at;
     }
+}
+
+TEST(InflateWhole, ALargeStreamHasItsPagesFaultedInWithoutAByteChanged) {
+    // Large enough for the page thread: the memory handed to it keeps its bytes, the inflated bytes are the streaming
+    // reader's, and the load that makes its room while inflating ends as the streaming load, its records handed on in
+    // the same runs as ever (4,096 records, broken at the blocks of 65,536).
+    std::mt19937 random(11);
+    auto letters = [&random](std::size_t n) {
+        std::string s(n, ' ');
+        for (char& c : s)
+            c = static_cast<char>('a' + random() % 26);
+        return s;
+    };
+    std::vector<vg::DirectoryRecord> records(140000);
+    for (vg::DirectoryRecord& r : records)
+        r = {std::to_string(random() % 1000000), letters(20), letters(3), letters(2), letters(40)};
+    const std::string bytes = Deflated(vg::SerializeDirectory(records), 15);
+    ASSERT_GT(bytes.size(), std::size_t{6} << 20);
+    std::string kept(std::size_t{8} << 20, 'k');
+    std::vector<std::size_t> seen{0};
+    vg::TInflated out;
+    ASSERT_TRUE(vg::InflateWhole(bytes, vg::limits::kInflatedBytes, out,
+                                 [&](std::string_view so_far, const vg::FreshMemory& fresh) {
+                                     if (seen.size() == 1) fresh(kept.data(), kept.size());
+                                     seen.push_back(so_far.size());
+                                 }));
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()) && seen.size() > 2);
+    EXPECT_EQ(kept.find_first_not_of('k'), std::string::npos);
+    bool failed = true;
+    EXPECT_TRUE(Streamed(bytes, failed) == out.View() && !failed);
+
+    struct TRuns final : vg::IRecordSink {
+        std::vector<std::size_t> sizes;
+        void Take(std::span<const vg::TString> run, std::size_t) override { sizes.push_back(run.size()); }
+        void Close(bool) noexcept override {}
+    } runs;
+    vg::TMemoryStream stream(bytes);
+    EXPECT_EQ(vg::test::SeeLoad([&](vg::TStrContainer& c, const vg::ProgressCallback& p) {
+                  vg::LoadDirectory(c, std::string_view(bytes), p, &runs);
+              }),
+              vg::test::LoadAndSee(stream));
+    std::vector<std::size_t> expected;
+    for (std::size_t block = 0; block < records.size(); block += 65536)
+        for (std::size_t run = block; run < std::min(block + 65536, records.size()); run += 4096)
+            expected.push_back(std::min({std::size_t{4096}, block + 65536 - run, records.size() - run}));
+    EXPECT_EQ(runs.sizes, expected);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/fmmain.h"
 #include "app/fmsplash.h"
 #include "app/resultpane.h"
+#include "app/settings.h"
 #include "app/sound.h"
 #include "app/startup.h"
 #include "directory/cp1251.h"
@@ -22,12 +23,40 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 using vg::test::CloseMessages;
 using vg::test::RecordingPlayer;
 using vg::test::Type;
 using vg::test::W;
+
+// Runs `act` once, when `watched` is painted showing `percent`.
+class AtPaint : public QObject {
+public:
+    AtPaint(TglProgress* watched, int percent, std::function<void()> act)
+        : watched_(watched), percent_(percent), act_(std::move(act)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint && watched_->Percent() == percent_ && act_) std::exchange(act_, {})();
+        return false;
+    }
+
+private:
+    TglProgress* watched_;
+    int percent_;
+    std::function<void()> act_;
+};
+
+// The percentages a sort reports, its bar always showing.
+struct SortFigures : vg::ISortProgress {
+    bool Visible() const override { return true; }
+    int Percent() const override { return figures.empty() ? 0 : figures.back(); }
+    void SetPercent(int percent) override { figures.push_back(percent); }
+    std::vector<int> figures;
+};
 
 // Throws from inside event delivery, as a faulty handler would.
 class Thrower : public QObject {
@@ -330,6 +359,65 @@ private slots:
         QCOMPARE(Header(4), QStringLiteral("* Абонент"));
     }
 
+    // A header click while a sort runs, taken at once (the progress window takes events) or
+    // held back until the sort's end, is ignored: one click, one sort, the arrow and the remembered sort saying so.
+    void sortRequestsDuringASortAreIgnored_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("a header click taken at once") << 0;
+        QTest::newRow("a header click held back") << 1;
+    }
+    void sortRequestsDuringASortAreIgnored() {
+        QFETCH(int, how);
+        QHeaderView* header = ui->ListView->horizontalHeader();
+        Main()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Main()));
+        const QPoint at(header->sectionViewportPosition(2) + 10, header->height() / 2);
+        Splash()->SetShowDelay(0);
+        AtPaint atEnd(Splash()->Bar(), 100, [&] { // the sort's last report, the records not yet in their order
+            if (how == 0) QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                if (how == 1)
+                    QCoreApplication::postEvent(header->viewport(),
+                                                new QMouseEvent(type, at, header->viewport()->mapToGlobal(at),
+                                                                Qt::LeftButton, Qt::LeftButton, {}));
+        });
+        Main()->ListViewColumnClick(2);
+        Splash()->SetShowDelay(TFmSplash::kShowDelayMs);
+        QCoreApplication::processEvents();
+        QCOMPARE(Main()->Results().SortColumn(), 2);
+        QVERIFY(Main()->Results().SortAscending());
+        QCOMPARE(header->sortIndicatorSection(), 2);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        QCOMPARE(settings::SortColumn.Read(), 2);
+        QVERIFY(settings::SortAscending.Read());
+        for (int r = 1; r < Count(); ++r)
+            QVERIFY(vg::CompareAddress(Dir().GetItem(r - 1)->Lines()[1], Dir().GetItem(r)->Lines()[1]) <= 0);
+        Main()->ListViewColumnClick(2); // after it, a click sorts again
+        QVERIFY(!Main()->Results().SortAscending());
+    }
+
+    // The bar through the pane's sort of the city, by each column both ways: forward only, to the end, a few percent
+    // at a time.
+    void theSortMovesTheBarSteadilyToTheEnd_data() {
+        QTest::addColumn<int>("column");
+        for (int column = 0; column < vg::kColumnCount; ++column)
+            QTest::addRow("column %d", column) << column;
+    }
+    void theSortMovesTheBarSteadilyToTheEnd() {
+        QFETCH(int, column);
+        for (int way = 0; way < 2; ++way) {
+            SortFigures bar;
+            Main()->Results().SortBy(column, &bar);
+            QVERIFY(!bar.figures.empty());
+            QCOMPARE(bar.figures.back(), 100);
+            int before = 0;
+            for (int percent : bar.figures) {
+                QVERIFY2(percent > before && percent - before <= 2, qPrintable(QString::number(percent)));
+                before = percent;
+            }
+        }
+    }
+
     void groupStartsAndTintsFollowTheSortColumn() {
         vg::TResultModel* m = Main()->Model();
         auto background = [m](int row, int column) {
@@ -382,20 +470,38 @@ private slots:
     }
 
     void ctrlCCopiesTheSelectedRowsAsShown() {
-        // The first row, and the rows added by Shift+Down; -1: Ctrl+A, the whole list.
-        for (const auto& [first, more] : {std::pair{5137, 0}, std::pair{5137, 2}, std::pair{0, -1}}) {
+        // From the first row, keys: d Shift+Down, j Ctrl+Down (moves without selecting), s Ctrl+Space (toggles the
+        // current row), a Ctrl+A; the rows then selected, as the selection model counts them.
+        const struct {
+            int first;
+            const char* keys;
+            int selected;
+        } cases[] = {{5137, "", 1},    {5137, "dd", 3},      {0, "a", 45129},
+                     {5137, "jjs", 2}, {5137, "ddjjsjs", 5}, {0, "asjjs", 45127}};
+        for (const auto& c : cases) {
             ui->ListView->setFocus();
             ui->ListView->clearSelection();
-            ui->ListView->setCurrentIndex(Main()->Model()->index(first, 0));
-            for (int i = 0; i < more; ++i)
-                QTest::keyClick(ui->ListView, Qt::Key_Down, Qt::ShiftModifier);
-            if (more < 0) QTest::keyClick(ui->ListView, Qt::Key_A, Qt::ControlModifier);
-            const int rows = more < 0 ? Main()->Model()->rowCount() : more + 1;
+            ui->ListView->setCurrentIndex(Main()->Model()->index(c.first, 0));
+            for (const char* k = c.keys; *k; ++k)
+                QTest::keyClick(ui->ListView,
+                                *k == 'd'   ? Qt::Key_Down
+                                : *k == 'j' ? Qt::Key_Down
+                                : *k == 's' ? Qt::Key_Space
+                                            : Qt::Key_A,
+                                *k == 'd' ? Qt::ShiftModifier : Qt::ControlModifier);
+            QList<int> rows;
+            for (const QModelIndex& index : ui->ListView->selectionModel()->selectedRows())
+                rows << index.row();
+            std::sort(rows.begin(), rows.end());
+            QCOMPARE(rows.size(), c.selected);
+            QString expected;
+            for (int row : rows)
+                expected += Main()->Model()->RowTexts(row).join(QLatin1Char('\t')) + QLatin1Char('\n');
+            if (rows.size() == 1) expected.chop(1); // one row pastes into one line's cells
             QTest::keyClick(ui->ListView, Qt::Key_C, Qt::ControlModifier);
-            const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            QCOMPARE(lines.size(), rows);
-            for (int r : {0, rows / 2, rows - 1})
-                QCOMPARE(lines[r], Main()->Model()->RowTexts(first + r).join(QLatin1Char('\t')));
+            QCOMPARE(QApplication::clipboard()->text(), expected);
+            QCOMPARE(Splash()->Percent(), 100);
+            QVERIFY(!Splash()->isVisible() && !QApplication::overrideCursor());
         }
     }
 

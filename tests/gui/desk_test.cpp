@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "directory/csv.h"
 #include "guitest.h"
+#include "results/columnsort.h"
 #include "results/view/qtext.h"
 #include "results/view/resultmodel.h"
 #include "ui_fmmain.h"
@@ -19,6 +20,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
@@ -413,8 +415,22 @@ private slots:
         Key(Qt::Key_F5, Qt::ControlModifier);
         Key(Qt::Key_F5, Qt::ControlModifier); // by subscriber, descending
         window->RememberDesk();
+        // The sort put back at start-up says so on the splash, which stays up through it.
+        struct SplashWatch : QObject {
+            bool sortShown = false;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                auto* info = qobject_cast<QLabel*>(o);
+                if (e->type() == QEvent::Paint && info && info->objectName() == QStringLiteral("LbInf") &&
+                    info->text() == vg::ToQString(vg::SortInfoText()) && info->window()->isVisible())
+                    sortShown = true;
+                return false;
+            }
+        } watch;
+        qApp->installEventFilter(&watch);
         TProgram next(nullptr);
         TFmMain* again = vg::test::StartShown(next);
+        qApp->removeEventFilter(&watch);
+        QVERIFY(watch.sortShown);
         QVERIFY(again && again->Results().SortColumn() == 4 && !again->Results().SortAscending());
         QTRY_COMPARE(again->size(), QSize(700, 450));
         QCOMPARE(again->Form()->ListView->horizontalHeader()->sectionSize(1), 150);

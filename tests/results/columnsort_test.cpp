@@ -294,7 +294,15 @@ TEST(CompareByColumn, ProgressIsThePivotsShareOnMultiplesOf150) {
     EXPECT_EQ(exact.percent, 100); // never back
 }
 
-// ---- the exact arrangement and progress of today's sort ----
+// The bar runs to the end, forward only (Bar checks that), at most `step` percent at a time.
+void ExpectSteady(const std::vector<int>& figures, int column, int step) {
+    ASSERT_FALSE(figures.empty()) << "column " << column;
+    EXPECT_EQ(figures.back(), 100) << "column " << column;
+    for (std::size_t k = 0; k < figures.size(); ++k)
+        EXPECT_LE(figures[k] - (k ? figures[k - 1] : 0), step) << "column " << column << " at " << figures[k];
+}
+
+// ---- the exact arrangement of today's sort, and its progress ----
 
 TEST(SortByColumn, ArrangesTheCityExactlyAsTodaysSortForEveryColumnAndDirection) {
     const std::vector<vg::DirectoryRecord> recs = vg::test::BuiltinRecords(1, vg::test::BuiltinContainer().Count());
@@ -307,7 +315,7 @@ TEST(SortByColumn, ArrangesTheCityExactlyAsTodaysSortForEveryColumnAndDirection)
             const std::vector<int> reference = ReferenceArrangement(c, column, ascending, &want);
             vg::SortByColumn(c, column, ascending, &got);
             ASSERT_EQ(Tags(c), reference) << "column " << column << (ascending ? " ascending" : " descending");
-            EXPECT_EQ(got.figures, want.figures) << "column " << column;
+            ExpectSteady(got.figures, column, 3);
         }
     }
     // Ascending by phone from the stored order: the records without a number first.
@@ -330,7 +338,7 @@ TEST(SortByColumn, ArrangesAMillionRecordsExactlyAsTodaysSort) {
         const std::vector<int> reference = ReferenceArrangement(c, column, ascending, &want);
         vg::SortByColumn(c, column, ascending, &got);
         ASSERT_EQ(Tags(c), reference) << "column " << column << (ascending ? " ascending" : " descending");
-        EXPECT_EQ(got.figures, want.figures) << "column " << column;
+        ExpectSteady(got.figures, column, 100); // the threads' turns decide the steps
     }
 }
 

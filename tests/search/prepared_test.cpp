@@ -153,9 +153,11 @@ TEST(PreparedSearch, BoxKeepsWhatItsWalkKeeps) {
                                       "8",        "21-39",   W("н."),       "\"",       "8/1",   W("12А"),
                                       "8 800",    "8-800-2", "210",         "0",        W("и"),  W("ив"),
                                       "2",        "ktybyf",  W("щъщ"),      W("и.")};
-        for (int round = 0; round < c.rounds; ++round) {
-            std::string text;
-            for (std::size_t n = 1 + pick(3); n > 0; --n) {
+        // Numbers said alone first: a digit, two, a house and a flat, a dictated phone cut anywhere.
+        const std::string alone[] = {"2", "0", "8", "21", "8 21", "213", W("8а"), "21-3", "2 2", "99999999"};
+        for (int round = 0; round < c.rounds + static_cast<int>(std::size(alone)); ++round) {
+            std::string text = round < static_cast<int>(std::size(alone)) ? alone[round] : std::string();
+            for (std::size_t n = text.empty() ? 1 + pick(3) : 0; n > 0; --n) {
                 const vg::TString& r = *whole.GetItem(static_cast<int>(pick(static_cast<std::size_t>(whole.Count()))));
                 const std::size_t kind = pick(5);
                 std::string word =
