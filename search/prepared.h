@@ -242,7 +242,8 @@ public:
     std::optional<std::size_t> CountSelectBox(const TBoxQuery& query) const;
     // What each word of the box matches alone and all of them together, as CountBoxWords counts them on the
     // records: a word of letters from the records of the streets and subscribers it matches, those holding both
-    // counted once; a group of numbers in one pass over the houses', flats' and phones' codes. False, `counts`
+    // counted once; a group of numbers alone from the lists of its houses', flats' and phones' records, several in
+    // one pass over the houses', flats' and phones' codes. False, `counts`
     // untouched, where SelectBox gives none.
     bool CountBox(const TBoxQuery& query, TBoxCounts& counts) const;
     // What the columns take besides the records.
