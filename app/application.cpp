@@ -51,9 +51,12 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     icon.addFile(QStringLiteral(":/bitmaps/vetlograd09-64.png"));
     setWindowIcon(icon);
     // The toolkit's own words (the file dialogs, the buttons of a message) in Russian, as the rest of the window;
-    // without the translations installed they stay in English.
+    // without the translations installed they stay in English. Its formats too (the file types, sizes and times
+    // in the file dialogs), whatever the system's language.
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QLocale::setDefault(russian);
     auto* words = new QTranslator(this);
-    if (words->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (words->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"),
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(words);
     else

@@ -6,6 +6,7 @@
 #include "directory/atomicfile.h"
 #include "editions.h"
 #include "failuretext.h"
+#include "filedialog.h"
 #include "fmsplash.h"
 #include "keymap.h"
 #include "notfoundstrip.h"
@@ -340,10 +341,12 @@ bool TFmMain::SaveList(const QString& path, QString& error) {
 }
 
 void TFmMain::SaveListAs() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить список"),
-                                                      QDir::home().filePath(QStringLiteral("список.csv")),
-                                                      QStringLiteral("Таблица CSV (*.csv)"));
-    if (path.isEmpty()) return;
+    TFileDialog dialog(this, QStringLiteral("Сохранить список"), QDir::home().filePath(QStringLiteral("список.csv")),
+                       QStringLiteral("Таблица CSV (*.csv)"));
+    dialog.setObjectName(QStringLiteral("SaveListDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().constFirst();
     QString error;
     // The dialog's place is painted over before the writing starts, rather than left standing for its length.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -387,7 +390,7 @@ void TFmMain::mnClearClick() {
 
 void TFmMain::mnOpenClick() {
     const QString current = database_.Edition().path;
-    QFileDialog dialog(this, QStringLiteral("Открыть справочник"),
+    TFileDialog dialog(this, QStringLiteral("Открыть справочник"),
                        current.isEmpty() ? QString() : QFileInfo(current).absolutePath(),
                        QStringLiteral("Справочники (*.rcd);;Все файлы (*)"));
     dialog.setObjectName(QStringLiteral("OpenEditionDialog"));

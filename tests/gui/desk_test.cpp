@@ -17,6 +17,8 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -339,8 +341,22 @@ private slots:
         Key(Qt::Key_F5, Qt::ControlModifier); // by subscriber
         QTemporaryDir dir;
         QString error;
-        QFile file(dir.filePath(QStringLiteral("список.csv")));
-        QVERIFY(window->SaveList(file.fileName(), error) && file.open(QIODevice::ReadOnly));
+        QFile file(dir.filePath(QStringLiteral("список.csv"))), old(dir.filePath(QStringLiteral("старый.csv")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QString shown; // Ctrl+S: the dialog, its list's times in Russian too
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            const auto* files = qobject_cast<QFileSystemModel*>(dialog->proxyModel()->sourceModel());
+            shown = dialog->proxyModel()->mapFromSource(files->index(old.fileName(), 3)).data().toString();
+            dialog->selectFile(file.fileName());
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QTest::keyClick(Focus(), Qt::Key_S, Qt::ControlModifier);
+        Settle();
+        QCOMPARE(shown,
+                 QLocale(QLocale::Russian).toString(old.fileTime(QFile::FileModificationTime), QLocale::ShortFormat));
+        QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray csv = file.readAll();
         QVERIFY(csv.startsWith("\xEF\xBB\xBFphone;street;house;flat;user\r\n"));
         const vg::CsvParseResult read = vg::ParseDirectoryCsv(std::string_view(csv.constData(), csv.size()));
@@ -367,13 +383,11 @@ private slots:
         const char* box = "Что сказал абонент: «коновалова гагарина 6»";
         const char* two = "Улица начинается с «ЛЕН»; Абонент начинается с «ПЕТРОВ»";
         const auto w = [&m](const char* text) { return m.horizontalAdvance(QString::fromUtf8(text)) + 4; };
-        using Parts = std::vector<const char*>; // what must stay, in this order
-        for (const auto& [text, room, kept] :
-             {std::tuple{box, w(box) - 4, Parts{box}},
-              {box, w("Что сказ… «коновалова гагарина 6»"), Parts{"Что сказ", " «коновалова гагарина 6»"}},
-              {box, w("Что… «коновал…»"), Parts{"Что", "… «коновал", "…»"}},
-              {two, w("Улица… «ЛЕН»; Абонент… «ПЕТРОВ»"), Parts{"Улица", "«ЛЕН»; Абонент", " «ПЕТРОВ»"}},
-              {two, w("Улица… «Л…»; Абонент… «П…»"), Parts{"Улица… «", "»; Абонент… «П"}}}) {
+        for (const auto& [text, room, kept] : // what must stay of each text, in this order
+             {std::tuple{box, w(box) - 4, std::vector<const char*>{box}},
+              {box, w("Что сказ… «коновалова гагарина 6»"), {"Что сказ", " «коновалова гагарина 6»"}},
+              {two, w("Улица… «ЛЕН»; Абонент… «ПЕТРОВ»"), {"Улица", "«ЛЕН»; Абонент", " «ПЕТРОВ»"}},
+              {two, w("Улица… «Л…»; Абонент… «П…»"), {"Улица… «", "»; Абонент… «П"}}}) {
             const QString cut = ElideFoundWith(QString::fromUtf8(text), m, room);
             qsizetype at = 0;
             for (const char* part : kept)
@@ -382,14 +396,13 @@ private slots:
         }
         QTRY_VERIFY(!window->FirstShow()); // maximised by then
         window->resize(620, 420); // the window's narrowest: the label says the same, its tip and name all of it
-        ui->edPhone->setFocus();
         Key(Qt::Key_F2);
         TypeHere(QStringLiteral("коновалова проспект гагарина 6"));
         Key(Qt::Key_Return);
         const auto* found = window->findChild<QLabel*>(QStringLiteral("lbFoundWith"));
         const QString all = window->Results().FoundWith();
-        QTRY_VERIFY(window->width() == 620);
-        QVERIFY(all.endsWith(QStringLiteral("6»")) && found->toolTip() == all && found->accessibleDescription() == all);
+        QVERIFY(window->width() == 620 && all.endsWith(QStringLiteral("6»")) && found->toolTip() == all &&
+                found->accessibleDescription() == all);
         QTRY_COMPARE(found->text(), ElideFoundWith(all, found->fontMetrics(), found->width()));
         window->resize(866, 520);
     }
@@ -426,8 +439,13 @@ private slots:
         for (QAction* lock : window->findChildren<QAction*>())
             if (lock->text() == QStringLiteral("Закрепить панели")) lock->setChecked(false);
         QVERIFY(ui->TBToolbar1->isMovable());
+        window->showMaximized(); // and maximised, it starts maximised, its size before kept for when it is not
+        window->RememberDesk();
         TProgram unlocked(nullptr);
-        QVERIFY(vg::test::StartShown(unlocked)->Form()->TBToolbar1->isMovable());
+        TFmMain* big = vg::test::StartShown(unlocked);
+        QTRY_VERIFY(big->Form()->TBToolbar1->isMovable() && !big->FirstShow() && big->isMaximized());
+        QCOMPARE(big->normalGeometry().size(), QSize(700, 450));
+        window->showNormal();
         for (QAction* lock : window->findChildren<QAction*>())
             if (lock->text() == QStringLiteral("Закрепить панели")) lock->setChecked(true);
         ui->ListView->SetDesignWidths({100, 275, 100, 100, 335});

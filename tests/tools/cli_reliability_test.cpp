@@ -245,6 +245,8 @@ TEST_F(CliAttack, PackReplacesOnlyTheFinalTargetOfItsOutputAndKeepsItsModeAndOwn
                   "setpriv --reuid=65534 --regid=65534 --clear-groups $PACK sub/old.rcd",
                   "", "cannot keep the owner of sub/old.rcd", "test $(stat -c %u sub/old.rcd) = 1234"},
              Case{"$PACK sub/old.rcd", "VG_FAIL_STAT=sub/old.rcd", "cannot examine sub/old.rcd: ", "true"},
+             Case{"echo new >sub/old.rcd.new; $PACK sub/old.rcd", "VG_RENAME_ON_LSTAT=sub/old.rcd", "",
+                  "test ! -e sub/old.rcd.new && cmp sub/old.rcd want.rcd"}, // another writer's file between two looks
              Case{"$PACK sub/old.rcd", "VG_FAIL_STAT=city.csv", "cannot examine city.csv: ", "true"},
          }) {
         Sh("cd " + dir_.string() + " && rm -rf sub a b d f l && mkdir sub && echo old >sub/old.rcd");

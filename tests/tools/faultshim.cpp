@@ -6,8 +6,10 @@
 //   VG_FAIL_CLOSE=1         close() of a file open for writing closes it and fails with EIO
 //   VG_SIGNAL_ON_WRITE=S    the first write() raises signal S instead of writing
 //   VG_FAIL_STAT=SUFFIX     stat() and lstat() of a path ending in SUFFIX fail with EIO, whatever it is
+//   VG_RENAME_ON_LSTAT=P    the first lstat() of P finds P.new renamed over it, as by another writer
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
@@ -102,6 +104,12 @@ int stat(const char* path, struct stat* st) {
 
 int lstat(const char* path, struct stat* st) {
     static auto next = Next<int (*)(const char*, struct stat*)>("lstat");
+    static const char* renamed = getenv("VG_RENAME_ON_LSTAT");
+    if (char from[4096]; renamed && strcmp(path, renamed) == 0) {
+        renamed = nullptr;
+        snprintf(from, sizeof from, "%s.new", path);
+        rename(from, path);
+    }
     return StatFails(path) ? (errno = EIO, -1) : next(path, st);
 }
 
