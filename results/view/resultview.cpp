@@ -495,7 +495,12 @@ void TResultView::SetScrollRanges() {
 void TResultView::keyboardSearch(const QString& text) {
     if (!model_ || !model_->Container() || text.isEmpty()) return;
     const bool fresh = !lastKey_.isValid() || lastKey_.elapsed() > QApplication::keyboardInputInterval();
-    lastKey_.start();
+    // The pause is counted from the end of the last key's search: on a long list the keys typed while it ran have
+    // waited in the queue and belong to the same text.
+    struct TRestart {
+        QElapsedTimer& timer;
+        ~TRestart() { timer.start(); }
+    } restart{lastKey_};
     typed_ = fresh ? text : typed_ + text;
     std::string find;
     if (!FromQString(typed_, find)) return;
