@@ -282,14 +282,7 @@ public:
         cutoff_ = threads > 1 ? std::max(count / (8 * threads), 4096) : count;
         tasks_.push_back({0, count - 1, detail::QuickSortDepth(count)});
         left_ = WorkOf(count);
-        std::vector<std::thread> helpers;
-        struct Join {
-            std::vector<std::thread>& threads;
-            ~Join() {
-                for (std::thread& t : threads)
-                    t.join();
-            }
-        } join{helpers};
+        std::vector<std::jthread> helpers; // joined when they go, whichever way this leaves
         for (int k = 1; k < threads; ++k)
             helpers.emplace_back([this] { Work(false); });
         try {
@@ -456,14 +449,7 @@ void MakeKeys(const TStrContainer& container, std::span<Entry> entries, std::vec
     auto from = [&](int part) { return static_cast<int>(std::int64_t{count} * part / parts); };
     std::atomic<std::int64_t> made{0};
     std::atomic<int> finished{0};
-    std::vector<std::thread> helpers;
-    struct Join {
-        std::vector<std::thread>& threads;
-        ~Join() {
-            for (std::thread& t : threads)
-                t.join();
-        }
-    } join{helpers};
+    std::vector<std::jthread> helpers; // joined when they go, whichever way this leaves
     for (int part = 1; part < parts; ++part)
         helpers.emplace_back([&, part] {
             TKeyMaker& maker = makers[static_cast<std::size_t>(part)];
